@@ -1,0 +1,1 @@
+// Lets a layer be a library while its folder is still empty.

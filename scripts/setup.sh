@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs what the build, the tests and the program need (Debian), then configures and builds.
+# Sourced by run.sh and test.sh; quick when everything is already there.
+set -euo pipefail
+
+packages=(cmake ninja-build g++ clang qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev
+          ffmpeg libpugixml-dev libtinyxml2-dev fonts-open-sans fonts-dejavu-core xvfb xauth)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  sudo_cmd=""
+  [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
+  $sudo_cmd apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build="$root/build"
+if [ ! -f "$build/build.ninja" ]; then
+  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+fi
+cmake --build "$build" -j "$(nproc)"

@@ -1,0 +1,49 @@
+#include "tests/support/TestDialogs.h"
+
+#include "toolkit/Application.h"
+
+#include <QMessageBox>
+
+TTestDialogs::TTestDialogs()
+{
+    Application->SetSeam(this);
+}
+
+TTestDialogs::~TTestDialogs()
+{
+    Application->SetSeam(nullptr);
+}
+
+int TTestDialogs::MessageBox(QWidget*, const QString& text, const QString& caption, TMsgIcon icon, int buttons)
+{
+    Messages.append({text, caption, icon, buttons});
+    return ButtonAnswers.isEmpty() ? int(QMessageBox::Ok) : ButtonAnswers.takeFirst();
+}
+
+QStringList TTestDialogs::OpenFiles(QWidget*, const QString&, const QString& filter)
+{
+    LastFilters.append(filter);
+    return FileAnswers.isEmpty() ? QStringList() : FileAnswers.takeFirst();
+}
+
+QString TTestDialogs::OpenFile(QWidget* parent, const QString& title, const QString& filter)
+{
+    const QStringList files = OpenFiles(parent, title, filter);
+    return files.isEmpty() ? QString() : files.first();
+}
+
+QString TTestDialogs::SaveFile(QWidget*, const QString&, const QString& filter)
+{
+    LastFilters.append(filter);
+    return SaveAnswers.isEmpty() ? QString() : SaveAnswers.takeFirst();
+}
+
+QString TTestDialogs::BrowseFolder(QWidget*, const QString&)
+{
+    return FolderAnswers.isEmpty() ? QString() : FolderAnswers.takeFirst();
+}
+
+void TTestDialogs::OpenUrl(const QString& url)
+{
+    OpenedUrls.append(url);
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "toolkit/DialogSeam.h"
+
+#include <QList>
+#include <QStringList>
+
+// Answers every dialog from queued answers and records what was asked; installs itself while it lives.
+class TTestDialogs : public TDialogSeam {
+public:
+    struct Message {
+        QString Text;
+        QString Caption;
+        TMsgIcon Icon;
+        int Buttons;
+    };
+
+    TTestDialogs();
+    ~TTestDialogs() override;
+
+    QList<Message> Messages;
+    QStringList OpenedUrls;
+    QList<int> ButtonAnswers;        // answered in order; QMessageBox::Ok when none is left
+    QList<QStringList> FileAnswers;  // for OpenFiles and OpenFile; empty (cancelled) when none is left
+    QStringList SaveAnswers;         // for SaveFile
+    QStringList FolderAnswers;       // for BrowseFolder
+
+    int MessageBox(QWidget* parent, const QString& text, const QString& caption, TMsgIcon icon,
+                   int buttons) override;
+    QStringList OpenFiles(QWidget* parent, const QString& title, const QString& filter) override;
+    QString OpenFile(QWidget* parent, const QString& title, const QString& filter) override;
+    QString SaveFile(QWidget* parent, const QString& title, const QString& filter) override;
+    QString BrowseFolder(QWidget* parent, const QString& title) override;
+    void OpenUrl(const QString& url) override;
+
+    QStringList LastFilters; // the filter of every file dialog asked, in order
+};

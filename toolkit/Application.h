@@ -1,0 +1,54 @@
+#pragma once
+
+#include "toolkit/DialogSeam.h"
+
+#include <QString>
+#include <exception>
+#include <functional>
+#include <memory>
+
+class QWidget;
+
+// The application object: title, program folder, message boxes, the standard error box and the hand-over
+// of work from a reader thread to the user-interface thread. One instance, reachable as Application.
+class TApplication {
+public:
+    TApplication();
+    ~TApplication();
+
+    QString Title() const { return m_title; }
+    void SetTitle(const QString& title) { m_title = title; }
+
+    // The folder of the executable, where bin/ffmpeg, the catalogue and convert/ are; ends without '/'.
+    QString ProgramFolder() const;
+    // Tests point the program folder elsewhere; an empty value goes back to the executable's folder.
+    void SetProgramFolder(const QString& folder) { m_programFolder = folder; }
+
+    // The window that owns message boxes (the main window once it exists).
+    void SetMainWindow(QWidget* window) { m_mainWindow = window; }
+    QWidget* MainWindow() const { return m_mainWindow; }
+
+    // A message box with the application title as caption; returns the button that closed it.
+    int MessageBox(const QString& text, TMsgIcon icon, int buttons);
+    // The standard error box: title as caption, the message, OK and a stop icon.
+    void ShowException(const std::exception& error);
+    // Runs a handler and reports whatever it throws in the standard error box.
+    void Guard(const std::function<void()>& handler);
+
+    // Runs work on the user-interface thread and returns when it has run; called there, it just runs it.
+    void Synchronize(const std::function<void()>& work);
+
+    TDialogSeam& Dialogs() { return *m_seam; }
+    // Replaces the real dialogs (tests); nullptr restores them. The seam is not owned.
+    void SetSeam(TDialogSeam* seam);
+
+private:
+    QString m_title;
+    QString m_programFolder;
+    QWidget* m_mainWindow = nullptr;
+    std::unique_ptr<TQtDialogs> m_qtDialogs;
+    TDialogSeam* m_seam = nullptr;
+};
+
+// The one application object; lives as long as the QApplication it is made after.
+extern TApplication* Application;

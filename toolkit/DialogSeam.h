@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+enum class TMsgIcon { Information, Warning, Stop, Question };
+
+// Every message box and common dialog the program shows goes through one seam, so that tests answer them
+// instead of a person. The product uses TQtDialogs; a test installs its own with TApplication::SetSeam.
+class TDialogSeam {
+public:
+    virtual ~TDialogSeam() = default;
+    // Shows a message; returns the QMessageBox::StandardButton that closed it.
+    virtual int MessageBox(QWidget* parent, const QString& text, const QString& caption, TMsgIcon icon,
+                           int buttons) = 0;
+    // The chosen files of an open dialog, empty when cancelled.
+    virtual QStringList OpenFiles(QWidget* parent, const QString& title, const QString& filter) = 0;
+    // The chosen file of an open dialog for one file, empty when cancelled.
+    virtual QString OpenFile(QWidget* parent, const QString& title, const QString& filter) = 0;
+    // The chosen file of a save dialog, empty when cancelled.
+    virtual QString SaveFile(QWidget* parent, const QString& title, const QString& filter) = 0;
+    // The chosen folder, empty when cancelled.
+    virtual QString BrowseFolder(QWidget* parent, const QString& title) = 0;
+    // Opens a web page in the user's browser.
+    virtual void OpenUrl(const QString& url) = 0;
+};
+
+// The real dialogs.
+class TQtDialogs : public TDialogSeam {
+public:
+    int MessageBox(QWidget* parent, const QString& text, const QString& caption, TMsgIcon icon,
+                   int buttons) override;
+    QStringList OpenFiles(QWidget* parent, const QString& title, const QString& filter) override;
+    QString OpenFile(QWidget* parent, const QString& title, const QString& filter) override;
+    QString SaveFile(QWidget* parent, const QString& title, const QString& filter) override;
+    QString BrowseFolder(QWidget* parent, const QString& title) override;
+    void OpenUrl(const QString& url) override;
+};
