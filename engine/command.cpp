@@ -44,17 +44,6 @@ bool InCatalogue(int32_t index)
 
 } // namespace
 
-std::string QuoteArgument(const std::string& value)
-{
-    std::string quoted = "\"";
-    for (char c : value) {
-        if (c == '"' || c == '\\')
-            quoted += '\\';
-        quoted += c;
-    }
-    return quoted + '"';
-}
-
 std::string EncoderCommandLine(const std::string& encoder, const std::string& source, const std::string& params,
                                const std::string& output)
 {

@@ -85,10 +85,8 @@ private:
     std::shared_ptr<TCommand*> m_self;
 };
 
-// Puts a value in double quotes so that the runner's splitting hands it to the program as one unchanged
-// argument: a backslash goes before every '"' and '\'.
-std::string QuoteArgument(const std::string& value);
-// The encoder's command line `"encoder" -i "source" params "output"`: params go in as they stand, so empty
+// The encoder's command line `"encoder" -i "source" params "output"`: the values quoted for the runner's
+// splitting, so each reaches the encoder as one unchanged argument; params go in as they stand, so empty
 // params leave two blanks between source and output.
 std::string EncoderCommandLine(const std::string& encoder, const std::string& source, const std::string& params,
                                const std::string& output);

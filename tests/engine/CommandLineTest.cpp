@@ -1,6 +1,8 @@
 // What reaches the encoder: its arguments, the output folder and name, unusual file names.
 #include "tests/engine/CommandFixture.h"
 
+#include "engine/DosCommand.h"
+
 namespace {
 
 class CommandLineTest : public CommandFixture {
@@ -24,10 +26,14 @@ TEST(CommandLineFormat, ValuesQuotedParamsBareEmptyParamsLeaveTwoBlanks)
               "\"/p/bin/ffmpeg\" -i \"/v/a.avi\"  \"/p/convert/a.mp4\"");
 }
 
-TEST(CommandLineFormat, QuotesAndBackslashesAreEscaped)
+TEST(CommandLineFormat, EveryValueSplitsBackUnchanged)
 {
-    EXPECT_EQ(QuoteArgument(R"(say "hi"\now)"), R"("say \"hi\"\\now")");
-    EXPECT_EQ(QuoteArgument(""), "\"\"");
+    std::string source = R"(/v/say "hi" \ to -me.avi)";
+    std::string output = "/o/Gr\xc3\xbc\xc3\x9fe a:b.mp4";
+
+    std::vector<std::string> args = SplitCommandLine(EncoderCommandLine("/p q/bin/ffmpeg", source, "-c:v mpeg4 -n", output));
+
+    EXPECT_EQ(args, (std::vector<std::string>{"/p q/bin/ffmpeg", "-i", source, "-c:v", "mpeg4", "-n", output}));
 }
 
 TEST_F(CommandLineTest, EncoderGetsInputParamsAndOutputAsSeparateArguments)
