@@ -176,8 +176,10 @@ TEST_F(CommandBatchTest, EmptyListDoesNotStart)
 TEST_F(CommandBatchTest, ConvertingRowIsSelectedAndMarkedBusy)
 {
     MakeJob();
+    m_list->show();
     AddRow(Clip("a.avi"));
     AddRow(Clip("b.avi", "wait\n"));
+    AddRow(Clip("c.avi"));
     m_job->Start();
     ASSERT_TRUE(WaitForRuns(2));
 
@@ -188,6 +190,13 @@ TEST_F(CommandBatchTest, ConvertingRowIsSelectedAndMarkedBusy)
     EXPECT_EQ(Row(1)->ItemData.Busy, 1);
     EXPECT_TRUE(m_list->Selected(m_job->CurrentNode()));
     EXPECT_FALSE(m_list->Selected(m_list->GetFirst()));
+    // On screen the converting row carries the selection; the rows before and after it do not.
+    QImage shot = m_list->viewport()->grab().toImage();
+    auto stateCellColour = [&](int row) {
+        return shot.pixelColor(m_list->CellRect(m_list->GetNodeAtIndex(row), 1).center());
+    };
+    EXPECT_NE(stateCellColour(1), stateCellColour(0));
+    EXPECT_EQ(stateCellColour(0), stateCellColour(2));
 
     m_job->Stop();
     ASSERT_TRUE(WaitUntil([&] { return !Finished.empty(); }));

@@ -29,7 +29,7 @@ TEST(CommandLineFormat, ValuesQuotedParamsBareEmptyParamsLeaveTwoBlanks)
 TEST(CommandLineFormat, EveryValueSplitsBackUnchanged)
 {
     std::string source = R"(/v/say "hi" \ to -me.avi)";
-    std::string output = "/o/Gr\xc3\xbc\xc3\x9fe a:b.mp4";
+    std::string output = "/o/Gr\xc3\xbc\xc3\x9f" "e a:b.mp4";
 
     std::vector<std::string> args = SplitCommandLine(EncoderCommandLine("/p q/bin/ffmpeg", source, "-c:v mpeg4 -n", output));
 
