@@ -16,7 +16,8 @@
 #include <functional>
 #include <vector>
 
-namespace {
+namespace
+{
 
 // The window palette the pictures sit on.
 const QColor kWindow(129, 164, 209);
@@ -239,7 +240,7 @@ void AddIcon(QPainter& p, const QRectF& box)
     p.setBrush(sky);
     p.drawRect(frame);
     p.setBrush(QColor(255, 255, 255, 230));
-    p.drawPath(Polygon({{25, 21}, {25, 39}, {38, 30}}));
+    p.drawPath(Polygon({ { 25, 21 }, { 25, 39 }, { 38, 30 } }));
     Gloss(p, strip, 4, 30, 80);
     p.restore();
     Badge(p, QPointF(47, 47), 14, PlusSymbol());
@@ -262,7 +263,7 @@ QPainterPath CycleArrow(qreal startDeg, qreal sweepDeg)
     const QPointF at(c.x() + r * std::cos(end), c.y() - r * std::sin(end));
     const QPointF along(std::sin(end), std::cos(end));
     const QPointF out(std::cos(end), -std::sin(end));
-    QPainterPath tip = Polygon({at + out * head, at + along * head * 1.1, at - out * head});
+    QPainterPath tip = Polygon({ at + out * head, at + along * head * 1.1, at - out * head });
     return body.united(tip).simplified();
 }
 
@@ -275,8 +276,8 @@ void ConvertIcon(QPainter& p, const QRectF& box)
         qreal start;
         QColor light, dark, line;
     } arrows[] = {
-        {165, QColor(255, 206, 110), QColor(232, 122, 10), QColor(170, 80, 0)},
-        {345, QColor(120, 190, 255), QColor(24, 96, 200), QColor(14, 60, 140)},
+        { 165, QColor(255, 206, 110), QColor(232, 122, 10), QColor(170, 80, 0) },
+        { 345, QColor(120, 190, 255), QColor(24, 96, 200), QColor(14, 60, 140) },
     };
     for (const auto& a : arrows) {
         const QPainterPath arrow = CycleArrow(a.start, 128);
@@ -288,7 +289,7 @@ void ConvertIcon(QPainter& p, const QRectF& box)
         p.drawPath(arrow);
         Gloss(p, arrow, 4, 34, 90);
     }
-    const QPainterPath play = Polygon({{26, 20.5}, {26, 43.5}, {45, 32}});
+    const QPainterPath play = Polygon({ { 26, 20.5 }, { 26, 43.5 }, { 45, 32 } });
     QLinearGradient green(0, 20, 0, 44);
     green.setColorAt(0, QColor(150, 224, 100));
     green.setColorAt(1, QColor(30, 130, 30));
@@ -411,10 +412,18 @@ QImage CommandButton(const IconPainter& icon, Face face)
         int top, bottom, border, glow;
     } look = {};
     switch (face) {
-    case Face::Normal: look = {70, 30, 110, 0}; break;
-    case Face::Hover: look = {170, 95, 230, 70}; break;
-    case Face::Pressed: look = {40, 70, 170, 0}; break;
-    case Face::Disabled: look = {34, 20, 70, 0}; break;
+    case Face::Normal:
+        look = { 70, 30, 110, 0 };
+        break;
+    case Face::Hover:
+        look = { 170, 95, 230, 70 };
+        break;
+    case Face::Pressed:
+        look = { 40, 70, 170, 0 };
+        break;
+    case Face::Disabled:
+        look = { 34, 20, 70, 0 };
+        break;
     }
     if (look.glow) {
         for (int i = 3; i >= 1; --i) {
@@ -518,8 +527,9 @@ QImage ListTab(Face face)
     tab.quadTo(65.5, 0.5, 65.5, 5.5);
     tab.lineTo(65.5, 29);
     QLinearGradient fill(0, 0, 0, 26);
-    const QColor top = face == Face::Hover ? QColor(255, 255, 255) : face == Face::Pressed ? QColor(206, 222, 244)
-                                                                                         : QColor(250, 251, 253);
+    const QColor top = face == Face::Hover ? QColor(255, 255, 255)
+        : face == Face::Pressed            ? QColor(206, 222, 244)
+                                           : QColor(250, 251, 253);
     const QColor bottom = face == Face::Pressed ? QColor(222, 228, 240) : kListBack;
     fill.setColorAt(0, top);
     fill.setColorAt(1, bottom);
@@ -610,7 +620,7 @@ QImage Folder(int size)
     p.setPen(QPen(QColor(170, 170, 180), line / s));
     p.setBrush(Qt::white);
     p.drawRect(QRectF(5.5, 10.5, 21, 12));
-    QPainterPath front = Polygon({{2.5, 27.5}, {5, 14.5}, {31, 14.5}, {29.5, 27.5}});
+    QPainterPath front = Polygon({ { 2.5, 27.5 }, { 5, 14.5 }, { 31, 14.5 }, { 29.5, 27.5 } });
     QLinearGradient frontTone(0, 14, 0, 28);
     frontTone.setColorAt(0, QColor(255, 232, 140));
     frontTone.setColorAt(1, QColor(246, 192, 64));
@@ -662,10 +672,10 @@ void ProgramIcon(QPainter& p, const QRectF& box, bool detailed)
     p.setBrush(blue);
     p.drawPath(tile);
 
-    Reel(p, QPointF(detailed ? 29 : 32, detailed ? 29 : 32), detailed ? 21 : 23, detailed ? 5 : 4,
-        QColor(14, 44, 100), detailed ? 1.0 : 2.0);
+    Reel(p, QPointF(detailed ? 29 : 32, detailed ? 29 : 32), detailed ? 21 : 23, detailed ? 5 : 4, QColor(14, 44, 100),
+        detailed ? 1.0 : 2.0);
     if (detailed) {
-        Badge(p, QPointF(46, 46), 13, Polygon({{22, 18}, {22, 46}, {47, 32}}));
+        Badge(p, QPointF(46, 46), 13, Polygon({ { 22, 18 }, { 22, 46 }, { 47, 32 } }));
     }
     Gloss(p, tile, 1.5, 30, 90);
     p.restore();
@@ -780,36 +790,37 @@ QImage Splash()
 std::vector<Picture> AllPictures()
 {
     std::vector<Picture> all;
-    all.push_back({"list/state-waiting.png", StateIcon(Symbol::Down)});
-    all.push_back({"list/state-converting.png", StateIcon(Symbol::Right)});
-    all.push_back({"list/state-done.png", StateIcon(Symbol::Up)});
-    all.push_back({"list/state-failed.png", StateIcon(Symbol::Minus)});
-    all.push_back({"list/watermark.png", Watermark()});
+    all.push_back({ "list/state-waiting.png", StateIcon(Symbol::Down) });
+    all.push_back({ "list/state-converting.png", StateIcon(Symbol::Right) });
+    all.push_back({ "list/state-done.png", StateIcon(Symbol::Up) });
+    all.push_back({ "list/state-failed.png", StateIcon(Symbol::Minus) });
+    all.push_back({ "list/watermark.png", Watermark() });
 
     const struct {
         const char* name;
         IconPainter icon;
-    } commands[] = {{"add", AddIcon}, {"convert", ConvertIcon}, {"stop", StopIcon}, {"support", SupportIcon}};
+    } commands[] = { { "add", AddIcon }, { "convert", ConvertIcon }, { "stop", StopIcon }, { "support", SupportIcon } };
     const struct {
         const char* name;
         Face face;
-    } faces[] = {{"normal", Face::Normal}, {"hover", Face::Hover}, {"pressed", Face::Pressed},
-        {"disabled", Face::Disabled}};
+    } faces[] = { { "normal", Face::Normal }, { "hover", Face::Hover }, { "pressed", Face::Pressed },
+        { "disabled", Face::Disabled } };
     for (const auto& command : commands)
         for (const auto& face : faces)
-            all.push_back({QString("app/%1-%2.png").arg(command.name, face.name), CommandButton(command.icon, face.face)});
+            all.push_back(
+                { QString("app/%1-%2.png").arg(command.name, face.name), CommandButton(command.icon, face.face) });
     for (const auto& face : faces)
         if (face.face != Face::Disabled)
-            all.push_back({QString("app/list-%1.png").arg(face.name), ListTab(face.face)});
+            all.push_back({ QString("app/list-%1.png").arg(face.name), ListTab(face.face) });
 
-    all.push_back({"app/header.png", Header()});
-    all.push_back({"app/bottom.png", BottomStrip()});
-    all.push_back({"app/corner.png", Corner()});
-    all.push_back({"app/folder32.png", Folder(32)});
-    all.push_back({"app/folder16.png", Folder(16)});
-    for (int size : {16, 24, 32, 48, 64, 72, 96, 128})
-        all.push_back({QString("app/icon-%1.png").arg(size), AppIcon(size)});
-    all.push_back({"app/splash.jpg", Splash()});
+    all.push_back({ "app/header.png", Header() });
+    all.push_back({ "app/bottom.png", BottomStrip() });
+    all.push_back({ "app/corner.png", Corner() });
+    all.push_back({ "app/folder32.png", Folder(32) });
+    all.push_back({ "app/folder16.png", Folder(16) });
+    for (int size : { 16, 24, 32, 48, 64, 72, 96, 128 })
+        all.push_back({ QString("app/icon-%1.png").arg(size), AppIcon(size) });
+    all.push_back({ "app/splash.jpg", Splash() });
     return all;
 }
 
@@ -817,7 +828,8 @@ std::vector<Picture> AllPictures()
 QImage ContactSheet(const std::vector<Picture>& all)
 {
     const int gap = 24, width = 1400;
-    const auto scaleOf = [](const QImage& image) { return std::clamp(512 / std::max(image.width(), image.height()), 1, 8); };
+    const auto scaleOf
+        = [](const QImage& image) { return std::clamp(512 / std::max(image.width(), image.height()), 1, 8); };
     int x = gap, y = gap, rowHeight = 0;
     std::vector<QPoint> places;
     for (const Picture& picture : all) {
