@@ -36,6 +36,14 @@ QImage Transparent(int w, int h)
     return image;
 }
 
+// A top-to-bottom gradient through the given stops.
+QLinearGradient Vertical(qreal top, qreal bottom, std::initializer_list<QGradientStop> stops)
+{
+    QLinearGradient gradient(0, top, 0, bottom);
+    gradient.setStops(QGradientStops(stops));
+    return gradient;
+}
+
 void Smooth(QPainter& p)
 {
     p.setRenderHint(QPainter::Antialiasing);
@@ -66,10 +74,8 @@ QImage StateIcon(Symbol symbol)
     Smooth(p);
 
     const QRectF disc(0.5, 0.5, 15, 15);
-    QLinearGradient body(0, 0, 0, 16);
-    body.setColorAt(0, QColor(140, 218, 96));
-    body.setColorAt(0.55, QColor(70, 170, 52));
-    body.setColorAt(1, QColor(30, 124, 30));
+    const QLinearGradient body
+        = Vertical(0, 16, { { 0, QColor(140, 218, 96) }, { 0.55, QColor(70, 170, 52) }, { 1, QColor(30, 124, 30) } });
     p.setPen(QPen(QColor(24, 100, 28), 1));
     p.setBrush(body);
     p.drawEllipse(disc);
@@ -320,10 +326,8 @@ void StopIcon(QPainter& p, const QRectF& box)
     InBox(p, box);
     const QPointF c(32, 31);
     const QPainterPath outer = Octagon(c, 28);
-    QLinearGradient red(0, 3, 0, 59);
-    red.setColorAt(0, QColor(255, 128, 112));
-    red.setColorAt(0.5, QColor(226, 42, 32));
-    red.setColorAt(1, QColor(150, 12, 12));
+    const QLinearGradient red
+        = Vertical(3, 59, { { 0, QColor(255, 128, 112) }, { 0.5, QColor(226, 42, 32) }, { 1, QColor(150, 12, 12) } });
     p.setPen(QPen(QColor(110, 8, 8), 1.2));
     p.setBrush(red);
     p.drawPath(outer);
