@@ -164,6 +164,26 @@ void GroundShadow(QPainter& p, const QPointF& centre, qreal rx, qreal ry, int al
     p.restore();
 }
 
+// A band of light between two curves (each start, two control points, end; the lower one runs back), fading
+// from edgeAlpha at the sides to peakAlpha at `peakAt` of the width.
+void Swoosh(QPainter& p, qreal width, const QPointF (&upper)[4], const QPointF (&lower)[4], int edgeAlpha,
+    int peakAlpha, qreal peakAt)
+{
+    QPainterPath wave;
+    wave.moveTo(upper[0]);
+    wave.cubicTo(upper[1], upper[2], upper[3]);
+    wave.lineTo(lower[0]);
+    wave.cubicTo(lower[1], lower[2], lower[3]);
+    wave.closeSubpath();
+    QLinearGradient band(0, 0, width, 0);
+    band.setColorAt(0, QColor(255, 255, 255, edgeAlpha));
+    band.setColorAt(peakAt, QColor(255, 255, 255, peakAlpha));
+    band.setColorAt(1, QColor(255, 255, 255, edgeAlpha));
+    p.setPen(Qt::NoPen);
+    p.setBrush(band);
+    p.drawPath(wave);
+}
+
 void InBox(QPainter& p, const QRectF& box)
 {
     p.translate(box.topLeft());
@@ -412,23 +432,12 @@ QImage CommandButton(const IconPainter& icon, Face face)
     Smooth(p);
     const QPainterPath tile = Rounded(QRectF(3.5, 2.5, 105, 96), 11);
 
-    struct {
+    // White of the tile's top and bottom, of its border and of the glow around it, by face.
+    struct Look {
         int top, bottom, border, glow;
-    } look = {};
-    switch (face) {
-    case Face::Normal:
-        look = { 70, 30, 110, 0 };
-        break;
-    case Face::Hover:
-        look = { 170, 95, 230, 70 };
-        break;
-    case Face::Pressed:
-        look = { 40, 70, 170, 0 };
-        break;
-    case Face::Disabled:
-        look = { 34, 20, 70, 0 };
-        break;
-    }
+    };
+    const Look looks[] = { { 70, 30, 110, 0 }, { 170, 95, 230, 70 }, { 40, 70, 170, 0 }, { 34, 20, 70, 0 } };
+    const Look look = looks[static_cast<int>(face)];
     if (look.glow) {
         for (int i = 3; i >= 1; --i) {
             p.setPen(QPen(QColor(255, 255, 255, look.glow / i), i * 2));
@@ -487,19 +496,9 @@ QImage Header()
 
     // Two long swooshes of light.
     for (int i = 0; i < 2; ++i) {
-        QPainterPath wave;
         const qreal y = 118 + i * 22;
-        wave.moveTo(-10, y + 40);
-        wave.cubicTo(90, y - 30, 220, y + 36, 410, y - 48);
-        wave.lineTo(410, y - 40 + i * 6);
-        wave.cubicTo(230, y + 46, 100, y - 16, -10, y + 58);
-        wave.closeSubpath();
-        QLinearGradient band(0, 0, 400, 0);
-        band.setColorAt(0, QColor(255, 255, 255, 0));
-        band.setColorAt(0.3, QColor(255, 255, 255, i ? 40 : 60));
-        band.setColorAt(1, QColor(255, 255, 255, 0));
-        p.setBrush(band);
-        p.drawPath(wave);
+        Swoosh(p, 400, { { -10, y + 40 }, { 90, y - 30 }, { 220, y + 36 }, { 410, y - 48 } },
+            { { 410, y - 40 + i * 6 }, { 230, y + 46 }, { 100, y - 16 }, { -10, y + 58 } }, 0, i ? 40 : 60, 0.3);
     }
 
     // Fade every edge to nothing so the picture melts into the window.
@@ -721,19 +720,9 @@ QImage Splash()
     // Swooshes of light across the lower part.
     p.setPen(Qt::NoPen);
     for (int i = 0; i < 3; ++i) {
-        QPainterPath wave;
         const qreal y = 250 + i * 16;
-        wave.moveTo(-10, y);
-        wave.cubicTo(160, y - 70, 360, y + 40, 580, y - 60);
-        wave.lineTo(580, y - 50 + i * 4);
-        wave.cubicTo(360, y + 56, 160, y - 50, -10, y + 18);
-        wave.closeSubpath();
-        QLinearGradient band(0, 0, 570, 0);
-        band.setColorAt(0, QColor(255, 255, 255, 10));
-        band.setColorAt(0.45, QColor(255, 255, 255, 70 - i * 18));
-        band.setColorAt(1, QColor(255, 255, 255, 10));
-        p.setBrush(band);
-        p.drawPath(wave);
+        Swoosh(p, 570, { { -10, y }, { 160, y - 70 }, { 360, y + 40 }, { 580, y - 60 } },
+            { { 580, y - 50 + i * 4 }, { 360, y + 56 }, { 160, y - 50 }, { -10, y + 18 } }, 10, 70 - i * 18, 0.45);
     }
 
     // A film strip running along the top.
