@@ -18,7 +18,8 @@
 #include <memory>
 #include <vector>
 
-namespace {
+namespace
+{
 
 constexpr int Clips = 20;
 
@@ -80,11 +81,11 @@ double RunShell(const QStringList& sources)
         std::string name = source.mid(source.lastIndexOf('/') + 1).toStdString();
         name = name.substr(0, name.rfind('.')) + "." + catalogue.GetExt(0);
         script += EncoderCommandLine((Bench->Program() + "/bin/ffmpeg").toStdString(), source.toStdString(),
-                                     catalogue.GetParams(0), (Bench->Convert() + "/").toStdString() + name) +
-                  " >/dev/null 2>&1\n";
+                      catalogue.GetParams(0), (Bench->Convert() + "/").toStdString() + name)
+            + " >/dev/null 2>&1\n";
     }
     auto begin = std::chrono::steady_clock::now();
-    QProcess::execute("/bin/sh", {"-c", QString::fromStdString(script)});
+    QProcess::execute("/bin/sh", { "-c", QString::fromStdString(script) });
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
 }
 
@@ -171,10 +172,9 @@ bool Prepare(TBench& bench)
     for (int i = 0; i < Clips; ++i) {
         QString clip = bench.Root.path() + QString("/clips/clip%1.avi").arg(i, 2, 10, QChar('0'));
         int code = QProcess::execute(REELHAND_FFMPEG,
-                                     {"-nostdin", "-v", "error", "-f", "lavfi", "-i",
-                                      QString("testsrc=size=160x120:rate=25:duration=1:decimals=%1").arg(i % 3),
-                                      "-f", "lavfi", "-i", "sine=duration=1", "-c:v", "mpeg4", "-c:a",
-                                      "pcm_s16le", "-shortest", clip});
+            { "-nostdin", "-v", "error", "-f", "lavfi", "-i",
+                QString("testsrc=size=160x120:rate=25:duration=1:decimals=%1").arg(i % 3), "-f", "lavfi", "-i",
+                "sine=duration=1", "-c:v", "mpeg4", "-c:a", "pcm_s16le", "-shortest", clip });
         if (code != 0)
             return false;
         bench.Sources << clip;

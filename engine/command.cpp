@@ -7,7 +7,8 @@
 
 TCommand* Command = nullptr;
 
-namespace {
+namespace
+{
 
 // The block in the state box moves one pixel a second over 75 positions and starts again at the left.
 constexpr int32_t LastBusyPos = 74;
@@ -44,16 +45,19 @@ bool InCatalogue(int32_t index)
 
 } // namespace
 
-std::string EncoderCommandLine(const std::string& encoder, const std::string& source, const std::string& params,
-                               const std::string& output)
+std::string EncoderCommandLine(
+    const std::string& encoder, const std::string& source, const std::string& params, const std::string& output)
 {
     return QuoteArgument(encoder) + " -i " + QuoteArgument(source) + " " + params + " " + QuoteArgument(output);
 }
 
 TCommand::TCommand(TVirtualStringTree* list)
-    : m_timer(std::make_unique<QTimer>()), m_list(list), m_runner(std::make_unique<TDosCommand>()),
-      m_encoderPath(ProgramFolder() + "/bin/ffmpeg"), m_overwriteManager(std::make_unique<TOverwriteManager>()),
-      m_self(std::make_shared<TCommand*>(this))
+    : m_timer(std::make_unique<QTimer>())
+    , m_list(list)
+    , m_runner(std::make_unique<TDosCommand>())
+    , m_encoderPath(ProgramFolder() + "/bin/ffmpeg")
+    , m_overwriteManager(std::make_unique<TOverwriteManager>())
+    , m_self(std::make_shared<TCommand*>(this))
 {
     m_timer->setInterval(1000);
     QObject::connect(m_timer.get(), &QTimer::timeout, m_timer.get(), [this] { TimerTick(); });
@@ -181,7 +185,7 @@ void TCommand::FinishItem(TDosCommand* sender, bool success, int index)
     std::shared_ptr<TCommand*> self = m_self;
     if (OnProgress) {
         int64_t rows = m_list ? m_list->RootNodeCount() : 0;
-        OnProgress(sender, rows > 0 ? static_cast<int>((index + 1) * int64_t{100} / rows) : 100);
+        OnProgress(sender, rows > 0 ? static_cast<int>((index + 1) * int64_t { 100 } / rows) : 100);
         if (!Alive(self))
             return;
     }

@@ -15,7 +15,8 @@ class TOverwriteManager;
 
 // The conversion job: runs the encoder once per row of the file list, in list order, one row at a time, and
 // keeps each row's state and busy animation. Everything runs on the user-interface thread.
-class TCommand {
+class TCommand
+{
 public:
     // Works on the given list control (not owned); the encoder is bin/ffmpeg in the program folder.
     explicit TCommand(TVirtualStringTree* list);
@@ -88,8 +89,8 @@ private:
 // The encoder's command line `"encoder" -i "source" params "output"`: the values quoted for the runner's
 // splitting, so each reaches the encoder as one unchanged argument; params go in as they stand, so empty
 // params leave two blanks between source and output.
-std::string EncoderCommandLine(const std::string& encoder, const std::string& source, const std::string& params,
-                               const std::string& output);
+std::string EncoderCommandLine(
+    const std::string& encoder, const std::string& source, const std::string& params, const std::string& output);
 
 // The one conversion job, made and freed by the controller; nullptr while there is none.
 extern TCommand* Command;

@@ -1,26 +1,28 @@
 // A batch from the first row to the last: row states, progress, the end of the batch.
-#include "tests/engine/CommandFixture.h"
-
 #include "engine/DosCommand.h"
+#include "tests/engine/CommandFixture.h"
 #include "tests/support/TestDialogs.h"
 
-namespace {
+namespace
+{
 
-class CommandBatchTest : public CommandFixture {};
+class CommandBatchTest : public CommandFixture
+{
+};
 
 TEST_F(CommandBatchTest, ThreeGoodRowsEndDoneWithProgressInThirds)
 {
     MakeJob();
-    for (const char* name : {"a.avi", "b.avi", "c.avi"})
+    for (const char* name : { "a.avi", "b.avi", "c.avi" })
         AddRow(Clip(name));
     EXPECT_TRUE(m_job->Idle());
 
     RunBatch();
 
-    EXPECT_EQ(Progress, (std::vector<int>{33, 66, 100}));
+    EXPECT_EQ(Progress, (std::vector<int> { 33, 66, 100 }));
     // Each OnProgress comes while its row still shows Converting: the state changes right after.
-    EXPECT_EQ(StateAtProgress, (std::vector<int>{Converting, Converting, Converting}));
-    EXPECT_EQ(Finished, (std::vector<bool>{false}));
+    EXPECT_EQ(StateAtProgress, (std::vector<int> { Converting, Converting, Converting }));
+    EXPECT_EQ(Finished, (std::vector<bool> { false }));
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(State(i), Done) << "row " << i;
         EXPECT_EQ(Row(i)->ItemData.Busy, 0) << "row " << i;
@@ -34,7 +36,7 @@ TEST_F(CommandBatchTest, ThreeGoodRowsEndDoneWithProgressInThirds)
     EXPECT_EQ(m_job->ElapsedSeconds(), 0);
     EXPECT_EQ(m_job->CurrentNode(), nullptr);
     EXPECT_NE(ProgressSender, nullptr);
-    for (const char* name : {"a.mp4", "b.mp4", "c.mp4"})
+    for (const char* name : { "a.mp4", "b.mp4", "c.mp4" })
         EXPECT_TRUE(QFile::exists(ConvertDir() + "/" + name)) << name;
 }
 
@@ -66,12 +68,9 @@ TEST_F(CommandBatchTest, FailingEncoderMarksTheRowFailedAndTheBatchGoesOn)
 
     RunBatch();
 
-    EXPECT_EQ(State(0), Done);
-    EXPECT_EQ(State(1), Failed);
-    EXPECT_EQ(State(2), Failed);
-    EXPECT_EQ(State(3), Done);
-    EXPECT_EQ(Progress, (std::vector<int>{25, 50, 75, 100}));
-    EXPECT_EQ(Finished, (std::vector<bool>{false}));
+    EXPECT_EQ(States(), (std::vector<int> { Done, Failed, Failed, Done }));
+    EXPECT_EQ(Progress, (std::vector<int> { 25, 50, 75, 100 }));
+    EXPECT_EQ(Finished, (std::vector<bool> { false }));
     EXPECT_EQ(Runs().size(), 4u);
 }
 
@@ -85,12 +84,9 @@ TEST_F(CommandBatchTest, RowOutsideTheCatalogueFailsWithoutStartingTheEncoder)
 
     RunBatch();
 
-    EXPECT_EQ(State(0), Done);
-    EXPECT_EQ(State(1), Failed);
-    EXPECT_EQ(State(2), Failed);
-    EXPECT_EQ(State(3), Done);
-    EXPECT_EQ(Progress, (std::vector<int>{25, 50, 75, 100}));
-    EXPECT_EQ(Finished, (std::vector<bool>{false}));
+    EXPECT_EQ(States(), (std::vector<int> { Done, Failed, Failed, Done }));
+    EXPECT_EQ(Progress, (std::vector<int> { 25, 50, 75, 100 }));
+    EXPECT_EQ(Finished, (std::vector<bool> { false }));
     std::vector<TEncoderRun> runs = Runs();
     ASSERT_EQ(runs.size(), 2u);
     EXPECT_TRUE(runs[0].Args.value(1).endsWith("one.avi"));
@@ -106,7 +102,7 @@ TEST_F(CommandBatchTest, ListOfOnlyUnknownFormatsFinishesAtOnce)
     m_job->Start();
 
     // No encoder runs, so the whole batch ends inside Start without a deep call chain.
-    EXPECT_EQ(Finished, (std::vector<bool>{false}));
+    EXPECT_EQ(Finished, (std::vector<bool> { false }));
     EXPECT_EQ(Progress.size(), 500u);
     EXPECT_EQ(Progress.back(), 100);
     EXPECT_EQ(State(499), Failed);
@@ -124,9 +120,8 @@ TEST_F(CommandBatchTest, WithoutCatalogueEveryRowFails)
 
     m_job->Start();
 
-    EXPECT_EQ(State(0), Failed);
-    EXPECT_EQ(State(1), Failed);
-    EXPECT_EQ(Finished, (std::vector<bool>{false}));
+    EXPECT_EQ(States(), (std::vector<int> { Failed, Failed }));
+    EXPECT_EQ(Finished, (std::vector<bool> { false }));
     EXPECT_TRUE(Runs().empty());
 }
 
@@ -141,7 +136,7 @@ TEST_F(CommandBatchTest, SecondBatchConvertsFinishedRowsAgainUnderFreshNames)
     RunBatch();
 
     EXPECT_EQ(State(0), Done);
-    EXPECT_EQ(Finished, (std::vector<bool>{false, false}));
+    EXPECT_EQ(Finished, (std::vector<bool> { false, false }));
     EXPECT_TRUE(QFile::exists(ConvertDir() + "/again.mp4"));
     EXPECT_TRUE(QFile::exists(ConvertDir() + "/again_2.mp4"));
 }
@@ -159,7 +154,7 @@ TEST_F(CommandBatchTest, StartIsRefusedWhileABatchRuns)
 
     ASSERT_TRUE(WaitUntil([&] { return !Finished.empty(); }));
     EXPECT_EQ(Runs().size(), 2u);
-    EXPECT_EQ(Progress, (std::vector<int>{50, 100}));
+    EXPECT_EQ(Progress, (std::vector<int> { 50, 100 }));
 }
 
 TEST_F(CommandBatchTest, EmptyListDoesNotStart)
@@ -184,17 +179,15 @@ TEST_F(CommandBatchTest, ConvertingRowIsSelectedAndMarkedBusy)
     ASSERT_TRUE(WaitForRuns(2));
 
     EXPECT_EQ(m_job->CurrentIndex(), 1);
-    EXPECT_EQ(State(0), Done);
-    EXPECT_EQ(State(1), Converting);
+    EXPECT_EQ(States(), (std::vector<int> { Done, Converting, Waiting }));
     EXPECT_EQ(Row(0)->ItemData.Busy, 0);
     EXPECT_EQ(Row(1)->ItemData.Busy, 1);
     EXPECT_TRUE(m_list->Selected(m_job->CurrentNode()));
     EXPECT_FALSE(m_list->Selected(m_list->GetFirst()));
     // On screen the converting row carries the selection; the rows before and after it do not.
     QImage shot = m_list->viewport()->grab().toImage();
-    auto stateCellColour = [&](int row) {
-        return shot.pixelColor(m_list->CellRect(m_list->GetNodeAtIndex(row), 1).center());
-    };
+    auto stateCellColour
+        = [&](int row) { return shot.pixelColor(m_list->CellRect(m_list->GetNodeAtIndex(row), 1).center()); };
     EXPECT_NE(stateCellColour(1), stateCellColour(0));
     EXPECT_EQ(stateCellColour(0), stateCellColour(2));
 
@@ -222,9 +215,8 @@ TEST_F(CommandBatchTest, MissingEncoderShowsTheErrorAndEveryRowFails)
 
     RunBatch();
 
-    EXPECT_EQ(State(0), Failed);
-    EXPECT_EQ(State(1), Failed);
-    EXPECT_EQ(Finished, (std::vector<bool>{false}));
+    EXPECT_EQ(States(), (std::vector<int> { Failed, Failed }));
+    EXPECT_EQ(Finished, (std::vector<bool> { false }));
     ASSERT_TRUE(WaitUntil([&] { return dialogs.Messages.size() >= 2; }));
     EXPECT_TRUE(dialogs.Messages[0].Text.endsWith(" doesn't exist.")) << dialogs.Messages[0].Text.toStdString();
     EXPECT_EQ(dialogs.Messages[0].Icon, TMsgIcon::Stop);

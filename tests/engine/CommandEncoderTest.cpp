@@ -3,9 +3,11 @@
 
 #include <QProcess>
 
-namespace {
+namespace
+{
 
-class CommandEncoderTest : public CommandFixture {
+class CommandEncoderTest : public CommandFixture
+{
 protected:
     void SetUp() override
     {
@@ -20,10 +22,9 @@ protected:
     {
         QString path = ClipsDir() + "/" + name;
         QProcess ffmpeg;
-        ffmpeg.start(REELHAND_FFMPEG, {"-nostdin", "-v", "error", "-f", "lavfi", "-i",
-                                       "testsrc=size=64x48:rate=10:duration=0.5", "-f", "lavfi", "-i",
-                                       "sine=duration=0.5", "-c:v", "mpeg4", "-c:a", "pcm_s16le", "-shortest",
-                                       path});
+        ffmpeg.start(REELHAND_FFMPEG,
+            { "-nostdin", "-v", "error", "-f", "lavfi", "-i", "testsrc=size=64x48:rate=10:duration=0.5", "-f", "lavfi",
+                "-i", "sine=duration=0.5", "-c:v", "mpeg4", "-c:a", "pcm_s16le", "-shortest", path });
         EXPECT_TRUE(ffmpeg.waitForFinished(30000));
         EXPECT_EQ(ffmpeg.exitCode(), 0) << ffmpeg.readAllStandardError().toStdString();
         return path;
@@ -33,8 +34,9 @@ protected:
     static QString Probe(const QString& path)
     {
         QProcess ffprobe;
-        ffprobe.start(REELHAND_FFPROBE, {"-v", "error", "-select_streams", "v:0", "-show_entries",
-                                         "stream=width,height", "-of", "csv=p=0:s=x", path});
+        ffprobe.start(REELHAND_FFPROBE,
+            { "-v", "error", "-select_streams", "v:0", "-show_entries", "stream=width,height", "-of", "csv=p=0:s=x",
+                path });
         if (!ffprobe.waitForFinished(30000) || ffprobe.exitCode() != 0)
             return QString();
         return QString::fromUtf8(ffprobe.readAllStandardOutput()).trimmed();
@@ -65,12 +67,9 @@ TEST_F(CommandEncoderTest, ConvertsClipsSkipsANonVideoAndCopesWithAwkwardNames)
 
     RunBatch(120000);
 
-    EXPECT_EQ(State(0), Done);
-    EXPECT_EQ(State(1), Failed);
-    EXPECT_EQ(State(2), Done);
-    EXPECT_EQ(State(3), Done);
-    EXPECT_EQ(Progress, (std::vector<int>{25, 50, 75, 100}));
-    EXPECT_EQ(Finished, (std::vector<bool>{false}));
+    EXPECT_EQ(States(), (std::vector<int> { Done, Failed, Done, Done }));
+    EXPECT_EQ(Progress, (std::vector<int> { 25, 50, 75, 100 }));
+    EXPECT_EQ(Finished, (std::vector<bool> { false }));
     EXPECT_EQ(Probe(OutputFor(ConvertDir() + "/", first)), "64x48");
     EXPECT_EQ(Probe(OutputFor(outFolder, awkward)), "64x48");
     EXPECT_EQ(Probe(OutputFor(ConvertDir() + "/", last)), "64x48");
@@ -84,7 +83,8 @@ TEST_F(CommandEncoderTest, OutputThatAppearsAfterTheNameWasChosenFailsInsteadOfH
     QString wrapper = ProgramDir() + "/latecomer.sh";
     QFile script(wrapper);
     ASSERT_TRUE(script.open(QIODevice::WriteOnly));
-    script.write("#!/bin/sh\nfor last; do :; done\nprintf 'not yours' > \"$last\"\nexec '" REELHAND_FFMPEG "' \"$@\"\n");
+    script.write(
+        "#!/bin/sh\nfor last; do :; done\nprintf 'not yours' > \"$last\"\nexec '" REELHAND_FFMPEG "' \"$@\"\n");
     script.close();
     script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
     UseEncoder(wrapper);
@@ -94,9 +94,8 @@ TEST_F(CommandEncoderTest, OutputThatAppearsAfterTheNameWasChosenFailsInsteadOfH
 
     RunBatch(60000);
 
-    EXPECT_EQ(State(0), Failed);
-    EXPECT_EQ(State(1), Failed);
-    EXPECT_EQ(Finished, (std::vector<bool>{false}));
+    EXPECT_EQ(States(), (std::vector<int> { Failed, Failed }));
+    EXPECT_EQ(Finished, (std::vector<bool> { false }));
     QFile kept(OutputFor(ConvertDir() + "/", clip));
     ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
     EXPECT_EQ(kept.readAll(), "not yours");

@@ -3,7 +3,8 @@
 #include <QTextStream>
 #include <csignal>
 
-namespace {
+namespace
+{
 
 QString Unescaped(const QString& arg)
 {
@@ -29,7 +30,7 @@ void CommandFixture::SetUp()
     ASSERT_TRUE(root.mkpath("program/convert"));
     ASSERT_TRUE(root.mkpath("clips"));
     UseEncoder(REELHAND_FAKEENCODER);
-    WriteCatalogue({{"Stand-in", "-n -preset fast", "mp4"}, {"Bare", "", "flv"}});
+    WriteCatalogue({ { "Stand-in", "-n -preset fast", "mp4" }, { "Bare", "", "flv" } });
     Application->SetProgramFolder(ProgramDir());
 }
 
@@ -66,9 +67,9 @@ void CommandFixture::WriteCatalogue(const std::vector<TFormat>& formats)
     ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     QByteArray xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<commands>\r\n";
     for (const TFormat& f : formats) {
-        xml += "  <command>\r\n    <format>" + QByteArray::fromStdString(f.Name) + "</format>\r\n    <params>" +
-               QByteArray::fromStdString(f.Params) + "</params>\r\n    <ext>" + QByteArray::fromStdString(f.Ext) +
-               "</ext>\r\n  </command>\r\n";
+        xml += "  <command>\r\n    <format>" + QByteArray::fromStdString(f.Name) + "</format>\r\n    <params>"
+            + QByteArray::fromStdString(f.Params) + "</params>\r\n    <ext>" + QByteArray::fromStdString(f.Ext)
+            + "</ext>\r\n  </command>\r\n";
     }
     xml += "</commands>\r\n";
     file.write(xml);
@@ -130,6 +131,14 @@ TItemNodeData* CommandFixture::Row(int index)
     for (int i = 0; i < index && node; ++i)
         node = m_list->GetNextSibling(node);
     return node ? m_list->GetNodeData<TItemNodeData>(node) : nullptr;
+}
+
+std::vector<int> CommandFixture::States()
+{
+    std::vector<int> states;
+    for (PVirtualNode node = m_list->GetFirst(); node; node = m_list->GetNextSibling(node))
+        states.push_back(m_list->GetNodeData<TItemNodeData>(node)->ImageIndex);
+    return states;
 }
 
 void CommandFixture::RunBatch(int timeoutMs)

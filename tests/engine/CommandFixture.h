@@ -40,7 +40,8 @@ inline bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 10
 
 // A program folder of its own (bin/ffmpeg, catalogue, convert/), a folder for source clips, a list control
 // with rows, and the job on it with every notification recorded.
-class CommandFixture : public ::testing::Test {
+class CommandFixture : public ::testing::Test
+{
 protected:
     struct TFormat {
         std::string Name, Params, Ext;
@@ -64,6 +65,8 @@ protected:
     PVirtualNode AddRow(const QString& fileName, int formatIndex = 0, const QString& path = QString());
     TItemNodeData* Row(int index);
     int State(int index) { return Row(index)->ImageIndex; }
+    // The state of every row, in list order.
+    std::vector<int> States();
     // Starts the batch and waits for its OnFinished.
     void RunBatch(int timeoutMs = 20000);
     // The stand-in encoder's runs, in the order they started.

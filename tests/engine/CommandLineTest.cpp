@@ -1,11 +1,12 @@
 // What reaches the encoder: its arguments, the output folder and name, unusual file names.
+#include "engine/DosCommand.h"
 #include "tests/engine/CommandFixture.h"
 
-#include "engine/DosCommand.h"
+namespace
+{
 
-namespace {
-
-class CommandLineTest : public CommandFixture {
+class CommandLineTest : public CommandFixture
+{
 protected:
     // Runs one row and returns the encoder's arguments.
     QStringList ArgsFor(const QString& fileName, int formatIndex = 0, const QString& path = QString())
@@ -21,19 +22,21 @@ protected:
 TEST(CommandLineFormat, ValuesQuotedParamsBareEmptyParamsLeaveTwoBlanks)
 {
     EXPECT_EQ(EncoderCommandLine("/p/bin/ffmpeg", "/v/a.avi", "-c:v libx264 -n", "/p/convert/a.mp4"),
-              "\"/p/bin/ffmpeg\" -i \"/v/a.avi\" -c:v libx264 -n \"/p/convert/a.mp4\"");
+        "\"/p/bin/ffmpeg\" -i \"/v/a.avi\" -c:v libx264 -n \"/p/convert/a.mp4\"");
     EXPECT_EQ(EncoderCommandLine("/p/bin/ffmpeg", "/v/a.avi", "", "/p/convert/a.mp4"),
-              "\"/p/bin/ffmpeg\" -i \"/v/a.avi\"  \"/p/convert/a.mp4\"");
+        "\"/p/bin/ffmpeg\" -i \"/v/a.avi\"  \"/p/convert/a.mp4\"");
 }
 
 TEST(CommandLineFormat, EveryValueSplitsBackUnchanged)
 {
     std::string source = R"(/v/say "hi" \ to -me.avi)";
-    std::string output = "/o/Gr\xc3\xbc\xc3\x9f" "e a:b.mp4";
+    std::string output = "/o/Gr\xc3\xbc\xc3\x9f"
+                         "e a:b.mp4";
 
-    std::vector<std::string> args = SplitCommandLine(EncoderCommandLine("/p q/bin/ffmpeg", source, "-c:v mpeg4 -n", output));
+    std::vector<std::string> args
+        = SplitCommandLine(EncoderCommandLine("/p q/bin/ffmpeg", source, "-c:v mpeg4 -n", output));
 
-    EXPECT_EQ(args, (std::vector<std::string>{"/p q/bin/ffmpeg", "-i", source, "-c:v", "mpeg4", "-n", output}));
+    EXPECT_EQ(args, (std::vector<std::string> { "/p q/bin/ffmpeg", "-i", source, "-c:v", "mpeg4", "-n", output }));
 }
 
 TEST_F(CommandLineTest, EncoderGetsInputParamsAndOutputAsSeparateArguments)
@@ -42,7 +45,7 @@ TEST_F(CommandLineTest, EncoderGetsInputParamsAndOutputAsSeparateArguments)
 
     QStringList args = ArgsFor(source);
 
-    EXPECT_EQ(args, (QStringList{"-i", source, "-n", "-preset", "fast", ConvertDir() + "/holiday.mp4"}));
+    EXPECT_EQ(args, (QStringList { "-i", source, "-n", "-preset", "fast", ConvertDir() + "/holiday.mp4" }));
     EXPECT_EQ(m_job->EncoderPath(), (ProgramDir() + "/bin/ffmpeg").toStdString());
     EXPECT_EQ(m_job->OutputFolder(), (ConvertDir() + "/").toStdString());
     EXPECT_EQ(m_job->OutputName(), "holiday.mp4");
@@ -54,7 +57,7 @@ TEST_F(CommandLineTest, EmptyParamsAddNoArgument)
 
     QStringList args = ArgsFor(source, 1);
 
-    EXPECT_EQ(args, (QStringList{"-i", source, ConvertDir() + "/bare.flv"}));
+    EXPECT_EQ(args, (QStringList { "-i", source, ConvertDir() + "/bare.flv" }));
 }
 
 TEST_F(CommandLineTest, RowFolderIsUsedAndGetsItsSeparator)
@@ -87,17 +90,15 @@ TEST_F(CommandLineTest, TwoIdenticalRowsGiveSecondOutputSuffix2)
     ASSERT_EQ(runs.size(), 2u);
     EXPECT_EQ(runs[0].Args.last(), ConvertDir() + "/twice.mp4");
     EXPECT_EQ(runs[1].Args.last(), ConvertDir() + "/twice_2.mp4");
-    EXPECT_EQ(State(0), Done);
-    EXPECT_EQ(State(1), Done);
+    EXPECT_EQ(States(), (std::vector<int> { Done, Done }));
 }
 
 TEST_F(CommandLineTest, AwkwardNamesReachTheEncoderUnchanged)
 {
     QDir(m_root.path()).mkpath(R"(out "dir" \ x)");
     QString folder = m_root.path() + R"(/out "dir" \ x/)";
-    for (QString name : {QString(R"(blank and "quotes".avi)"), QString(R"(back\slash.avi)"),
-                         QString::fromUtf8("Grüße 日本 ñ.avi"), QString("$HOME `id` ;|&.avi"),
-                         QString("tab\there.avi")}) {
+    for (QString name : { QString(R"(blank and "quotes".avi)"), QString(R"(back\slash.avi)"),
+             QString::fromUtf8("Grüße 日本 ñ.avi"), QString("$HOME `id` ;|&.avi"), QString("tab\there.avi") }) {
         QString source = Clip(name);
         QString stem = name.left(name.lastIndexOf('.'));
 

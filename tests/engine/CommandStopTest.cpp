@@ -1,9 +1,29 @@
 // Stopping a batch, and the job or the list going away while the encoder runs.
 #include "tests/engine/CommandFixture.h"
 
-namespace {
+namespace
+{
 
-class CommandStopTest : public CommandFixture {};
+class CommandStopTest : public CommandFixture
+{
+protected:
+    // A batch of two rows whose first encoder runs until killed; returns that encoder's pid once it runs.
+    int StartOnEndlessRow()
+    {
+        MakeJob();
+        AddRow(Clip("a.avi", "wait\n"));
+        AddRow(Clip("b.avi"));
+        m_job->Start();
+        return WaitForRuns(1) ? Runs()[0].Pid : 0;
+    }
+
+    // Gives late notifications, if any were still coming, the chance to arrive.
+    static void DrainEvents()
+    {
+        for (int i = 0; i < 20; ++i)
+            QCoreApplication::processEvents();
+    }
+};
 
 TEST_F(CommandStopTest, StopDuringMiddleRowFailsItAndLeavesTheRestWaiting)
 {
@@ -22,11 +42,9 @@ TEST_F(CommandStopTest, StopDuringMiddleRowFailsItAndLeavesTheRestWaiting)
     EXPECT_TRUE(m_job->Running());
     EXPECT_TRUE(Finished.empty());
     ASSERT_TRUE(WaitUntil([&] { return !Finished.empty(); }));
-    EXPECT_EQ(Finished, (std::vector<bool>{true}));
-    EXPECT_EQ(Progress, (std::vector<int>{33, 66}));
-    EXPECT_EQ(State(0), Done);
-    EXPECT_EQ(State(1), Failed);
-    EXPECT_EQ(State(2), Waiting);
+    EXPECT_EQ(Finished, (std::vector<bool> { true }));
+    EXPECT_EQ(Progress, (std::vector<int> { 33, 66 }));
+    EXPECT_EQ(States(), (std::vector<int> { Done, Failed, Waiting }));
     EXPECT_EQ(Row(1)->ItemData.Busy, 0);
     EXPECT_EQ(Row(1)->ItemData.BusyPos, 0);
     EXPECT_FALSE(m_job->Running());
@@ -46,8 +64,8 @@ TEST_F(CommandStopTest, StopDuringLastRowEndsTheBatchAsFinished)
     m_job->Stop();
 
     ASSERT_TRUE(WaitUntil([&] { return !Finished.empty(); }));
-    EXPECT_EQ(Finished, (std::vector<bool>{false}));
-    EXPECT_EQ(Progress, (std::vector<int>{50, 100}));
+    EXPECT_EQ(Finished, (std::vector<bool> { false }));
+    EXPECT_EQ(Progress, (std::vector<int> { 50, 100 }));
     EXPECT_EQ(State(1), Failed);
 }
 
@@ -64,7 +82,7 @@ TEST_F(CommandStopTest, StartWhileStoppingIsRefused)
     m_job->Stop();
 
     ASSERT_TRUE(WaitUntil([&] { return !Finished.empty(); }));
-    EXPECT_EQ(Finished, (std::vector<bool>{true}));
+    EXPECT_EQ(Finished, (std::vector<bool> { true }));
     EXPECT_EQ(Runs().size(), 1u);
     EXPECT_EQ(State(1), Waiting);
 }
@@ -84,33 +102,23 @@ TEST_F(CommandStopTest, StopOutsideABatchDoesNothing)
 
 TEST_F(CommandStopTest, DestroyingTheJobMidBatchKillsTheEncoderSilently)
 {
-    MakeJob();
-    AddRow(Clip("a.avi", "wait\n"));
-    AddRow(Clip("b.avi"));
-    m_job->Start();
-    ASSERT_TRUE(WaitForRuns(1));
-    int pid = Runs()[0].Pid;
+    int pid = StartOnEndlessRow();
+    ASSERT_NE(pid, 0);
 
     m_job.reset();
 
     EXPECT_TRUE(WaitUntil([&] { return !ProcessAlive(pid); }));
-    for (int i = 0; i < 20; ++i)
-        QCoreApplication::processEvents();
+    DrainEvents();
     EXPECT_TRUE(Finished.empty());
     EXPECT_TRUE(Progress.empty());
-    EXPECT_EQ(State(0), Converting);
-    EXPECT_EQ(State(1), Waiting);
+    EXPECT_EQ(States(), (std::vector<int> { Converting, Waiting }));
     EXPECT_EQ(Runs().size(), 1u);
 }
 
 TEST_F(CommandStopTest, ListGoneMidBatchStopsTheEncoderAndTouchesNoRow)
 {
-    MakeJob();
-    AddRow(Clip("a.avi", "wait\n"));
-    AddRow(Clip("b.avi"));
-    m_job->Start();
-    ASSERT_TRUE(WaitForRuns(1));
-    int pid = Runs()[0].Pid;
+    int pid = StartOnEndlessRow();
+    ASSERT_NE(pid, 0);
 
     m_list.reset();
 
@@ -118,8 +126,7 @@ TEST_F(CommandStopTest, ListGoneMidBatchStopsTheEncoderAndTouchesNoRow)
     EXPECT_TRUE(m_job->Idle());
     EXPECT_FALSE(m_job->Running());
     EXPECT_EQ(m_job->CurrentNode(), nullptr);
-    for (int i = 0; i < 20; ++i)
-        QCoreApplication::processEvents();
+    DrainEvents();
     EXPECT_EQ(Runs().size(), 1u);
     EXPECT_TRUE(Finished.empty());
 }
@@ -134,7 +141,7 @@ TEST_F(CommandStopTest, EachSecondMovesTheBlockAndItWrapsAfter74)
 
     ASSERT_TRUE(WaitUntil([&] { return Ticks >= 3; }, 6000));
 
-    EXPECT_EQ(BusyPosAtTick, (std::vector<int>{73, 74, 0}));
+    EXPECT_EQ(BusyPosAtTick, (std::vector<int> { 73, 74, 0 }));
     EXPECT_EQ(m_job->ElapsedSeconds(), 3);
     EXPECT_NE(TickSender, nullptr);
     m_job->Stop();

@@ -25,13 +25,14 @@
 #include <unistd.h>
 #include <vector>
 
-namespace {
+namespace
+{
 
 std::string logPath;
 
 long long nowNs()
 {
-    timespec ts{};
+    timespec ts {};
     clock_gettime(CLOCK_MONOTONIC, &ts);
     return static_cast<long long>(ts.tv_sec) * 1000000000LL + ts.tv_nsec;
 }
@@ -52,10 +53,17 @@ std::string escaped(const char* arg)
     std::string out;
     for (const char* p = arg; *p; ++p) {
         switch (*p) {
-        case '\\': out += "\\\\"; break;
-        case '\t': out += "\\t"; break;
-        case '\n': out += "\\n"; break;
-        default: out += *p;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        default:
+            out += *p;
         }
     }
     return out;
@@ -69,9 +77,8 @@ std::string escaped(const char* arg)
 
 void sleepMs(long ms)
 {
-    timespec ts{ms / 1000, (ms % 1000) * 1000000L};
-    while (nanosleep(&ts, &ts) != 0 && errno == EINTR) {
-    }
+    timespec ts { ms / 1000, (ms % 1000) * 1000000L };
+    while (nanosleep(&ts, &ts) != 0 && errno == EINTR) { }
 }
 
 } // namespace
