@@ -209,3 +209,15 @@ private:
     TPngImageList* m_images = nullptr;
     int m_pressedColumn = -1;
 };
+
+// Holds a tree's redrawing from construction to destruction, also when the work in between fails.
+class TTreeUpdate {
+public:
+    explicit TTreeUpdate(TVirtualStringTree* tree) : m_tree(tree) { m_tree->BeginUpdate(); }
+    ~TTreeUpdate() { m_tree->EndUpdate(); }
+    TTreeUpdate(const TTreeUpdate&) = delete;
+    TTreeUpdate& operator=(const TTreeUpdate&) = delete;
+
+private:
+    TVirtualStringTree* m_tree;
+};
