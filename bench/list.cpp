@@ -53,7 +53,7 @@ void AddFiles(benchmark::State& state)
 }
 BENCHMARK(AddFiles)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
-void FillRows(TVirtualStringTree& tree, const std::vector<std::string>& files)
+void FillRows(TVirtualStringTree& tree, const std::vector<std::string>& files, bool withFolders = true)
 {
     TTreeUpdate update(&tree);
     for (size_t i = 0; i < files.size(); ++i) {
@@ -61,7 +61,7 @@ void FillRows(TVirtualStringTree& tree, const std::vector<std::string>& files)
         data->NodeType = 1;
         data->ItemData.FileName = QString::fromStdString(files[i]);
         data->ItemData.FormatIndex = int32_t(i % 10);
-        data->ItemData.Path = i % 2 ? QString("/home/user/Videos/out/") : QString();
+        data->ItemData.Path = withFolders && i % 2 ? QString("/home/user/Videos/out/") : QString();
     }
 }
 
@@ -109,7 +109,7 @@ void MemoryPerRow(benchmark::State& state)
         TShownList list;
         malloc_trim(0);
         const size_t before = mallinfo2().uordblks;
-        FillRows(list.tree, files);
+        FillRows(list.tree, files, named);
         const size_t after = mallinfo2().uordblks;
         perRow = double(after - before) / count;
     }

@@ -29,7 +29,9 @@ public:
     TTreeManager& operator=(const TTreeManager&) = delete;
 
     // Appends one Waiting row per file (UTF-8 paths), the i-th taking the i-th staged format and folder, then
-    // empties the staging list. An empty list adds nothing and leaves the staging list as it is.
+    // empties the staging list. An empty list adds nothing and leaves the staging list as it is. Fewer staged
+    // items than files: the staging list's error passes on and the rows made so far stay. Without a staging
+    // list the rows get no format (-1) and no folder.
     void AddFiles(const std::vector<std::string>& files);
     // Runs PropertiesDialog on the row; when it is accepted while IsIdle(), writes back only FormatIndex and
     // Path. No row, a foreign node or no dialog: nothing happens. The dialog's exceptions pass to the caller.

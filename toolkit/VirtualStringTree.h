@@ -56,7 +56,7 @@ public:
 
     // The record type of the rows of every tree made afterwards without SetNodeDataType.
     static void SetDefaultNodeDataType(const TNodeDataType& type);
-    // Sets the record type of this tree's rows; only while it has no rows (else EListError).
+    // Sets the record type of this tree's rows; a different type only while it has no rows (else EListError).
     template <class T>
     void SetNodeDataType()
     {

@@ -58,11 +58,11 @@ TEST_F(ListExport, StateAndAnimationAreNotWritten)
 
 TEST_F(ListExport, AnOlderFileIsReplacedWhole)
 {
-    WriteBytes(dir.filePath("old.qfl"), std::string(5000, 'x'));
+    WriteBytes(dir.filePath("old.qfl"), std::string(5000, '~'));
     AddRow(tree, "/v/a.avi", 1, "");
     manager.SaveList(PathOf("old.qfl"));
     const std::string written = ReadBytes(dir.filePath("old.qfl"));
-    EXPECT_EQ(written.find('x'), std::string::npos);
+    EXPECT_EQ(written.find('~'), std::string::npos);
     EXPECT_EQ(written.substr(written.size() - 9), "</list>\r\n");
 }
 

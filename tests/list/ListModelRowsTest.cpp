@@ -11,7 +11,7 @@ using ListAdd = ListModelTest;
 using ListHint = ListModelTest;
 using ListPopup = ListModelTest;
 
-TRowView Waiting(const QString& name, int32_t format, const QString& path)
+TRowView FreshRow(const QString& name, int32_t format, const QString& path)
 {
     return {name, format, path, ::Waiting, 0, 0};
 }
@@ -25,8 +25,8 @@ TEST_F(ListAdd, EachFileTakesTheStagedItemAtItsPosition)
     items->StageItem("", 0, "");
     items->StageItem("/x", 1, "/out/three/");
     model->AddFiles({"/v/a.avi", "/v/b.avi", "/v/c.avi"});
-    EXPECT_EQ(Rows(tree), (std::vector<TRowView>{{"/already.avi", 0, "", Done, 0, 0}, Waiting("/v/a.avi", 2, "/out/one/"),
-                                                  Waiting("/v/b.avi", 0, ""), Waiting("/v/c.avi", 1, "/out/three/")}));
+    EXPECT_EQ(Rows(tree), (std::vector<TRowView>{{"/already.avi", 0, "", Done, 0, 0}, FreshRow("/v/a.avi", 2, "/out/one/"),
+                                                  FreshRow("/v/b.avi", 0, ""), FreshRow("/v/c.avi", 1, "/out/three/")}));
     EXPECT_EQ(Data(1)->NodeType, 1);
     EXPECT_EQ(items->StagedCount(), 0);
     EXPECT_FALSE(tree.Updating());
@@ -50,7 +50,7 @@ TEST_F(ListAdd, TheSameFileTwiceGivesTwoRowsAndNamesKeepTheirCharacters)
     items->StageItem(name, 1, "/o");
     items->StageItem(name, 1, "/o");
     model->AddFiles({name, name});
-    const TRowView row = Waiting(QString::fromUtf8(name.c_str()), 1, "/o");
+    const TRowView row = FreshRow(QString::fromUtf8(name.c_str()), 1, "/o");
     EXPECT_EQ(Rows(tree), (std::vector<TRowView>{row, row}));
 }
 
@@ -58,7 +58,7 @@ TEST_F(ListAdd, TooFewStagedItemsStopWithAnErrorKeepingTheRowsMade)
 {
     items->StageItem("/v/a.avi", 1, "");
     EXPECT_THROW(model->AddFiles({"/v/a.avi", "/v/b.avi"}), EListError);
-    EXPECT_EQ(Rows(tree), (std::vector<TRowView>{Waiting("/v/a.avi", 1, "")}));
+    EXPECT_EQ(Rows(tree), (std::vector<TRowView>{FreshRow("/v/a.avi", 1, "")}));
     EXPECT_FALSE(tree.Updating());
 }
 
