@@ -231,9 +231,7 @@ void TDosThread::RunLoop(Session& session, uint32_t& exitCode)
     for (;;) {
         if (std::optional<uint32_t> status = session.Child.ExitStatus())
             exitCode = *status;
-        ReadOutput(session);
-        bool outputWaiting = session.Output.BytesWaiting() > 0;
-        if (!outputWaiting)
+        if (!ReadOutput(session))
             WriteInput(session);
         // The pause of a cycle, cut short by output (or by room in the input pipe when input is held back).
         platform::WaitPipes(session.Output, m_inputRest.empty() ? nullptr : &session.Input, 1);
@@ -257,11 +255,11 @@ void TDosThread::RunLoop(Session& session, uint32_t& exitCode)
     }
 }
 
-void TDosThread::ReadOutput(Session& session)
+bool TDosThread::ReadOutput(Session& session)
 {
     std::size_t waiting = session.Output.BytesWaiting();
     if (waiting == 0)
-        return;
+        return false;
     if (waiting > m_buffer.size())
         m_buffer.resize(waiting);
     std::size_t got = 0;
@@ -272,6 +270,7 @@ void TDosThread::ReadOutput(Session& session)
         got += read;
     }
     SplitLines(m_buffer.data(), got);
+    return true;
 }
 
 void TDosThread::SplitLines(const char* bytes, std::size_t count)
