@@ -216,10 +216,13 @@ void TDosThread::Execute()
             // A copy: the handler may destroy the runner, and with it this reader.
             std::shared_ptr<const TTerminateEvent> handler = m_onTerminated;
             TDosCommand* sender = &m_owner;
-            if (*handler)
+            // The job starts the next file from here; a failure of that is shown to the user, not lost.
+            if (*handler && Application)
                 Application->Guard([&] { (*handler)(sender, reported); });
+            else if (*handler)
+                (*handler)(sender, reported);
         });
-        if (!message.empty())
+        if (!message.empty() && Application)
             m_channel->Call([message] { Application->ShowException(Exception(message)); });
     } catch (...) {
     }
