@@ -81,7 +81,7 @@ void CommandFixture::MakeJob()
     m_catalogue = std::make_unique<TCommandManager>();
     CommandManager = m_catalogue.get();
     m_list = std::make_unique<TVirtualStringTree>();
-    m_list->resize(800, 300);
+    m_list->resize(900, 300);
     m_job = std::make_unique<TCommand>(m_list.get());
     m_job->OnProgress = [this](TDosCommand* sender, int percent) {
         ProgressSender = sender;
