@@ -148,6 +148,15 @@ void CommandFixture::RunBatch(int timeoutMs)
     ASSERT_TRUE(WaitUntil([&] { return Finished.size() > before; }, timeoutMs)) << "the batch did not finish";
 }
 
+bool CommandFixture::StartWithEndlessMiddleRow()
+{
+    AddRow(Clip("a.avi"));
+    AddRow(Clip("b.avi", "wait\n"));
+    AddRow(Clip("c.avi"));
+    m_job->Start();
+    return WaitForRuns(2);
+}
+
 std::vector<TEncoderRun> CommandFixture::Runs() const
 {
     std::vector<TEncoderRun> runs;

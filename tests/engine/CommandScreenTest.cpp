@@ -64,11 +64,7 @@ TEST_F(CommandScreenTest, OnlyTheConvertingRowShowsABlock)
     MakeJob();
     TTreeManager model(m_list.get());
     m_list->show();
-    AddRow(Clip("a.avi"));
-    AddRow(Clip("b.avi", "wait\n"));
-    AddRow(Clip("c.avi"));
-    m_job->Start();
-    ASSERT_TRUE(WaitForRuns(2));
+    ASSERT_TRUE(StartWithEndlessMiddleRow());
 
     EXPECT_EQ(Matching(m_list->GetNodeAtIndex(1), 7), Span(1, 15));
     EXPECT_EQ(Matching(m_list->GetNodeAtIndex(0), 45), Span(1, 89));
