@@ -54,8 +54,32 @@ public:
     void Reset();
 
 private:
-    std::unordered_map<std::string, size_t> m_positions;
+    // Made only for long lists; most elements have a handful of children and never need it.
+    std::unique_ptr<std::unordered_map<std::string, size_t>> m_positions;
     size_t m_indexed = 0;
+};
+
+// Blocks for the many small objects of a document (nodes, short child lists) come from per-thread pools of
+// equal-sized blocks: a list file makes hundreds of thousands of them, and the general allocator would spend
+// more time on them than the reading does. Other sizes go to the general allocator.
+void* JclPoolTake(size_t bytes);
+void JclPoolGive(void* block, size_t bytes);
+
+template <class T>
+struct TJclPoolAllocator {
+    using value_type = T;
+    TJclPoolAllocator() = default;
+    template <class U>
+    TJclPoolAllocator(const TJclPoolAllocator<U>&) noexcept
+    {
+    }
+    T* allocate(size_t count) { return static_cast<T*>(JclPoolTake(count * sizeof(T))); }
+    void deallocate(T* block, size_t count) noexcept { JclPoolGive(block, count * sizeof(T)); }
+    template <class U>
+    bool operator==(const TJclPoolAllocator<U>&) const noexcept
+    {
+        return true;
+    }
 };
 
 // Letter case folding of names: ASCII letters only, every other byte compares as it is.
@@ -95,7 +119,7 @@ public:
     explicit TJclSimpleXMLElems(TJclSimpleXMLElem* parent) : m_parent(parent) {}
     TJclSimpleXMLElems(const TJclSimpleXMLElems&) = delete;
     TJclSimpleXMLElems& operator=(const TJclSimpleXMLElems&) = delete;
-    virtual ~TJclSimpleXMLElems();
+    ~TJclSimpleXMLElems();
 
     size_t Count() const { return m_items.size(); }
     // The child at index; EListError "List index out of bounds (%d)" outside 0..Count-1.
@@ -105,15 +129,20 @@ public:
     // Takes ownership of node, makes this list's element its parent and appends it.
     TJclSimpleXMLElem* Add(std::unique_ptr<TJclSimpleXMLElem> node);
     // Appends a new named element with an empty value.
-    TJclSimpleXMLElemClassic* Add(const std::string& name);
+    TJclSimpleXMLElemClassic* Add(std::string name);
     // Frees every child, however deep their subtrees are.
-    virtual void Clear();
+    void Clear();
     // Called when a child's name changed.
     void NameChanged() { m_index.Reset(); }
 
+    using TNodeList
+        = std::vector<std::unique_ptr<TJclSimpleXMLElem>, TJclPoolAllocator<std::unique_ptr<TJclSimpleXMLElem>>>;
+
 private:
+    void ReserveFirst();
+
     TJclSimpleXMLElem* m_parent;
-    std::vector<std::unique_ptr<TJclSimpleXMLElem>> m_items;
+    TNodeList m_items;
     TJclSimpleXMLNameIndex m_index;
 };
 
@@ -127,6 +156,10 @@ public:
     TJclSimpleXMLElem(const TJclSimpleXMLElem&) = delete;
     TJclSimpleXMLElem& operator=(const TJclSimpleXMLElem&) = delete;
     virtual ~TJclSimpleXMLElem();
+
+    // Nodes come from the per-thread pools (JclPoolTake).
+    static void* operator new(size_t size) { return JclPoolTake(size); }
+    static void operator delete(void* node, size_t size) { JclPoolGive(node, size); }
 
     virtual TJclSimpleXMLNodeKind Kind() const = 0;
     // Frees the children and attributes; name and value stay.
@@ -325,10 +358,12 @@ std::ptrdiff_t TJclSimpleXMLNameIndex::Find(std::string_view name, size_t count,
                 return static_cast<std::ptrdiff_t>(i);
         return -1;
     }
-    if (m_indexed > count)
+    if (m_indexed > count || !m_positions) {
         Reset();
+        m_positions = std::make_unique<std::unordered_map<std::string, size_t>>();
+    }
     for (; m_indexed < count; ++m_indexed)
-        m_positions[JclUpperName(nameAt(m_indexed))] = m_indexed;
-    const auto found = m_positions.find(JclUpperName(name));
-    return found == m_positions.end() ? -1 : static_cast<std::ptrdiff_t>(found->second);
+        (*m_positions)[JclUpperName(nameAt(m_indexed))] = m_indexed;
+    const auto found = m_positions->find(JclUpperName(name));
+    return found == m_positions->end() ? -1 : static_cast<std::ptrdiff_t>(found->second);
 }

@@ -143,6 +143,18 @@ std::string TJclSimpleXMLParser::Decoded(std::string_view raw) const
     return out;
 }
 
+bool TJclSimpleXMLParser::IsEndTagOf(std::string_view endName, const TJclSimpleXMLElem& element) const
+{
+    if (endName.find('&') != std::string_view::npos)
+        return JclSameName(Decoded(endName), element.FullName());
+    const std::string& prefix = element.NameSpace();
+    if (prefix.empty())
+        return JclSameName(endName, element.Name());
+    return endName.size() == prefix.size() + 1 + element.Name().size() && endName[prefix.size()] == ':'
+        && JclSameName(endName.substr(0, prefix.size()), prefix)
+        && JclSameName(endName.substr(prefix.size() + 1), element.Name());
+}
+
 void TJclSimpleXMLParser::ReadDocument(TJclSimpleXMLElemsProlog& prolog, TJclSimpleXMLElemClassic& root)
 {
     while (!AtEnd()) {
@@ -445,10 +457,9 @@ void TJclSimpleXMLParser::ReadContent(TJclSimpleXMLElem& element)
             if (*m_p != '>')
                 Fail("Invalid XML Element: Expected end of tag but " + Quoted(Ahead(1)) + " found");
             ++m_p;
-            const std::string fullName = frame.element->FullName();
-            if (!JclSameName(Decoded(endName), fullName))
-                Fail("Invalid XML Element: Erroneous end of tag, expecting </" + fullName + "> but </"
-                     + std::string(endName) + "> found");
+            if (!IsEndTagOf(endName, *frame.element))
+                Fail("Invalid XML Element: Erroneous end of tag, expecting </" + frame.element->FullName()
+                     + "> but </" + std::string(endName) + "> found");
             if (frame.hasText)
                 frame.element->SetValue(std::move(frame.text));
             stack.pop_back();
@@ -472,7 +483,7 @@ void TJclSimpleXMLParser::ReadContent(TJclSimpleXMLElem& element)
         if (!ReadTagName(prefix, name))
             return stop();
         flushText(frame);
-        TJclSimpleXMLElemClassic* child = frame.element->Items().Add(name);
+        TJclSimpleXMLElemClassic* child = frame.element->Items().Add(std::move(name));
         child->SetNameSpace(std::move(prefix));
         bool open = false;
         if (!ReadTagRest(*child, open))

@@ -25,6 +25,8 @@ private:
     std::string_view Ahead(size_t count) const;
     void SkipBlanks();
     std::string Decoded(std::string_view raw) const;
+    // Whether an end tag's (raw) name closes element: same prefix and name, letter case ignored.
+    bool IsEndTagOf(std::string_view endName, const TJclSimpleXMLElem& element) const;
 
     void ReadHeader(TJclSimpleXMLElemsProlog& prolog);
     void ReadSheet(TJclSimpleXMLElemsProlog& prolog);
