@@ -82,8 +82,22 @@ TPools& Pools()
 
 } // namespace
 
+// Under the address sanitizer every block goes to the general allocator, so it sees each node's life.
+#if defined(__SANITIZE_ADDRESS__)
+#define JCL_POOL_BLOCKS 0
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define JCL_POOL_BLOCKS 0
+#endif
+#endif
+#ifndef JCL_POOL_BLOCKS
+#define JCL_POOL_BLOCKS 1
+#endif
+
 void* JclPoolTake(size_t bytes)
 {
+    if (!JCL_POOL_BLOCKS)
+        return ::operator new(bytes);
     if (bytes == NodeBlock)
         return Pools().nodes.Take();
     if (bytes == ListBlock)
@@ -93,7 +107,9 @@ void* JclPoolTake(size_t bytes)
 
 void JclPoolGive(void* block, size_t bytes)
 {
-    if (bytes == NodeBlock)
+    if (!JCL_POOL_BLOCKS)
+        ::operator delete(block);
+    else if (bytes == NodeBlock)
         Pools().nodes.Give(block);
     else if (bytes == ListBlock)
         Pools().lists.Give(block);
@@ -169,8 +185,7 @@ bool JclSameName(std::string_view a, std::string_view b)
 
 void TJclSimpleXMLNameIndex::Reset()
 {
-    m_positions.reset();
-    m_indexed = 0;
+    m_table.reset();
 }
 
 // --- attributes ---
@@ -272,13 +287,14 @@ TJclSimpleXMLElem::~TJclSimpleXMLElem() = default;
 void TJclSimpleXMLElem::Clear()
 {
     m_items.Clear();
-    if (m_props)
-        m_props->Clear();
+    if (m_extras)
+        m_extras->props.Clear();
 }
 
 std::string TJclSimpleXMLElem::FullName() const
 {
-    return m_nameSpace.empty() ? m_name : m_nameSpace + ":" + m_name;
+    const std::string& prefix = NameSpace();
+    return prefix.empty() ? m_name : prefix + ":" + m_name;
 }
 
 void TJclSimpleXMLElem::WriteEnd(TJclSimpleXMLWriter&, std::string_view) const {}
@@ -290,11 +306,28 @@ void TJclSimpleXMLElem::SetName(std::string name)
         m_parent->m_items.NameChanged();
 }
 
+TJclSimpleXMLElem::Extras& TJclSimpleXMLElem::MakeExtras()
+{
+    if (!m_extras)
+        m_extras = std::make_unique<Extras>();
+    return *m_extras;
+}
+
 TJclSimpleXMLProps& TJclSimpleXMLElem::Properties()
 {
-    if (!m_props)
-        m_props = std::make_unique<TJclSimpleXMLProps>();
-    return *m_props;
+    return MakeExtras().props;
+}
+
+const std::string& TJclSimpleXMLElem::NameSpace() const
+{
+    static const std::string none;
+    return m_extras ? m_extras->nameSpace : none;
+}
+
+void TJclSimpleXMLElem::SetNameSpace(std::string nameSpace)
+{
+    if (m_extras || !nameSpace.empty())
+        MakeExtras().nameSpace = std::move(nameSpace);
 }
 
 void TJclSimpleXMLElemClassic::WriteStart(TJclSimpleXMLWriter& writer, std::string_view indent) const
@@ -454,11 +487,11 @@ void TJclSimpleXML::SetRootName(const std::string& name)
 
 void TJclSimpleXML::LoadDocument(const std::string& path)
 {
-    std::string content;
+    platform::TFileBytes content;
     std::string reason;
     if (!platform::ReadWholeFile(path, content, reason))
         throw EFOpenError("Cannot open file \"" + path + "\". " + reason);
-    LoadFromString(content);
+    LoadFromString(content.View());
 }
 
 void TJclSimpleXML::LoadFromString(std::string_view data)

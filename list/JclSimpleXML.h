@@ -54,9 +54,12 @@ public:
     void Reset();
 
 private:
+    struct Table {
+        std::unordered_map<std::string, size_t> positions;
+        size_t indexed = 0;
+    };
     // Made only for long lists; most elements have a handful of children and never need it.
-    std::unique_ptr<std::unordered_map<std::string, size_t>> m_positions;
-    size_t m_indexed = 0;
+    std::unique_ptr<Table> m_table;
 };
 
 // Blocks for the many small objects of a document (nodes, short child lists) come from per-thread pools of
@@ -173,8 +176,9 @@ public:
 
     const std::string& Name() const { return m_name; }
     void SetName(std::string name);
-    const std::string& NameSpace() const { return m_nameSpace; }
-    void SetNameSpace(std::string nameSpace) { m_nameSpace = std::move(nameSpace); }
+    // Empty unless the name was read or set with a prefix.
+    const std::string& NameSpace() const;
+    void SetNameSpace(std::string nameSpace);
     // Read and assigned as is: encoding and decoding happen only when files are written and read.
     const std::string& Value() const { return m_value; }
     void SetValue(std::string value) { m_value = std::move(value); }
@@ -182,11 +186,11 @@ public:
 
     TJclSimpleXMLElems& Items() { return m_items; }
     const TJclSimpleXMLElems& Items() const { return m_items; }
-    bool HasProperties() const { return m_props && m_props->Count() > 0; }
+    bool HasProperties() const { return m_extras && m_extras->props.Count() > 0; }
     // The attributes, created on first use.
     TJclSimpleXMLProps& Properties();
     // The attributes, or nullptr when none were ever made.
-    const TJclSimpleXMLProps* PropertiesIfAny() const { return m_props.get(); }
+    const TJclSimpleXMLProps* PropertiesIfAny() const { return m_extras ? &m_extras->props : nullptr; }
 
     // Same as Clear: frees all children and attributes, keeps name and value.
     void ClearContent() { Clear(); }
@@ -202,11 +206,16 @@ private:
     friend class TJclSimpleXMLElems;
 
     std::string m_name;
-    std::string m_nameSpace;
     std::string m_value;
     TJclSimpleXMLElem* m_parent;
     TJclSimpleXMLElems m_items;
-    std::unique_ptr<TJclSimpleXMLProps> m_props;
+    // What few nodes have, kept out of line so that the many plain nodes stay small.
+    struct Extras {
+        std::string nameSpace;
+        TJclSimpleXMLProps props;
+    };
+    Extras& MakeExtras();
+    std::unique_ptr<Extras> m_extras;
 };
 
 // A named element: <name attributes>children</name>, <name>value</name> or <name/>.
@@ -358,12 +367,10 @@ std::ptrdiff_t TJclSimpleXMLNameIndex::Find(std::string_view name, size_t count,
                 return static_cast<std::ptrdiff_t>(i);
         return -1;
     }
-    if (m_indexed > count || !m_positions) {
-        Reset();
-        m_positions = std::make_unique<std::unordered_map<std::string, size_t>>();
-    }
-    for (; m_indexed < count; ++m_indexed)
-        (*m_positions)[JclUpperName(nameAt(m_indexed))] = m_indexed;
-    const auto found = m_positions->find(JclUpperName(name));
-    return found == m_positions->end() ? -1 : static_cast<std::ptrdiff_t>(found->second);
+    if (!m_table || m_table->indexed > count)
+        m_table = std::make_unique<Table>();
+    for (; m_table->indexed < count; ++m_table->indexed)
+        m_table->positions[JclUpperName(nameAt(m_table->indexed))] = m_table->indexed;
+    const auto found = m_table->positions.find(JclUpperName(name));
+    return found == m_table->positions.end() ? -1 : static_cast<std::ptrdiff_t>(found->second);
 }
