@@ -52,10 +52,7 @@ TEST_F(DosCommandInterrupted, RunSurvivesSignalsInEveryCall)
     runner.Start();
     runner.PendingInput().Add(entry);
     ASSERT_TRUE(WaitForEndings(1, 60000));
-    std::vector<std::string> lines;
-    for (const Piece& piece : pieces)
-        if (piece.Type == otEntireLine)
-            lines.push_back(piece.Text);
+    std::vector<std::string> lines = EntireLines();
     ASSERT_EQ(lines.size(), 30001u);
     for (std::size_t i = 0; i < 30000; i += 997)
         EXPECT_EQ(std::stol(lines[i]), static_cast<long>(i));
