@@ -145,9 +145,13 @@ TEST(FlatComboBehaviour, ItemHeightAppliesToTheListAndFontChangesResetIt)
 {
     ComboForm f;
     f.Combo->SetItemHeight(22);
+    f.Combo->SetColor(RGB(235, 234, 225));
     f.Combo->showPopup();
     QTRY_VERIFY(f.Combo->DroppedDown());
     EXPECT_EQ(f.Combo->view()->visualRect(f.Combo->model()->index(1, 0)).height(), 22);
+    // The open list is painted in the control's colour.
+    const QImage list = f.Combo->view()->grab().toImage();
+    EXPECT_EQ(list.pixelColor(list.width() - 3, list.height() - 3), C(235, 234, 225));
     f.Combo->hidePopup();
     QFont font("Trebuchet MS");
     font.setPixelSize(16);
