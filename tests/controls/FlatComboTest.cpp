@@ -197,15 +197,15 @@ TEST(FlatComboLook, GalleryOfStates)
     other.show();
     other.setFocus();
     QTRY_VERIFY(other.hasFocus());
-    FlatGallery::Save("flatcombo-rest.png", f.Shot());
+    FlatGallery::Save("flatcombo-rest.png", FlatGallery::Zoom(f.Shot()));
     f.Combo->setFocus();
     QTRY_VERIFY(f.Combo->hasFocus());
-    FlatGallery::Save("flatcombo-focused.png", f.Shot());
+    FlatGallery::Save("flatcombo-focused.png", FlatGallery::Zoom(f.Shot()));
     f.Combo->showPopup();
     QTRY_VERIFY(f.Combo->DroppedDown());
-    FlatGallery::Save("flatcombo-dropped.png", f.Shot());
+    FlatGallery::Save("flatcombo-dropped.png", FlatGallery::Zoom(f.Shot()));
     f.Combo->hidePopup();
     QTRY_VERIFY(!f.Combo->DroppedDown());
     f.Combo->setEnabled(false);
-    FlatGallery::Save("flatcombo-disabled.png", f.Shot());
+    FlatGallery::Save("flatcombo-disabled.png", FlatGallery::Zoom(f.Shot()));
 }
