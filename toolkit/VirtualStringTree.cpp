@@ -1,0 +1,560 @@
+#include "toolkit/VirtualStringTree.h"
+
+#include "toolkit/Application.h"
+#include "toolkit/PngImageList.h"
+
+#include <QContextMenuEvent>
+#include <QFontMetrics>
+#include <QHelpEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QToolTip>
+#include <algorithm>
+
+namespace {
+
+const TNodeDataType* defaultDataType = nullptr;
+
+// Space before an image and between image and text, as the classic tree lays out a cell.
+constexpr int Margin = 4;
+constexpr int TextMargin = 4;
+
+} // namespace
+
+void TVirtualStringTree::SetDefaultNodeDataType(const TNodeDataType& type)
+{
+    defaultDataType = &type;
+}
+
+TVirtualStringTree::TVirtualStringTree(QWidget* parent)
+    : QAbstractScrollArea(parent),
+      m_dataType(defaultDataType),
+      m_columnWidths{700, 100},
+      m_color(RGB(233, 234, 238)),
+      m_font("Trebuchet MS"),
+      m_fontColor(RGB(147, 121, 121))
+{
+    m_font.setPixelSize(16);
+    setFrameShape(QFrame::NoFrame);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setFocusPolicy(Qt::StrongFocus);
+    setAutoFillBackground(true);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    viewport()->setAutoFillBackground(false);
+    verticalScrollBar()->setSingleStep(m_rowHeight);
+    SetColor(m_color);
+    UpdateMargins();
+}
+
+TVirtualStringTree::~TVirtualStringTree()
+{
+    m_updateCount = 1; // no repaint of a widget on its way out
+    Clear();
+}
+
+void TVirtualStringTree::SetNodeDataType(const TNodeDataType& type)
+{
+    if (!m_rows.empty())
+        throw EListError("The record type of a list cannot change while it has rows");
+    m_dataType = &type;
+}
+
+PVirtualNode TVirtualStringTree::AddChild(PVirtualNode parent)
+{
+    if (parent)
+        throw EListError("This list has top-level rows only");
+    const size_t dataSize = m_dataType ? m_dataType->Size : 0;
+    void* memory = ::operator new(DataOffset + dataSize);
+    auto* node = new (memory) TVirtualNode;
+    node->Index = unsigned(m_rows.size());
+    if (m_dataType)
+        m_dataType->Construct(NodeData(node));
+    m_rows.push_back(node);
+    Changed();
+    return node;
+}
+
+PVirtualNode TVirtualStringTree::GetFirst() const
+{
+    return m_rows.empty() ? nullptr : m_rows.front();
+}
+
+PVirtualNode TVirtualStringTree::GetNextSibling(PVirtualNode node) const
+{
+    const int index = IndexOf(node);
+    return index < 0 ? nullptr : GetNodeAtIndex(index + 1);
+}
+
+PVirtualNode TVirtualStringTree::GetNodeAtIndex(int index) const
+{
+    return index >= 0 && size_t(index) < m_rows.size() ? m_rows[size_t(index)] : nullptr;
+}
+
+int TVirtualStringTree::IndexOf(PVirtualNode node) const
+{
+    if (!node || node->Index >= m_rows.size() || m_rows[node->Index] != node)
+        return -1;
+    return int(node->Index);
+}
+
+void TVirtualStringTree::RepaintNode(PVirtualNode node)
+{
+    if (m_updateCount > 0 || IndexOf(node) < 0)
+        return;
+    const QRect rect = CellRect(node, -1);
+    if (rect.intersects(viewport()->rect()))
+        viewport()->update(rect);
+}
+
+void TVirtualStringTree::SetSelected(PVirtualNode node, bool value)
+{
+    if (IndexOf(node) < 0)
+        return;
+    PVirtualNode before = m_selected;
+    if (value)
+        m_selected = node;
+    else if (m_selected == node)
+        m_selected = nullptr;
+    if (before != m_selected) {
+        RepaintNode(before);
+        RepaintNode(m_selected);
+    }
+}
+
+void TVirtualStringTree::SetFocus()
+{
+    setFocus(Qt::OtherFocusReason);
+}
+
+void TVirtualStringTree::SetFocusedNode(PVirtualNode node)
+{
+    if (node && IndexOf(node) < 0)
+        return;
+    PVirtualNode before = m_focused;
+    m_focused = node;
+    RepaintNode(before);
+    RepaintNode(node);
+    ScrollIntoView(node);
+}
+
+void TVirtualStringTree::ScrollIntoView(PVirtualNode node)
+{
+    const int index = IndexOf(node);
+    if (index < 0)
+        return;
+    if (m_updateCount > 0)
+        UpdateScrollBars();
+    QScrollBar* bar = verticalScrollBar();
+    const int top = index * m_rowHeight;
+    if (top < bar->value())
+        bar->setValue(top);
+    else if (top + m_rowHeight > bar->value() + ClientHeight())
+        bar->setValue(top + m_rowHeight - ClientHeight());
+}
+
+void TVirtualStringTree::DeleteSelectedNodes()
+{
+    if (m_selected)
+        DeleteNode(m_selected);
+}
+
+void TVirtualStringTree::DeleteNode(PVirtualNode node)
+{
+    const int index = IndexOf(node);
+    if (index < 0)
+        return;
+    m_rows.erase(m_rows.begin() + index);
+    for (size_t i = size_t(index); i < m_rows.size(); ++i)
+        m_rows[i]->Index = unsigned(i);
+    if (m_selected == node)
+        m_selected = nullptr;
+    if (m_focused == node)
+        m_focused = nullptr;
+    FreeNode(node);
+    Changed();
+}
+
+void TVirtualStringTree::Clear()
+{
+    std::vector<PVirtualNode> rows;
+    rows.swap(m_rows);
+    m_selected = nullptr;
+    m_focused = nullptr;
+    for (PVirtualNode node : rows)
+        FreeNode(node);
+    Changed();
+}
+
+void TVirtualStringTree::FreeNode(PVirtualNode node)
+{
+    // The row is already out of the list, so a handler that walks the rows does not meet it again.
+    if (OnFreeNode)
+        OnFreeNode(this, node);
+    if (m_dataType)
+        m_dataType->Destroy(NodeData(node));
+    node->~TVirtualNode();
+    ::operator delete(node);
+}
+
+void TVirtualStringTree::BeginUpdate()
+{
+    ++m_updateCount;
+}
+
+void TVirtualStringTree::EndUpdate()
+{
+    if (m_updateCount == 0)
+        return;
+    if (--m_updateCount == 0)
+        Changed();
+}
+
+void TVirtualStringTree::Changed()
+{
+    if (m_updateCount > 0)
+        return;
+    UpdateScrollBars();
+    viewport()->update();
+}
+
+void TVirtualStringTree::UpdateScrollBars()
+{
+    QScrollBar* bar = verticalScrollBar();
+    const qint64 contentHeight = qint64(m_rows.size()) * m_rowHeight;
+    const int page = std::max(0, ClientHeight());
+    bar->setPageStep(page);
+    bar->setSingleStep(m_rowHeight);
+    bar->setRange(0, int(std::clamp<qint64>(contentHeight - page, 0, INT_MAX)));
+}
+
+void TVirtualStringTree::UpdateMargins()
+{
+    setViewportMargins(m_borderWidth, m_borderWidth, m_borderWidth, m_borderWidth);
+}
+
+PVirtualNode TVirtualStringTree::GetNodeAt(const QPoint& pos) const
+{
+    if (pos.y() < 0 || pos.x() < 0)
+        return nullptr;
+    const qint64 index = (qint64(pos.y()) + verticalScrollBar()->value()) / m_rowHeight;
+    return index < qint64(m_rows.size()) ? m_rows[size_t(index)] : nullptr;
+}
+
+int TVirtualStringTree::ColumnAt(int x) const
+{
+    int left = 0;
+    for (int column = 0; column < ColumnCount(); ++column) {
+        const int right = left + m_columnWidths[size_t(column)];
+        if (x >= left && x < right)
+            return column;
+        left = right;
+    }
+    return -1;
+}
+
+QRect TVirtualStringTree::CellRect(PVirtualNode node, int column) const
+{
+    const int index = IndexOf(node);
+    if (index < 0)
+        return {};
+    const int top = int(qint64(index) * m_rowHeight - verticalScrollBar()->value());
+    if (column < 0)
+        return QRect(0, top, std::max(ClientWidth(), 1), m_rowHeight);
+    int left = 0;
+    for (int c = 0; c < column && c < ColumnCount(); ++c)
+        left += m_columnWidths[size_t(c)];
+    return QRect(left, top, ColumnWidth(column), m_rowHeight);
+}
+
+QString TVirtualStringTree::HintAt(const QPoint& pos)
+{
+    QString hint;
+    PVirtualNode node = GetNodeAt(pos);
+    const int column = ColumnAt(pos.x());
+    if (node && column >= 0 && OnGetHint)
+        OnGetHint(this, node, column, hint);
+    return hint;
+}
+
+int TVirtualStringTree::ColumnWidth(int column) const
+{
+    return column >= 0 && column < ColumnCount() ? m_columnWidths[size_t(column)] : 0;
+}
+
+void TVirtualStringTree::SetColumnWidths(const std::vector<int>& widths)
+{
+    m_columnWidths = widths;
+    viewport()->update();
+}
+
+void TVirtualStringTree::SetDefaultNodeHeight(int height)
+{
+    m_rowHeight = std::max(1, height);
+    Changed();
+}
+
+void TVirtualStringTree::SetColor(TColor color)
+{
+    m_color = color;
+    // The border around the rows is painted by the frame widget in the same colour.
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, ColorToRGB(color));
+    setPalette(palette);
+    viewport()->update();
+}
+
+void TVirtualStringTree::SetBorderWidth(int width)
+{
+    m_borderWidth = std::max(0, width);
+    UpdateMargins();
+}
+
+void TVirtualStringTree::SetTreeFont(const QFont& font)
+{
+    m_font = font;
+    viewport()->update();
+}
+
+void TVirtualStringTree::SetFontColor(TColor color)
+{
+    m_fontColor = color;
+    viewport()->update();
+}
+
+void TVirtualStringTree::SetBackground(const QImage& picture)
+{
+    m_background = picture;
+    viewport()->update();
+}
+
+void TVirtualStringTree::SetBackgroundOffsetX(int x)
+{
+    m_backgroundOffsetX = x;
+    viewport()->update();
+}
+
+void TVirtualStringTree::SetBackgroundOffsetY(int y)
+{
+    m_backgroundOffsetY = y;
+    viewport()->update();
+}
+
+void TVirtualStringTree::SetImages(TPngImageList* images)
+{
+    m_images = images;
+    viewport()->update();
+}
+
+int TVirtualStringTree::ClientWidth() const
+{
+    return viewport()->width();
+}
+
+int TVirtualStringTree::ClientHeight() const
+{
+    return viewport()->height();
+}
+
+void TVirtualStringTree::Guarded(const std::function<void()>& handler)
+{
+    if (Application)
+        Application->Guard(handler);
+    else
+        handler();
+}
+
+void TVirtualStringTree::paintEvent(QPaintEvent*)
+{
+    QPainter painter(viewport());
+    painter.fillRect(viewport()->rect(), ColorToRGB(m_color));
+    if (!m_background.isNull())
+        painter.drawImage(m_backgroundOffsetX, m_backgroundOffsetY, m_background);
+    if (m_rows.empty())
+        return;
+    const int offset = verticalScrollBar()->value();
+    const size_t first = size_t(offset / m_rowHeight);
+    for (size_t i = first; i < m_rows.size(); ++i) {
+        const int top = int(qint64(i) * m_rowHeight - offset);
+        if (top >= ClientHeight())
+            break;
+        PaintRow(painter, m_rows[i], top);
+    }
+}
+
+void TVirtualStringTree::PaintRow(QPainter& painter, PVirtualNode node, int top)
+{
+    const bool selected = node == m_selected;
+    QColor selection = palette().color(hasFocus() ? QPalette::Highlight : QPalette::Button);
+    selection.setAlpha(96);
+    int left = 0;
+    for (int column = 0; column < ColumnCount(); ++column) {
+        const int width = m_columnWidths[size_t(column)];
+        const TRect cell{left, top, left + width, top + m_rowHeight};
+        left += width;
+        TRect content = cell;
+        painter.save();
+        painter.setClipRect(cell.ToQRect());
+        TCanvas canvas(painter);
+        canvas.BrushColor = m_color;
+        canvas.PenColor = m_fontColor;
+        canvas.Font = m_font;
+        canvas.FontColor = m_fontColor;
+        if (OnBeforeCellPaint)
+            OnBeforeCellPaint(this, canvas, node, column, cell, content);
+        if (selected)
+            painter.fillRect(cell.ToQRect(), selection);
+        int textLeft = content.Left + Margin;
+        int imageIndex = -1;
+        if (OnGetImageIndex)
+            OnGetImageIndex(this, node, selected ? TVTImageKind::Selected : TVTImageKind::Normal, column, imageIndex);
+        if (m_images && imageIndex >= 0) {
+            m_images->Draw(painter, textLeft, top + (m_rowHeight - m_images->Height()) / 2, imageIndex);
+            textLeft += m_images->Width() + TextMargin;
+        }
+        QString text;
+        if (OnGetText)
+            OnGetText(this, node, column, text);
+        if (!text.isEmpty()) {
+            canvas.Font = m_font;
+            canvas.FontColor = m_fontColor;
+            if (OnPaintText)
+                OnPaintText(this, canvas, node, column);
+            const TRect textRect{textLeft, content.Top, content.Right - TextMargin, content.Bottom};
+            const QString shown = QFontMetrics(canvas.Font).elidedText(text, Qt::ElideRight, textRect.Width());
+            painter.setRenderHint(QPainter::TextAntialiasing, true);
+            canvas.TextRect(textRect, shown, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine);
+        }
+        painter.restore();
+    }
+}
+
+void TVirtualStringTree::resizeEvent(QResizeEvent* event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    UpdateScrollBars();
+    if (OnResize)
+        Guarded([this] { OnResize(this); });
+}
+
+void TVirtualStringTree::mousePressEvent(QMouseEvent* event)
+{
+    const QPoint pos = event->position().toPoint();
+    PVirtualNode node = GetNodeAt(pos);
+    m_pressedColumn = ColumnAt(pos.x());
+    SetFocus();
+    if (event->button() == Qt::LeftButton || event->button() == Qt::RightButton) {
+        if (node) {
+            SetSelected(node, true);
+            SetFocusedNode(node);
+        } else if (event->button() == Qt::LeftButton) {
+            SetSelected(m_selected, false);
+            SetFocusedNode(nullptr);
+        }
+    }
+    event->accept();
+}
+
+void TVirtualStringTree::mouseReleaseEvent(QMouseEvent* event)
+{
+    const int column = ColumnAt(event->position().toPoint().x());
+    if (event->button() == Qt::LeftButton && column >= 0 && column == m_pressedColumn && OnColumnClick)
+        Guarded([&] { OnColumnClick(this, column, event->modifiers()); });
+    m_pressedColumn = -1;
+    event->accept();
+}
+
+void TVirtualStringTree::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    // The second press of a double click selects like the first, so the handler sees the row under the cursor.
+    mousePressEvent(event);
+    const int column = ColumnAt(event->position().toPoint().x());
+    if (event->button() == Qt::LeftButton && column >= 0 && OnColumnDblClick)
+        Guarded([&] { OnColumnDblClick(this, column, event->modifiers()); });
+    event->accept();
+}
+
+void TVirtualStringTree::contextMenuEvent(QContextMenuEvent* event)
+{
+    QPoint pos = event->pos();
+    QPoint global = event->globalPos();
+    if (event->reason() == QContextMenuEvent::Keyboard) {
+        // From the menu key: at the focused row, or the top left corner when there is none.
+        const QRect rect = m_focused ? CellRect(m_focused, 0) : QRect();
+        pos = rect.isValid() ? rect.center() : QPoint(0, 0);
+        global = viewport()->mapToGlobal(pos);
+    }
+    PVirtualNode node = GetNodeAt(pos);
+    const int column = ColumnAt(pos.x());
+    QMenu* menu = nullptr;
+    bool askParent = true;
+    if (OnGetPopupMenu)
+        Guarded([&] { OnGetPopupMenu(this, node, column, pos, askParent, menu); });
+    if (menu)
+        menu->popup(global);
+    event->accept();
+}
+
+void TVirtualStringTree::MoveFocusTo(int index)
+{
+    if (m_rows.empty())
+        return;
+    PVirtualNode node = m_rows[size_t(std::clamp(index, 0, int(m_rows.size()) - 1))];
+    SetSelected(node, true);
+    SetFocusedNode(node);
+}
+
+void TVirtualStringTree::keyPressEvent(QKeyEvent* event)
+{
+    const int current = IndexOf(m_focused);
+    const int page = std::max(1, ClientHeight() / m_rowHeight);
+    switch (event->key()) {
+    case Qt::Key_Down:
+        MoveFocusTo(current + 1);
+        break;
+    case Qt::Key_Up:
+        MoveFocusTo(current < 0 ? 0 : current - 1);
+        break;
+    case Qt::Key_PageDown:
+        MoveFocusTo(current + page);
+        break;
+    case Qt::Key_PageUp:
+        MoveFocusTo(current - page);
+        break;
+    case Qt::Key_Home:
+        MoveFocusTo(0);
+        break;
+    case Qt::Key_End:
+        MoveFocusTo(int(m_rows.size()) - 1);
+        break;
+    default:
+        QAbstractScrollArea::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+}
+
+bool TVirtualStringTree::viewportEvent(QEvent* event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        QString hint;
+        Guarded([&] { hint = HintAt(help->pos()); });
+        PVirtualNode node = GetNodeAt(help->pos());
+        if (hint.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), hint, viewport(), CellRect(node, ColumnAt(help->pos().x())));
+        return true;
+    }
+    return QAbstractScrollArea::viewportEvent(event);
+}
+
+void TVirtualStringTree::scrollContentsBy(int, int)
+{
+    // The background picture stays where it is, so the whole client area is drawn again.
+    viewport()->update();
+}
