@@ -9,6 +9,25 @@
 
 class QWidget;
 
+// A hand-over line from worker threads to the user-interface thread that its owner can close. Closing it
+// releases a worker waiting in Call, so the user-interface thread may wait for that worker without both
+// waiting for each other forever (for instance while destroying the object the worker reports to).
+class TSyncChannel {
+public:
+    TSyncChannel();
+    // Runs work on the user-interface thread and returns when it has run, passing on what it threw. Returns
+    // false, without running it, when the channel is closed before work starts, and returns false at once
+    // when the channel is closed while work runs. On the user-interface thread it runs work directly.
+    bool Call(const std::function<void()>& work);
+    // Closes the channel for good (any thread); work that has already started runs to its end.
+    void Close();
+    bool Closed() const;
+
+private:
+    struct State;
+    std::shared_ptr<State> m_state;
+};
+
 // The application object: title, program folder, message boxes, the standard error box and the hand-over
 // of work from a reader thread to the user-interface thread. One instance, reachable as Application.
 class TApplication {
@@ -35,7 +54,9 @@ public:
     // Runs a handler and reports whatever it throws in the standard error box.
     void Guard(const std::function<void()>& handler);
 
-    // Runs work on the user-interface thread and returns when it has run; called there, it just runs it.
+    // Runs work on the user-interface thread and returns when it has run, passing on what it threw; called
+    // there, it just runs it. The user-interface thread must not wait for the caller meanwhile: a worker that
+    // the user-interface thread may wait for uses its own TSyncChannel.
     void Synchronize(const std::function<void()>& work);
 
     TDialogSeam& Dialogs() { return *m_seam; }

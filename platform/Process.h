@@ -1,0 +1,79 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+// Child processes wired to anonymous pipes. Callers never see a descriptor or a process id.
+namespace platform {
+
+// An anonymous pipe. Both ends are close-on-exec from the moment they exist, so a child started by another
+// thread never inherits them; only Process::Start hands one end to its own child.
+class Pipe {
+public:
+    Pipe() = default;
+    ~Pipe();
+    Pipe(const Pipe&) = delete;
+    Pipe& operator=(const Pipe&) = delete;
+
+    // Makes the pipe; false with the system error in error (the pipe then stays closed).
+    bool Open(int& error);
+    bool IsOpen() const { return m_read >= 0; }
+    // Closes both ends; safe to call twice.
+    void Close();
+
+    // The number of bytes waiting at the read end (0 when none or on error).
+    std::size_t BytesWaiting() const;
+    // Reads up to size bytes; returns the count read, 0 at end of data or on error. Blocks only when nothing
+    // is waiting, so callers ask BytesWaiting first.
+    std::size_t Read(char* buffer, std::size_t size);
+    // Writes what fits without blocking; returns the count written (0 when the pipe is full), or -1 when the
+    // reader has gone or the write failed. A reader that has gone never raises SIGPIPE in this process.
+    long WriteSome(const char* data, std::size_t size);
+
+private:
+    friend class Process;
+    friend bool WaitPipes(const Pipe& readable, const Pipe* writable, int timeoutMs);
+    int m_read = -1;
+    int m_write = -1;
+};
+
+// Waits up to timeoutMs until readable has bytes at its read end or, when given, writable can take bytes at
+// its write end; true when one of them is ready. Interrupted waits are resumed with the time left.
+bool WaitPipes(const Pipe& readable, const Pipe* writable, int timeoutMs);
+
+// One child process in a process group of its own.
+class Process {
+public:
+    Process() = default;
+    // A child still running is killed with its group and reaped, so no zombie outlives this object.
+    ~Process();
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
+
+    // Starts args[0] (searched in PATH when it holds no '/') with args as its argument vector, its standard
+    // input from input's read end, standard output and error both into output's write end, no other
+    // descriptor of ours, default signal handling, the caller's environment and folder. Our write end of
+    // input becomes non-blocking (see Pipe::WriteSome). False with the system error in error (ENOENT for a missing
+    // program, EACCES for one that may not run); nothing is left running then.
+    bool Start(const std::vector<std::string>& args, Pipe& input, Pipe& output, int& error);
+    bool Started() const { return m_pid > 0; }
+
+    // The child's status without waiting: the code of a normal exit, 128 + the signal number after death by
+    // a signal, nothing while it runs. The first report reaps the child; later calls repeat that report.
+    std::optional<uint32_t> ExitStatus();
+    // Kills the child's whole process group (its helpers too) and reaps the child. Does nothing once the
+    // child has been reaped, so a recycled process id is never hit.
+    void Terminate();
+
+    // A child that runs but whose status we lost (reaped by someone else) reports this code.
+    static constexpr uint32_t LostStatus = 255;
+
+private:
+    int m_pid = -1;
+    std::optional<uint32_t> m_status;
+};
+
+} // namespace platform
