@@ -1,8 +1,9 @@
 #include "toolkit/Canvas.h"
 
-#include <QPainterPath>
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
+#include <vector>
 
 TCanvas::TCanvas(QPainter& painter) : Font(painter.font()), m_painter(painter)
 {
@@ -69,17 +70,71 @@ void TCanvas::Rectangle(const TRect& r)
     BrushColor = brush;
 }
 
+namespace {
+
+// The first and last column of each row of a rounded rectangle. The corner ellipse runs through pixel
+// centres, so the corners come out symmetric (QPainter's rounded rectangles do not at these small sizes).
+std::vector<std::pair<int, int>> RoundRectSpans(const TRect& r, int w, int h)
+{
+    const double rx = (std::min(w, r.Width()) - 1) / 2.0;
+    const double ry = (std::min(h, r.Height()) - 1) / 2.0;
+    std::vector<int> insets;
+    for (int k = 0; rx > 0 && ry > 0 && k < ry; ++k) {
+        const double dy = (ry - k) / ry;
+        insets.push_back(int(std::ceil(rx - rx * std::sqrt(std::max(0.0, 1 - dy * dy)) - 1e-9)));
+    }
+    std::vector<std::pair<int, int>> spans;
+    for (int y = r.Top; y < r.Bottom; ++y) {
+        const int k = std::min(y - r.Top, r.Bottom - 1 - y);
+        const int inset = k < int(insets.size()) ? insets[k] : 0;
+        spans.emplace_back(r.Left + inset, r.Right - 1 - inset);
+    }
+    return spans;
+}
+
+} // namespace
+
+QRegion TCanvas::RoundRectRegion(const TRect& r, int w, int h)
+{
+    QRegion region;
+    if (r.Width() <= 0 || r.Height() <= 0)
+        return region;
+    const auto spans = RoundRectSpans(r, w, h);
+    for (int i = 0; i < int(spans.size()); ++i)
+        region += QRect(spans[i].first, r.Top + i, spans[i].second - spans[i].first + 1, 1);
+    return region;
+}
+
 void TCanvas::RoundRect(const TRect& r, int w, int h)
 {
     if (r.Width() <= 0 || r.Height() <= 0)
         return;
-    QPainterPath path;
-    path.addRoundedRect(QRectF(r.Left, r.Top, r.Width() - 1, r.Height() - 1), w / 2.0, h / 2.0);
-    m_painter.setRenderHint(QPainter::Antialiasing, false);
-    m_painter.setPen(QPen(ColorToRGB(PenColor), 1));
-    m_painter.setBrush(BrushClear ? QBrush(Qt::NoBrush) : QBrush(ColorToRGB(BrushColor)));
-    m_painter.drawPath(path);
-    m_painter.setBrush(Qt::NoBrush);
+    const auto spans = RoundRectSpans(r, w, h);
+    const int rows = int(spans.size());
+    if (!BrushClear)
+        for (int i = 0; i < rows; ++i)
+            m_painter.fillRect(
+                QRect(spans[i].first, r.Top + i, spans[i].second - spans[i].first + 1, 1), ColorToRGB(BrushColor));
+    // The outline: every covered pixel with a row neighbour or a column neighbour outside the shape.
+    const QColor pen = ColorToRGB(PenColor);
+    const auto run = [&](int y, int from, int to) {
+        if (from <= to)
+            m_painter.fillRect(QRect(from, y, to - from + 1, 1), pen);
+    };
+    for (int i = 0; i < rows; ++i) {
+        const auto [left, right] = spans[i];
+        const int y = r.Top + i;
+        run(y, left, left);
+        run(y, right, right);
+        for (int n : {i - 1, i + 1}) {
+            if (n < 0 || n >= rows) {
+                run(y, left, right);
+                continue;
+            }
+            run(y, left, std::min(right, spans[n].first - 1));
+            run(y, std::max(left, spans[n].second + 1), right);
+        }
+    }
 }
 
 void TCanvas::TextRect(const TRect& r, const QString& text, int flags)

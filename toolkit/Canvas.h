@@ -4,6 +4,7 @@
 
 #include <QFont>
 #include <QPainter>
+#include <QRegion>
 
 // Draws with the pixel rules of a classic canvas on a QPainter: no antialiasing, lines without their end
 // point, rectangles covering Left..Right-1 × Top..Bottom-1. Every control draws its shapes through this.
@@ -30,8 +31,11 @@ public:
     void FrameRect(const TRect& r);
     // Outline in the pen colour on the outermost ring of r, interior in the brush (unless clear).
     void Rectangle(const TRect& r);
-    // As Rectangle, with the corners cut by an ellipse of w × h.
+    // As Rectangle, with the corners cut by an ellipse of w × h; all four corners are mirror images
+    // (5 × 5 cuts the corner pixel and its two neighbours along the edges).
     void RoundRect(const TRect& r, int w, int h);
+    // The pixels RoundRect covers, outline included: the shape of a window with rounded corners.
+    static QRegion RoundRectRegion(const TRect& r, int w, int h);
     // Draws text in r with Qt alignment flags; no background (brush clear, as every caller here wants).
     void TextRect(const TRect& r, const QString& text, int flags);
     void TextOut(int x, int y, const QString& text);

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QPalette>
+#include <cmath>
 
 namespace {
 
@@ -41,12 +42,19 @@ QPalette::ColorRole RoleOf(TColor color)
 
 QColor ColorToRGB(TColor color)
 {
+    // Cut to 8 bits per channel, as a TColor holds them, so resolved colours compare equal to drawn pixels.
     if ((color & 0xFF000000) == clSystemColor)
-        return QApplication::palette().color(QPalette::Active, RoleOf(color));
+        return QColor(QApplication::palette().color(QPalette::Active, RoleOf(color)).rgb());
     return QColor(int(color & 0xFF), int((color >> 8) & 0xFF), int((color >> 16) & 0xFF));
 }
 
 TColor ColorFromQColor(const QColor& color)
 {
     return RGB(color.red(), color.green(), color.blue());
+}
+
+int RoundHalfEven(double value)
+{
+    // nearbyint follows the current rounding mode, which is round-to-nearest-even unless someone changed it.
+    return int(std::nearbyint(value));
 }

@@ -35,6 +35,9 @@ constexpr TColor clBtnHighlight = clSystemColor | 20;
 constexpr TColor clInfoText = clSystemColor | 23;
 constexpr TColor clInfoBk = clSystemColor | 24;
 
+// Rounds to the nearest integer, halves to the even neighbour (2.5 -> 2, 3.5 -> 4), as colour ramps expect.
+int RoundHalfEven(double value);
+
 // The colour to draw with: system colours come from the application palette of the moment.
 QColor ColorToRGB(TColor color);
 

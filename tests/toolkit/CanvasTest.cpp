@@ -94,3 +94,35 @@ TEST(Colour, RgbTriplesAndSystemColours)
     EXPECT_EQ(ColorToRGB(clBtnFace), QApplication::palette().color(QPalette::Button));
     EXPECT_EQ(ColorFromQColor(QColor(10, 20, 30)), RGB(10, 20, 30));
 }
+
+TEST(Canvas, RoundRectCutsAllFourCornersAlike)
+{
+    QImage image = Blank(12, 9);
+    {
+        QPainter painter(&image);
+        TCanvas canvas(painter);
+        canvas.PenColor = clBlack;
+        canvas.BrushColor = RGB(255, 0, 0);
+        canvas.RoundRect({0, 0, 12, 9}, 5, 5);
+    }
+    const char* expected[] = {
+        "..########..",
+        ".#oooooooo#.",
+        "#oooooooooo#",
+        "#oooooooooo#",
+        "#oooooooooo#",
+        "#oooooooooo#",
+        "#oooooooooo#",
+        ".#oooooooo#.",
+        "..########..",
+    };
+    for (int y = 0; y < 9; ++y)
+        for (int x = 0; x < 12; ++x) {
+            const char want = expected[y][x];
+            const QColor pixel = image.pixelColor(x, y);
+            const char got = pixel == Qt::black ? '#' : pixel == QColor(255, 0, 0) ? 'o' : '.';
+            EXPECT_EQ(got, want) << x << "," << y;
+        }
+    EXPECT_EQ(TCanvas::RoundRectRegion({0, 0, 12, 9}, 5, 5),
+        QRegion(QRect(2, 0, 8, 1)) + QRect(1, 1, 10, 1) + QRect(0, 2, 12, 5) + QRect(1, 7, 10, 1) + QRect(2, 8, 8, 1));
+}

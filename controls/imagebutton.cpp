@@ -1,0 +1,184 @@
+#include "controls/imagebutton.h"
+
+#include <QEnterEvent>
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace {
+
+QImage Copy(const QImage& image)
+{
+    return image.isNull() ? QImage() : image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
+} // namespace
+
+TImageButton::TImageButton(QWidget* parent)
+    : QWidget(parent)
+{
+    // No background of its own: the parent's picture shows through the faces' transparent pixels.
+    setAutoFillBackground(false);
+    setFocusPolicy(Qt::NoFocus);
+    // Moves without a held button still reach the button, as the hit test expects every move.
+    setMouseTracking(true);
+}
+
+void TImageButton::SetImage(const QImage& image)
+{
+    m_normal = Copy(image);
+    update();
+}
+
+void TImageButton::SetImageOver(const QImage& image)
+{
+    m_over = Copy(image);
+    update();
+}
+
+void TImageButton::SetImageDown(const QImage& image)
+{
+    m_down = Copy(image);
+    update();
+}
+
+void TImageButton::SetImageDisable(const QImage& image)
+{
+    m_disabled = Copy(image);
+    update();
+}
+
+void TImageButton::SetUseDown(bool value)
+{
+    m_useDown = value;
+    update();
+}
+
+void TImageButton::SetEnabled(bool value)
+{
+    m_enabled = value;
+    update();
+}
+
+const QImage& TImageButton::Face(TRect* rect) const
+{
+    const QImage* face = &m_normal;
+    int offset = 0;
+    if (!m_enabled) {
+        face = &m_disabled;
+    } else if (m_pressed) {
+        // Without a down face the over face stands in at its own size (and the normal one without either),
+        // so a pressed button never turns into a zero-sized target.
+        face = !m_down.isNull() ? &m_down : !m_over.isNull() ? &m_over : &m_normal;
+        offset = m_useDown ? 2 : 0;
+    } else if (m_mouseOver && !m_over.isNull()) {
+        face = &m_over;
+    }
+    *rect = {offset, offset, face->width() + offset, face->height() + offset};
+    return *face;
+}
+
+TRect TImageButton::ImageRect() const
+{
+    TRect rect;
+    Face(&rect);
+    return rect;
+}
+
+bool TImageButton::Inside(const QPoint& point) const
+{
+    const TRect r = ImageRect();
+    return point.x() >= r.Left && point.x() < r.Right && point.y() >= r.Top && point.y() < r.Bottom;
+}
+
+void TImageButton::paintEvent(QPaintEvent*)
+{
+    TRect rect;
+    const QImage& face = Face(&rect);
+    if (face.isNull())
+        return;
+    QPainter painter(this);
+    painter.drawImage(rect.Left, rect.Top, face);
+}
+
+void TImageButton::MouseEnter()
+{
+    m_mouseOver = true;
+    update();
+}
+
+void TImageButton::MouseLeave()
+{
+    m_mouseOver = false;
+    update();
+}
+
+void TImageButton::MouseDown()
+{
+    m_pressed = true;
+    update();
+}
+
+void TImageButton::MouseMove(const QPoint& point)
+{
+    if (Inside(point))
+        return;
+    m_pressed = false;
+    update();
+}
+
+void TImageButton::MouseUp(Qt::MouseButton button, const QPoint& point)
+{
+    // The click is judged on the face the press showed, before the release turns it back.
+    const bool inside = Inside(point);
+    m_pressed = false;
+    update();
+    if (inside && m_enabled && button == Qt::LeftButton && OnClick)
+        OnClick(this);
+}
+
+void TImageButton::enterEvent(QEnterEvent* event)
+{
+    QWidget::enterEvent(event);
+    MouseEnter();
+}
+
+void TImageButton::leaveEvent(QEvent* event)
+{
+    QWidget::leaveEvent(event);
+    MouseLeave();
+}
+
+void TImageButton::mousePressEvent(QMouseEvent*)
+{
+    MouseDown();
+}
+
+void TImageButton::mouseMoveEvent(QMouseEvent* event)
+{
+    MouseMove(event->position().toPoint());
+}
+
+void TImageButton::mouseReleaseEvent(QMouseEvent* event)
+{
+    MouseUp(event->button(), event->position().toPoint());
+}
+
+void TImageButton::ForwardMouseEnter()
+{
+    MouseEnter();
+}
+
+void TImageButton::ForwardMouseLeave()
+{
+    MouseLeave();
+}
+
+void TImageButton::ForwardMouseDown()
+{
+    MouseDown();
+}
+
+void TImageButton::ForwardMouseUp()
+{
+    MouseUp(Qt::LeftButton, QPoint(0, 0));
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "list/JclSimpleXML.h"
+
+#include <string>
+#include <vector>
+
+// A catalogue lookup that has no answer: an index outside the catalogue or an entry lacking the child asked for.
+class ECommandError : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// The catalogue of conversion formats, read once from the file "command" in the program's folder: per entry
+// a display name (`format`), encoder parameters (`params`) and an output extension without the dot (`ext`).
+// A format index is the position of its entry among the root's children.
+class TCommandManager {
+public:
+    // Loads <program folder>/command. A file that cannot be read or parsed is reported in the error box
+    // (path and reason) and leaves the catalogue empty.
+    TCommandManager();
+    TCommandManager(const TCommandManager&) = delete;
+    TCommandManager& operator=(const TCommandManager&) = delete;
+
+    // Replaces the catalogue with the file at path. No file there (a folder does not count): an empty
+    // catalogue, silently. A read or parse failure: reported in the error box, empty catalogue.
+    void Load(const std::string& path);
+    // The display names in catalogue order; an entry without a `format` child has an empty name.
+    const std::vector<std::string>& Formats() const { return m_formats; }
+    // The `params` value of the entry at index; ECommandError naming the index when there is none.
+    std::string GetParams(int index);
+    // The `ext` value (no dot) of the entry at index; ECommandError naming the index when there is none.
+    std::string GetExt(int index);
+
+private:
+    std::string EntryValue(int index, const char* child);
+
+    TJclSimpleXML m_document;
+    std::vector<std::string> m_formats;
+};
+
+// The program's catalogue; made and freed by the main window's controller, nullptr before and after.
+extern TCommandManager* CommandManager;

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "list/JclSimpleXML.h"
+
+#include <string_view>
+
+// Reads a document from bytes in memory. Elements are read with an explicit stack, never by recursion, so
+// no input can exhaust the call stack; nesting deeper than TJclSimpleXML::MaxDepth is refused.
+class TJclSimpleXMLParser {
+public:
+    // decoder supplies DecodeValue for names and values.
+    TJclSimpleXMLParser(const TJclSimpleXML& decoder, std::string_view data);
+
+    // Reads the prolog nodes into prolog and the root element into root (whose name is only replaced by a
+    // non-empty one). Stops without error where the data ends; what follows the root's end tag is not read.
+    void ReadDocument(TJclSimpleXMLElemsProlog& prolog, TJclSimpleXMLElemClassic& root);
+    // Reads one element whose "<" must be the first byte.
+    void ReadElement(TJclSimpleXMLElemClassic& element);
+
+private:
+    bool AtEnd() const { return m_p >= m_end; }
+    bool StartsWith(std::string_view text) const;
+    bool IsPrefixOfRest(std::string_view text) const;
+    void SkipBlanks();
+    std::string Decoded(std::string_view raw) const;
+
+    void ReadHeader(TJclSimpleXMLElemsProlog& prolog);
+    void ReadSheet(TJclSimpleXMLElemsProlog& prolog);
+    void ReadDocType(TJclSimpleXMLElemsProlog& prolog);
+    std::unique_ptr<TJclSimpleXMLElemComment> ReadComment();
+    std::unique_ptr<TJclSimpleXMLElemCData> ReadCData();
+    // Reads attributes into owner up to a "/", ">" or "?" outside a value; false when the data ended first.
+    bool ReadProperties(TJclSimpleXMLElem& owner);
+    // Reads "<" and the element name (decoded); false when the data ended first.
+    bool ReadTagName(std::string& prefix, std::string& name);
+    // Reads the attributes and the end of the start tag; false when the data ended first. Sets open when
+    // the element has content to read (the tag ended in ">").
+    bool ReadTagRest(TJclSimpleXMLElem& element, bool& open);
+    // Reads the content of element and of every element opened inside it, up to element's end tag.
+    void ReadContent(TJclSimpleXMLElem& element);
+
+    const TJclSimpleXML& m_decoder;
+    const char* m_begin;
+    const char* m_p;
+    const char* m_end;
+};

@@ -1,0 +1,42 @@
+#include "list/itemManager.h"
+
+#include "toolkit/SysUtils.h"
+
+TItemManager* ItemManager = nullptr;
+
+TItemManager::TItemManager()
+{
+    m_document.SetPrologEncoding("UTF-8");
+    m_document.SetRootName("list");
+}
+
+void TItemManager::StageItem(const std::string& fileName, int formatIndex, const std::string& folder)
+{
+    TJclSimpleXMLElemClassic* item = m_document.Root().AppendChild("item");
+    item->AppendChild("filename")->SetValue(fileName);
+    item->AppendChild("format")->SetValue(IntToStr(formatIndex));
+    item->AppendChild("path")->SetValue(folder);
+}
+
+int TItemManager::StagedFormat(int index)
+{
+    return StrToInt(StagedValue(index, "format"));
+}
+
+std::string TItemManager::StagedPath(int index)
+{
+    return StagedValue(index, "path");
+}
+
+void TItemManager::ClearStage()
+{
+    m_document.Root().ClearContent();
+}
+
+std::string TItemManager::StagedValue(int index, const char* child)
+{
+    if (index < 0)
+        throw EListError("List index out of bounds (" + std::to_string(index) + ")");
+    // Every staged item has its three children: StageItem is the only writer of this document.
+    return m_document.Root().ChildAt(static_cast<size_t>(index))->ChildNamed(child)->Value();
+}
