@@ -126,9 +126,8 @@ void TFileFormDlg::FormCreate()
 {
     if (!CommandManager)
         return;
-    const auto& formats = CommandManager->Formats();
-    for (int i = 0; i < formats.Count(); ++i)
-        ComboBox1->addItem(QString::fromStdString(formats.Strings(i)));
+    for (const std::string& name : CommandManager->Formats())
+        ComboBox1->addItem(QString::fromStdString(name));
     if (ComboBox1->count() > 0)
         ComboBox1->SetItemIndex(0);
 }

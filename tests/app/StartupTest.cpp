@@ -11,18 +11,7 @@ namespace {
 
 bool SplashShown()
 {
-    for (QWidget* window : QApplication::topLevelWidgets())
-        if (dynamic_cast<TSplashDlg*>(window) && window->isVisible())
-            return true;
-    return false;
-}
-
-bool SplashExists()
-{
-    for (QWidget* window : QApplication::topLevelWidgets())
-        if (dynamic_cast<TSplashDlg*>(window))
-            return true;
-    return false;
+    return SplashDlg && SplashDlg->isVisible();
 }
 
 // Notes whether the splash was up when the main window's start-up reported its catalogue error.
@@ -69,7 +58,7 @@ TEST(StartUp, TheSplashStaysWhileTheMainWindowIsBuiltAndIsGoneAfter)
     std::unique_ptr<TmainDlg> window = StartUp([&] { return now += 50; });
     EXPECT_TRUE(dialogs.SplashUpDuringCreation);
     ASSERT_EQ(dialogs.Messages.size(), 1);
-    EXPECT_FALSE(SplashExists());
+    EXPECT_EQ(SplashDlg, nullptr);
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(window->windowTitle(), "Quor Reelhand");
 }
