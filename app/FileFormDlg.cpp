@@ -53,7 +53,7 @@ TFileFormDlg::TFileFormDlg(const QString& caption)
     MyListBox1->SetItemHeight(35);
     MyListBox1->setFrameShape(QFrame::NoFrame);
     MyListBox1->setFont(listFont);
-    SetTextColor(MyListBox1, ListFontColor);
+    MyListBox1->SetFontColor(ListFontColor);
 
     ComboBox1 = new TMyFlatComboBox(this);
     ComboBox1->setObjectName("ComboBox1");

@@ -127,12 +127,11 @@ void TmainDlg::CreateControls()
     CreateListPanel();
     CreatePopupMenu();
 
-    MyFlatHint1 = std::make_unique<TMyFlatHint>();
+    MyFlatHint1 = new TMyFlatHint(this);
     MyFlatHint1->SetColorBackground(clInfoBk);
     MyFlatHint1->SetColorArrowBackground(clInfoBk);
     MyFlatHint1->SetColorArrow(CaptionColor);
-    QFont hintFont = TrebuchetFont(16);
-    MyFlatHint1->SetFont(hintFont);
+    MyFlatHint1->SetFont(TrebuchetFont(16));
     MyFlatHint1->SetFontColor(CaptionColor);
 }
 

@@ -47,7 +47,7 @@ public:
     QLabel* lbCount;
     TVirtualStringTree* VirtualStringTree1;
     std::unique_ptr<TPngImageList> listImage;
-    std::unique_ptr<TMyFlatHint> MyFlatHint1;
+    TMyFlatHint* MyFlatHint1;
     QMenu* PopupMenu1;
     QAction* pmiDelete;
     QAction* pmiClear;
