@@ -5,6 +5,7 @@
 #include "app/addForm.h"
 #include "app/mainForm.h"
 #include "controls/FSProgressBar.h"
+#include "controls/FlatEditUnit.h"
 #include "controls/MyButtonEx.h"
 #include "controls/imagebutton.h"
 #include "controls/menuDraw.h"

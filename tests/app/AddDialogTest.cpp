@@ -1,5 +1,6 @@
 #include "app/addForm.h"
 #include "controls/FlatEditUnit.h"
+#include "controls/LinePanelUnit.h"
 #include "controls/MyButtonEx.h"
 #include "controls/MyListBox.h"
 #include "controls/PngSpeedButton.h"

@@ -13,6 +13,7 @@
 #include <QPointer>
 #include <QTest>
 #include <QTimer>
+#include <cstdlib>
 #include <memory>
 
 QTimer* WhenModal(std::function<void(QDialog*)> action)
@@ -55,6 +56,20 @@ int CountPixels(const QImage& image, TColor color)
         for (int x = 0; x < argb.width(); ++x)
             count += (line[x] & 0xFFFFFF) == (wanted & 0xFFFFFF);
     }
+    return count;
+}
+
+int CountPixelsNear(const QImage& image, TColor color, int tolerance)
+{
+    const QColor wanted = ColorToRGB(color);
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor pixel = image.pixelColor(x, y);
+            count += std::abs(pixel.red() - wanted.red()) + std::abs(pixel.green() - wanted.green()) +
+                         std::abs(pixel.blue() - wanted.blue()) <=
+                     tolerance;
+        }
     return count;
 }
 

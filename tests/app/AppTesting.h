@@ -26,6 +26,8 @@ void Click(QWidget* widget, Qt::MouseButton button = Qt::LeftButton, QPoint at =
 
 // How many pixels of the image have exactly the colour.
 int CountPixels(const QImage& image, TColor color);
+// How many pixels are within a small distance of the colour: the cores of antialiased glyphs.
+int CountPixelsNear(const QImage& image, TColor color, int tolerance = 24);
 // The widget as it is drawn on screen now.
 QImage Rendered(QWidget* widget);
 

@@ -9,6 +9,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QLabel>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>

@@ -65,7 +65,7 @@ TEST_F(ListOps, DeleteFromTheRowMenuRemovesTheRowUnderTheMouse)
     QTest::mouseClick(tree->viewport(), Qt::RightButton, Qt::NoModifier, onRow1);
     QContextMenuEvent context(QContextMenuEvent::Mouse, onRow1, tree->viewport()->mapToGlobal(onRow1));
     QApplication::sendEvent(tree->viewport(), &context);
-    ASSERT_EQ(Rows(*m_window), 2u);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Rows(*m_window) == 2u; }));
     EXPECT_EQ(Row(*m_window, 0).FileName, files[0]);
     EXPECT_EQ(Row(*m_window, 1).FileName, files[2]);
     EXPECT_EQ(m_window->lbCount->text(), "2 files, finished 0 of 2");

@@ -1,8 +1,10 @@
 #include "app/addForm.h"
 #include "app/mainForm.h"
+#include "controls/FlatEditUnit.h"
 #include "controls/MyButtonEx.h"
 #include "controls/imagebutton.h"
 #include "tests/app/AppTesting.h"
+#include "toolkit/VirtualStringTree.h"
 
 #include <QDialog>
 #include <QFile>
@@ -40,7 +42,7 @@ protected:
 
 class BrokenCatalogue : public TMainWindowTest {
 protected:
-    BrokenCatalogue() : TMainWindowTest("<?xml version=\"1.0\"?>\r\n<commands>\r\n  <command>\r\n") {}
+    BrokenCatalogue() : TMainWindowTest("<commands><command><format>A</format></commands>") {}
 };
 
 } // namespace

@@ -52,7 +52,7 @@ TEST(SplashWait, TheRealTickCounterAdvances)
 
 TEST(StartUp, TheSplashStaysWhileTheMainWindowIsBuiltAndIsGoneAfter)
 {
-    TProgramFolder folder("<broken");
+    TProgramFolder folder("<commands><command><format>A</format></commands>");
     TSplashWatch dialogs;
     uint32_t now = 0;
     std::unique_ptr<TmainDlg> window = StartUp([&] { return now += 50; });
