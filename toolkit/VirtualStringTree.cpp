@@ -58,6 +58,8 @@ TVirtualStringTree::~TVirtualStringTree()
 
 void TVirtualStringTree::SetNodeDataType(const TNodeDataType& type)
 {
+    if (m_dataType && m_dataType->Tag == type.Tag)
+        return;
     if (!m_rows.empty())
         throw EListError("The record type of a list cannot change while it has rows");
     m_dataType = &type;

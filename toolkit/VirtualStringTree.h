@@ -56,7 +56,7 @@ public:
 
     // The record type of the rows of every tree made afterwards without SetNodeDataType.
     static void SetDefaultNodeDataType(const TNodeDataType& type);
-    // Sets the record type of this tree's rows; only while it has no rows (else EListError).
+    // Sets the record type of this tree's rows; a different type only while it has no rows (else EListError).
     template <class T>
     void SetNodeDataType()
     {
@@ -208,4 +208,16 @@ private:
     int m_backgroundOffsetY = 0;
     TPngImageList* m_images = nullptr;
     int m_pressedColumn = -1;
+};
+
+// Holds a tree's redrawing from construction to destruction, also when the work in between fails.
+class TTreeUpdate {
+public:
+    explicit TTreeUpdate(TVirtualStringTree* tree) : m_tree(tree) { m_tree->BeginUpdate(); }
+    ~TTreeUpdate() { m_tree->EndUpdate(); }
+    TTreeUpdate(const TTreeUpdate&) = delete;
+    TTreeUpdate& operator=(const TTreeUpdate&) = delete;
+
+private:
+    TVirtualStringTree* m_tree;
 };

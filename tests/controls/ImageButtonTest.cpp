@@ -1,6 +1,7 @@
 #include "controls/imagebutton.h"
 
 #include "Pixels.h"
+#include "tests/support/Eventually.h"
 
 #include <QTest>
 #include <gtest/gtest.h>
@@ -69,7 +70,7 @@ TEST(ImageButtonLook, HoverPressAndDisableFollowTheirPriority)
 {
     Fixture f;
     QTest::mouseMove(f.Button, QPoint(5, 5));
-    QTRY_COMPARE(f.At(5, 5), Over);
+    EXPECT_EVENTUALLY(f.At(5, 5) == Over);
     QTest::mousePress(f.Button, Qt::LeftButton, {}, QPoint(5, 5));
     EXPECT_EQ(f.At(5, 5), Down);
     f.Button->SetEnabled(false);
@@ -79,7 +80,7 @@ TEST(ImageButtonLook, HoverPressAndDisableFollowTheirPriority)
     QTest::mouseRelease(f.Button, Qt::LeftButton, {}, QPoint(5, 5));
     EXPECT_EQ(f.At(5, 5), Over);
     QTest::mouseMove(&f.Window, QPoint(90, 75));
-    QTRY_COMPARE(f.At(5, 5), Normal);
+    EXPECT_EVENTUALLY(f.At(5, 5) == Normal);
 }
 
 TEST(ImageButtonLook, EmptyOverFaceLooksNormal)
@@ -87,7 +88,7 @@ TEST(ImageButtonLook, EmptyOverFaceLooksNormal)
     Fixture f;
     f.Button->SetImageOver(QImage());
     QTest::mouseMove(f.Button, QPoint(5, 5));
-    QTRY_VERIFY(f.Button->underMouse());
+    EXPECT_EVENTUALLY(f.Button->underMouse());
     EXPECT_EQ(f.At(5, 5), Normal);
 }
 
@@ -140,9 +141,9 @@ TEST(ImageButtonClicks, DraggingOutEndsThePressedLookButReleaseInsideStillClicks
     Fixture f;
     QTest::mousePress(f.Button, Qt::LeftButton, {}, QPoint(5, 5));
     QTest::mouseMove(f.Button, QPoint(50, 40));
-    QTRY_VERIFY(f.At(5, 5) != Down);
+    EXPECT_EVENTUALLY(f.At(5, 5) != Down);
     QTest::mouseMove(f.Button, QPoint(6, 6));
-    QTRY_VERIFY(f.Button->underMouse());
+    EXPECT_EVENTUALLY(f.Button->underMouse());
     EXPECT_NE(f.At(5, 5), Down);
     QTest::mouseRelease(f.Button, Qt::LeftButton, {}, QPoint(6, 6));
     EXPECT_EQ(f.Clicks, 1);

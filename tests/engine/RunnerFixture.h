@@ -2,10 +2,30 @@
 
 #include "engine/DosCommand.h"
 
-#include <QTest>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTimer>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
+
+// Runs the event loop, as the program's user-interface thread does, until done() holds; false after timeoutMs.
+// (QTest::qWaitFor naps 10 ms between rounds, which would pace a reader waiting for every line.)
+template <class Condition>
+bool WaitUntil(Condition done, int timeoutMs = 10000)
+{
+    QTimer wake;
+    wake.start(20);
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    return true;
+}
 
 // The command line that runs the test child with the given flags, each quoted by the runner's own rule.
 inline std::string ChildCommand(const std::vector<std::string>& flags)
@@ -52,10 +72,30 @@ protected:
 
     bool WaitForEndings(std::size_t count, int timeoutMs = 10000)
     {
-        return QTest::qWaitFor([&] { return endings.size() >= count; }, timeoutMs);
+        return WaitUntil([&] { return endings.size() >= count; }, timeoutMs);
     }
 
     TDosCommand runner;
     std::vector<Piece> pieces;
     std::vector<uint32_t> endings;
 };
+
+// The state letter of a process from /proc (R, S, Z, ...), or 0 when there is no such process at all.
+inline char ProcessState(long pid)
+{
+    QFile stat(QString("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return 0;
+    QByteArray text = stat.readAll();
+    int close = text.lastIndexOf(')');
+    return close >= 0 && close + 2 < text.size() ? text[close + 2] : 0;
+}
+
+// The number after "<label> " in the first piece that starts so, or -1.
+inline long NumberAfter(const std::vector<Piece>& pieces, const std::string& label)
+{
+    for (const Piece& piece : pieces)
+        if (piece.Type == otEntireLine && piece.Text.rfind(label + " ", 0) == 0)
+            return std::stol(piece.Text.substr(label.size() + 1));
+    return -1;
+}

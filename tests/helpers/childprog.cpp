@@ -14,6 +14,7 @@
 //   --fds             writes "fds <n>\n": how many descriptors above 2 are open
 //   --args ...        writes every following argument in hexadecimal, one per line, and exits 0
 //   --raise SIG       sends itself the signal SIG
+//   --close-stdin     closes its standard input and writes "closed\n"
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -188,6 +189,9 @@ int main(int argc, char* argv[])
                 WriteAll(1, "[" + hex + "]\n");
             }
             return 0;
+        } else if (flag == "--close-stdin") {
+            ::close(0);
+            WriteAll(1, "closed\n");
         } else if (flag == "--raise") {
             ::raise(std::atoi(next()));
         } else {

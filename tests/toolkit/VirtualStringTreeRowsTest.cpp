@@ -122,6 +122,7 @@ TEST(ListRows, MisuseIsRefusedWithAnError)
     EXPECT_THROW(tree.AddChild(node), EListError);
     EXPECT_THROW(tree.GetNodeData<Other>(node), EListError);
     EXPECT_THROW(tree.SetNodeDataType<Other>(), EListError);
+    tree.SetNodeDataType<Record>(); // the same type again is no change
     EXPECT_EQ(tree.RootNodeCount(), 1u);
 }
 

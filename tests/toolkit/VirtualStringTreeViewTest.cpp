@@ -1,11 +1,8 @@
-#include "tests/support/TestDialogs.h"
 #include "toolkit/PngImageList.h"
 #include "toolkit/VirtualStringTree.h"
 
-#include <QMenu>
 #include <QScrollBar>
 #include <QTest>
-#include <QToolTip>
 #include <gtest/gtest.h>
 
 namespace {
@@ -162,47 +159,6 @@ TEST_F(ListView, ClicksSelectTheRowUnderTheCursor)
     EXPECT_EQ(tree.SelectedNode(), nullptr);
 }
 
-TEST_F(ListView, DoubleClickReportsTheColumnAndFailuresGoToTheErrorBox)
-{
-    Add(2);
-    std::vector<int> columns;
-    tree.OnColumnDblClick = [&](TVirtualStringTree*, int column, Qt::KeyboardModifiers) {
-        columns.push_back(column);
-        if (column == 1)
-            throw EListError("no such file");
-    };
-    TTestDialogs dialogs;
-    QTest::mouseDClick(tree.viewport(), Qt::LeftButton, {}, RowCentre(1, 0));
-    QTest::mouseDClick(tree.viewport(), Qt::LeftButton, {}, RowCentre(1, 1));
-    EXPECT_EQ(columns, (std::vector<int>{0, 1}));
-    ASSERT_EQ(dialogs.Messages.size(), 1);
-    EXPECT_EQ(dialogs.Messages[0].Text, "no such file");
-    EXPECT_EQ(tree.FocusedNode(), tree.GetNodeAtIndex(1));
-}
-
-TEST_F(ListView, RightClickPopsUpTheMenuTheOwnerGives)
-{
-    Add(3);
-    QMenu menu;
-    menu.addAction("&Delete");
-    std::vector<int> columns;
-    tree.OnGetPopupMenu = [&](TVirtualStringTree*, PVirtualNode node, int column, const QPoint&, bool&,
-                              QMenu*& popup) {
-        columns.push_back(column);
-        EXPECT_EQ(node, tree.GetNodeAtIndex(1));
-        popup = column == 0 ? &menu : nullptr;
-    };
-    QContextMenuEvent inState(QContextMenuEvent::Mouse, RowCentre(1, 1), tree.viewport()->mapToGlobal(RowCentre(1, 1)));
-    QApplication::sendEvent(tree.viewport(), &inState);
-    EXPECT_FALSE(menu.isVisible());
-    QTest::mouseClick(tree.viewport(), Qt::RightButton, {}, RowCentre(1, 0));
-    QContextMenuEvent inFile(QContextMenuEvent::Mouse, RowCentre(1, 0), tree.viewport()->mapToGlobal(RowCentre(1, 0)));
-    QApplication::sendEvent(tree.viewport(), &inFile);
-    QTRY_VERIFY(menu.isVisible());
-    menu.close();
-    EXPECT_EQ(columns, (std::vector<int>{1, 0}));
-}
-
 TEST_F(ListView, KeysMoveTheSelectionAndKeepItInView)
 {
     Add(100);
@@ -217,25 +173,6 @@ TEST_F(ListView, KeysMoveTheSelectionAndKeepItInView)
     QTest::keyClick(&tree, Qt::Key_Home);
     EXPECT_EQ(tree.verticalScrollBar()->value(), 0);
     EXPECT_TRUE(tree.Selected(tree.GetNodeAtIndex(0)));
-}
-
-TEST_F(ListView, HintsComeFromTheCellUnderTheCursor)
-{
-    Add(2);
-    tree.OnGetHint = [](TVirtualStringTree* sender, PVirtualNode node, int column, QString& hint) {
-        if (column == 0)
-            hint = QString("row %1").arg(sender->IndexOf(node));
-    };
-    const QPoint inFile = RowCentre(1, 0);
-    QHelpEvent overFile(QEvent::ToolTip, inFile, tree.viewport()->mapToGlobal(inFile));
-    QApplication::sendEvent(tree.viewport(), &overFile);
-    QTRY_VERIFY(QToolTip::isVisible());
-    EXPECT_EQ(QToolTip::text(), "row 1");
-    const QPoint inState = RowCentre(1, 1);
-    QHelpEvent overState(QEvent::ToolTip, inState, tree.viewport()->mapToGlobal(inState));
-    QApplication::sendEvent(tree.viewport(), &overState);
-    QTRY_VERIFY(!QToolTip::isVisible());
-    EXPECT_TRUE(tree.HintAt(QPoint(10, 200)).isEmpty());
 }
 
 TEST_F(ListView, ResizeIsReportedWithTheNewClientSize)

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "toolkit/Exception.h"
+#include "toolkit/VirtualStringTree.h"
+
+#include <QPointer>
+#include <memory>
+#include <string>
+
+class TJclSimpleXML;
+
+// A list file whose item lacks one of its three values.
+class EListFileError : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// Exports the list's rows to a list file and imports list files into the list. One document serves every
+// export and import, so an import's declaration, prolog nodes and root name are what later exports write.
+class TSaveManager {
+public:
+    // Keeps the control (nullptr: every call does nothing) and makes the document: encoding "UTF-8", root "list".
+    explicit TSaveManager(TVirtualStringTree* tree);
+    ~TSaveManager();
+    TSaveManager(const TSaveManager&) = delete;
+    TSaveManager& operator=(const TSaveManager&) = delete;
+
+    // Writes one item per row (file name, format index, folder) to the UTF-8 path. The file appears whole or
+    // not at all: on failure the error passes on and an earlier file at the path is left as it was.
+    void SaveList(const std::string& path);
+    // Appends one Waiting row per item of the file; no file at the path: nothing happens. A malformed file adds
+    // no row; an item without its file name, format or folder, or with a format that is not an integer, stops
+    // the import there with an error, keeping the rows made before it.
+    void LoadList(const std::string& path);
+
+    // The document both directions share.
+    TJclSimpleXML& Document() { return *m_document; }
+
+private:
+    QPointer<TVirtualStringTree> m_tree;
+    std::unique_ptr<TJclSimpleXML> m_document;
+};
+
+// The program's list file reader and writer; made and freed by the main window controller, nullptr until then.
+extern TSaveManager* SaveManager;

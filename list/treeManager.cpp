@@ -1,0 +1,162 @@
+#include "list/treeManager.h"
+
+#include "engine/commandManager.h"
+#include "list/itemManager.h"
+
+TTreeManager* TreeManager = nullptr;
+
+namespace {
+
+const TColor StateBoxColor = RGB(127, 157, 185);
+constexpr int StateBoxInset = 5;
+constexpr int BusyBlockWidth = 15;
+
+// The catalogue name at a format index, empty when there is no catalogue or no entry there.
+QString FormatName(int32_t index)
+{
+    if (!CommandManager || index < 0 || index >= int32_t(CommandManager->Formats().size()))
+        return {};
+    return QString::fromStdString(CommandManager->Formats()[size_t(index)]);
+}
+
+} // namespace
+
+TTreeManager::TTreeManager(TVirtualStringTree* tree) : m_tree(tree)
+{
+    if (!tree)
+        return;
+    tree->SetNodeDataType<TItemNodeData>();
+    tree->OnResize = [this](TVirtualStringTree*) { AlignBackground(); };
+    tree->OnFreeNode = [this](TVirtualStringTree*, PVirtualNode node) { TreeFreeNode(node); };
+    tree->OnGetImageIndex = [this](TVirtualStringTree*, PVirtualNode node, TVTImageKind, int column, int& index) {
+        TreeGetImageIndex(node, column, index);
+    };
+    tree->OnGetText = [this](TVirtualStringTree*, PVirtualNode node, int column, QString& text) {
+        TreeGetText(node, column, text);
+    };
+    tree->OnGetHint = [this](TVirtualStringTree*, PVirtualNode node, int column, QString& hint) {
+        TreeGetHint(node, column, hint);
+    };
+    tree->OnGetPopupMenu = [this](TVirtualStringTree*, PVirtualNode, int column, const QPoint&, bool&,
+                                  QMenu*& menu) { TreeGetPopupMenu(column, menu); };
+    tree->OnColumnDblClick = [this](TVirtualStringTree* sender, int, Qt::KeyboardModifiers) {
+        ShowProperties(sender->FocusedNode());
+    };
+    tree->OnBeforeCellPaint = [this](TVirtualStringTree*, TCanvas& canvas, PVirtualNode node, int column,
+                                     const TRect& cell, TRect&) { TreeBeforeCellPaint(canvas, node, column, cell); };
+}
+
+TTreeManager::~TTreeManager()
+{
+    if (!m_tree)
+        return;
+    m_tree->OnResize = nullptr;
+    m_tree->OnFreeNode = nullptr;
+    m_tree->OnGetImageIndex = nullptr;
+    m_tree->OnGetText = nullptr;
+    m_tree->OnGetHint = nullptr;
+    m_tree->OnGetPopupMenu = nullptr;
+    m_tree->OnColumnDblClick = nullptr;
+    m_tree->OnBeforeCellPaint = nullptr;
+}
+
+void TTreeManager::AddFiles(const std::vector<std::string>& files)
+{
+    if (!m_tree || files.empty())
+        return;
+    for (size_t i = 0; i < files.size(); ++i) {
+        TItemData item;
+        item.FileName = QString::fromStdString(files[i]);
+        item.FormatIndex = ItemManager ? ItemManager->StagedFormat(int(i)) : -1;
+        item.Path = ItemManager ? QString::fromStdString(ItemManager->StagedPath(int(i))) : QString();
+        TTreeUpdate update(m_tree);
+        PVirtualNode node = m_tree->AddChild(nullptr);
+        TItemNodeData* data = Data(node);
+        data->NodeType = 1;
+        data->ItemData = std::move(item);
+        data->ImageIndex = Waiting;
+        m_tree->RepaintNode(node);
+    }
+    if (ItemManager)
+        ItemManager->ClearStage();
+}
+
+void TTreeManager::ShowProperties(PVirtualNode node)
+{
+    if (!m_tree || m_tree->IndexOf(node) < 0 || !PropertiesDialog)
+        return;
+    const std::optional<TItemProperties> accepted = PropertiesDialog(Data(node)->ItemData);
+    if (!accepted || !Idle())
+        return;
+    TTreeUpdate update(m_tree);
+    TItemData& item = Data(node)->ItemData;
+    item.FormatIndex = accepted->FormatIndex;
+    item.Path = accepted->Path;
+    m_tree->RepaintNode(node);
+}
+
+QString TTreeManager::HintText(PVirtualNode node)
+{
+    if (!m_tree || m_tree->IndexOf(node) < 0)
+        return {};
+    const TItemData& item = Data(node)->ItemData;
+    return QStringLiteral("[File Name]: %1\n[format]: %2\n[path]: %3")
+        .arg(item.FileName, FormatName(item.FormatIndex), item.Path);
+}
+
+void TTreeManager::AlignBackground()
+{
+    if (!m_tree)
+        return;
+    m_tree->SetBackgroundOffsetX(m_tree->ClientWidth() - m_tree->Background().width());
+    m_tree->SetBackgroundOffsetY(m_tree->ClientHeight() - m_tree->Background().height());
+}
+
+void TTreeManager::TreeFreeNode(PVirtualNode node)
+{
+    TItemNodeData* data = Data(node);
+    data->RootData.RootText.clear();
+    data->ItemData.FileName.clear();
+    data->ItemData.Path.clear();
+}
+
+void TTreeManager::TreeGetImageIndex(PVirtualNode node, int column, int& imageIndex)
+{
+    imageIndex = column == 0 ? Data(node)->ImageIndex : -1;
+}
+
+void TTreeManager::TreeGetText(PVirtualNode node, int column, QString& cellText)
+{
+    if (column == 0)
+        cellText = Data(node)->ItemData.FileName;
+    else if (column == 1)
+        cellText.clear();
+}
+
+void TTreeManager::TreeGetHint(PVirtualNode node, int column, QString& hintText)
+{
+    if (column == 0)
+        hintText = HintText(node);
+}
+
+void TTreeManager::TreeGetPopupMenu(int column, QMenu*& popupMenu)
+{
+    popupMenu = column == 0 && Idle() ? PopupMenu : nullptr;
+}
+
+void TTreeManager::TreeBeforeCellPaint(TCanvas& canvas, PVirtualNode node, int column, const TRect& cellRect)
+{
+    if (column != 1)
+        return;
+    const TItemData& item = Data(node)->ItemData;
+    canvas.PenColor = StateBoxColor;
+    const TRect box{cellRect.Left + StateBoxInset, cellRect.Top + StateBoxInset, cellRect.Right - StateBoxInset,
+                    cellRect.Bottom - StateBoxInset};
+    canvas.Rectangle(box);
+    if (item.Busy == 1) {
+        const TColor brush = canvas.BrushColor;
+        canvas.BrushColor = canvas.PenColor;
+        canvas.FillRect({box.Left + item.BusyPos, box.Top, box.Left + item.BusyPos + BusyBlockWidth, box.Bottom});
+        canvas.BrushColor = brush;
+    }
+}

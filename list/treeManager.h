@@ -1,0 +1,66 @@
+#pragma once
+
+#include "list/ItemData.h"
+#include "toolkit/VirtualStringTree.h"
+
+#include <QPointer>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+class QMenu;
+
+// What the item-properties dialog hands back when closed with OK.
+struct TItemProperties {
+    int32_t FormatIndex = -1;
+    QString Path;
+};
+
+// The file list model: answers the list control for every row (text, image, hint, popup menu, state box),
+// appends rows for staged files and applies the item-properties dialog to a row.
+class TTreeManager {
+public:
+    // Installs the handlers on the control; given nullptr it installs nothing and every operation does nothing.
+    explicit TTreeManager(TVirtualStringTree* tree);
+    // Takes its handlers off the control when the control still exists; the rows stay with the control.
+    ~TTreeManager();
+    TTreeManager(const TTreeManager&) = delete;
+    TTreeManager& operator=(const TTreeManager&) = delete;
+
+    // Appends one Waiting row per file (UTF-8 paths), the i-th taking the i-th staged format and folder, then
+    // empties the staging list. An empty list adds nothing and leaves the staging list as it is. Fewer staged
+    // items than files: the staging list's error passes on and the rows made so far stay. Without a staging
+    // list the rows get no format (-1) and no folder.
+    void AddFiles(const std::vector<std::string>& files);
+    // Runs PropertiesDialog on the row; when it is accepted while IsIdle(), writes back only FormatIndex and
+    // Path. No row, a foreign node or no dialog: nothing happens. The dialog's exceptions pass to the caller.
+    void ShowProperties(PVirtualNode node);
+    // The three hint lines of a row, joined by LF; a format index outside the catalogue names no format.
+    QString HintText(PVirtualNode node);
+    // Keeps the background picture in the lower right corner of the control's client area.
+    void AlignBackground();
+
+    // The row menu, offered in column 0 only and only while IsIdle(); not owned.
+    QMenu* PopupMenu = nullptr;
+    // Whether no conversion runs; unassigned counts as idle (no job, nothing runs).
+    std::function<bool()> IsIdle;
+    // Shows the item-properties dialog for a row; the accepted format and folder, or nothing when cancelled.
+    std::function<std::optional<TItemProperties>(const TItemData&)> PropertiesDialog;
+
+private:
+    bool Idle() const { return !IsIdle || IsIdle(); }
+    TItemNodeData* Data(PVirtualNode node) { return m_tree->GetNodeData<TItemNodeData>(node); }
+
+    void TreeFreeNode(PVirtualNode node);
+    void TreeGetImageIndex(PVirtualNode node, int column, int& imageIndex);
+    void TreeGetText(PVirtualNode node, int column, QString& cellText);
+    void TreeGetHint(PVirtualNode node, int column, QString& hintText);
+    void TreeGetPopupMenu(int column, QMenu*& popupMenu);
+    void TreeBeforeCellPaint(TCanvas& canvas, PVirtualNode node, int column, const TRect& cellRect);
+
+    QPointer<TVirtualStringTree> m_tree;
+};
+
+// The program's file list model; made and freed by the main window controller, nullptr until then.
+extern TTreeManager* TreeManager;

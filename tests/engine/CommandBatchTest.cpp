@@ -1,0 +1,225 @@
+// A batch from the first row to the last: row states, progress, the end of the batch.
+#include "engine/DosCommand.h"
+#include "tests/engine/CommandFixture.h"
+#include "tests/support/TestDialogs.h"
+
+namespace
+{
+
+class CommandBatchTest : public CommandFixture
+{
+};
+
+TEST_F(CommandBatchTest, ThreeGoodRowsEndDoneWithProgressInThirds)
+{
+    MakeJob();
+    for (const char* name : { "a.avi", "b.avi", "c.avi" })
+        AddRow(Clip(name));
+    EXPECT_TRUE(m_job->Idle());
+
+    RunBatch();
+
+    EXPECT_EQ(Progress, (std::vector<int> { 33, 66, 100 }));
+    // Each OnProgress comes while its row still shows Converting: the state changes right after.
+    EXPECT_EQ(StateAtProgress, (std::vector<int> { Converting, Converting, Converting }));
+    EXPECT_EQ(Finished, (std::vector<bool> { false }));
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(State(i), Done) << "row " << i;
+        EXPECT_EQ(Row(i)->ItemData.Busy, 0) << "row " << i;
+        EXPECT_EQ(Row(i)->ItemData.BusyPos, 0) << "row " << i;
+    }
+    EXPECT_TRUE(m_job->Idle());
+    EXPECT_FALSE(m_job->Running());
+    EXPECT_TRUE(IdleAtFinish);
+    EXPECT_FALSE(RunningAtFinish);
+    EXPECT_EQ(m_job->CurrentIndex(), 0);
+    EXPECT_EQ(m_job->ElapsedSeconds(), 0);
+    EXPECT_EQ(m_job->CurrentNode(), nullptr);
+    EXPECT_NE(ProgressSender, nullptr);
+    for (const char* name : { "a.mp4", "b.mp4", "c.mp4" })
+        EXPECT_TRUE(QFile::exists(ConvertDir() + "/" + name)) << name;
+}
+
+TEST_F(CommandBatchTest, RowsRunOneAfterTheOtherInListOrder)
+{
+    MakeJob();
+    AddRow(Clip("first.avi", "sleep 150\n"));
+    AddRow(Clip("second.avi"));
+    AddRow(Clip("third.avi", "sleep 50\n"));
+
+    RunBatch();
+
+    std::vector<TEncoderRun> runs = Runs();
+    ASSERT_EQ(runs.size(), 3u);
+    EXPECT_TRUE(runs[0].Args.value(1).endsWith("first.avi"));
+    EXPECT_TRUE(runs[1].Args.value(1).endsWith("second.avi"));
+    EXPECT_TRUE(runs[2].Args.value(1).endsWith("third.avi"));
+    for (size_t i = 1; i < runs.size(); ++i)
+        EXPECT_GE(runs[i].StartNs, runs[i - 1].EndNs) << "run " << i << " began before the one before it ended";
+}
+
+TEST_F(CommandBatchTest, FailingEncoderMarksTheRowFailedAndTheBatchGoesOn)
+{
+    MakeJob();
+    AddRow(Clip("good.avi"));
+    AddRow(Clip("bad.avi", "exit 3\nnooutput\n"));
+    AddRow(ClipsDir() + "/missing.avi");
+    AddRow(Clip("last.avi"));
+
+    RunBatch();
+
+    EXPECT_EQ(States(), (std::vector<int> { Done, Failed, Failed, Done }));
+    EXPECT_EQ(Progress, (std::vector<int> { 25, 50, 75, 100 }));
+    EXPECT_EQ(Finished, (std::vector<bool> { false }));
+    EXPECT_EQ(Runs().size(), 4u);
+}
+
+TEST_F(CommandBatchTest, RowOutsideTheCatalogueFailsWithoutStartingTheEncoder)
+{
+    MakeJob();
+    AddRow(Clip("one.avi"));
+    AddRow(Clip("unknown.avi"), 7);
+    AddRow(Clip("none.avi"), -1);
+    AddRow(Clip("two.avi"));
+
+    RunBatch();
+
+    EXPECT_EQ(States(), (std::vector<int> { Done, Failed, Failed, Done }));
+    EXPECT_EQ(Progress, (std::vector<int> { 25, 50, 75, 100 }));
+    EXPECT_EQ(Finished, (std::vector<bool> { false }));
+    std::vector<TEncoderRun> runs = Runs();
+    ASSERT_EQ(runs.size(), 2u);
+    EXPECT_TRUE(runs[0].Args.value(1).endsWith("one.avi"));
+    EXPECT_TRUE(runs[1].Args.value(1).endsWith("two.avi"));
+}
+
+TEST_F(CommandBatchTest, ListOfOnlyUnknownFormatsFinishesAtOnce)
+{
+    MakeJob();
+    for (int i = 0; i < 500; ++i)
+        AddRow(Clip("x.avi"), 99);
+
+    m_job->Start();
+
+    // No encoder runs, so the whole batch ends inside Start without a deep call chain.
+    EXPECT_EQ(Finished, (std::vector<bool> { false }));
+    EXPECT_EQ(Progress.size(), 500u);
+    EXPECT_EQ(Progress.back(), 100);
+    EXPECT_EQ(State(499), Failed);
+    EXPECT_TRUE(m_job->Idle());
+    EXPECT_FALSE(m_job->Running());
+    EXPECT_TRUE(Runs().empty());
+}
+
+TEST_F(CommandBatchTest, WithoutCatalogueEveryRowFails)
+{
+    MakeJob();
+    CommandManager = nullptr;
+    AddRow(Clip("a.avi"));
+    AddRow(Clip("b.avi"));
+
+    m_job->Start();
+
+    EXPECT_EQ(States(), (std::vector<int> { Failed, Failed }));
+    EXPECT_EQ(Finished, (std::vector<bool> { false }));
+    EXPECT_TRUE(Runs().empty());
+}
+
+TEST_F(CommandBatchTest, SecondBatchConvertsFinishedRowsAgainUnderFreshNames)
+{
+    MakeJob();
+    AddRow(Clip("again.avi", "exit 4\n"));
+    RunBatch();
+    ASSERT_EQ(State(0), Failed);
+
+    Clip("again.avi");
+    RunBatch();
+
+    EXPECT_EQ(State(0), Done);
+    EXPECT_EQ(Finished, (std::vector<bool> { false, false }));
+    EXPECT_TRUE(QFile::exists(ConvertDir() + "/again.mp4"));
+    EXPECT_TRUE(QFile::exists(ConvertDir() + "/again_2.mp4"));
+}
+
+TEST_F(CommandBatchTest, StartIsRefusedWhileABatchRuns)
+{
+    MakeJob();
+    AddRow(Clip("slow.avi", "sleep 300\n"));
+    AddRow(Clip("next.avi"));
+    m_job->Start();
+    ASSERT_FALSE(m_job->Idle());
+    ASSERT_TRUE(WaitForRuns(1));
+
+    m_job->Start();
+
+    ASSERT_TRUE(WaitUntil([&] { return !Finished.empty(); }));
+    EXPECT_EQ(Runs().size(), 2u);
+    EXPECT_EQ(Progress, (std::vector<int> { 50, 100 }));
+}
+
+TEST_F(CommandBatchTest, EmptyListDoesNotStart)
+{
+    MakeJob();
+
+    m_job->Start();
+
+    EXPECT_TRUE(m_job->Idle());
+    EXPECT_FALSE(m_job->Running());
+    EXPECT_TRUE(Finished.empty());
+}
+
+TEST_F(CommandBatchTest, ConvertingRowIsSelectedAndMarkedBusy)
+{
+    MakeJob();
+    m_list->show();
+    AddRow(Clip("a.avi"));
+    AddRow(Clip("b.avi", "wait\n"));
+    AddRow(Clip("c.avi"));
+    m_job->Start();
+    ASSERT_TRUE(WaitForRuns(2));
+
+    EXPECT_EQ(m_job->CurrentIndex(), 1);
+    EXPECT_EQ(States(), (std::vector<int> { Done, Converting, Waiting }));
+    EXPECT_EQ(Row(0)->ItemData.Busy, 0);
+    EXPECT_EQ(Row(1)->ItemData.Busy, 1);
+    EXPECT_TRUE(m_list->Selected(m_job->CurrentNode()));
+    EXPECT_FALSE(m_list->Selected(m_list->GetFirst()));
+    // On screen the converting row carries the selection; the rows before and after it do not.
+    QImage shot = m_list->viewport()->grab().toImage();
+    auto stateCellColour
+        = [&](int row) { return shot.pixelColor(m_list->CellRect(m_list->GetNodeAtIndex(row), 1).center()); };
+    EXPECT_NE(stateCellColour(1), stateCellColour(0));
+    EXPECT_EQ(stateCellColour(0), stateCellColour(2));
+
+    m_job->Stop();
+    ASSERT_TRUE(WaitUntil([&] { return !Finished.empty(); }));
+}
+
+TEST_F(CommandBatchTest, EncoderOutputIsCountedButNotPassedOn)
+{
+    MakeJob();
+    AddRow(Clip("talky.avi", "say frame=1\nsay frame=2\nsay frame=3\n"));
+
+    RunBatch();
+
+    EXPECT_GE(Outputs, 3);
+}
+
+TEST_F(CommandBatchTest, MissingEncoderShowsTheErrorAndEveryRowFails)
+{
+    TTestDialogs dialogs;
+    QFile::remove(ProgramDir() + "/bin/ffmpeg");
+    MakeJob();
+    AddRow(Clip("a.avi"));
+    AddRow(Clip("b.avi"));
+
+    RunBatch();
+
+    EXPECT_EQ(States(), (std::vector<int> { Failed, Failed }));
+    EXPECT_EQ(Finished, (std::vector<bool> { false }));
+    ASSERT_TRUE(WaitUntil([&] { return dialogs.Messages.size() >= 2; }));
+    EXPECT_TRUE(dialogs.Messages[0].Text.endsWith(" doesn't exist.")) << dialogs.Messages[0].Text.toStdString();
+    EXPECT_EQ(dialogs.Messages[0].Icon, TMsgIcon::Stop);
+}
+
+} // namespace

@@ -1,0 +1,93 @@
+#pragma once
+
+#include "engine/command.h"
+#include "engine/commandManager.h"
+#include "list/ItemData.h"
+#include "toolkit/Application.h"
+#include "toolkit/VirtualStringTree.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <functional>
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+#include <vector>
+
+// One run of the stand-in encoder as its log tells it.
+struct TEncoderRun {
+    qint64 StartNs = 0;
+    qint64 EndNs = 0; // 0 when it did not end by itself
+    int Pid = 0;
+    int ExitCode = -1;
+    QStringList Args; // without the program name
+};
+
+// Runs events until the condition holds or the time is up; true when it holds.
+inline bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 10000)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 20);
+    }
+    return true;
+}
+
+// A program folder of its own (bin/ffmpeg, catalogue, convert/), a folder for source clips, a list control
+// with rows, and the job on it with every notification recorded.
+class CommandFixture : public ::testing::Test
+{
+protected:
+    struct TFormat {
+        std::string Name, Params, Ext;
+    };
+
+    void SetUp() override;
+    void TearDown() override;
+
+    QString ProgramDir() const { return m_root.path() + "/program"; }
+    QString ConvertDir() const { return ProgramDir() + "/convert"; }
+    QString ClipsDir() const { return m_root.path() + "/clips"; }
+
+    // Points bin/ffmpeg at the given program (the stand-in unless told otherwise).
+    void UseEncoder(const QString& program);
+    void WriteCatalogue(const std::vector<TFormat>& formats);
+    // Reads the catalogue and makes the list and the job with recording handlers, dropping earlier ones.
+    void MakeJob();
+    void ResetJob();
+    // A source file in the clips folder holding the stand-in's script; returns its full path.
+    QString Clip(const QString& name, const QString& script = QString());
+    PVirtualNode AddRow(const QString& fileName, int formatIndex = 0, const QString& path = QString());
+    TItemNodeData* Row(int index);
+    int State(int index) { return Row(index)->ImageIndex; }
+    // The state of every row, in list order.
+    std::vector<int> States();
+    // Starts the batch and waits for its OnFinished.
+    void RunBatch(int timeoutMs = 20000);
+    // The stand-in encoder's runs, in the order they started.
+    std::vector<TEncoderRun> Runs() const;
+    // Waits until n runs of the stand-in have started.
+    bool WaitForRuns(size_t n);
+    static bool ProcessAlive(int pid);
+
+    QTemporaryDir m_root;
+    std::unique_ptr<TCommandManager> m_catalogue;
+    std::unique_ptr<TVirtualStringTree> m_list;
+    std::unique_ptr<TCommand> m_job;
+
+    std::vector<int> Progress;
+    std::vector<int> StateAtProgress; // the ended row's state when its OnProgress came
+    std::vector<bool> Finished;
+    bool IdleAtFinish = false;
+    bool RunningAtFinish = true;
+    int Ticks = 0;
+    std::vector<int> BusyPosAtTick;
+    QTimer* TickSender = nullptr;
+    int Outputs = 0;
+    TDosCommand* ProgressSender = nullptr;
+};

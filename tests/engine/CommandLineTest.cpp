@@ -1,0 +1,131 @@
+// What reaches the encoder: its arguments, the output folder and name, unusual file names.
+#include "engine/DosCommand.h"
+#include "tests/engine/CommandFixture.h"
+
+namespace
+{
+
+class CommandLineTest : public CommandFixture
+{
+protected:
+    // Runs one row and returns the encoder's arguments.
+    QStringList ArgsFor(const QString& fileName, int formatIndex = 0, const QString& path = QString())
+    {
+        MakeJob();
+        AddRow(fileName, formatIndex, path);
+        RunBatch();
+        std::vector<TEncoderRun> runs = Runs();
+        return runs.empty() ? QStringList() : runs.back().Args;
+    }
+};
+
+TEST(CommandLineFormat, ValuesQuotedParamsBareEmptyParamsLeaveTwoBlanks)
+{
+    EXPECT_EQ(EncoderCommandLine("/p/bin/ffmpeg", "/v/a.avi", "-c:v libx264 -n", "/p/convert/a.mp4"),
+        "\"/p/bin/ffmpeg\" -i \"/v/a.avi\" -c:v libx264 -n \"/p/convert/a.mp4\"");
+    EXPECT_EQ(EncoderCommandLine("/p/bin/ffmpeg", "/v/a.avi", "", "/p/convert/a.mp4"),
+        "\"/p/bin/ffmpeg\" -i \"/v/a.avi\"  \"/p/convert/a.mp4\"");
+}
+
+TEST(CommandLineFormat, EveryValueSplitsBackUnchanged)
+{
+    std::string source = R"(/v/say "hi" \ to -me.avi)";
+    std::string output = "/o/Gr\xc3\xbc\xc3\x9f"
+                         "e a:b.mp4";
+
+    std::vector<std::string> args
+        = SplitCommandLine(EncoderCommandLine("/p q/bin/ffmpeg", source, "-c:v mpeg4 -n", output));
+
+    EXPECT_EQ(args, (std::vector<std::string> { "/p q/bin/ffmpeg", "-i", source, "-c:v", "mpeg4", "-n", output }));
+}
+
+TEST_F(CommandLineTest, EncoderGetsInputParamsAndOutputAsSeparateArguments)
+{
+    QString source = Clip("holiday.avi");
+
+    QStringList args = ArgsFor(source);
+
+    EXPECT_EQ(args, (QStringList { "-i", source, "-n", "-preset", "fast", ConvertDir() + "/holiday.mp4" }));
+    EXPECT_EQ(m_job->EncoderPath(), (ProgramDir() + "/bin/ffmpeg").toStdString());
+    EXPECT_EQ(m_job->OutputFolder(), (ConvertDir() + "/").toStdString());
+    EXPECT_EQ(m_job->OutputName(), "holiday.mp4");
+}
+
+TEST_F(CommandLineTest, EmptyParamsAddNoArgument)
+{
+    QString source = Clip("bare.avi");
+
+    QStringList args = ArgsFor(source, 1);
+
+    EXPECT_EQ(args, (QStringList { "-i", source, ConvertDir() + "/bare.flv" }));
+}
+
+TEST_F(CommandLineTest, RowFolderIsUsedAndGetsItsSeparator)
+{
+    QDir(m_root.path()).mkpath("out");
+    QString withSlash = m_root.path() + "/out/";
+    QString withoutSlash = m_root.path() + "/out";
+
+    EXPECT_EQ(ArgsFor(Clip("one.avi"), 0, withSlash).last(), withSlash + "one.mp4");
+    EXPECT_EQ(ArgsFor(Clip("two.avi"), 0, withoutSlash).last(), withSlash + "two.mp4");
+    EXPECT_TRUE(QFile::exists(withSlash + "two.mp4"));
+}
+
+TEST_F(CommandLineTest, NameWithoutExtensionGetsOneAndOnlyTheLastDotCounts)
+{
+    EXPECT_EQ(ArgsFor(Clip("noext")).last(), ConvertDir() + "/noext.mp4");
+    EXPECT_EQ(ArgsFor(Clip("my.holiday.avi")).last(), ConvertDir() + "/my.holiday.mp4");
+}
+
+TEST_F(CommandLineTest, TwoIdenticalRowsGiveSecondOutputSuffix2)
+{
+    MakeJob();
+    QString source = Clip("twice.avi");
+    AddRow(source);
+    AddRow(source);
+
+    RunBatch();
+
+    std::vector<TEncoderRun> runs = Runs();
+    ASSERT_EQ(runs.size(), 2u);
+    EXPECT_EQ(runs[0].Args.last(), ConvertDir() + "/twice.mp4");
+    EXPECT_EQ(runs[1].Args.last(), ConvertDir() + "/twice_2.mp4");
+    EXPECT_EQ(States(), (std::vector<int> { Done, Done }));
+}
+
+TEST_F(CommandLineTest, AwkwardNamesReachTheEncoderUnchanged)
+{
+    QDir(m_root.path()).mkpath(R"(out "dir" \ x)");
+    QString folder = m_root.path() + R"(/out "dir" \ x/)";
+    for (QString name : { QString(R"(blank and "quotes".avi)"), QString(R"(back\slash.avi)"),
+             QString::fromUtf8("Grüße 日本 ñ.avi"), QString("$HOME `id` ;|&.avi"), QString("tab\there.avi") }) {
+        QString source = Clip(name);
+        QString stem = name.left(name.lastIndexOf('.'));
+
+        QStringList args = ArgsFor(source, 0, folder);
+
+        EXPECT_EQ(args.value(1), source) << name.toStdString();
+        EXPECT_EQ(args.last(), folder + stem + ".mp4") << name.toStdString();
+        EXPECT_EQ(State(0), Done) << name.toStdString();
+        EXPECT_TRUE(QFile::exists(folder + stem + ".mp4")) << name.toStdString();
+    }
+}
+
+TEST_F(CommandLineTest, RelativeNamesAreTakenFromTheProgramFolder)
+{
+    QDir(ProgramDir()).mkpath("videos");
+    QDir(ProgramDir()).mkpath("-out");
+    QFile::copy(Clip("seed.avi"), ProgramDir() + "/videos/-clip.avi");
+    QFile::copy(Clip("seed.avi"), ProgramDir() + "/a:b.avi");
+
+    QStringList dash = ArgsFor("videos/-clip.avi", 0, "-out/");
+    EXPECT_EQ(dash.value(1), ProgramDir() + "/videos/-clip.avi");
+    EXPECT_EQ(dash.last(), ProgramDir() + "/-out/-clip.mp4");
+    EXPECT_EQ(State(0), Done);
+
+    QStringList colon = ArgsFor("a:b.avi");
+    EXPECT_EQ(colon.value(1), ProgramDir() + "/a:b.avi");
+    EXPECT_EQ(colon.last(), ConvertDir() + "/a:b.mp4");
+}
+
+} // namespace

@@ -1,0 +1,153 @@
+// Stopping a batch, and the job or the list going away while the encoder runs.
+#include "tests/engine/CommandFixture.h"
+
+namespace
+{
+
+class CommandStopTest : public CommandFixture
+{
+protected:
+    // A batch of two rows whose first encoder runs until killed; returns that encoder's pid once it runs.
+    int StartOnEndlessRow()
+    {
+        MakeJob();
+        AddRow(Clip("a.avi", "wait\n"));
+        AddRow(Clip("b.avi"));
+        m_job->Start();
+        return WaitForRuns(1) ? Runs()[0].Pid : 0;
+    }
+
+    // Gives late notifications, if any were still coming, the chance to arrive.
+    static void DrainEvents()
+    {
+        for (int i = 0; i < 20; ++i)
+            QCoreApplication::processEvents();
+    }
+};
+
+TEST_F(CommandStopTest, StopDuringMiddleRowFailsItAndLeavesTheRestWaiting)
+{
+    MakeJob();
+    AddRow(Clip("a.avi"));
+    AddRow(Clip("b.avi", "wait\n"));
+    AddRow(Clip("c.avi"));
+    m_job->Start();
+    ASSERT_TRUE(WaitForRuns(2));
+    int pid = Runs()[1].Pid;
+
+    m_job->Stop();
+
+    // Idle at once, so the user may edit the list; the current row stays held until OnFinished.
+    EXPECT_TRUE(m_job->Idle());
+    EXPECT_TRUE(m_job->Running());
+    EXPECT_TRUE(Finished.empty());
+    ASSERT_TRUE(WaitUntil([&] { return !Finished.empty(); }));
+    EXPECT_EQ(Finished, (std::vector<bool> { true }));
+    EXPECT_EQ(Progress, (std::vector<int> { 33, 66 }));
+    EXPECT_EQ(States(), (std::vector<int> { Done, Failed, Waiting }));
+    EXPECT_EQ(Row(1)->ItemData.Busy, 0);
+    EXPECT_EQ(Row(1)->ItemData.BusyPos, 0);
+    EXPECT_FALSE(m_job->Running());
+    EXPECT_EQ(m_job->CurrentIndex(), 0);
+    EXPECT_TRUE(WaitUntil([&] { return !ProcessAlive(pid); }));
+    EXPECT_EQ(Runs().size(), 2u);
+}
+
+TEST_F(CommandStopTest, StopDuringLastRowEndsTheBatchAsFinished)
+{
+    MakeJob();
+    AddRow(Clip("a.avi"));
+    AddRow(Clip("b.avi", "wait\n"));
+    m_job->Start();
+    ASSERT_TRUE(WaitForRuns(2));
+
+    m_job->Stop();
+
+    ASSERT_TRUE(WaitUntil([&] { return !Finished.empty(); }));
+    EXPECT_EQ(Finished, (std::vector<bool> { false }));
+    EXPECT_EQ(Progress, (std::vector<int> { 50, 100 }));
+    EXPECT_EQ(State(1), Failed);
+}
+
+TEST_F(CommandStopTest, StartWhileStoppingIsRefused)
+{
+    MakeJob();
+    AddRow(Clip("a.avi", "wait\n"));
+    AddRow(Clip("b.avi"));
+    m_job->Start();
+    ASSERT_TRUE(WaitForRuns(1));
+
+    m_job->Stop();
+    m_job->Start();
+    m_job->Stop();
+
+    ASSERT_TRUE(WaitUntil([&] { return !Finished.empty(); }));
+    EXPECT_EQ(Finished, (std::vector<bool> { true }));
+    EXPECT_EQ(Runs().size(), 1u);
+    EXPECT_EQ(State(1), Waiting);
+}
+
+TEST_F(CommandStopTest, StopOutsideABatchDoesNothing)
+{
+    MakeJob();
+    AddRow(Clip("a.avi"));
+
+    m_job->Stop();
+
+    EXPECT_TRUE(m_job->Idle());
+    EXPECT_TRUE(Finished.empty());
+    RunBatch();
+    EXPECT_EQ(State(0), Done);
+}
+
+TEST_F(CommandStopTest, DestroyingTheJobMidBatchKillsTheEncoderSilently)
+{
+    int pid = StartOnEndlessRow();
+    ASSERT_NE(pid, 0);
+
+    m_job.reset();
+
+    EXPECT_TRUE(WaitUntil([&] { return !ProcessAlive(pid); }));
+    DrainEvents();
+    EXPECT_TRUE(Finished.empty());
+    EXPECT_TRUE(Progress.empty());
+    EXPECT_EQ(States(), (std::vector<int> { Converting, Waiting }));
+    EXPECT_EQ(Runs().size(), 1u);
+}
+
+TEST_F(CommandStopTest, ListGoneMidBatchStopsTheEncoderAndTouchesNoRow)
+{
+    int pid = StartOnEndlessRow();
+    ASSERT_NE(pid, 0);
+
+    m_list.reset();
+
+    EXPECT_TRUE(WaitUntil([&] { return !ProcessAlive(pid); }));
+    EXPECT_TRUE(m_job->Idle());
+    EXPECT_FALSE(m_job->Running());
+    EXPECT_EQ(m_job->CurrentNode(), nullptr);
+    DrainEvents();
+    EXPECT_EQ(Runs().size(), 1u);
+    EXPECT_TRUE(Finished.empty());
+}
+
+TEST_F(CommandStopTest, EachSecondMovesTheBlockAndItWrapsAfter74)
+{
+    MakeJob();
+    AddRow(Clip("long.avi", "wait\n"));
+    m_job->Start();
+    ASSERT_TRUE(WaitForRuns(1));
+    Row(0)->ItemData.BusyPos = 72;
+
+    ASSERT_TRUE(WaitUntil([&] { return Ticks >= 3; }, 6000));
+
+    EXPECT_EQ(BusyPosAtTick, (std::vector<int> { 73, 74, 0 }));
+    EXPECT_EQ(m_job->ElapsedSeconds(), 3);
+    EXPECT_NE(TickSender, nullptr);
+    m_job->Stop();
+    ASSERT_TRUE(WaitUntil([&] { return !Finished.empty(); }));
+    EXPECT_EQ(m_job->ElapsedSeconds(), 0);
+    EXPECT_EQ(Row(0)->ItemData.BusyPos, 0);
+}
+
+} // namespace

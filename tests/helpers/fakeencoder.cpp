@@ -1,0 +1,154 @@
+// A stand-in for the encoder in the job tests: called as `-i IN PARAMS... OUT`, it does what IN's lines say.
+//
+// Lines of IN (each optional, in any order):
+//   say TEXT     write TEXT and a line break to standard error, as the encoder writes its progress
+//   sleep MS     wait MS milliseconds before finishing
+//   wait         wait until killed
+//   nooutput     do not create OUT
+//   exit N       end with exit code N (default 0)
+// A missing IN ends with exit code 1, as the encoder does for a file it cannot open. With `-n` among the
+// parameters an existing OUT is left alone and the run ends with exit code 1, as the encoder does.
+//
+// Every run appends two records to the log (REELHAND_FAKE_LOG, else encoder.log beside argv[0]):
+//   start NS PID<TAB>ARG1<TAB>ARG2...     at entry, arguments with \\, \t, \n escaped
+//   end NS PID CODE                       just before exiting on its own
+// NS is CLOCK_MONOTONIC in nanoseconds, so a reader can measure the gap between one run's end and the next start.
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <fcntl.h>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace
+{
+
+std::string logPath;
+
+long long nowNs()
+{
+    timespec ts {};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<long long>(ts.tv_sec) * 1000000000LL + ts.tv_nsec;
+}
+
+void appendLog(const std::string& record)
+{
+    int fd = open(logPath.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return;
+    // One write per record keeps records whole even if two runs overlap.
+    ssize_t written = write(fd, record.data(), record.size());
+    (void)written;
+    close(fd);
+}
+
+std::string escaped(const char* arg)
+{
+    std::string out;
+    for (const char* p = arg; *p; ++p) {
+        switch (*p) {
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        default:
+            out += *p;
+        }
+    }
+    return out;
+}
+
+[[noreturn]] void finish(int code)
+{
+    appendLog("end " + std::to_string(nowNs()) + " " + std::to_string(getpid()) + " " + std::to_string(code) + "\n");
+    _exit(code);
+}
+
+void sleepMs(long ms)
+{
+    timespec ts { ms / 1000, (ms % 1000) * 1000000L };
+    while (nanosleep(&ts, &ts) != 0 && errno == EINTR) { }
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    long long started = nowNs();
+    if (const char* env = std::getenv("REELHAND_FAKE_LOG"); env && *env) {
+        logPath = env;
+    } else {
+        std::string self = argv[0];
+        size_t slash = self.rfind('/');
+        logPath = (slash == std::string::npos ? std::string(".") : self.substr(0, slash)) + "/encoder.log";
+    }
+    std::string record = "start " + std::to_string(started) + " " + std::to_string(getpid());
+    for (int i = 1; i < argc; ++i)
+        record += "\t" + escaped(argv[i]);
+    appendLog(record + "\n");
+
+    if (argc < 4 || std::strcmp(argv[1], "-i") != 0) {
+        std::fprintf(stderr, "usage: %s -i IN [PARAMS...] OUT\n", argv[0]);
+        finish(2);
+    }
+    std::string in = argv[2];
+    std::string out = argv[argc - 1];
+    bool noOverwrite = false;
+    for (int i = 3; i < argc - 1; ++i)
+        noOverwrite = noOverwrite || std::strcmp(argv[i], "-n") == 0;
+
+    std::ifstream script(in);
+    if (!script) {
+        std::fprintf(stderr, "%s: No such file or directory\n", in.c_str());
+        finish(1);
+    }
+    int code = 0;
+    bool makeOutput = true;
+    std::string line;
+    while (std::getline(script, line)) {
+        std::istringstream words(line);
+        std::string verb;
+        words >> verb;
+        if (verb == "say") {
+            std::string text = line.size() > 4 ? line.substr(4) : std::string();
+            std::fprintf(stderr, "%s\n", text.c_str());
+            std::fflush(stderr);
+        } else if (verb == "sleep") {
+            long ms = 0;
+            words >> ms;
+            sleepMs(ms);
+        } else if (verb == "wait") {
+            for (;;)
+                pause();
+        } else if (verb == "nooutput") {
+            makeOutput = false;
+        } else if (verb == "exit") {
+            words >> code;
+        }
+    }
+
+    if (makeOutput) {
+        int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (noOverwrite ? O_EXCL : O_TRUNC);
+        int fd = open(out.c_str(), flags, 0644);
+        if (fd < 0) {
+            std::fprintf(stderr, "%s: %s\n", out.c_str(), std::strerror(errno));
+            finish(1);
+        }
+        std::string body = "converted from " + in + "\n";
+        ssize_t written = write(fd, body.data(), body.size());
+        (void)written;
+        close(fd);
+    }
+    finish(code);
+}
