@@ -156,7 +156,7 @@ void TUIHook::WireMainWindow()
     AttachCaptionForwarding();
     SetCaptionState(m_form->btnStop, m_form->lbStop, false);
     AttachHandlers();
-    MenuDraw->Attach(m_form->PopupMenu1);
+    MenuDraw->SetMenu(m_form->PopupMenu1);
     auto menuItem = [this](QAction* item, void (TUIHook::*handler)()) {
         QObject::connect(item, &QAction::triggered, m_form, [this, handler] { Application->Guard([&] { (this->*handler)(); }); });
     };
