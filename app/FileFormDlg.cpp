@@ -14,7 +14,8 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 
-namespace {
+namespace
+{
 
 TLinePanel* MakePanel(QWidget* parent, const char* name, const QRect& bounds, TColor fill)
 {
@@ -31,8 +32,9 @@ TLinePanel* MakePanel(QWidget* parent, const char* name, const QRect& bounds, TC
 } // namespace
 
 TFileFormDlg::TFileFormDlg(const QString& caption)
-    : QDialog(Application->MainWindow(), Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                                             Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+    : QDialog(Application->MainWindow(),
+        Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+            | Qt::WindowCloseButtonHint)
 {
     setWindowTitle(caption);
     setFixedSize(442, 547);
@@ -67,7 +69,7 @@ TFileFormDlg::TFileFormDlg(const QString& caption)
     ComboBox1->SetItemHeight(22);
 
     Label2 = MakeLabel(this, "Label2", "save path (leave it blank to use global path)", QRect(8, 192, 315, 22),
-                       labelFont, CaptionColor);
+        labelFont, CaptionColor);
 
     etDirectory = new TMyFlatEdit(this);
     etDirectory->setObjectName("etDirectory");

@@ -17,7 +17,8 @@ class TPngSpeedButton;
 // The layout both file dialogs share: the file list, the format choice, the save folder with its picker
 // button, the information panel and OK / Cancel. Esc anywhere cancels; Enter does not press OK; the
 // information panel hands the focus straight on to OK.
-class TFileFormDlg : public QDialog {
+class TFileFormDlg : public QDialog
+{
 public:
     explicit TFileFormDlg(const QString& caption);
     ~TFileFormDlg() override;

@@ -36,7 +36,7 @@ void SetBackgroundColor(QWidget* widget, TColor color)
 }
 
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, const QRect& bounds, const QFont& font,
-                  TColor color, Qt::Alignment alignment)
+    TColor color, Qt::Alignment alignment)
 {
     auto* label = new QLabel(text, parent);
     label->setObjectName(name);

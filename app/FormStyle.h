@@ -33,7 +33,7 @@ void SetBackgroundColor(QWidget* widget, TColor color);
 
 // A label on a transparent background.
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, const QRect& bounds, const QFont& font,
-                  TColor color, Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignTop);
+    TColor color, Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignTop);
 
 // The gradient push buttons of every window: bold blue caption on a pale blue gradient.
 TMyButtonEx* MakePushButton(QWidget* parent, const char* name, const QString& caption, const QRect& bounds);

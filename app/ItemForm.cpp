@@ -6,7 +6,8 @@
 #include "platform/FileSystem.h"
 #include "toolkit/SysUtils.h"
 
-TItemDlg::TItemDlg() : TFileFormDlg("Item Property")
+TItemDlg::TItemDlg()
+    : TFileFormDlg("Item Property")
 {
     setObjectName("ItemDlg");
 }
@@ -35,5 +36,5 @@ std::optional<TItemProperties> ShowItemDialog(const TItemData& item)
     dialog.exec();
     if (!dialog.Accepted())
         return std::nullopt;
-    return TItemProperties{dialog.ComboBox1->ItemIndex(), dialog.etDirectory->text()};
+    return TItemProperties { dialog.ComboBox1->ItemIndex(), dialog.etDirectory->text() };
 }

@@ -7,7 +7,8 @@
 
 // The "Item Property" dialog: shows one row's file, format and save folder with the file's name and size,
 // and lets the user pick another format or folder.
-class TItemDlg : public TFileFormDlg {
+class TItemDlg : public TFileFormDlg
+{
 public:
     TItemDlg();
 

@@ -4,7 +4,8 @@
 #include "controls/FlatEditUnit.h"
 #include "controls/MyListBox.h"
 
-TaddDlg::TaddDlg() : TFileFormDlg("Add Files")
+TaddDlg::TaddDlg()
+    : TFileFormDlg("Add Files")
 {
     setObjectName("addDlg");
     ComboBox1->OnChange = [this](QObject*) { ComboBox1Change(); };

@@ -4,7 +4,8 @@
 
 // The "Add Files" dialog: shows the chosen files and lets the user pick one format and one save folder
 // for all of them. Its information panel shows the file count, format and folder.
-class TaddDlg : public TFileFormDlg {
+class TaddDlg : public TFileFormDlg
+{
 public:
     TaddDlg();
 

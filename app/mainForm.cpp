@@ -18,7 +18,8 @@
 #include <QMenu>
 #include <QScreen>
 
-namespace {
+namespace
+{
 
 QLabel* MakePicture(QWidget* parent, const char* name, const QImage& image, const QRect& bounds)
 {
@@ -30,8 +31,8 @@ QLabel* MakePicture(QWidget* parent, const char* name, const QImage& image, cons
     return picture;
 }
 
-TImageButton* MakeImageButton(QWidget* parent, const char* name, const QString& face, const QPoint& at,
-                              const QString& hint)
+TImageButton* MakeImageButton(
+    QWidget* parent, const char* name, const QString& face, const QPoint& at, const QString& hint)
 {
     auto* button = new TImageButton(parent);
     button->setObjectName(name);
@@ -56,15 +57,16 @@ QLabel* MakeCaption(QWidget* parent, const char* name, const QString& text, cons
 } // namespace
 
 TmainDlg::TmainDlg(QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
+    : QWidget(parent,
+        Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+            | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
 {
     setObjectName("mainDlg");
     setFixedSize(861, 529);
     SetBackgroundColor(this, FormColor);
     setFont(TrebuchetFont(12));
     QIcon icon;
-    for (int size : {16, 24, 32, 48, 64, 72, 96, 128})
+    for (int size : { 16, 24, 32, 48, 64, 72, 96, 128 })
         icon.addFile(QString(":/images/app/icon-%1.png").arg(size), QSize(size, size));
     setWindowIcon(icon);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
@@ -119,7 +121,7 @@ void TmainDlg::CreateControls()
     QFont updateFont = TrebuchetFont(12, true, true);
     updateFont.setUnderline(true);
     lbUpdate = MakeLabel(this, "lbUpdate", "check for updates", QRect(740, 8, 104, 18), updateFont, clWhite,
-                         Qt::AlignRight | Qt::AlignTop);
+        Qt::AlignRight | Qt::AlignTop);
     lbUpdate->setCursor(Qt::PointingHandCursor);
     Image3 = MakePicture(this, "Image3", AppImage("corner.png"), QRect(849, 517, 11, 11));
 
@@ -139,8 +141,8 @@ void TmainDlg::CreateButtons()
 {
     btnConvert = MakeImageButton(this, "btnConvert", "convert", QPoint(144, 16), "start converting");
     lbConvert = MakeCaption(this, "lbConvert", "&Convert", QRect(176, 96, 48, 18), btnConvert);
-    lbTimer = MakeLabel(this, "lbTimer", "timestamp: 00:00:00", QRect(600, 456, 244, 18), TrebuchetFont(12, false, true),
-                        clWhite, Qt::AlignRight | Qt::AlignTop);
+    lbTimer = MakeLabel(this, "lbTimer", "timestamp: 00:00:00", QRect(600, 456, 244, 18),
+        TrebuchetFont(12, false, true), clWhite, Qt::AlignRight | Qt::AlignTop);
     btnStop = MakeImageButton(this, "btnStop", "stop", QPoint(272, 16), "stop converting");
     lbStop = MakeCaption(this, "lbStop", "&Stop", QRect(315, 96, 27, 18), btnStop);
     btnSupport = MakeImageButton(this, "btnSupport", "support", QPoint(400, 16), "online support");
@@ -176,10 +178,10 @@ void TmainDlg::CreateListPanel()
 
     lbList = MakeLabel(LinePanel1, "lbList", "List", QRect(32, 21, 18, 16), TrebuchetFont(11, true), CaptionColor);
     lbCount = MakeLabel(LinePanel1, "lbCount", "0 files finished 0 of 0", QRect(576, 8, 244, 18), TrebuchetFont(12),
-                        CaptionColor, Qt::AlignRight | Qt::AlignTop);
+        CaptionColor, Qt::AlignRight | Qt::AlignTop);
 
     listImage = std::make_unique<TPngImageList>(16, 16);
-    for (const char* state : {"waiting", "converting", "done", "failed"})
+    for (const char* state : { "waiting", "converting", "done", "failed" })
         listImage->AddFile(QString(":/images/list/state-%1.png").arg(state));
 
     VirtualStringTree1 = new TVirtualStringTree(LinePanel1);

@@ -17,7 +17,8 @@ class TVirtualStringTree;
 
 // The main window: a fixed 861 × 529 layout of the program's controls. It has no behaviour of its own; its
 // controller, made when the window is made and freed with it, hooks every control.
-class TmainDlg : public QWidget {
+class TmainDlg : public QWidget
+{
 public:
     // Builds the controls, becomes the application's main window and makes and wires the controller.
     explicit TmainDlg(QWidget* parent = nullptr);

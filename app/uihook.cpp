@@ -23,21 +23,25 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 
-namespace {
+namespace
+{
 
 constexpr TColor DisabledCaptionColor = RGB(141, 141, 141);
 
-const QString AddFilter =
-    "All Supported Formats|*.mpg;*.mpeg;*.wmv;*.avi;*.vob;*.mov;*.mp2;*.mpv;*.mp4;*.flv|All Files|*.*";
+const QString AddFilter
+    = "All Supported Formats|*.mpg;*.mpeg;*.wmv;*.avi;*.vob;*.mov;*.mp2;*.mpv;*.mp4;*.flv|All Files|*.*";
 const QString ListFilter = "Quor File List File (*.qfl)|*.qfl";
 const QString SupportPage = "https://reelhand.quor.app/support";
 const QString HomePage = "https://reelhand.quor.app/";
 
 // Hands a caption label's mouse input to the big button it lies over, so that hovering or clicking the
 // caption acts on the button. Every mouse button counts as the left one, as the button gets it at (0, 0).
-class TCaptionForwarder : public QObject {
+class TCaptionForwarder : public QObject
+{
 public:
-    TCaptionForwarder(QLabel* label, TImageButton* button) : QObject(label), m_button(button)
+    TCaptionForwarder(QLabel* label, TImageButton* button)
+        : QObject(label)
+        , m_button(button)
     {
         label->installEventFilter(this);
     }
@@ -70,9 +74,12 @@ private:
 };
 
 // A label's click: the left button released over it.
-class TLabelClick : public QObject {
+class TLabelClick : public QObject
+{
 public:
-    TLabelClick(QLabel* label, std::function<void()> onClick) : QObject(label), m_onClick(std::move(onClick))
+    TLabelClick(QLabel* label, std::function<void()> onClick)
+        : QObject(label)
+        , m_onClick(std::move(onClick))
     {
         label->installEventFilter(this);
     }
@@ -83,7 +90,8 @@ protected:
         if (event->type() != QEvent::MouseButtonRelease)
             return false;
         auto* mouse = static_cast<QMouseEvent*>(event);
-        if (mouse->button() == Qt::LeftButton && static_cast<QWidget*>(watched)->rect().contains(mouse->position().toPoint()))
+        if (mouse->button() == Qt::LeftButton
+            && static_cast<QWidget*>(watched)->rect().contains(mouse->position().toPoint()))
             m_onClick();
         return true;
     }
@@ -98,8 +106,7 @@ void SetCaptionState(TImageButton* button, QLabel* caption, bool enabled)
     SetTextColor(caption, enabled ? CaptionColor : DisabledCaptionColor);
 }
 
-template <class T>
-void Free(T*& instance)
+template <class T> void Free(T*& instance)
 {
     delete instance;
     instance = nullptr;
@@ -115,7 +122,7 @@ QString CountText(int rows, int finished)
 QString TimestampText(int64_t seconds)
 {
     return QString::asprintf("timestamp: %0.2lld:%0.2lld:%0.2lld", static_cast<long long>(seconds / 3600),
-                             static_cast<long long>(seconds / 60 % 60), static_cast<long long>(seconds % 60));
+        static_cast<long long>(seconds / 60 % 60), static_cast<long long>(seconds % 60));
 }
 
 QString ListFileName(const QString& chosen)
@@ -126,7 +133,8 @@ QString ListFileName(const QString& chosen)
     return extension == ".qfl" ? chosen : chosen + ".qfl";
 }
 
-TUIHook::TUIHook(TmainDlg* form) : m_form(form)
+TUIHook::TUIHook(TmainDlg* form)
+    : m_form(form)
 {
     CommandManager = new TCommandManager();
     ItemManager = new TItemManager();
@@ -158,7 +166,8 @@ void TUIHook::WireMainWindow()
     AttachHandlers();
     MenuDraw->SetMenu(m_form->PopupMenu1);
     auto menuItem = [this](QAction* item, void (TUIHook::*handler)()) {
-        QObject::connect(item, &QAction::triggered, m_form, [this, handler] { Application->Guard([&] { (this->*handler)(); }); });
+        QObject::connect(
+            item, &QAction::triggered, m_form, [this, handler] { Application->Guard([&] { (this->*handler)(); }); });
     };
     menuItem(m_form->pmiDelete, &TUIHook::pmiDeleteClick);
     menuItem(m_form->pmiClear, &TUIHook::pmiClearClick);

@@ -7,7 +7,8 @@ class TmainDlg;
 
 // The main window's controller: makes the program-wide objects, hooks every control of the main window,
 // keeps the buttons in step with the conversion job and runs the add, import and export flows.
-class TUIHook {
+class TUIHook
+{
 public:
     // Makes the format catalogue (reading its file), the staging list and the menu drawing, in that order.
     explicit TUIHook(TmainDlg* form);

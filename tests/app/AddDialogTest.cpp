@@ -14,12 +14,15 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 // A catalogue in place as the controller makes it, for dialogs opened on their own.
-class AddDialog : public ::testing::Test {
+class AddDialog : public ::testing::Test
+{
 protected:
-    explicit AddDialog(const QByteArray& catalogue = TProgramFolder::DefaultCatalogue()) : m_folder(catalogue)
+    explicit AddDialog(const QByteArray& catalogue = TProgramFolder::DefaultCatalogue())
+        : m_folder(catalogue)
     {
         m_catalogue = std::make_unique<TCommandManager>();
         CommandManager = m_catalogue.get();
@@ -31,12 +34,16 @@ protected:
     std::unique_ptr<TCommandManager> m_catalogue;
 };
 
-class AddDialogEmptyCatalogue : public AddDialog {
+class AddDialogEmptyCatalogue : public AddDialog
+{
 protected:
-    AddDialogEmptyCatalogue() : AddDialog(QByteArray()) {}
+    AddDialogEmptyCatalogue()
+        : AddDialog(QByteArray())
+    {
+    }
 };
 
-const QStringList TwoFiles = {"/videos/one.avi", "/videos/two film.mpg"};
+const QStringList TwoFiles = { "/videos/one.avi", "/videos/two film.mpg" };
 
 } // namespace
 
@@ -50,8 +57,9 @@ TEST_F(AddDialog, OpensWithTheFilesAndFiveInformationLines)
     ASSERT_EQ(dialog.MyListBox1->count(), 2);
     EXPECT_EQ(dialog.MyListBox1->item(0)->text(), TwoFiles[0]);
     EXPECT_EQ(dialog.MyListBox1->item(1)->text(), TwoFiles[1]);
-    EXPECT_EQ(dialog.Lines(), QStringList({"file count: 2", "format: Test A", "save to: use global path",
-                                           "Ready to go...click OK", "Cancel the operation...click Cancel"}));
+    EXPECT_EQ(dialog.Lines(),
+        QStringList({ "file count: 2", "format: Test A", "save to: use global path", "Ready to go...click OK",
+            "Cancel the operation...click Cancel" }));
 }
 
 TEST_F(AddDialog, ChoosingAFormatRewritesOnlyTheFormatLine)
@@ -63,8 +71,9 @@ TEST_F(AddDialog, ChoosingAFormatRewritesOnlyTheFormatLine)
     dialog.ComboBox1->setFocus();
     QTest::keyClick(dialog.ComboBox1, Qt::Key_Down);
     EXPECT_EQ(dialog.ComboBox1->ItemIndex(), 1);
-    EXPECT_EQ(dialog.Lines(), QStringList({"file count: 2", "format: Test B", "save to: use global path",
-                                           "Ready to go...click OK", "Cancel the operation...click Cancel"}));
+    EXPECT_EQ(dialog.Lines(),
+        QStringList({ "file count: 2", "format: Test B", "save to: use global path", "Ready to go...click OK",
+            "Cancel the operation...click Cancel" }));
 }
 
 TEST_F(AddDialog, PickedFolderGetsOneSlashAndCancellingGoesBackToTheGlobalPath)
@@ -73,7 +82,7 @@ TEST_F(AddDialog, PickedFolderGetsOneSlashAndCancellingGoesBackToTheGlobalPath)
     dialog.SetFiles(TwoFiles);
     dialog.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
-    m_dialogs.FolderAnswers = {"/srv/out"};
+    m_dialogs.FolderAnswers = { "/srv/out" };
     Click(dialog.btDirectory);
     EXPECT_EQ(dialog.etDirectory->text(), "/srv/out/");
     EXPECT_EQ(dialog.Lines()[2], "save to: /srv/out/");
@@ -87,7 +96,7 @@ TEST_F(AddDialog, RootFolderKeepsItsOneSlash)
 {
     TaddDlg dialog;
     dialog.SetFiles(TwoFiles);
-    m_dialogs.FolderAnswers = {"/"};
+    m_dialogs.FolderAnswers = { "/" };
     dialog.show();
     Click(dialog.btDirectory);
     EXPECT_EQ(dialog.etDirectory->text(), "/");
@@ -98,7 +107,7 @@ TEST_F(AddDialog, OkAcceptsWithTheChosenFormatAndFolder)
 {
     TaddDlg dialog;
     dialog.SetFiles(TwoFiles);
-    m_dialogs.FolderAnswers = {"/srv/out"};
+    m_dialogs.FolderAnswers = { "/srv/out" };
     WhenModal([](QDialog* shown) {
         auto* add = static_cast<TaddDlg*>(shown);
         Click(add->btDirectory);
@@ -118,8 +127,8 @@ TEST_F(AddDialog, EscapeFromAnyControlClosesAsCancel)
         WhenModal([control](QDialog* shown) {
             auto* add = static_cast<TaddDlg*>(shown);
             QWidget* target = control == 0 ? static_cast<QWidget*>(add->ComboBox1)
-                              : control == 1 ? static_cast<QWidget*>(add->etDirectory)
-                                             : static_cast<QWidget*>(add->MyListBox1);
+                : control == 1             ? static_cast<QWidget*>(add->etDirectory)
+                                           : static_cast<QWidget*>(add->MyListBox1);
             target->setFocus();
             QTest::keyClick(target, Qt::Key_Escape);
         });

@@ -12,7 +12,8 @@
 #include <QLabel>
 #include <QTest>
 
-namespace {
+namespace
+{
 
 using AddFlow = TMainWindowTest;
 
@@ -26,7 +27,7 @@ const TItemData& Row(TmainDlg& window, int index)
 
 TEST_F(AddFlow, AddedFilesBecomeWaitingRowsInOrderAndAreCounted)
 {
-    const QStringList files = AddClips({"", "", ""});
+    const QStringList files = AddClips({ "", "", "" });
     ASSERT_EQ(m_window->VirtualStringTree1->RootNodeCount(), 3u);
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(RowState(*m_window, i), int(Waiting));
@@ -37,14 +38,14 @@ TEST_F(AddFlow, AddedFilesBecomeWaitingRowsInOrderAndAreCounted)
     EXPECT_EQ(m_window->lbCount->text(), "3 files, finished 0 of 3");
     ASSERT_EQ(m_dialogs.LastFilters.size(), 1);
     EXPECT_EQ(m_dialogs.LastFilters[0],
-              "All Supported Formats|*.mpg;*.mpeg;*.wmv;*.avi;*.vob;*.mov;*.mp2;*.mpv;*.mp4;*.flv|All Files|*.*");
+        "All Supported Formats|*.mpg;*.mpeg;*.wmv;*.avi;*.vob;*.mov;*.mp2;*.mpv;*.mp4;*.flv|All Files|*.*");
 }
 
 TEST_F(AddFlow, TheDialogsFormatAndFolderGoToEveryAddedFile)
 {
-    const QStringList files = {m_folder.Source("a.avi"), m_folder.Source("b.avi")};
+    const QStringList files = { m_folder.Source("a.avi"), m_folder.Source("b.avi") };
     m_dialogs.FileAnswers.append(files);
-    m_dialogs.FolderAnswers = {"/srv/out"};
+    m_dialogs.FolderAnswers = { "/srv/out" };
     WhenModal([](QDialog* shown) {
         auto* dialog = static_cast<TaddDlg*>(shown);
         dialog->ComboBox1->setFocus();
@@ -63,7 +64,7 @@ TEST_F(AddFlow, TheDialogsFormatAndFolderGoToEveryAddedFile)
 TEST_F(AddFlow, TheSameFileTwiceGivesTwoRows)
 {
     const QString file = m_folder.Source("same.avi");
-    AddFilesThroughDialog(*m_window, m_dialogs, {file, file});
+    AddFilesThroughDialog(*m_window, m_dialogs, { file, file });
     ASSERT_EQ(m_window->VirtualStringTree1->RootNodeCount(), 2u);
     EXPECT_EQ(Row(*m_window, 0), Row(*m_window, 1));
 }
@@ -78,8 +79,8 @@ TEST_F(AddFlow, CancelledFileDialogAddsNothingButRewritesTheCount)
 
 TEST_F(AddFlow, CancelledAddDialogAddsNothing)
 {
-    AddClips({""});
-    m_dialogs.FileAnswers.append(QStringList{m_folder.Source("more.avi")});
+    AddClips({ "" });
+    m_dialogs.FileAnswers.append(QStringList { m_folder.Source("more.avi") });
     WhenModal([](QDialog* shown) { Click(static_cast<TaddDlg*>(shown)->btnCancel); });
     Click(m_window->btnAdd);
     EXPECT_EQ(m_window->VirtualStringTree1->RootNodeCount(), 1u);

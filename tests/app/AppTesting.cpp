@@ -66,9 +66,9 @@ int CountPixelsNear(const QImage& image, TColor color, int tolerance)
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x) {
             const QColor pixel = image.pixelColor(x, y);
-            count += std::abs(pixel.red() - wanted.red()) + std::abs(pixel.green() - wanted.green()) +
-                         std::abs(pixel.blue() - wanted.blue()) <=
-                     tolerance;
+            count += std::abs(pixel.red() - wanted.red()) + std::abs(pixel.green() - wanted.green())
+                    + std::abs(pixel.blue() - wanted.blue())
+                <= tolerance;
         }
     return count;
 }
@@ -91,7 +91,8 @@ int RowState(TmainDlg& window, int row)
     return tree->GetNodeData<TItemNodeData>(tree->GetNodeAtIndex(row))->ImageIndex;
 }
 
-TMainWindowTest::TMainWindowTest(const QByteArray& catalogue, bool realEncoder) : m_folder(catalogue, realEncoder)
+TMainWindowTest::TMainWindowTest(const QByteArray& catalogue, bool realEncoder)
+    : m_folder(catalogue, realEncoder)
 {
     m_window = std::make_unique<TmainDlg>();
     m_window->show();

@@ -38,10 +38,11 @@ void AddFilesThroughDialog(TmainDlg& window, TTestDialogs& dialogs, const QStrin
 int RowState(TmainDlg& window, int row);
 
 // A main window on a throw-away program folder with the fake encoder, its dialogs answered by the test.
-class TMainWindowTest : public ::testing::Test {
+class TMainWindowTest : public ::testing::Test
+{
 protected:
-    explicit TMainWindowTest(const QByteArray& catalogue = TProgramFolder::DefaultCatalogue(),
-                             bool realEncoder = false);
+    explicit TMainWindowTest(
+        const QByteArray& catalogue = TProgramFolder::DefaultCatalogue(), bool realEncoder = false);
     ~TMainWindowTest() override;
 
     // Adds source files scripted for the fake encoder, one per script, named clip0.avi, clip1.avi, ...

@@ -13,12 +13,14 @@
 #include <QLabel>
 #include <QTest>
 
-namespace {
+namespace
+{
 
 constexpr TColor Blue = RGB(21, 66, 139);
 constexpr TColor Grey = RGB(141, 141, 141);
 
-class ConvertFlow : public TMainWindowTest {
+class ConvertFlow : public TMainWindowTest
+{
 protected:
     // Records what the window shows each time a row ends.
     void RecordProgress()
@@ -59,7 +61,7 @@ TEST_F(ConvertFlow, IdleWindowShowsBlueCaptionsAndAGreyStop)
 
 TEST_F(ConvertFlow, ABatchOfThreeRowsShowsProgressCountAndTheFinishedMessage)
 {
-    AddClips({"sleep 100", "sleep 100", "sleep 100"});
+    AddClips({ "sleep 100", "sleep 100", "sleep 100" });
     RecordProgress();
     Click(m_window->btnConvert);
     EXPECT_FALSE(m_window->btnAdd->Enabled());
@@ -70,9 +72,9 @@ TEST_F(ConvertFlow, ABatchOfThreeRowsShowsProgressCountAndTheFinishedMessage)
     EXPECT_TRUE(CaptionIs(m_window->lbStop, Blue));
 
     WaitUntilIdle();
-    EXPECT_EQ(m_positions, std::vector<int>({33, 66, 100}));
-    EXPECT_EQ(m_counts, QStringList({"3 files, finished 1 of 3", "3 files, finished 2 of 3",
-                                     "3 files, finished 3 of 3"}));
+    EXPECT_EQ(m_positions, std::vector<int>({ 33, 66, 100 }));
+    EXPECT_EQ(
+        m_counts, QStringList({ "3 files, finished 1 of 3", "3 files, finished 2 of 3", "3 files, finished 3 of 3" }));
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(RowState(*m_window, i), int(Done));
     ASSERT_EQ(m_dialogs.Messages.size(), 1);
@@ -87,21 +89,21 @@ TEST_F(ConvertFlow, ABatchOfThreeRowsShowsProgressCountAndTheFinishedMessage)
 
 TEST_F(ConvertFlow, FourRowsMoveTheBarInQuarters)
 {
-    AddClips({"", "", "", ""});
+    AddClips({ "", "", "", "" });
     RecordProgress();
     Click(m_window->btnConvert);
     WaitUntilIdle();
-    EXPECT_EQ(m_positions, std::vector<int>({25, 50, 75, 100}));
+    EXPECT_EQ(m_positions, std::vector<int>({ 25, 50, 75, 100 }));
     EXPECT_EQ(m_counts.last(), "4 files, finished 4 of 4");
 }
 
 TEST_F(ConvertFlow, CancellingAnAddAfterABatchResetsTheFinishedCount)
 {
-    AddClips({"", "", ""});
+    AddClips({ "", "", "" });
     Click(m_window->btnConvert);
     WaitUntilIdle();
     EXPECT_EQ(m_window->lbCount->text(), "3 files, finished 3 of 3");
-    m_dialogs.FileAnswers.append(QStringList{m_folder.Source("more.avi")});
+    m_dialogs.FileAnswers.append(QStringList { m_folder.Source("more.avi") });
     WhenModal([](QDialog* shown) { Click(static_cast<TaddDlg*>(shown)->btnCancel); });
     Click(m_window->btnAdd);
     EXPECT_EQ(m_window->lbCount->text(), "3 files, finished 0 of 3");
@@ -109,7 +111,7 @@ TEST_F(ConvertFlow, CancellingAnAddAfterABatchResetsTheFinishedCount)
 
 TEST_F(ConvertFlow, TheTimerLabelCountsTheBatchsSeconds)
 {
-    AddClips({"sleep 1500"});
+    AddClips({ "sleep 1500" });
     Click(m_window->btnConvert);
     EXPECT_TRUE(QTest::qWaitFor([&] { return m_window->lbTimer->text() == "timestamp: 00:00:01"; }, 5000));
     WaitUntilIdle();
@@ -119,7 +121,7 @@ TEST_F(ConvertFlow, TheTimerLabelCountsTheBatchsSeconds)
 
 TEST_F(ConvertFlow, StopBeforeTheLastRowEndsWithoutAMessage)
 {
-    AddClips({"", "wait", ""});
+    AddClips({ "", "wait", "" });
     ConvertUntilRow(1);
     Click(m_window->btnStop);
     WaitUntilIdle();
@@ -133,7 +135,7 @@ TEST_F(ConvertFlow, StopBeforeTheLastRowEndsWithoutAMessage)
 
 TEST_F(ConvertFlow, StopDuringTheLastRowStillCongratulates)
 {
-    AddClips({"", "wait"});
+    AddClips({ "", "wait" });
     ConvertUntilRow(1);
     Click(m_window->btnStop);
     WaitUntilIdle();
@@ -144,7 +146,7 @@ TEST_F(ConvertFlow, StopDuringTheLastRowStillCongratulates)
 
 TEST_F(ConvertFlow, RightClickOnTheStopCaptionStopsWhileAddAndConvertCaptionsDoNothing)
 {
-    AddClips({"wait", ""});
+    AddClips({ "wait", "" });
     ConvertUntilRow(0);
     Click(m_window->lbAdd);
     Click(m_window->lbConvert);
@@ -163,7 +165,7 @@ TEST_F(ConvertFlow, RightClickOnTheStopCaptionStopsWhileAddAndConvertCaptionsDoN
 
 TEST_F(ConvertFlow, AFailingRowDoesNotStopTheBatch)
 {
-    AddClips({"exit 1", ""});
+    AddClips({ "exit 1", "" });
     Click(m_window->btnConvert);
     WaitUntilIdle();
     EXPECT_EQ(RowState(*m_window, 0), int(Failed));

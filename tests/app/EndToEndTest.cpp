@@ -9,22 +9,23 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QLabel>
 #include <QFile>
+#include <QLabel>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 // A one-second test clip made by the encoder itself.
 bool MakeClip(const QString& path, const QString& size)
 {
     QProcess ffmpeg;
-    ffmpeg.start(REELHAND_FFMPEG, {"-nostdin", "-loglevel", "error", "-f", "lavfi", "-i",
-                                   "testsrc=duration=1:rate=10:size=" + size, "-f", "lavfi", "-i",
-                                   "sine=duration=1", "-c:v", "mpeg4", "-c:a", "mp2", "-y", path});
+    ffmpeg.start(REELHAND_FFMPEG,
+        { "-nostdin", "-loglevel", "error", "-f", "lavfi", "-i", "testsrc=duration=1:rate=10:size=" + size, "-f",
+            "lavfi", "-i", "sine=duration=1", "-c:v", "mpeg4", "-c:a", "mp2", "-y", path });
     return ffmpeg.waitForFinished(60000) && ffmpeg.exitCode() == 0;
 }
 
@@ -32,7 +33,7 @@ bool MakeClip(const QString& path, const QString& size)
 QStringList Streams(const QString& path)
 {
     QProcess probe;
-    probe.start(REELHAND_FFPROBE, {"-v", "error", "-show_entries", "stream=codec_type", "-of", "csv=p=0", path});
+    probe.start(REELHAND_FFPROBE, { "-v", "error", "-show_entries", "stream=codec_type", "-of", "csv=p=0", path });
     if (!probe.waitForFinished(60000) || probe.exitCode() != 0)
         return {};
     return QString::fromUtf8(probe.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
@@ -46,14 +47,14 @@ TEST(EndToEnd, ConvertsTwoClipsWithTheRealEncoderIntoTheConvertFolder)
     Application->SetProgramFolder(REELHAND_PROGRAM_DIR);
     QTemporaryDir sources;
     const QString stamp = QString::number(QCoreApplication::applicationPid());
-    const QStringList clips = {sources.filePath("e2e " + stamp + " first.avi"),
-                               sources.filePath("e2e " + stamp + " second.mpg")};
+    const QStringList clips
+        = { sources.filePath("e2e " + stamp + " first.avi"), sources.filePath("e2e " + stamp + " second.mpg") };
     ASSERT_TRUE(MakeClip(clips[0], "160x120"));
     ASSERT_TRUE(MakeClip(clips[1], "176x144"));
     const QDir convert(QString(REELHAND_PROGRAM_DIR) + "/convert");
     // Named after the sources, with the first format's extension, whatever the shipped catalogue makes it.
     auto outputsOf = [&](const QString& source) {
-        return convert.entryList({"e2e " + stamp + " " + source + ".*"}, QDir::Files);
+        return convert.entryList({ "e2e " + stamp + " " + source + ".*" }, QDir::Files);
     };
 
     TTestDialogs dialogs;
@@ -71,7 +72,7 @@ TEST(EndToEnd, ConvertsTwoClipsWithTheRealEncoderIntoTheConvertFolder)
         ASSERT_EQ(dialogs.Messages.size(), 1);
         EXPECT_EQ(dialogs.Messages[0].Text, "Congratulations, works done!");
     }
-    for (const QString& source : QStringList{"first", "second"}) {
+    for (const QString& source : QStringList { "first", "second" }) {
         const QStringList made = outputsOf(source);
         ASSERT_EQ(made.size(), 1) << source.toStdString();
         EXPECT_TRUE(Streams(convert.filePath(made[0])).contains("video")) << made[0].toStdString();

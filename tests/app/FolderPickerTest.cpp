@@ -6,14 +6,14 @@
 TEST(FolderPicker, RootKeepsItsSingleSlash)
 {
     TTestDialogs dialogs;
-    dialogs.FolderAnswers = {"/"};
+    dialogs.FolderAnswers = { "/" };
     EXPECT_EQ(BrowseFolder(nullptr, "Save Directory"), "/");
 }
 
 TEST(FolderPicker, OtherFoldersGetExactlyOneSlash)
 {
     TTestDialogs dialogs;
-    dialogs.FolderAnswers = {"/home/user/Videos", "/home/user/Videos/", "/srv/out//"};
+    dialogs.FolderAnswers = { "/home/user/Videos", "/home/user/Videos/", "/srv/out//" };
     EXPECT_EQ(BrowseFolder(nullptr, "Save Directory"), "/home/user/Videos/");
     EXPECT_EQ(BrowseFolder(nullptr, "Save Directory"), "/home/user/Videos/");
     EXPECT_EQ(BrowseFolder(nullptr, "Save Directory"), "/srv/out/");
@@ -28,6 +28,6 @@ TEST(FolderPicker, CancelGivesEmptyText)
 TEST(FolderPicker, FolderNamesWithBlanksAndAccentsStayWhole)
 {
     TTestDialogs dialogs;
-    dialogs.FolderAnswers = {QString::fromUtf8("/media/Vidéos d'été")};
+    dialogs.FolderAnswers = { QString::fromUtf8("/media/Vidéos d'été") };
     EXPECT_EQ(BrowseFolder(nullptr, "Save Directory"), QString::fromUtf8("/media/Vidéos d'été/"));
 }

@@ -14,9 +14,11 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
-class ItemDialog : public ::testing::Test {
+class ItemDialog : public ::testing::Test
+{
 protected:
     ItemDialog()
     {
@@ -51,7 +53,7 @@ TEST_F(ItemDialog, ShowsTheRowsFileFormatFolderNameAndSize)
         EXPECT_EQ(dialog->MyListBox1->item(0)->text(), item.FileName);
         EXPECT_EQ(dialog->ComboBox1->Text(), "Test B");
         EXPECT_EQ(dialog->etDirectory->text(), "/srv/out/");
-        EXPECT_EQ(dialog->Lines(), QStringList({"file name: holiday clip.avi", "file size: 1234 Bytes"}));
+        EXPECT_EQ(dialog->Lines(), QStringList({ "file name: holiday clip.avi", "file size: 1234 Bytes" }));
         Click(dialog->btnCancel);
     });
     EXPECT_FALSE(ShowItemDialog(item).has_value());
@@ -103,7 +105,7 @@ TEST_F(ItemDialog, AFolderInPlaceOfTheFileIsAnErrorToo)
 TEST_F(ItemDialog, OkHandsBackTheChosenFormatAndFolder)
 {
     const TItemData item = Item("a.avi", "x", 0, "/old/");
-    m_dialogs.FolderAnswers = {"/new"};
+    m_dialogs.FolderAnswers = { "/new" };
     WhenModal([](QDialog* shown) {
         auto* dialog = static_cast<TItemDlg*>(shown);
         dialog->ComboBox1->setFocus();
@@ -151,7 +153,7 @@ TEST_F(ItemDialog, EscapeAndChoosingAFormatLeaveTheLinesAndAcceptNothing)
         auto* dialog = static_cast<TItemDlg*>(shown);
         dialog->ComboBox1->setFocus();
         QTest::keyClick(dialog->ComboBox1, Qt::Key_Up);
-        EXPECT_EQ(dialog->Lines(), QStringList({"file name: a.avi", "file size: 2 Bytes"}));
+        EXPECT_EQ(dialog->Lines(), QStringList({ "file name: a.avi", "file size: 2 Bytes" }));
         QTest::keyClick(dialog->ComboBox1, Qt::Key_Escape);
     });
     EXPECT_FALSE(ShowItemDialog(item).has_value());

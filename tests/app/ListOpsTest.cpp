@@ -18,7 +18,8 @@
 #include <QTest>
 #include <QTimer>
 
-namespace {
+namespace
+{
 
 using ListOps = TMainWindowTest;
 
@@ -58,7 +59,7 @@ void WhenMenuOpen(const QString& caption)
 
 TEST_F(ListOps, DeleteFromTheRowMenuRemovesTheRowUnderTheMouse)
 {
-    const QStringList files = AddClips({"", "", ""});
+    const QStringList files = AddClips({ "", "", "" });
     TVirtualStringTree* tree = m_window->VirtualStringTree1;
     const QPoint onRow1 = tree->CellRect(Node(*m_window, 1), 0).center();
     WhenMenuOpen("&Delete");
@@ -73,7 +74,7 @@ TEST_F(ListOps, DeleteFromTheRowMenuRemovesTheRowUnderTheMouse)
 
 TEST_F(ListOps, ClearEmptiesTheListAndTheCount)
 {
-    AddClips({"", ""});
+    AddClips({ "", "" });
     m_window->pmiClear->trigger();
     EXPECT_EQ(Rows(*m_window), 0u);
     EXPECT_EQ(m_window->lbCount->text(), "0 files, finished 0 of 0");
@@ -81,7 +82,7 @@ TEST_F(ListOps, ClearEmptiesTheListAndTheCount)
 
 TEST_F(ListOps, DeleteClearImportAndExportAreRefusedDuringABatch)
 {
-    AddClips({"wait", ""});
+    AddClips({ "wait", "" });
     ConvertUntilRow(0);
     m_window->VirtualStringTree1->SetSelected(Node(*m_window, 0), true);
     m_window->pmiDelete->trigger();
@@ -96,7 +97,7 @@ TEST_F(ListOps, DeleteClearImportAndExportAreRefusedDuringABatch)
 
 TEST_F(ListOps, DeleteClearAndImportStayRefusedFromStopUntilTheBatchHasEnded)
 {
-    AddClips({"wait", ""});
+    AddClips({ "wait", "" });
     ConvertUntilRow(0);
     m_window->VirtualStringTree1->SetSelected(Node(*m_window, 0), true);
     Click(m_window->btnStop);
@@ -116,9 +117,9 @@ TEST_F(ListOps, DeleteClearAndImportStayRefusedFromStopUntilTheBatchHasEnded)
 
 TEST_F(ListOps, ExportAddsTheListExtensionUnlessTheNameEndsInExactlyIt)
 {
-    AddClips({"", ""});
+    AddClips({ "", "" });
     const QString base = m_folder.Path() + "/";
-    m_dialogs.SaveAnswers = {base + "plain", base + "named.qfl", base + "LOUD.QFL"};
+    m_dialogs.SaveAnswers = { base + "plain", base + "named.qfl", base + "LOUD.QFL" };
     for (int i = 0; i < 3; ++i)
         Click(m_window->btnExport);
     EXPECT_TRUE(QFile::exists(base + "plain.qfl"));
@@ -132,13 +133,13 @@ TEST_F(ListOps, ExportAddsTheListExtensionUnlessTheNameEndsInExactlyIt)
 
 TEST_F(ListOps, ExportReplacesAnExistingFileWithoutAsking)
 {
-    AddClips({""});
+    AddClips({ "" });
     const QString name = m_folder.Path() + "/old.qfl";
     QFile old(name);
     ASSERT_TRUE(old.open(QIODevice::WriteOnly));
     old.write("stale");
     old.close();
-    m_dialogs.SaveAnswers = {name};
+    m_dialogs.SaveAnswers = { name };
     Click(m_window->btnExport);
     QFile written(name);
     ASSERT_TRUE(written.open(QIODevice::ReadOnly));
@@ -154,11 +155,11 @@ TEST_F(ListOps, ExportOfAnEmptyListAsksNothing)
 
 TEST_F(ListOps, ImportAppendsTheExportedRowsAndCountsThem)
 {
-    const QStringList files = AddClips({"", ""});
+    const QStringList files = AddClips({ "", "" });
     const QString name = m_folder.Path() + "/round.qfl";
-    m_dialogs.SaveAnswers = {name};
+    m_dialogs.SaveAnswers = { name };
     Click(m_window->btnExport);
-    m_dialogs.FileAnswers.append(QStringList{name});
+    m_dialogs.FileAnswers.append(QStringList { name });
     Click(m_window->btnImport);
     ASSERT_EQ(Rows(*m_window), 4u);
     EXPECT_EQ(Row(*m_window, 2).FileName, files[0]);
@@ -169,9 +170,9 @@ TEST_F(ListOps, ImportAppendsTheExportedRowsAndCountsThem)
 
 TEST_F(ListOps, AnImportThatFailsIsReportedInTheErrorBoxAndKeepsTheRows)
 {
-    AddClips({""});
+    AddClips({ "" });
     const QString name = m_folder.Source("broken.qfl", "<list><item><filename>x");
-    m_dialogs.FileAnswers.append(QStringList{name});
+    m_dialogs.FileAnswers.append(QStringList { name });
     Click(m_window->btnImport);
     ASSERT_EQ(m_dialogs.Messages.size(), 1);
     EXPECT_EQ(m_dialogs.Messages[0].Icon, TMsgIcon::Stop);
@@ -180,9 +181,9 @@ TEST_F(ListOps, AnImportThatFailsIsReportedInTheErrorBoxAndKeepsTheRows)
 
 TEST_F(ListOps, PropertiesApplyWhileIdle)
 {
-    AddClips({""});
+    AddClips({ "" });
     m_window->VirtualStringTree1->SetFocusedNode(Node(*m_window, 0));
-    m_dialogs.FolderAnswers = {"/srv/out"};
+    m_dialogs.FolderAnswers = { "/srv/out" };
     WhenModal([](QDialog* shown) {
         auto* dialog = static_cast<TItemDlg*>(shown);
         Click(dialog->btDirectory);
@@ -195,17 +196,17 @@ TEST_F(ListOps, PropertiesApplyWhileIdle)
 
 TEST_F(ListOps, PropertiesChangedDuringABatchAreDropped)
 {
-    AddClips({"wait"});
+    AddClips({ "wait" });
     ConvertUntilRow(0);
-    m_dialogs.FolderAnswers = {"/srv/out"};
+    m_dialogs.FolderAnswers = { "/srv/out" };
     WhenModal([](QDialog* shown) {
         auto* dialog = static_cast<TItemDlg*>(shown);
         Click(dialog->btDirectory);
         Click(dialog->btnOk);
     });
     TVirtualStringTree* tree = m_window->VirtualStringTree1;
-    QTest::mouseDClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier,
-                       tree->CellRect(Node(*m_window, 0), 0).center());
+    QTest::mouseDClick(
+        tree->viewport(), Qt::LeftButton, Qt::NoModifier, tree->CellRect(Node(*m_window, 0), 0).center());
     EXPECT_EQ(Row(*m_window, 0).Path, "");
     EXPECT_EQ(RowState(*m_window, 0), int(Converting));
     Click(m_window->btnStop);
@@ -214,7 +215,7 @@ TEST_F(ListOps, PropertiesChangedDuringABatchAreDropped)
 
 TEST_F(ListOps, PropertiesOfARowWhoseFileIsGoneShowTheErrorOnly)
 {
-    const QStringList files = AddClips({""});
+    const QStringList files = AddClips({ "" });
     QFile::remove(files[0]);
     m_window->VirtualStringTree1->SetFocusedNode(Node(*m_window, 0));
     m_window->pmiProperties->trigger();

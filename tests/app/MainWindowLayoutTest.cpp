@@ -10,7 +10,8 @@
 #include <QLabel>
 #include <QMenu>
 
-namespace {
+namespace
+{
 
 using MainWindowLayout = TMainWindowTest;
 
@@ -33,17 +34,28 @@ TEST_F(MainWindowLayout, EveryControlSitsWhereTheLayoutPutsIt)
         const char* name;
         QRect bounds;
     } expected[] = {
-        {"Image1", {0, 0, 400, 200}},          {"btnAdd", {16, 16, 112, 101}},
-        {"lbAdd", {60, 96, 24, 18}},           {"Image2", {0, 508, 861, 21}},
-        {"ProgressBar1", {16, 432, 828, 17}},  {"lbUpdate", {740, 8, 104, 18}},
-        {"Image3", {849, 517, 11, 11}},        {"btnConvert", {144, 16, 112, 101}},
-        {"lbConvert", {176, 96, 48, 18}},      {"lbTimer", {600, 456, 244, 18}},
-        {"btnStop", {272, 16, 112, 101}},      {"lbStop", {315, 96, 27, 18}},
-        {"btnSupport", {400, 16, 112, 101}},   {"lbSupport", {432, 96, 49, 18}},
-        {"btnImport", {16, 456, 121, 41}},     {"btnExport", {144, 456, 121, 41}},
-        {"LinePanel1", {16, 136, 828, 289}},   {"btnList", {8, 14, 66, 29}},
-        {"Shape1", {0, 39, 828, 1}},           {"lbList", {32, 21, 18, 16}},
-        {"lbCount", {576, 8, 244, 18}},        {"VirtualStringTree1", {0, 40, 828, 249}},
+        { "Image1", { 0, 0, 400, 200 } },
+        { "btnAdd", { 16, 16, 112, 101 } },
+        { "lbAdd", { 60, 96, 24, 18 } },
+        { "Image2", { 0, 508, 861, 21 } },
+        { "ProgressBar1", { 16, 432, 828, 17 } },
+        { "lbUpdate", { 740, 8, 104, 18 } },
+        { "Image3", { 849, 517, 11, 11 } },
+        { "btnConvert", { 144, 16, 112, 101 } },
+        { "lbConvert", { 176, 96, 48, 18 } },
+        { "lbTimer", { 600, 456, 244, 18 } },
+        { "btnStop", { 272, 16, 112, 101 } },
+        { "lbStop", { 315, 96, 27, 18 } },
+        { "btnSupport", { 400, 16, 112, 101 } },
+        { "lbSupport", { 432, 96, 49, 18 } },
+        { "btnImport", { 16, 456, 121, 41 } },
+        { "btnExport", { 144, 456, 121, 41 } },
+        { "LinePanel1", { 16, 136, 828, 289 } },
+        { "btnList", { 8, 14, 66, 29 } },
+        { "Shape1", { 0, 39, 828, 1 } },
+        { "lbList", { 32, 21, 18, 16 } },
+        { "lbCount", { 576, 8, 244, 18 } },
+        { "VirtualStringTree1", { 0, 40, 828, 249 } },
     };
     for (const auto& control : expected) {
         auto* widget = m_window->findChild<QWidget*>(control.name);
@@ -93,8 +105,8 @@ TEST_F(MainWindowLayout, DrawsTheWindowPanelAndListInTheirColours)
     EXPECT_EQ(shot.pixelColor(852, 300), QColor(129, 164, 209)); // window background right of the panel
     EXPECT_EQ(shot.pixelColor(300, 150), QColor(191, 219, 255)); // the list panel's fill
     EXPECT_EQ(shot.pixelColor(300, 175), QColor(141, 178, 227)); // the line under the list tab
-    EXPECT_EQ(shot.pixelColor(20, 190), QColor(233, 234, 238));  // the empty list
-    EXPECT_EQ(shot.pixelColor(16, 432), QColor(141, 178, 227));  // the progress bar's border
+    EXPECT_EQ(shot.pixelColor(20, 190), QColor(233, 234, 238)); // the empty list
+    EXPECT_EQ(shot.pixelColor(16, 432), QColor(141, 178, 227)); // the progress bar's border
     EXPECT_GT(CountPixelsNear(Rendered(m_window->lbCount), RGB(21, 66, 139)), 10);
     EXPECT_GT(CountPixelsNear(Rendered(m_window->lbTimer), RGB(255, 255, 255)), 10);
     // The header artwork and the button faces are drawn, not left blank.

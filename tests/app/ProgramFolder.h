@@ -5,7 +5,8 @@
 
 // A throw-away program folder for one test: a catalogue, bin/ffmpeg (the scripted fake encoder unless the
 // test asks for the real one) and convert/. The application looks there while the object lives.
-class TProgramFolder {
+class TProgramFolder
+{
 public:
     // The catalogue XML to write as `command`; empty writes no catalogue file at all.
     explicit TProgramFolder(const QByteArray& catalogue = DefaultCatalogue(), bool realEncoder = false);

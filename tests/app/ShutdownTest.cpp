@@ -13,7 +13,8 @@
 #include <csignal>
 #include <sys/wait.h>
 
-namespace {
+namespace
+{
 
 // The process ids the fake encoder logged at its start.
 QList<int> StartedEncoders(const QString& log)
@@ -33,23 +34,28 @@ bool ProcessGone(int pid)
     return ::kill(pid, 0) != 0 && errno == ESRCH;
 }
 
-class Shutdown : public TMainWindowTest {
+class Shutdown : public TMainWindowTest
+{
 protected:
     Shutdown() { qputenv("REELHAND_FAKE_LOG", Log().toUtf8()); }
     ~Shutdown() override { qunsetenv("REELHAND_FAKE_LOG"); }
     QString Log() const { return m_folder.Path() + "/encoder.log"; }
 };
 
-class BrokenCatalogue : public TMainWindowTest {
+class BrokenCatalogue : public TMainWindowTest
+{
 protected:
-    BrokenCatalogue() : TMainWindowTest("<commands><command><format>A</format></commands>") {}
+    BrokenCatalogue()
+        : TMainWindowTest("<commands><command><format>A</format></commands>")
+    {
+    }
 };
 
 } // namespace
 
 TEST_F(Shutdown, ClosingDuringABatchEndsTheEncoderAndReportsNothing)
 {
-    AddClips({"wait", ""});
+    AddClips({ "wait", "" });
     ConvertUntilRow(0);
     ASSERT_TRUE(QTest::qWaitFor([&] { return StartedEncoders(Log()).size() == 1; }));
     const int pid = StartedEncoders(Log())[0];
@@ -67,7 +73,7 @@ TEST_F(BrokenCatalogue, ShowsTheParseErrorOnceAndStartsWithNoFormats)
     ASSERT_EQ(m_dialogs.Messages.size(), 1);
     EXPECT_EQ(m_dialogs.Messages[0].Icon, TMsgIcon::Stop);
     EXPECT_TRUE(m_dialogs.Messages[0].Text.contains("command"));
-    m_dialogs.FileAnswers.append(QStringList{m_folder.Source("a.avi")});
+    m_dialogs.FileAnswers.append(QStringList { m_folder.Source("a.avi") });
     int formats = -1;
     WhenModal([&formats](QDialog* shown) {
         auto* dialog = static_cast<TaddDlg*>(shown);

@@ -1,5 +1,6 @@
-#include "app/SplashForm.h"
 #include "app/Startup.h"
+
+#include "app/SplashForm.h"
 #include "app/mainForm.h"
 #include "tests/app/AppTesting.h"
 
@@ -7,7 +8,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 bool SplashShown()
 {
@@ -15,7 +17,8 @@ bool SplashShown()
 }
 
 // Notes whether the splash was up when the main window's start-up reported its catalogue error.
-class TSplashWatch : public TTestDialogs {
+class TSplashWatch : public TTestDialogs
+{
 public:
     bool SplashUpDuringCreation = false;
     int MessageBox(QWidget* parent, const QString& text, const QString& caption, TMsgIcon icon, int buttons) override
@@ -31,7 +34,8 @@ TEST(SplashWait, WaitsAThousandTicks)
 {
     uint32_t now = 5000;
     int rounds = 0;
-    WaitAtLeast(1000, [&] { return now; }, [&] { now += 10, ++rounds; });
+    WaitAtLeast(
+        1000, [&] { return now; }, [&] { now += 10, ++rounds; });
     EXPECT_EQ(rounds, 100);
 }
 
@@ -39,7 +43,8 @@ TEST(SplashWait, ACounterThatWrapsDoesNotLengthenTheWait)
 {
     uint32_t now = 0xFFFFFF00u; // 256 ticks before the wrap
     int rounds = 0;
-    WaitAtLeast(1000, [&] { return now; }, [&] { now += 7, ++rounds; });
+    WaitAtLeast(
+        1000, [&] { return now; }, [&] { now += 7, ++rounds; });
     EXPECT_EQ(rounds, 143); // 1001 ticks: the first step of 7 past 1000
     EXPECT_LT(now, 1000u);
 }

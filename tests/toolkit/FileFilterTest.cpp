@@ -5,7 +5,7 @@
 TEST(FileFilter, ClassicPairsBecomeQtEntries)
 {
     EXPECT_EQ(QtFileFilter("All Supported Formats|*.mpg;*.mpeg;*.avi|All Files|*.*"),
-              "All Supported Formats (*.mpg *.mpeg *.avi);;All Files (*)");
+        "All Supported Formats (*.mpg *.mpeg *.avi);;All Files (*)");
 }
 
 TEST(FileFilter, ANameThatShowsItsPatternsKeepsThemOnce)
