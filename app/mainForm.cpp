@@ -197,7 +197,6 @@ void TmainDlg::CreatePopupMenu()
     auto item = [this](const char* name, const QString& caption, const QString& hint) {
         QAction* action = PopupMenu1->addAction(caption);
         action->setObjectName(name);
-        action->setToolTip(hint);
         action->setStatusTip(hint);
         return action;
     };
