@@ -68,8 +68,6 @@ TMyButtonEx::TMyButtonEx(QWidget* parent)
     resize(75, 25);
 }
 
-TMyButtonEx::~TMyButtonEx() = default;
-
 void TMyButtonEx::SetCaption(const QString& caption)
 {
     m_caption = caption;

@@ -13,7 +13,6 @@
 class TMyButtonEx : public QWidget {
 public:
     explicit TMyButtonEx(QWidget* parent = nullptr);
-    ~TMyButtonEx() override;
 
     // '&' marks the accelerator letter ("&&" is a plain '&').
     QString Caption() const { return m_caption; }

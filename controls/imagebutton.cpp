@@ -120,7 +120,7 @@ void TImageButton::MouseDown()
 
 void TImageButton::MouseMove(const QPoint& point)
 {
-    if (Inside(point))
+    if (!m_pressed || Inside(point))
         return;
     m_pressed = false;
     update();

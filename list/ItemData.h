@@ -15,8 +15,6 @@ struct TItemData {
     QString Path;            // output folder; empty means the convert folder beside the program
     uint8_t Busy = 0;        // 1 while this file is being converted
     int32_t BusyPos = 0;     // 0..74: offset of the moving block in the state box
-
-    bool operator==(const TItemData&) const = default;
 };
 
 // Kept with every row; never set or read by the program.

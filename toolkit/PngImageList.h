@@ -19,7 +19,6 @@ public:
     int Add(const QImage& image);
     // Appends the PNG at a file or resource path; a path that does not decode raises Exception.
     int AddFile(const QString& path);
-    void Clear() { m_images.clear(); }
     // The picture at the index (ARGB32, premultiplied); an index outside the list gives a null image.
     QImage Image(int index) const;
 

@@ -205,3 +205,13 @@ TEST(MyButtonExKeys, FocusRectangleOnlyWithDrawFocus)
     EXPECT_NE(with.pixelColor(116, 20), without.pixelColor(116, 20));
     EXPECT_EQ(with.pixelColor(60, 20), without.pixelColor(60, 20));
 }
+
+TEST(MyButtonExMouse, DoubleClickCountsAsTwoClicks)
+{
+    Fixture f;
+    QTest::mouseClick(f.Button, Qt::LeftButton, {}, QPoint(60, 20));
+    // The second press of a double click arrives as a double-click event; its release clicks again.
+    QTest::mouseDClick(f.Button, Qt::LeftButton, {}, QPoint(60, 20));
+    QTest::mouseRelease(f.Button, Qt::LeftButton, {}, QPoint(60, 20));
+    EXPECT_EQ(f.Clicks, 2);
+}
