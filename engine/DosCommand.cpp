@@ -216,10 +216,13 @@ void TDosThread::Execute()
             // A copy: the handler may destroy the runner, and with it this reader.
             std::shared_ptr<const TTerminateEvent> handler = m_onTerminated;
             TDosCommand* sender = &m_owner;
-            if (*handler)
+            // The job starts the next file from here; a failure of that is shown to the user, not lost.
+            if (*handler && Application)
                 Application->Guard([&] { (*handler)(sender, reported); });
+            else if (*handler)
+                (*handler)(sender, reported);
         });
-        if (!message.empty())
+        if (!message.empty() && Application)
             m_channel->Call([message] { Application->ShowException(Exception(message)); });
     } catch (...) {
     }
@@ -231,9 +234,7 @@ void TDosThread::RunLoop(Session& session, uint32_t& exitCode)
     for (;;) {
         if (std::optional<uint32_t> status = session.Child.ExitStatus())
             exitCode = *status;
-        ReadOutput(session);
-        bool outputWaiting = session.Output.BytesWaiting() > 0;
-        if (!outputWaiting)
+        if (!ReadOutput(session))
             WriteInput(session);
         // The pause of a cycle, cut short by output (or by room in the input pipe when input is held back).
         platform::WaitPipes(session.Output, m_inputRest.empty() ? nullptr : &session.Input, 1);
@@ -257,11 +258,11 @@ void TDosThread::RunLoop(Session& session, uint32_t& exitCode)
     }
 }
 
-void TDosThread::ReadOutput(Session& session)
+bool TDosThread::ReadOutput(Session& session)
 {
     std::size_t waiting = session.Output.BytesWaiting();
     if (waiting == 0)
-        return;
+        return false;
     if (waiting > m_buffer.size())
         m_buffer.resize(waiting);
     std::size_t got = 0;
@@ -272,6 +273,7 @@ void TDosThread::ReadOutput(Session& session)
         got += read;
     }
     SplitLines(m_buffer.data(), got);
+    return true;
 }
 
 void TDosThread::SplitLines(const char* bytes, std::size_t count)

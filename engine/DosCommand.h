@@ -138,7 +138,8 @@ private:
 
     void Execute();
     void RunLoop(Session& session, uint32_t& exitCode);
-    void ReadOutput(Session& session);
+    // Reads and splits what is waiting; false when nothing was.
+    bool ReadOutput(Session& session);
     void WriteInput(Session& session);
     void SplitLines(const char* bytes, std::size_t count);
     void EmitLine(const std::string& text, TOutputType type);

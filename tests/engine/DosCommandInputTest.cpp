@@ -84,10 +84,7 @@ TEST_F(DosCommandInput, OutputKeepsFlowingWhileALongEntryIsWritten)
     runner.Start();
     runner.PendingInput().Add(entry);
     ASSERT_TRUE(WaitForEndings(1, 60000));
-    std::vector<std::string> lines;
-    for (const Piece& piece : pieces)
-        if (piece.Type == otEntireLine)
-            lines.push_back(piece.Text);
+    std::vector<std::string> lines = EntireLines();
     ASSERT_EQ(lines.size(), 20001u);
     EXPECT_EQ(lines.back(), "got:" + entry.substr(0, entry.size() - 1));
     EXPECT_EQ(endings, std::vector<uint32_t>{0});

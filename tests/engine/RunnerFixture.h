@@ -70,6 +70,16 @@ protected:
         return WaitForEndings(1, timeoutMs);
     }
 
+    // The texts of the complete lines reported so far, in order.
+    std::vector<std::string> EntireLines() const
+    {
+        std::vector<std::string> lines;
+        for (const Piece& piece : pieces)
+            if (piece.Type == otEntireLine)
+                lines.push_back(piece.Text);
+        return lines;
+    }
+
     bool WaitForEndings(std::size_t count, int timeoutMs = 10000)
     {
         return WaitUntil([&] { return endings.size() >= count; }, timeoutMs);

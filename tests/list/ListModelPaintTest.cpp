@@ -115,7 +115,7 @@ TEST_F(ListPaint, WatermarkStaysInTheLowerRightCorner)
     EXPECT_LT(tree.BackgroundOffsetY(), 0); // 239 high: the top of the picture is cut
     EXPECT_TRUE(cornerMatches());
     tree.resize(700, 400);
-    QTRY_COMPARE(tree.BackgroundOffsetY(), tree.ClientHeight() - 256);
+    EXPECT_EVENTUALLY(tree.BackgroundOffsetY() == tree.ClientHeight() - 256);
     EXPECT_EQ(tree.BackgroundOffsetX(), tree.ClientWidth() - 256);
     EXPECT_TRUE(cornerMatches());
 }

@@ -87,12 +87,12 @@ TEST_F(ListHint, ShownOverTheFileColumnOnlyWhenHovered)
     const QPoint file = Centre(0, 0);
     QHelpEvent overFile(QEvent::ToolTip, file, tree.viewport()->mapToGlobal(file));
     QApplication::sendEvent(tree.viewport(), &overFile);
-    QTRY_VERIFY(QToolTip::isVisible());
+    EXPECT_EVENTUALLY(QToolTip::isVisible());
     EXPECT_EQ(QToolTip::text(), "[File Name]: /v/a.avi\n[format]: MP3 audio\n[path]: ");
     const QPoint state = Centre(0, 1);
     QHelpEvent overState(QEvent::ToolTip, state, tree.viewport()->mapToGlobal(state));
     QApplication::sendEvent(tree.viewport(), &overState);
-    QTRY_VERIFY(!QToolTip::isVisible());
+    EXPECT_EVENTUALLY(!QToolTip::isVisible());
     EXPECT_TRUE(tree.HintAt(state).isEmpty());
 }
 
@@ -121,6 +121,6 @@ TEST_F(ListPopup, OfferedInTheFileColumnOnlyWhileNoConversionRuns)
     EXPECT_FALSE(menu.isVisible());
     idle = true;
     rightClick(0, 0);
-    QTRY_VERIFY(menu.isVisible());
+    EXPECT_EVENTUALLY(menu.isVisible());
     menu.close();
 }

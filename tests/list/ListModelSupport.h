@@ -4,6 +4,7 @@
 #include "list/itemManager.h"
 #include "list/treeManager.h"
 #include "tests/list/ListFileSupport.h"
+#include "tests/support/Eventually.h"
 
 #include <QTemporaryDir>
 #include <QTest>

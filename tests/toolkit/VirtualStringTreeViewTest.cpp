@@ -1,3 +1,4 @@
+#include "tests/support/Eventually.h"
 #include "toolkit/PngImageList.h"
 #include "toolkit/VirtualStringTree.h"
 
@@ -180,6 +181,6 @@ TEST_F(ListView, ResizeIsReportedWithTheNewClientSize)
     QSize seen;
     tree.OnResize = [&](TVirtualStringTree* sender) { seen = QSize(sender->ClientWidth(), sender->ClientHeight()); };
     tree.resize(600, 300);
-    QTRY_COMPARE(seen, tree.viewport()->size());
+    EXPECT_EVENTUALLY(seen == tree.viewport()->size());
     EXPECT_EQ(seen.height(), 300 - 10);
 }
