@@ -20,6 +20,7 @@
 #include <QAction>
 #include <QEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QMessageBox>
 #include <QMouseEvent>
 

@@ -66,7 +66,9 @@ TEST_F(AddFlow, TheSameFileTwiceGivesTwoRows)
     const QString file = m_folder.Source("same.avi");
     AddFilesThroughDialog(*m_window, m_dialogs, { file, file });
     ASSERT_EQ(m_window->VirtualStringTree1->RootNodeCount(), 2u);
-    EXPECT_EQ(Row(*m_window, 0), Row(*m_window, 1));
+    EXPECT_EQ(Row(*m_window, 0).FileName, file);
+    EXPECT_EQ(Row(*m_window, 1).FileName, file);
+    EXPECT_EQ(RowState(*m_window, 1), int(Waiting));
 }
 
 TEST_F(AddFlow, CancelledFileDialogAddsNothingButRewritesTheCount)
