@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -62,11 +63,16 @@ double RunJob(const QStringList& sources)
     }
     TCommand job(&list);
     bool finished = false;
-    job.OnFinished = [&](TDosCommand*, bool) { finished = true; };
+    QEventLoop loop;
+    job.OnFinished = [&](TDosCommand*, bool) {
+        finished = true;
+        loop.quit();
+    };
     auto begin = std::chrono::steady_clock::now();
     job.Start();
-    while (!finished)
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
+    // A blocking loop, not a polling one: a spinning main thread would take the encoder's processor time.
+    if (!finished)
+        loop.exec();
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
     CommandManager = nullptr;
     return seconds;

@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <functional>
 #include <new>
+#include <type_traits>
 #include <vector>
 
 class QMenu;
@@ -83,7 +84,7 @@ public:
     {
         if (!node)
             return nullptr;
-        if (!m_dataType || m_dataType->Tag != NodeDataTypeOf<T>().Tag)
+        if (!m_dataType || m_dataType->Tag != NodeDataTypeOf<std::remove_cv_t<T>>().Tag)
             throw EListError("The rows of this list do not carry the record asked for");
         return static_cast<T*>(NodeData(node));
     }

@@ -9,8 +9,10 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
@@ -26,16 +28,22 @@ struct TEncoderRun {
     QStringList Args; // without the program name
 };
 
-// Runs events until the condition holds or the time is up; true when it holds.
+// Runs events until the condition holds or the time is up; true when it holds. The condition is checked every
+// few milliseconds without spinning, so the encoders under test keep the processor.
 inline bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 10000)
 {
+    if (condition())
+        return true;
+    QEventLoop loop;
+    QTimer poll;
     QDeadlineTimer deadline(timeoutMs);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 20);
-    }
-    return true;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (condition() || deadline.hasExpired())
+            loop.quit();
+    });
+    poll.start(5);
+    loop.exec();
+    return condition();
 }
 
 // A program folder of its own (bin/ffmpeg, catalogue, convert/), a folder for source clips, a list control

@@ -56,6 +56,7 @@ TEST(ListRows, NewRecordsStartZeroed)
     Record* record = tree.GetNodeData<Record>(tree.AddChild(nullptr));
     EXPECT_EQ(record->Value, 0);
     EXPECT_TRUE(record->Text.isEmpty());
+    EXPECT_EQ(tree.GetNodeData<const Record>(tree.GetFirst()), record); // read-only access to the same record
 }
 
 TEST(ListRows, DeletingTheSelectedRowKeepsOthersAndTheirPositions)
