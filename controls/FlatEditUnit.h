@@ -93,7 +93,8 @@ public:
     explicit TMyFlatComboBox(QWidget* parent = nullptr);
 
     TComboBoxStyle Style() const { return m_style; }
-    // csDropDown and csSimple get a typing field; the other styles only choose from the list.
+    // csDropDown and csSimple get a typing field; the other styles only choose from the list. csSimple has no
+    // drop button (there is no always-open list here).
     void SetStyle(TComboBoxStyle value);
     // Background of the text part and of the open list; the window colour after construction.
     TColor Color() const { return m_color; }

@@ -17,8 +17,7 @@ enum TBiDiMode { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLe
 struct THintInfo {
     QWidget* HintControl = nullptr; // the widget under the mouse that answered with a hint
     QPoint CursorPos;               // screen position of the mouse
-    int HintMaxWidth = 0;
-    int HideTimeout = 0; // ms the hint stays; <= 0 keeps it until the mouse moves on
+    int HideTimeout = 0;            // ms the hint stays; <= 0 keeps it until the mouse moves on
 };
 
 // Called with the text before each hint; clearing CanShow or the text suppresses the hint.

@@ -229,7 +229,8 @@ void TMenuDraw::DrawItem(QPainter& painter, const QAction* item, const TRect& r,
     const int left = r.Left + (images ? 30 : 4);
     canvas.FontColor = item->isEnabled() ? EnabledText : DisabledText;
     const TRect captionRect{left, r.Top + 2, r.Right - 4, r.Bottom};
-    canvas.TextRect(captionRect, item->text(), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine | Qt::TextShowMnemonic);
+    canvas.TextRect(captionRect, item->text(),
+                    Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine | Qt::TextShowMnemonic);
     const QString shortcut = ShortcutOf(item);
     if (!shortcut.isEmpty())
         canvas.TextRect(captionRect, shortcut, Qt::AlignRight | Qt::AlignTop | Qt::TextSingleLine);

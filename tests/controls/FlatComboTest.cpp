@@ -145,9 +145,13 @@ TEST(FlatComboBehaviour, ItemHeightAppliesToTheListAndFontChangesResetIt)
 {
     ComboForm f;
     f.Combo->SetItemHeight(22);
+    f.Combo->SetColor(RGB(235, 234, 225));
     f.Combo->showPopup();
     QTRY_VERIFY(f.Combo->DroppedDown());
     EXPECT_EQ(f.Combo->view()->visualRect(f.Combo->model()->index(1, 0)).height(), 22);
+    // The open list is painted in the control's colour.
+    const QImage list = f.Combo->view()->grab().toImage();
+    EXPECT_EQ(list.pixelColor(list.width() - 3, list.height() - 3), C(235, 234, 225));
     f.Combo->hidePopup();
     QFont font("Trebuchet MS");
     font.setPixelSize(16);
@@ -193,15 +197,15 @@ TEST(FlatComboLook, GalleryOfStates)
     other.show();
     other.setFocus();
     QTRY_VERIFY(other.hasFocus());
-    FlatGallery::Save("flatcombo-rest.png", f.Shot());
+    FlatGallery::Save("flatcombo-rest.png", FlatGallery::Zoom(f.Shot()));
     f.Combo->setFocus();
     QTRY_VERIFY(f.Combo->hasFocus());
-    FlatGallery::Save("flatcombo-focused.png", f.Shot());
+    FlatGallery::Save("flatcombo-focused.png", FlatGallery::Zoom(f.Shot()));
     f.Combo->showPopup();
     QTRY_VERIFY(f.Combo->DroppedDown());
-    FlatGallery::Save("flatcombo-dropped.png", f.Shot());
+    FlatGallery::Save("flatcombo-dropped.png", FlatGallery::Zoom(f.Shot()));
     f.Combo->hidePopup();
     QTRY_VERIFY(!f.Combo->DroppedDown());
     f.Combo->setEnabled(false);
-    FlatGallery::Save("flatcombo-disabled.png", f.Shot());
+    FlatGallery::Save("flatcombo-disabled.png", FlatGallery::Zoom(f.Shot()));
 }

@@ -176,12 +176,12 @@ TEST(FlatEditLook, GalleryOfStates)
     f.Other->setText("at rest");
     f.Other->setFocus();
     QTRY_VERIFY(f.Other->hasFocus());
-    FlatGallery::Save("flatedit-rest.png", f.Edit->grab().toImage());
+    FlatGallery::Save("flatedit-rest.png", FlatGallery::Zoom(f.Edit->grab().toImage()));
     f.Other->clearFocus();
     f.Hover(f.Edit);
-    FlatGallery::Save("flatedit-hover.png", f.Edit->grab().toImage());
+    FlatGallery::Save("flatedit-hover.png", FlatGallery::Zoom(f.Edit->grab().toImage()));
     f.Edit->setFocus();
     QTRY_VERIFY(f.Edit->hasFocus());
-    FlatGallery::Save("flatedit-focused.png", f.Edit->grab().toImage());
+    FlatGallery::Save("flatedit-focused.png", FlatGallery::Zoom(f.Edit->grab().toImage()));
     FlatGallery::Save("flatedit-form.png", f.Form.grab().toImage());
 }

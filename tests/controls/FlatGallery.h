@@ -26,4 +26,10 @@ inline bool Save(const QString& name, const QImage& image)
     return image.save(QDir(Folder()).filePath(name));
 }
 
+// Three times as large, pixel for pixel, so single-pixel lines can be judged by eye.
+inline QImage Zoom(const QImage& image)
+{
+    return image.scaled(image.size() * 3);
+}
+
 } // namespace FlatGallery

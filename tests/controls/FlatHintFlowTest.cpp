@@ -146,3 +146,17 @@ TEST(FlatHintFlow, WithoutAnyComponentNoHintAppears)
     EXPECT_FALSE(f.Window()->isVisible());
     EXPECT_FALSE(QToolTip::isVisible());
 }
+
+TEST(FlatHintFlow, TheHintGoesAfterTheHidePauseTheHookWasTold)
+{
+    FlowForm f;
+    TFlatHintManager* manager = TFlatHintManager::Instance();
+    manager->HintHidePause = 50;
+    int told = 0;
+    f.Hint->OnShowHint = [&](QString&, bool&, THintInfo& info) { told = info.HideTimeout; };
+    QTest::mouseMove(f.Button, QPoint(40, 30));
+    QTRY_VERIFY(f.Window()->isVisible());
+    EXPECT_EQ(told, 50);
+    QTRY_VERIFY(!f.Window()->isVisible());
+    manager->HintHidePause = 5000;
+}

@@ -262,7 +262,7 @@ TEST(MenuDrawPaint, Gallery)
         GTEST_SKIP() << "no gallery folder named";
     ListMenu m;
     m.Popup();
-    FlatGallery::Save("menu-highlight-delete.png", m.Shot(m.Delete).scaled(m.Menu.size() * 3));
+    FlatGallery::Save("menu-highlight-delete.png", FlatGallery::Zoom(m.Shot(m.Delete)));
     m.Properties->setEnabled(false);
-    FlatGallery::Save("menu-highlight-disabled.png", m.Shot(m.Properties).scaled(m.Menu.size() * 3));
+    FlatGallery::Save("menu-highlight-disabled.png", FlatGallery::Zoom(m.Shot(m.Properties)));
 }

@@ -172,11 +172,7 @@ TEST_F(CommandBatchTest, ConvertingRowIsSelectedAndMarkedBusy)
 {
     MakeJob();
     m_list->show();
-    AddRow(Clip("a.avi"));
-    AddRow(Clip("b.avi", "wait\n"));
-    AddRow(Clip("c.avi"));
-    m_job->Start();
-    ASSERT_TRUE(WaitForRuns(2));
+    ASSERT_TRUE(StartWithEndlessMiddleRow());
 
     EXPECT_EQ(m_job->CurrentIndex(), 1);
     EXPECT_EQ(States(), (std::vector<int> { Done, Converting, Waiting }));

@@ -81,7 +81,7 @@ void CommandFixture::MakeJob()
     m_catalogue = std::make_unique<TCommandManager>();
     CommandManager = m_catalogue.get();
     m_list = std::make_unique<TVirtualStringTree>();
-    m_list->resize(800, 300);
+    m_list->resize(900, 300);
     m_job = std::make_unique<TCommand>(m_list.get());
     m_job->OnProgress = [this](TDosCommand* sender, int percent) {
         ProgressSender = sender;
@@ -146,6 +146,15 @@ void CommandFixture::RunBatch(int timeoutMs)
     size_t before = Finished.size();
     m_job->Start();
     ASSERT_TRUE(WaitUntil([&] { return Finished.size() > before; }, timeoutMs)) << "the batch did not finish";
+}
+
+bool CommandFixture::StartWithEndlessMiddleRow()
+{
+    AddRow(Clip("a.avi"));
+    AddRow(Clip("b.avi", "wait\n"));
+    AddRow(Clip("c.avi"));
+    m_job->Start();
+    return WaitForRuns(2);
 }
 
 std::vector<TEncoderRun> CommandFixture::Runs() const

@@ -75,6 +75,8 @@ protected:
     int State(int index) { return Row(index)->ImageIndex; }
     // The state of every row, in list order.
     std::vector<int> States();
+    // Starts a batch of three rows whose middle encoder runs until killed; true once that encoder runs.
+    bool StartWithEndlessMiddleRow();
     // Starts the batch and waits for its OnFinished.
     void RunBatch(int timeoutMs = 20000);
     // The stand-in encoder's runs, in the order they started.
