@@ -6,7 +6,6 @@
 #include "controls/MyListBox.h"
 #include "controls/PngSpeedButton.h"
 #include "controls/imagebutton.h"
-#include "tests/support/Eventually.h"
 #include "toolkit/PngImageList.h"
 
 #include <QPainter>
@@ -193,7 +192,7 @@ TEST(Gallery, PushButtons)
         QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(60, 20));
         button->SetDrawFocus(true);
         button->setFocus();
-        EXPECT_EVENTUALLY(button->hasFocus());
+        QTRY_VERIFY(button->hasFocus());
         sheet.Add(prefix + "focused", stage.Window);
         button->setEnabled(false);
         sheet.Add(prefix + "disabled", stage.Window);
@@ -266,10 +265,10 @@ TEST(Gallery, SpeedButtons)
     button->SetPngImage(Artwork("folder16.png"));
     stage.Show();
     QTest::mouseMove(button, QPoint(12, 12));
-    EXPECT_EVENTUALLY(button->underMouse());
+    QTRY_VERIFY(button->underMouse());
     sheet.Add("hover", stage.Window);
     QTest::mouseMove(&stage.Window, QPoint(1, 1));
-    EXPECT_EVENTUALLY(!button->underMouse());
+    QTRY_VERIFY(!button->underMouse());
     sheet.Add("normal", stage.Window);
     QTest::mousePress(button, Qt::LeftButton, {}, QPoint(12, 12));
     sheet.Add("pressed", stage.Window);

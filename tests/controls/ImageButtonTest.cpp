@@ -1,7 +1,6 @@
 #include "controls/imagebutton.h"
 
 #include "Pixels.h"
-#include "tests/support/Eventually.h"
 
 #include <QTest>
 #include <gtest/gtest.h>
@@ -70,7 +69,7 @@ TEST(ImageButtonLook, HoverPressAndDisableFollowTheirPriority)
 {
     Fixture f;
     QTest::mouseMove(f.Button, QPoint(5, 5));
-    EXPECT_EVENTUALLY(f.At(5, 5) == Over);
+    QTRY_COMPARE(f.At(5, 5), Over);
     QTest::mousePress(f.Button, Qt::LeftButton, {}, QPoint(5, 5));
     EXPECT_EQ(f.At(5, 5), Down);
     f.Button->SetEnabled(false);
@@ -80,7 +79,7 @@ TEST(ImageButtonLook, HoverPressAndDisableFollowTheirPriority)
     QTest::mouseRelease(f.Button, Qt::LeftButton, {}, QPoint(5, 5));
     EXPECT_EQ(f.At(5, 5), Over);
     QTest::mouseMove(&f.Window, QPoint(90, 75));
-    EXPECT_EVENTUALLY(f.At(5, 5) == Normal);
+    QTRY_COMPARE(f.At(5, 5), Normal);
 }
 
 TEST(ImageButtonLook, EmptyOverFaceLooksNormal)
@@ -88,7 +87,7 @@ TEST(ImageButtonLook, EmptyOverFaceLooksNormal)
     Fixture f;
     f.Button->SetImageOver(QImage());
     QTest::mouseMove(f.Button, QPoint(5, 5));
-    EXPECT_EVENTUALLY(f.Button->underMouse());
+    QTRY_VERIFY(f.Button->underMouse());
     EXPECT_EQ(f.At(5, 5), Normal);
 }
 
@@ -141,9 +140,9 @@ TEST(ImageButtonClicks, DraggingOutEndsThePressedLookButReleaseInsideStillClicks
     Fixture f;
     QTest::mousePress(f.Button, Qt::LeftButton, {}, QPoint(5, 5));
     QTest::mouseMove(f.Button, QPoint(50, 40));
-    EXPECT_EVENTUALLY(f.At(5, 5) != Down);
+    QTRY_VERIFY(f.At(5, 5) != Down);
     QTest::mouseMove(f.Button, QPoint(6, 6));
-    EXPECT_EVENTUALLY(f.Button->underMouse());
+    QTRY_VERIFY(f.Button->underMouse());
     EXPECT_NE(f.At(5, 5), Down);
     QTest::mouseRelease(f.Button, Qt::LeftButton, {}, QPoint(6, 6));
     EXPECT_EQ(f.Clicks, 1);

@@ -1,7 +1,6 @@
 #include "controls/MyButtonEx.h"
 
 #include "Pixels.h"
-#include "tests/support/Eventually.h"
 
 #include <QTest>
 #include <gtest/gtest.h>
@@ -163,7 +162,7 @@ TEST(MyButtonExMouse, LeavingWhilePressedPopsUpAndReturningDoesNotRepress)
     QTest::mousePress(f.Button, Qt::LeftButton, {}, QPoint(60, 20));
     EXPECT_EQ(f.Look().pixelColor(20, 20), QColor(199, 232, 253));
     QTest::mouseMove(f.Button, QPoint(130, 20));
-    EXPECT_EVENTUALLY(f.Look().pixelColor(20, 20) == QColor(203, 221, 241));
+    QTRY_COMPARE(f.Look().pixelColor(20, 20), QColor(203, 221, 241));
     QTest::mouseMove(f.Button, QPoint(60, 20));
     QTest::mouseRelease(f.Button, Qt::LeftButton, {}, QPoint(60, 20));
     EXPECT_EQ(f.Clicks, 0);
@@ -196,7 +195,7 @@ TEST(MyButtonExKeys, FocusRectangleOnlyWithDrawFocus)
 {
     Fixture f("");
     f.Button->setFocus();
-    EXPECT_EVENTUALLY(f.Button->hasFocus());
+    QTRY_VERIFY(f.Button->hasFocus());
     const QImage without = f.Look();
     f.Button->SetDrawFocus(true);
     const QImage with = f.Look();

@@ -1,7 +1,6 @@
 #include "controls/MyListBox.h"
 
 #include "Pixels.h"
-#include "tests/support/Eventually.h"
 #include "toolkit/PngImageList.h"
 
 #include <QTest>
@@ -82,7 +81,7 @@ TEST(MyListBoxLook, FocusedButUnselectedItemLooksSelected)
 {
     Fixture f;
     f.List.setFocus();
-    EXPECT_EVENTUALLY(f.List.hasFocus());
+    QTRY_VERIFY(f.List.hasFocus());
     f.List.selectionModel()->setCurrentIndex(f.List.model()->index(2, 0), QItemSelectionModel::NoUpdate);
     EXPECT_FALSE(f.List.item(2)->isSelected());
     const QImage focused = f.RowImage(2);

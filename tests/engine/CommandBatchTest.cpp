@@ -218,4 +218,25 @@ TEST_F(CommandBatchTest, MissingEncoderShowsTheErrorAndEveryRowFails)
     EXPECT_EQ(dialogs.Messages[0].Icon, TMsgIcon::Stop);
 }
 
+TEST_F(CommandBatchTest, EntryLackingItsExtensionIsReportedAndTheBatchGoesOn)
+{
+    TTestDialogs dialogs;
+    QFile catalogue(ProgramDir() + "/command");
+    ASSERT_TRUE(catalogue.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    catalogue.write("<commands><c><format>No ext</format><params>-n</params></c>"
+                    "<c><format>Good</format><params>-n</params><ext>mp4</ext></c></commands>");
+    catalogue.close();
+    MakeJob();
+    AddRow(Clip("a.avi"), 0);
+    AddRow(Clip("b.avi"), 1);
+
+    RunBatch();
+
+    EXPECT_EQ(States(), (std::vector<int> { Failed, Done }));
+    EXPECT_EQ(Finished, (std::vector<bool> { false }));
+    ASSERT_EQ(dialogs.Messages.size(), 1);
+    EXPECT_EQ(dialogs.Messages[0].Icon, TMsgIcon::Stop);
+    EXPECT_EQ(Runs().size(), 1u);
+}
+
 } // namespace
