@@ -20,8 +20,7 @@ char UpperAscii(char c)
 
 // Frees a list of nodes without recursion, so a tree of any depth cannot exhaust the stack: grandchildren
 // are moved out onto a work list before their parent goes.
-void FreeNodes(std::vector<std::unique_ptr<TJclSimpleXMLElem>>& nodes,
-               std::vector<std::unique_ptr<TJclSimpleXMLElem>> (*takeChildren)(TJclSimpleXMLElem&))
+void FreeNodes(TJclSimpleXMLElems::TNodeList& nodes, TJclSimpleXMLElems::TNodeList (*takeChildren)(TJclSimpleXMLElem&))
 {
     std::vector<std::unique_ptr<TJclSimpleXMLElem>> pending;
     for (auto& node : nodes) {
@@ -39,7 +38,84 @@ void FreeNodes(std::vector<std::unique_ptr<TJclSimpleXMLElem>>& nodes,
     nodes.clear();
 }
 
+// Free blocks of one size, per thread. Blocks are carved from slabs that stay for the thread's life, so a pool
+// holds as many blocks as that thread ever had in use at once.
+class TBlockPool {
+public:
+    explicit TBlockPool(size_t blockSize) : m_blockSize(blockSize) {}
+    void* Take()
+    {
+        if (!m_free) {
+            constexpr size_t slabBlocks = 1024;
+            auto* slab = static_cast<char*>(::operator new(m_blockSize * slabBlocks));
+            for (size_t i = slabBlocks; i-- > 0;)
+                m_free = new (slab + i * m_blockSize) Free{m_free};
+        }
+        Free* block = m_free;
+        m_free = block->next;
+        return block;
+    }
+    void Give(void* block) { m_free = new (block) Free{m_free}; }
+
+private:
+    struct Free {
+        Free* next;
+    };
+    size_t m_blockSize;
+    Free* m_free = nullptr;
+};
+
+constexpr size_t NodeBlock = sizeof(TJclSimpleXMLElemClassic);
+constexpr size_t ListBlock = 4 * sizeof(void*);
+
+struct TPools {
+    TBlockPool nodes{NodeBlock};
+    TBlockPool lists{ListBlock};
+};
+
+TPools& Pools()
+{
+    // Never destroyed: blocks of documents that outlive the thread's other objects may still come back.
+    thread_local TPools* pools = new TPools;
+    return *pools;
+}
+
 } // namespace
+
+// Under the address sanitizer every block goes to the general allocator, so it sees each node's life.
+#if defined(__SANITIZE_ADDRESS__)
+#define JCL_POOL_BLOCKS 0
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define JCL_POOL_BLOCKS 0
+#endif
+#endif
+#ifndef JCL_POOL_BLOCKS
+#define JCL_POOL_BLOCKS 1
+#endif
+
+void* JclPoolTake(size_t bytes)
+{
+    if (!JCL_POOL_BLOCKS)
+        return ::operator new(bytes);
+    if (bytes == NodeBlock)
+        return Pools().nodes.Take();
+    if (bytes == ListBlock)
+        return Pools().lists.Take();
+    return ::operator new(bytes);
+}
+
+void JclPoolGive(void* block, size_t bytes)
+{
+    if (!JCL_POOL_BLOCKS)
+        ::operator delete(block);
+    else if (bytes == NodeBlock)
+        Pools().nodes.Give(block);
+    else if (bytes == ListBlock)
+        Pools().lists.Give(block);
+    else
+        ::operator delete(block);
+}
 
 // Writes into a memory buffer, which a sink (the file being saved) takes whenever it has grown large.
 class TJclSimpleXMLWriter {
@@ -99,6 +175,8 @@ bool JclSameName(std::string_view a, std::string_view b)
 {
     if (a.size() != b.size())
         return false;
+    if (a == b)
+        return true;
     for (size_t i = 0; i < a.size(); ++i)
         if (UpperAscii(a[i]) != UpperAscii(b[i]))
             return false;
@@ -107,8 +185,7 @@ bool JclSameName(std::string_view a, std::string_view b)
 
 void TJclSimpleXMLNameIndex::Reset()
 {
-    m_positions.clear();
-    m_indexed = 0;
+    m_table.reset();
 }
 
 // --- attributes ---
@@ -169,20 +246,31 @@ TJclSimpleXMLElem* TJclSimpleXMLElems::ItemNamed(std::string_view name)
 TJclSimpleXMLElem* TJclSimpleXMLElems::Add(std::unique_ptr<TJclSimpleXMLElem> node)
 {
     node->m_parent = m_parent;
+    ReserveFirst();
     return m_items.emplace_back(std::move(node)).get();
 }
 
-TJclSimpleXMLElemClassic* TJclSimpleXMLElems::Add(const std::string& name)
+TJclSimpleXMLElemClassic* TJclSimpleXMLElems::Add(std::string name)
 {
     auto node = std::make_unique<TJclSimpleXMLElemClassic>(m_parent);
-    node->m_name = name;
+    node->m_name = std::move(name);
     TJclSimpleXMLElemClassic* added = node.get();
+    ReserveFirst();
     m_items.emplace_back(std::move(node));
     return added;
 }
 
+void TJclSimpleXMLElems::ReserveFirst()
+{
+    // Elements mostly hold a few children: one allocation instead of three for the first four.
+    if (m_items.capacity() == 0)
+        m_items.reserve(4);
+}
+
 void TJclSimpleXMLElems::Clear()
 {
+    if (m_items.empty())
+        return;
     FreeNodes(m_items, [](TJclSimpleXMLElem& node) {
         node.m_items.m_index.Reset();
         return std::move(node.m_items.m_items);
@@ -199,13 +287,14 @@ TJclSimpleXMLElem::~TJclSimpleXMLElem() = default;
 void TJclSimpleXMLElem::Clear()
 {
     m_items.Clear();
-    if (m_props)
-        m_props->Clear();
+    if (m_extras)
+        m_extras->props.Clear();
 }
 
 std::string TJclSimpleXMLElem::FullName() const
 {
-    return m_nameSpace.empty() ? m_name : m_nameSpace + ":" + m_name;
+    const std::string& prefix = NameSpace();
+    return prefix.empty() ? m_name : prefix + ":" + m_name;
 }
 
 void TJclSimpleXMLElem::WriteEnd(TJclSimpleXMLWriter&, std::string_view) const {}
@@ -217,11 +306,28 @@ void TJclSimpleXMLElem::SetName(std::string name)
         m_parent->m_items.NameChanged();
 }
 
+TJclSimpleXMLElem::Extras& TJclSimpleXMLElem::MakeExtras()
+{
+    if (!m_extras)
+        m_extras = std::make_unique<Extras>();
+    return *m_extras;
+}
+
 TJclSimpleXMLProps& TJclSimpleXMLElem::Properties()
 {
-    if (!m_props)
-        m_props = std::make_unique<TJclSimpleXMLProps>();
-    return *m_props;
+    return MakeExtras().props;
+}
+
+const std::string& TJclSimpleXMLElem::NameSpace() const
+{
+    static const std::string none;
+    return m_extras ? m_extras->nameSpace : none;
+}
+
+void TJclSimpleXMLElem::SetNameSpace(std::string nameSpace)
+{
+    if (m_extras || !nameSpace.empty())
+        MakeExtras().nameSpace = std::move(nameSpace);
 }
 
 void TJclSimpleXMLElemClassic::WriteStart(TJclSimpleXMLWriter& writer, std::string_view indent) const
@@ -381,11 +487,11 @@ void TJclSimpleXML::SetRootName(const std::string& name)
 
 void TJclSimpleXML::LoadDocument(const std::string& path)
 {
-    std::string content;
+    platform::TFileBytes content;
     std::string reason;
     if (!platform::ReadWholeFile(path, content, reason))
         throw EFOpenError("Cannot open file \"" + path + "\". " + reason);
-    LoadFromString(content);
+    LoadFromString(content.View());
 }
 
 void TJclSimpleXML::LoadFromString(std::string_view data)

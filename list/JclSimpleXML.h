@@ -54,8 +54,35 @@ public:
     void Reset();
 
 private:
-    std::unordered_map<std::string, size_t> m_positions;
-    size_t m_indexed = 0;
+    struct Table {
+        std::unordered_map<std::string, size_t> positions;
+        size_t indexed = 0;
+    };
+    // Made only for long lists; most elements have a handful of children and never need it.
+    std::unique_ptr<Table> m_table;
+};
+
+// Blocks for the many small objects of a document (nodes, short child lists) come from per-thread pools of
+// equal-sized blocks: a list file makes hundreds of thousands of them, and the general allocator would spend
+// more time on them than the reading does. Other sizes go to the general allocator.
+void* JclPoolTake(size_t bytes);
+void JclPoolGive(void* block, size_t bytes);
+
+template <class T>
+struct TJclPoolAllocator {
+    using value_type = T;
+    TJclPoolAllocator() = default;
+    template <class U>
+    TJclPoolAllocator(const TJclPoolAllocator<U>&) noexcept
+    {
+    }
+    T* allocate(size_t count) { return static_cast<T*>(JclPoolTake(count * sizeof(T))); }
+    void deallocate(T* block, size_t count) noexcept { JclPoolGive(block, count * sizeof(T)); }
+    template <class U>
+    bool operator==(const TJclPoolAllocator<U>&) const noexcept
+    {
+        return true;
+    }
 };
 
 // Letter case folding of names: ASCII letters only, every other byte compares as it is.
@@ -95,7 +122,7 @@ public:
     explicit TJclSimpleXMLElems(TJclSimpleXMLElem* parent) : m_parent(parent) {}
     TJclSimpleXMLElems(const TJclSimpleXMLElems&) = delete;
     TJclSimpleXMLElems& operator=(const TJclSimpleXMLElems&) = delete;
-    virtual ~TJclSimpleXMLElems();
+    ~TJclSimpleXMLElems();
 
     size_t Count() const { return m_items.size(); }
     // The child at index; EListError "List index out of bounds (%d)" outside 0..Count-1.
@@ -105,15 +132,20 @@ public:
     // Takes ownership of node, makes this list's element its parent and appends it.
     TJclSimpleXMLElem* Add(std::unique_ptr<TJclSimpleXMLElem> node);
     // Appends a new named element with an empty value.
-    TJclSimpleXMLElemClassic* Add(const std::string& name);
+    TJclSimpleXMLElemClassic* Add(std::string name);
     // Frees every child, however deep their subtrees are.
-    virtual void Clear();
+    void Clear();
     // Called when a child's name changed.
     void NameChanged() { m_index.Reset(); }
 
+    using TNodeList
+        = std::vector<std::unique_ptr<TJclSimpleXMLElem>, TJclPoolAllocator<std::unique_ptr<TJclSimpleXMLElem>>>;
+
 private:
+    void ReserveFirst();
+
     TJclSimpleXMLElem* m_parent;
-    std::vector<std::unique_ptr<TJclSimpleXMLElem>> m_items;
+    TNodeList m_items;
     TJclSimpleXMLNameIndex m_index;
 };
 
@@ -128,6 +160,10 @@ public:
     TJclSimpleXMLElem& operator=(const TJclSimpleXMLElem&) = delete;
     virtual ~TJclSimpleXMLElem();
 
+    // Nodes come from the per-thread pools (JclPoolTake).
+    static void* operator new(size_t size) { return JclPoolTake(size); }
+    static void operator delete(void* node, size_t size) { JclPoolGive(node, size); }
+
     virtual TJclSimpleXMLNodeKind Kind() const = 0;
     // Frees the children and attributes; name and value stay.
     virtual void Clear();
@@ -140,8 +176,9 @@ public:
 
     const std::string& Name() const { return m_name; }
     void SetName(std::string name);
-    const std::string& NameSpace() const { return m_nameSpace; }
-    void SetNameSpace(std::string nameSpace) { m_nameSpace = std::move(nameSpace); }
+    // Empty unless the name was read or set with a prefix.
+    const std::string& NameSpace() const;
+    void SetNameSpace(std::string nameSpace);
     // Read and assigned as is: encoding and decoding happen only when files are written and read.
     const std::string& Value() const { return m_value; }
     void SetValue(std::string value) { m_value = std::move(value); }
@@ -149,11 +186,11 @@ public:
 
     TJclSimpleXMLElems& Items() { return m_items; }
     const TJclSimpleXMLElems& Items() const { return m_items; }
-    bool HasProperties() const { return m_props && m_props->Count() > 0; }
+    bool HasProperties() const { return m_extras && m_extras->props.Count() > 0; }
     // The attributes, created on first use.
     TJclSimpleXMLProps& Properties();
     // The attributes, or nullptr when none were ever made.
-    const TJclSimpleXMLProps* PropertiesIfAny() const { return m_props.get(); }
+    const TJclSimpleXMLProps* PropertiesIfAny() const { return m_extras ? &m_extras->props : nullptr; }
 
     // Same as Clear: frees all children and attributes, keeps name and value.
     void ClearContent() { Clear(); }
@@ -169,11 +206,16 @@ private:
     friend class TJclSimpleXMLElems;
 
     std::string m_name;
-    std::string m_nameSpace;
     std::string m_value;
     TJclSimpleXMLElem* m_parent;
     TJclSimpleXMLElems m_items;
-    std::unique_ptr<TJclSimpleXMLProps> m_props;
+    // What few nodes have, kept out of line so that the many plain nodes stay small.
+    struct Extras {
+        std::string nameSpace;
+        TJclSimpleXMLProps props;
+    };
+    Extras& MakeExtras();
+    std::unique_ptr<Extras> m_extras;
 };
 
 // A named element: <name attributes>children</name>, <name>value</name> or <name/>.
@@ -325,10 +367,10 @@ std::ptrdiff_t TJclSimpleXMLNameIndex::Find(std::string_view name, size_t count,
                 return static_cast<std::ptrdiff_t>(i);
         return -1;
     }
-    if (m_indexed > count)
-        Reset();
-    for (; m_indexed < count; ++m_indexed)
-        m_positions[JclUpperName(nameAt(m_indexed))] = m_indexed;
-    const auto found = m_positions.find(JclUpperName(name));
-    return found == m_positions.end() ? -1 : static_cast<std::ptrdiff_t>(found->second);
+    if (!m_table || m_table->indexed > count)
+        m_table = std::make_unique<Table>();
+    for (; m_table->indexed < count; ++m_table->indexed)
+        m_table->positions[JclUpperName(nameAt(m_table->indexed))] = m_table->indexed;
+    const auto found = m_table->positions.find(JclUpperName(name));
+    return found == m_table->positions.end() ? -1 : static_cast<std::ptrdiff_t>(found->second);
 }

@@ -1,5 +1,6 @@
 #include "list/JclSimpleXMLParser.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -124,6 +125,11 @@ bool TJclSimpleXMLParser::IsPrefixOfRest(std::string_view text) const
     return rest < text.size() && std::memcmp(m_p, text.data(), rest) == 0;
 }
 
+std::string_view TJclSimpleXMLParser::Ahead(size_t count) const
+{
+    return {m_p, std::min(count, static_cast<size_t>(m_end - m_p))};
+}
+
 void TJclSimpleXMLParser::SkipBlanks()
 {
     while (m_p < m_end && IsBlank(*m_p))
@@ -135,6 +141,18 @@ std::string TJclSimpleXMLParser::Decoded(std::string_view raw) const
     std::string out;
     m_decoder.DecodeValue(raw, out);
     return out;
+}
+
+bool TJclSimpleXMLParser::IsEndTagOf(std::string_view endName, const TJclSimpleXMLElem& element) const
+{
+    if (endName.find('&') != std::string_view::npos)
+        return JclSameName(Decoded(endName), element.FullName());
+    const std::string& prefix = element.NameSpace();
+    if (prefix.empty())
+        return JclSameName(endName, element.Name());
+    return endName.size() == prefix.size() + 1 + element.Name().size() && endName[prefix.size()] == ':'
+        && JclSameName(endName.substr(0, prefix.size()), prefix)
+        && JclSameName(endName.substr(prefix.size() + 1), element.Name());
 }
 
 void TJclSimpleXMLParser::ReadDocument(TJclSimpleXMLElemsProlog& prolog, TJclSimpleXMLElemClassic& root)
@@ -174,7 +192,7 @@ void TJclSimpleXMLParser::ReadHeader(TJclSimpleXMLElemsProlog& prolog)
     if (!ReadProperties(*header) || m_end - m_p < 2)
         Fail("Invalid Comment: Unexpected end of data");
     if (!StartsWith("?>"))
-        Fail("Invalid Header: expected \"?>\" but found " + Quoted({m_p, 2}));
+        Fail("Invalid Header: expected \"?>\" but found " + Quoted(Ahead(2)));
     m_p += 2;
     TJclSimpleXMLProps& props = header->Properties();
     const TJclSimpleXMLProp* version = props.ItemNamed("version");
@@ -195,7 +213,7 @@ void TJclSimpleXMLParser::ReadSheet(TJclSimpleXMLElemsProlog& prolog)
     if (!ReadProperties(*sheet) || m_end - m_p < 2)
         Fail("Invalid Stylesheet: Unexpected end of data");
     if (!StartsWith("?>"))
-        Fail("Invalid Stylesheet: expected \"?>\" but found " + Quoted({m_p, 2}));
+        Fail("Invalid Stylesheet: expected \"?>\" but found " + Quoted(Ahead(2)));
     m_p += 2;
     prolog.Add(std::move(sheet));
 }
@@ -206,7 +224,7 @@ void TJclSimpleXMLParser::ReadDocType(TJclSimpleXMLElemsProlog& prolog)
     if (AtEnd())
         Fail("Invalid Comment: Unexpected end of data");
     if (!IsBlank(*m_p))
-        Fail("Invalid Header: expected \" \" but found " + Quoted({m_p, 1}));
+        Fail("Invalid Header: expected \" \" but found " + Quoted(Ahead(1)));
     SkipBlanks();
     // The text runs to the ">" that is neither quoted nor inside the internal subset's brackets.
     const char* start = m_p;
@@ -240,7 +258,7 @@ std::unique_ptr<TJclSimpleXMLElemComment> TJclSimpleXMLParser::ReadComment()
     if (IsPrefixOfRest("<!--"))
         Fail("Invalid Comment: Unexpected end of data");
     if (!StartsWith("<!--"))
-        Fail("Invalid Comment: expected \"<!--\" but found " + Quoted({m_p, 4}));
+        Fail("Invalid Comment: expected \"<!--\" but found " + Quoted(Ahead(4)));
     m_p += 4;
     const char* start = m_p;
     for (;;) {
@@ -265,7 +283,7 @@ std::unique_ptr<TJclSimpleXMLElemCData> TJclSimpleXMLParser::ReadCData()
     if (IsPrefixOfRest("<![CDATA["))
         Fail("Invalid CDATA: Unexpected end of data");
     if (!StartsWith("<![CDATA["))
-        Fail("Invalid CDATA: expected \"<![CDATA[\" but found " + Quoted({m_p, 9}));
+        Fail("Invalid CDATA: expected \"<![CDATA[\" but found " + Quoted(Ahead(9)));
     m_p += 9;
     const std::string_view rest(m_p, m_end - m_p);
     const size_t close = rest.find("]]>");
@@ -293,14 +311,14 @@ bool TJclSimpleXMLParser::ReadProperties(TJclSimpleXMLElem& owner)
         if (AtEnd())
             return false;
         if (m_p == start)
-            Fail("Invalid XML Element: Unexpected character in property declaration (" + Quoted({m_p, 1})
+            Fail("Invalid XML Element: Unexpected character in property declaration (" + Quoted(Ahead(1))
                  + " found)");
         const char* nameEnd = m_p;
         SkipBlanks();
         if (AtEnd())
             return false;
         if (*m_p != '=')
-            Fail("Invalid XML Element: Unexpected character in property declaration (" + Quoted({m_p, 1})
+            Fail("Invalid XML Element: Unexpected character in property declaration (" + Quoted(Ahead(1))
                  + " found)");
         ++m_p;
         SkipBlanks();
@@ -309,7 +327,7 @@ bool TJclSimpleXMLParser::ReadProperties(TJclSimpleXMLElem& owner)
         const char quote = *m_p;
         if (quote != '"' && quote != '\'')
             Fail("Invalid XML Element: Unexpected character in property declaration. Expecting \" or ' but "
-                 + Quoted({m_p, 1}) + "  found");
+                 + Quoted(Ahead(1)) + "  found");
         ++m_p;
         const auto* close = static_cast<const char*>(std::memchr(m_p, quote, m_end - m_p));
         if (!close) {
@@ -328,7 +346,7 @@ bool TJclSimpleXMLParser::ReadTagName(std::string& prefix, std::string& name)
     if (AtEnd())
         return false;
     if (*m_p != '<')
-        Fail("Invalid XML Element: Expected beginning of tag but " + Quoted({m_p, 1}) + " found");
+        Fail("Invalid XML Element: Expected beginning of tag but " + Quoted(Ahead(1)) + " found");
     ++m_p;
     if (AtEnd())
         return false;
@@ -360,7 +378,7 @@ bool TJclSimpleXMLParser::ReadTagRest(TJclSimpleXMLElem& element, bool& open)
         return true;
     }
     if (*m_p != '>')
-        Fail("Invalid XML Element: Expected end of tag but " + Quoted({m_p, 1}) + " found");
+        Fail("Invalid XML Element: Expected end of tag but " + Quoted(Ahead(1)) + " found");
     ++m_p;
     open = true;
     return true;
@@ -437,12 +455,11 @@ void TJclSimpleXMLParser::ReadContent(TJclSimpleXMLElem& element)
             if (AtEnd())
                 return stop();
             if (*m_p != '>')
-                Fail("Invalid XML Element: Expected end of tag but " + Quoted({m_p, 1}) + " found");
+                Fail("Invalid XML Element: Expected end of tag but " + Quoted(Ahead(1)) + " found");
             ++m_p;
-            const std::string fullName = frame.element->FullName();
-            if (!JclSameName(Decoded(endName), fullName))
-                Fail("Invalid XML Element: Erroneous end of tag, expecting </" + fullName + "> but </"
-                     + std::string(endName) + "> found");
+            if (!IsEndTagOf(endName, *frame.element))
+                Fail("Invalid XML Element: Erroneous end of tag, expecting </" + frame.element->FullName()
+                     + "> but </" + std::string(endName) + "> found");
             if (frame.hasText)
                 frame.element->SetValue(std::move(frame.text));
             stack.pop_back();
@@ -466,7 +483,7 @@ void TJclSimpleXMLParser::ReadContent(TJclSimpleXMLElem& element)
         if (!ReadTagName(prefix, name))
             return stop();
         flushText(frame);
-        TJclSimpleXMLElemClassic* child = frame.element->Items().Add(name);
+        TJclSimpleXMLElemClassic* child = frame.element->Items().Add(std::move(name));
         child->SetNameSpace(std::move(prefix));
         bool open = false;
         if (!ReadTagRest(*child, open))

@@ -21,8 +21,12 @@ private:
     bool AtEnd() const { return m_p >= m_end; }
     bool StartsWith(std::string_view text) const;
     bool IsPrefixOfRest(std::string_view text) const;
+    // Up to count bytes from the current position, for error messages.
+    std::string_view Ahead(size_t count) const;
     void SkipBlanks();
     std::string Decoded(std::string_view raw) const;
+    // Whether an end tag's (raw) name closes element: same prefix and name, letter case ignored.
+    bool IsEndTagOf(std::string_view endName, const TJclSimpleXMLElem& element) const;
 
     void ReadHeader(TJclSimpleXMLElemsProlog& prolog);
     void ReadSheet(TJclSimpleXMLElemsProlog& prolog);

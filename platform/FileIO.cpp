@@ -19,7 +19,7 @@ std::string Reason(int error)
 
 } // namespace
 
-bool ReadWholeFile(const std::string& path, std::string& content, std::string& reason)
+bool ReadWholeFile(const std::string& path, TFileBytes& content, std::string& reason)
 {
     int fd;
     do
@@ -36,13 +36,17 @@ bool ReadWholeFile(const std::string& path, std::string& content, std::string& r
         return false;
     }
     // The size is only a hint: files that grow or shrink while read (or report no size) still read fully.
-    content.clear();
-    content.resize(info.st_size > 0 ? static_cast<size_t>(info.st_size) + 1 : 65536);
+    size_t capacity = info.st_size > 0 ? static_cast<size_t>(info.st_size) + 1 : 65536;
+    std::unique_ptr<char[]> data(new char[capacity]);
     size_t used = 0;
     for (;;) {
-        if (used == content.size())
-            content.resize(content.size() * 2);
-        const ssize_t got = ::read(fd, content.data() + used, content.size() - used);
+        if (used == capacity) {
+            std::unique_ptr<char[]> larger(new char[capacity * 2]);
+            std::memcpy(larger.get(), data.get(), used);
+            data = std::move(larger);
+            capacity *= 2;
+        }
+        const ssize_t got = ::read(fd, data.get() + used, capacity - used);
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0) {
@@ -55,7 +59,8 @@ bool ReadWholeFile(const std::string& path, std::string& content, std::string& r
         used += static_cast<size_t>(got);
     }
     ::close(fd);
-    content.resize(used);
+    content.m_data = std::move(data);
+    content.m_size = used;
     return true;
 }
 

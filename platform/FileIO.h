@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -7,8 +8,19 @@
 // system's reason in `reason` (strerror text); nothing here throws.
 namespace platform {
 
+// The bytes of a whole file (the buffer is not zero-filled first: large files are read many megabytes at once).
+class TFileBytes {
+public:
+    std::string_view View() const { return {m_data.get(), m_size}; }
+
+private:
+    friend bool ReadWholeFile(const std::string&, TFileBytes&, std::string&);
+    std::unique_ptr<char[]> m_data;
+    size_t m_size = 0;
+};
+
 // Reads the file at path into content. False when it cannot be opened or read (content is then unspecified).
-bool ReadWholeFile(const std::string& path, std::string& content, std::string& reason);
+bool ReadWholeFile(const std::string& path, TFileBytes& content, std::string& reason);
 
 // Writes a file under a temporary name beside the target and renames it over the target in Commit, so a failed
 // write never touches an existing file. A writer destroyed before a successful Commit removes its temporary file.

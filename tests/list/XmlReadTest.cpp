@@ -120,6 +120,7 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"CommentInContentCutShort", "<a><!--x", "Invalid Comment: Unexpected end of data"},
         ErrorCase{"MalformedCDataStart", "<a><![CDATX[x]]></a>",
                   "Invalid CDATA: expected \"<![CDATA[\" but found \"<![CDATX[\""},
+        ErrorCase{"MalformedCDataStartNearTheEnd", "<a><![CA[", "Invalid CDATA: expected \"<![CDATA[\" but found \"<![CA[\""},
         ErrorCase{"CDataCutShort", "<a><![CDATA[x</a>", "Invalid CDATA: Unexpected end of data"},
         ErrorCase{"StylesheetNotClosed", "<?xml-stylesheet href=\"a\"><a/>",
                   "Invalid Stylesheet: expected \"?>\" but found \"><\""},
