@@ -128,7 +128,6 @@ public:
 
     // Asks the reader to end; it notices within one cycle (or between two bytes of a read).
     void Terminate() { m_terminated = true; }
-    bool Terminated() const { return m_terminated; }
     // True once the reader has done its last hand-over.
     bool Finished() const { return m_finished; }
 
@@ -145,6 +144,8 @@ private:
     void EmitLine(const std::string& text, TOutputType type);
     void DeliverLine(const std::string& text, TOutputType type);
     bool TimedOut() const;
+    // Only the newest run of a runner sets its Status, ExitCode, CapturedLines and timer: a run ended by a
+    // newer Start still reports its pieces and its end, but no longer overwrites the new run's state.
     bool IsLatest() const;
     void SetStatus(int status);
 
