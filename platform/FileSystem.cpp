@@ -1,5 +1,7 @@
 #include "platform/FileSystem.h"
 
+#include <cerrno>
+#include <cstring>
 #include <sys/stat.h>
 
 namespace platform {
@@ -22,6 +24,28 @@ int64_t FileSize(const std::string& path)
     if (::stat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode))
         return -1;
     return static_cast<int64_t>(info.st_size);
+}
+
+int64_t FileSize(const std::string& path, int& error)
+{
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        error = errno;
+        return -1;
+    }
+    if (S_ISDIR(info.st_mode)) {
+        error = EISDIR;
+        return -1;
+    }
+    error = 0;
+    return static_cast<int64_t>(info.st_size);
+}
+
+std::string SystemErrorMessage(int code)
+{
+    char buffer[256] = {};
+    // The GNU variant may return a static text instead of filling the buffer.
+    return ::strerror_r(code, buffer, sizeof buffer);
 }
 
 } // namespace platform

@@ -12,5 +12,10 @@ bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);
 // The size of the file at path in bytes, or -1 when there is none.
 int64_t FileSize(const std::string& path);
+// The size of the file at path in bytes; on failure -1 with the system's error code in error (a folder
+// gives EISDIR, since it has no size of its own).
+int64_t FileSize(const std::string& path, int& error);
+// The system's own text for an error code, as strerror gives it.
+std::string SystemErrorMessage(int code);
 
 } // namespace platform

@@ -27,7 +27,11 @@ public:
     virtual void OpenUrl(const QString& url) = 0;
 };
 
-// The real dialogs.
+// A filter in the classic form "Name|*.a;*.b|Other|*.*" as Qt's file dialog takes it:
+// "Name (*.a *.b);;Other (*)". "*.*" means every file; a name that already ends in its patterns keeps them.
+QString QtFileFilter(const QString& filter);
+
+// The real dialogs; the file dialogs take filters in the classic form and never ask before replacing a file.
 class TQtDialogs : public TDialogSeam {
 public:
     int MessageBox(QWidget* parent, const QString& text, const QString& caption, TMsgIcon icon,

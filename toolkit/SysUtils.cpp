@@ -1,5 +1,6 @@
 #include "toolkit/SysUtils.h"
 
+#include "platform/FileSystem.h"
 #include "toolkit/Exception.h"
 
 namespace {
@@ -61,4 +62,9 @@ int32_t StrToInt(const std::string& text)
 std::string IntToStr(int64_t value)
 {
     return std::to_string(value);
+}
+
+void RaiseOSError(int code)
+{
+    throw EOSError(code, "System Error.  Code: " + std::to_string(code) + ".\n" + platform::SystemErrorMessage(code));
 }

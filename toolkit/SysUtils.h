@@ -1,5 +1,7 @@
 #pragma once
 
+#include "toolkit/Exception.h"
+
 #include <cstdint>
 #include <string>
 
@@ -9,3 +11,16 @@ int32_t StrToInt(const std::string& text);
 
 // The decimal text of a value, with a minus sign when negative.
 std::string IntToStr(int64_t value);
+
+// A failure the operating system reported, with its error code.
+class EOSError : public Exception {
+public:
+    EOSError(int code, const std::string& message) : Exception(message), m_code(code) {}
+    int ErrorCode() const { return m_code; }
+
+private:
+    int m_code;
+};
+
+// Raises EOSError "System Error.  Code: <code>.\n<the system's text for it>".
+[[noreturn]] void RaiseOSError(int code);

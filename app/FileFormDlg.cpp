@@ -1,0 +1,177 @@
+#include "app/FileFormDlg.h"
+
+#include "app/FormStyle.h"
+#include "controls/FlatEditUnit.h"
+#include "controls/LinePanelUnit.h"
+#include "controls/MyButtonEx.h"
+#include "controls/MyListBox.h"
+#include "controls/PngSpeedButton.h"
+#include "engine/commandManager.h"
+#include "toolkit/Application.h"
+#include "toolkit/PngImageList.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPlainTextEdit>
+
+namespace
+{
+
+TLinePanel* MakePanel(QWidget* parent, const char* name, const QRect& bounds, TColor fill)
+{
+    auto* panel = new TLinePanel(parent);
+    panel->setObjectName(name);
+    panel->setGeometry(bounds);
+    panel->SetLineColor(PanelLineColor);
+    panel->SetLineBorders(0);
+    panel->SetColor(fill);
+    panel->SetBorderWidth(5);
+    return panel;
+}
+
+} // namespace
+
+TFileFormDlg::TFileFormDlg(const QString& caption)
+    : QDialog(Application->MainWindow(),
+        Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+            | Qt::WindowCloseButtonHint)
+{
+    setWindowTitle(caption);
+    setFixedSize(442, 547);
+    SetBackgroundColor(this, FormColor);
+    setFont(TrebuchetFont(12));
+    const QFont listFont = TrebuchetFont(16);
+    const QFont labelFont = TrebuchetFont(16);
+
+    PngImageList1 = std::make_unique<TPngImageList>(32, 32);
+    PngImageList1->Add(AppImage("folder32.png"));
+
+    LinePanel1 = MakePanel(this, "LinePanel1", QRect(9, 8, 425, 129), clWhite);
+    MyListBox1 = new TMyListBox(LinePanel1);
+    MyListBox1->setObjectName("MyListBox1");
+    MyListBox1->setGeometry(5, 5, 415, 119);
+    MyListBox1->SetImageList(PngImageList1.get());
+    MyListBox1->SetImageIndex(0);
+    MyListBox1->SetItemHeight(35);
+    MyListBox1->setFrameShape(QFrame::NoFrame);
+    MyListBox1->setFont(listFont);
+    MyListBox1->SetFontColor(ListFontColor);
+
+    ComboBox1 = new TMyFlatComboBox(this);
+    ComboBox1->setObjectName("ComboBox1");
+    ComboBox1->setGeometry(9, 152, 425, 30);
+    ComboBox1->SetStyle(csDropDownList);
+    ComboBox1->SetColor(clWindow);
+    ComboBox1->SetColorArrowBackground(clBtnFace);
+    ComboBox1->SetColorBorder(clWhite);
+    ComboBox1->setFont(listFont);
+    ComboBox1->SetFontColor(ListFontColor);
+    ComboBox1->SetItemHeight(22);
+
+    Label2 = MakeLabel(this, "Label2", "save path (leave it blank to use global path)", QRect(8, 192, 315, 22),
+        labelFont, CaptionColor);
+
+    etDirectory = new TMyFlatEdit(this);
+    etDirectory->setObjectName("etDirectory");
+    etDirectory->setGeometry(8, 224, 393, 28);
+    etDirectory->setReadOnly(true);
+    etDirectory->SetColorBorder(clWhite);
+    etDirectory->SetColorFlat(clWhite);
+    etDirectory->setFont(listFont);
+    etDirectory->SetFontColor(ListFontColor);
+    etDirectory->setGeometry(8, 224, 393, 28);
+
+    btDirectory = new TPngSpeedButton(this);
+    btDirectory->setObjectName("btDirectory");
+    btDirectory->setGeometry(410, 226, 24, 24);
+    btDirectory->SetFlat(true);
+    btDirectory->setToolTip("directory select");
+    btDirectory->SetPngImage(AppImage("folder16.png"));
+    btDirectory->OnClick = [this](auto*) { Application->Guard([this] { btDirectoryClick(); }); };
+
+    Label1 = MakeLabel(this, "Label1", "Information", QRect(8, 272, 82, 22), labelFont, CaptionColor);
+
+    LinePanel2 = MakePanel(this, "LinePanel2", QRect(9, 304, 425, 177), clBlack);
+    Memo1 = new QPlainTextEdit(LinePanel2);
+    Memo1->setObjectName("Memo1");
+    Memo1->setGeometry(5, 5, 415, 167);
+    Memo1->setReadOnly(true);
+    Memo1->setFrameShape(QFrame::NoFrame);
+    Memo1->setFont(TrebuchetFont(16));
+    QPalette memoPalette = Memo1->palette();
+    memoPalette.setColor(QPalette::Base, Qt::black);
+    memoPalette.setColor(QPalette::Text, QColor(0, 255, 0));
+    Memo1->setPalette(memoPalette);
+    Memo1->viewport()->setCursor(Qt::ArrowCursor);
+    Memo1->installEventFilter(this);
+
+    btnCancel = MakePushButton(this, "btnCancel", "&Cancel", QRect(184, 496, 121, 41));
+    btnCancel->OnClick = [this](auto*) { btnCancelClick(); };
+    btnOk = MakePushButton(this, "btnOk", "&OK", QRect(312, 496, 121, 41));
+    btnOk->OnClick = [this](auto*) { btnOkClick(); };
+
+    setTabOrder(MyListBox1, Memo1);
+    setTabOrder(Memo1, btnOk);
+    setTabOrder(btnOk, btnCancel);
+    setTabOrder(btnCancel, etDirectory);
+    setTabOrder(etDirectory, ComboBox1);
+
+    // Every key passes the dialog first, whichever control has the focus.
+    for (QWidget* child : findChildren<QWidget*>())
+        child->installEventFilter(this);
+    FormCreate();
+}
+
+TFileFormDlg::~TFileFormDlg() = default;
+
+void TFileFormDlg::FormCreate()
+{
+    if (!CommandManager)
+        return;
+    for (const std::string& name : CommandManager->Formats())
+        ComboBox1->addItem(QString::fromStdString(name));
+    if (ComboBox1->count() > 0)
+        ComboBox1->SetItemIndex(0);
+}
+
+QStringList TFileFormDlg::Lines() const
+{
+    const QString text = Memo1->toPlainText();
+    return text.isEmpty() ? QStringList() : text.split('\n');
+}
+
+void TFileFormDlg::AddLine(const QString& text)
+{
+    Memo1->appendPlainText(text);
+}
+
+void TFileFormDlg::SetLine(int index, const QString& text)
+{
+    QStringList lines = Lines();
+    if (index < 0 || index >= lines.size())
+        return;
+    lines[index] = text;
+    Memo1->setPlainText(lines.join('\n'));
+}
+
+bool TFileFormDlg::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        btnCancelClick();
+        return true;
+    }
+    if (watched == Memo1 && event->type() == QEvent::FocusIn)
+        btnOk->setFocus(Qt::OtherFocusReason);
+    return QDialog::eventFilter(watched, event);
+}
+
+void TFileFormDlg::btnOkClick()
+{
+    m_accepted = true;
+    accept();
+}
+
+void TFileFormDlg::btnCancelClick()
+{
+    reject();
+}

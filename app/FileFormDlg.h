@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QDialog>
+#include <QStringList>
+#include <memory>
+
+class QLabel;
+class QPlainTextEdit;
+class TLinePanel;
+class TMyButtonEx;
+class TMyFlatComboBox;
+class TMyFlatEdit;
+class TMyListBox;
+class TPngImageList;
+class TPngSpeedButton;
+
+// The layout both file dialogs share: the file list, the format choice, the save folder with its picker
+// button, the information panel and OK / Cancel. Esc anywhere cancels; Enter does not press OK; the
+// information panel hands the focus straight on to OK.
+class TFileFormDlg : public QDialog
+{
+public:
+    explicit TFileFormDlg(const QString& caption);
+    ~TFileFormDlg() override;
+
+    // True only after OK; the close box, Esc and Cancel leave it false.
+    bool Accepted() const { return m_accepted; }
+
+    // The information panel's lines.
+    QStringList Lines() const;
+    void AddLine(const QString& text);
+    // Replaces an existing line; an index past the last line is ignored.
+    void SetLine(int index, const QString& text);
+
+    TLinePanel* LinePanel1;
+    TMyListBox* MyListBox1;
+    TMyFlatComboBox* ComboBox1;
+    QLabel* Label2;
+    TMyFlatEdit* etDirectory;
+    TPngSpeedButton* btDirectory;
+    QLabel* Label1;
+    TLinePanel* LinePanel2;
+    QPlainTextEdit* Memo1;
+    TMyButtonEx* btnCancel;
+    TMyButtonEx* btnOk;
+    std::unique_ptr<TPngImageList> PngImageList1;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    // The folder button; each dialog decides what a picked or cancelled folder does.
+    virtual void btDirectoryClick() = 0;
+
+private:
+    void FormCreate();
+    void btnOkClick();
+    void btnCancelClick();
+
+    bool m_accepted = false;
+};

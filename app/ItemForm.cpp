@@ -1,0 +1,40 @@
+#include "app/ItemForm.h"
+
+#include "app/BrowseFolder.h"
+#include "controls/FlatEditUnit.h"
+#include "controls/MyListBox.h"
+#include "platform/FileSystem.h"
+#include "toolkit/SysUtils.h"
+
+TItemDlg::TItemDlg()
+    : TFileFormDlg("Item Property")
+{
+    setObjectName("ItemDlg");
+}
+
+void TItemDlg::btDirectoryClick()
+{
+    const QString folder = BrowseFolder(this, "Save Directory");
+    if (!folder.isEmpty())
+        etDirectory->setText(folder);
+}
+
+std::optional<TItemProperties> ShowItemDialog(const TItemData& item)
+{
+    // The size is read before anything is shown, so a vanished file costs the user no dialog.
+    int error = 0;
+    const int64_t size = platform::FileSize(item.FileName.toStdString(), error);
+    if (size < 0)
+        RaiseOSError(error);
+
+    TItemDlg dialog;
+    dialog.MyListBox1->addItem(item.FileName);
+    dialog.ComboBox1->SetItemIndex(item.FormatIndex);
+    dialog.etDirectory->setText(item.Path);
+    dialog.AddLine("file name: " + item.FileName.mid(item.FileName.lastIndexOf('/') + 1));
+    dialog.AddLine(QString("file size: %1 Bytes").arg(size));
+    dialog.exec();
+    if (!dialog.Accepted())
+        return std::nullopt;
+    return TItemProperties { dialog.ComboBox1->ItemIndex(), dialog.etDirectory->text() };
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "app/FileFormDlg.h"
+#include "list/treeManager.h"
+
+#include <optional>
+
+// The "Item Property" dialog: shows one row's file, format and save folder with the file's name and size,
+// and lets the user pick another format or folder.
+class TItemDlg : public TFileFormDlg
+{
+public:
+    TItemDlg();
+
+protected:
+    // A picked folder replaces the shown one; a cancelled picker keeps it.
+    void btDirectoryClick() override;
+};
+
+// Shows the dialog for a row: the accepted format index and folder, or nothing when it was not accepted.
+// A file that is gone raises EOSError with the system's message and the dialog is not shown.
+std::optional<TItemProperties> ShowItemDialog(const TItemData& item);

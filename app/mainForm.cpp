@@ -1,0 +1,208 @@
+#include "app/mainForm.h"
+
+#include "app/FormStyle.h"
+#include "app/uihook.h"
+#include "controls/FSProgressBar.h"
+#include "controls/LinePanelUnit.h"
+#include "controls/MyButtonEx.h"
+#include "controls/MyFlatHintUnit.h"
+#include "controls/imagebutton.h"
+#include "toolkit/Application.h"
+#include "toolkit/PngImageList.h"
+#include "toolkit/VirtualStringTree.h"
+
+#include <QAction>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QLabel>
+#include <QMenu>
+#include <QScreen>
+
+namespace
+{
+
+QLabel* MakePicture(QWidget* parent, const char* name, const QImage& image, const QRect& bounds)
+{
+    auto* picture = new QLabel(parent);
+    picture->setObjectName(name);
+    picture->setGeometry(bounds);
+    picture->setPixmap(QPixmap::fromImage(image));
+    picture->setScaledContents(true);
+    return picture;
+}
+
+TImageButton* MakeImageButton(
+    QWidget* parent, const char* name, const QString& face, const QPoint& at, const QString& hint)
+{
+    auto* button = new TImageButton(parent);
+    button->setObjectName(name);
+    button->setGeometry(at.x(), at.y(), 112, 101);
+    button->SetImage(AppImage(face + "-normal.png"));
+    button->SetImageOver(AppImage(face + "-hover.png"));
+    button->SetImageDown(AppImage(face + "-pressed.png"));
+    button->SetImageDisable(AppImage(face + "-disabled.png"));
+    button->SetUseDown(false);
+    button->setToolTip(hint);
+    return button;
+}
+
+// A caption over the lower part of a big button: "&" underlines the next letter, as on the button's label.
+QLabel* MakeCaption(QWidget* parent, const char* name, const QString& text, const QRect& bounds, QWidget* button)
+{
+    QLabel* label = MakeLabel(parent, name, text, bounds, TrebuchetFont(13, true), CaptionColor);
+    label->setBuddy(button);
+    return label;
+}
+
+} // namespace
+
+TmainDlg::TmainDlg(QWidget* parent)
+    : QWidget(parent,
+        Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+            | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
+{
+    setObjectName("mainDlg");
+    setFixedSize(861, 529);
+    SetBackgroundColor(this, FormColor);
+    setFont(TrebuchetFont(12));
+    QIcon icon;
+    for (int size : { 16, 24, 32, 48, 64, 72, 96, 128 })
+        icon.addFile(QString(":/images/app/icon-%1.png").arg(size), QSize(size, size));
+    setWindowIcon(icon);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+
+    CreateControls();
+    Application->SetMainWindow(this);
+    FormCreate();
+}
+
+TmainDlg::~TmainDlg()
+{
+    FormDestroy();
+    if (Application->MainWindow() == this)
+        Application->SetMainWindow(nullptr);
+}
+
+void TmainDlg::FormCreate()
+{
+    m_uiHook = std::make_unique<TUIHook>(this);
+    m_uiHook->WireMainWindow();
+}
+
+void TmainDlg::FormDestroy()
+{
+    m_uiHook.reset();
+}
+
+// Creation order is the stacking order: later controls lie over earlier ones.
+void TmainDlg::CreateControls()
+{
+    Image1 = MakePicture(this, "Image1", AppImage("header.png"), QRect(0, 0, 400, 200));
+    btnAdd = MakeImageButton(this, "btnAdd", "add", QPoint(16, 16), "add video files");
+    lbAdd = MakeCaption(this, "lbAdd", "&Add", QRect(60, 96, 24, 18), btnAdd);
+    Image2 = MakePicture(this, "Image2", AppImage("bottom.png"), QRect(0, height() - 21, width(), 21));
+
+    ProgressBar1 = new TFSProgressBar(this);
+    ProgressBar1->setObjectName("ProgressBar1");
+    ProgressBar1->setGeometry(16, 432, 828, 17);
+    ProgressBar1->SetColorScheme(csCustom);
+    ProgressBar1->SetColorBorder(PanelLineColor);
+    ProgressBar1->SetBackColorFace(RGB(255, 236, 198));
+    ProgressBar1->SetBackColorGrad(clWhite);
+    ProgressBar1->SetForeColorFace(RGB(255, 222, 155));
+    ProgressBar1->SetForeColorGrad(RGB(183, 123, 0));
+    ProgressBar1->SetMax(100);
+    ProgressBar1->SetMin(0);
+    ProgressBar1->SetPosition(0);
+    ProgressBar1->SetStep(10);
+    ProgressBar1->SetOrientation(pbHorizontal);
+
+    QFont updateFont = TrebuchetFont(12, true, true);
+    updateFont.setUnderline(true);
+    lbUpdate = MakeLabel(this, "lbUpdate", "check for updates", QRect(740, 8, 104, 18), updateFont, clWhite,
+        Qt::AlignRight | Qt::AlignTop);
+    lbUpdate->setCursor(Qt::PointingHandCursor);
+    Image3 = MakePicture(this, "Image3", AppImage("corner.png"), QRect(849, 517, 11, 11));
+
+    CreateButtons();
+    CreateListPanel();
+    CreatePopupMenu();
+
+    MyFlatHint1 = new TMyFlatHint(this);
+    MyFlatHint1->SetColorBackground(clInfoBk);
+    MyFlatHint1->SetColorArrowBackground(clInfoBk);
+    MyFlatHint1->SetColorArrow(CaptionColor);
+    MyFlatHint1->SetFont(TrebuchetFont(16));
+    MyFlatHint1->SetFontColor(CaptionColor);
+}
+
+void TmainDlg::CreateButtons()
+{
+    btnConvert = MakeImageButton(this, "btnConvert", "convert", QPoint(144, 16), "start converting");
+    lbConvert = MakeCaption(this, "lbConvert", "&Convert", QRect(176, 96, 48, 18), btnConvert);
+    lbTimer = MakeLabel(this, "lbTimer", "timestamp: 00:00:00", QRect(600, 456, 244, 18),
+        TrebuchetFont(12, false, true), clWhite, Qt::AlignRight | Qt::AlignTop);
+    btnStop = MakeImageButton(this, "btnStop", "stop", QPoint(272, 16), "stop converting");
+    lbStop = MakeCaption(this, "lbStop", "&Stop", QRect(315, 96, 27, 18), btnStop);
+    btnSupport = MakeImageButton(this, "btnSupport", "support", QPoint(400, 16), "online support");
+    lbSupport = MakeCaption(this, "lbSupport", "S&upport", QRect(432, 96, 49, 18), btnSupport);
+
+    btnImport = MakePushButton(this, "btnImport", "&Import", QRect(16, 456, 121, 41));
+    btnImport->setToolTip("load list from a disk file");
+    btnExport = MakePushButton(this, "btnExport", "&Export", QRect(144, 456, 121, 41));
+    btnExport->setToolTip("save list to a disk file");
+    setTabOrder(btnImport, btnExport);
+}
+
+void TmainDlg::CreateListPanel()
+{
+    LinePanel1 = new TLinePanel(this);
+    LinePanel1->setObjectName("LinePanel1");
+    LinePanel1->setGeometry(16, 136, 828, 289);
+    LinePanel1->SetLineColor(PanelLineColor);
+    LinePanel1->SetLineBorders(0);
+    LinePanel1->SetColor(RGB(191, 219, 255));
+
+    btnList = new TImageButton(LinePanel1);
+    btnList->setObjectName("btnList");
+    btnList->setGeometry(8, 14, 66, 29);
+    btnList->SetImage(AppImage("list-normal.png"));
+    btnList->SetImageOver(AppImage("list-hover.png"));
+    btnList->SetImageDown(AppImage("list-pressed.png"));
+
+    Shape1 = new QWidget(LinePanel1);
+    Shape1->setObjectName("Shape1");
+    Shape1->setGeometry(0, 39, 828, 1);
+    SetBackgroundColor(Shape1, PanelLineColor);
+
+    lbList = MakeLabel(LinePanel1, "lbList", "List", QRect(32, 21, 18, 16), TrebuchetFont(11, true), CaptionColor);
+    lbCount = MakeLabel(LinePanel1, "lbCount", "0 files finished 0 of 0", QRect(576, 8, 244, 18), TrebuchetFont(12),
+        CaptionColor, Qt::AlignRight | Qt::AlignTop);
+
+    listImage = std::make_unique<TPngImageList>(16, 16);
+    for (const char* state : { "waiting", "converting", "done", "failed" })
+        listImage->AddFile(QString(":/images/list/state-%1.png").arg(state));
+
+    VirtualStringTree1 = new TVirtualStringTree(LinePanel1);
+    VirtualStringTree1->setObjectName("VirtualStringTree1");
+    VirtualStringTree1->setGeometry(0, 40, 828, 249);
+    VirtualStringTree1->SetImages(listImage.get());
+}
+
+void TmainDlg::CreatePopupMenu()
+{
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName("PopupMenu1");
+    auto item = [this](const char* name, const QString& caption, const QString& hint) {
+        QAction* action = PopupMenu1->addAction(caption);
+        action->setObjectName(name);
+        action->setStatusTip(hint);
+        return action;
+    };
+    pmiDelete = item("pmiDelete", "&Delete", "delete selected item");
+    pmiClear = item("pmiClear", "&Clear", "clear all items");
+    N1 = PopupMenu1->addSeparator();
+    N1->setObjectName("N1");
+    pmiProperties = item("pmiProperties", "&Properties", "show properties");
+}

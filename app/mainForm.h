@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QWidget>
+#include <memory>
+
+class QAction;
+class QLabel;
+class QMenu;
+class TFSProgressBar;
+class TImageButton;
+class TLinePanel;
+class TMyButtonEx;
+class TMyFlatHint;
+class TPngImageList;
+class TUIHook;
+class TVirtualStringTree;
+
+// The main window: a fixed 861 × 529 layout of the program's controls. It has no behaviour of its own; its
+// controller, made when the window is made and freed with it, hooks every control.
+class TmainDlg : public QWidget
+{
+public:
+    // Builds the controls, becomes the application's main window and makes and wires the controller.
+    explicit TmainDlg(QWidget* parent = nullptr);
+    // Frees the controller (which stops a running batch) before the controls go.
+    ~TmainDlg() override;
+
+    QLabel* Image1;
+    TImageButton* btnAdd;
+    QLabel* lbAdd;
+    QLabel* Image2;
+    TFSProgressBar* ProgressBar1;
+    QLabel* lbUpdate;
+    QLabel* Image3;
+    TImageButton* btnConvert;
+    QLabel* lbConvert;
+    QLabel* lbTimer;
+    TImageButton* btnStop;
+    QLabel* lbStop;
+    TImageButton* btnSupport;
+    QLabel* lbSupport;
+    TMyButtonEx* btnImport;
+    TMyButtonEx* btnExport;
+    TLinePanel* LinePanel1;
+    TImageButton* btnList;
+    QWidget* Shape1;
+    QLabel* lbList;
+    QLabel* lbCount;
+    TVirtualStringTree* VirtualStringTree1;
+    std::unique_ptr<TPngImageList> listImage;
+    TMyFlatHint* MyFlatHint1;
+    QMenu* PopupMenu1;
+    QAction* pmiDelete;
+    QAction* pmiClear;
+    QAction* N1;
+    QAction* pmiProperties;
+
+private:
+    void CreateControls();
+    void CreateButtons();
+    void CreateListPanel();
+    void CreatePopupMenu();
+    void FormCreate();
+    void FormDestroy();
+
+    std::unique_ptr<TUIHook> m_uiHook;
+};

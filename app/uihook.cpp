@@ -1,0 +1,347 @@
+#include "app/uihook.h"
+
+#include "app/FormStyle.h"
+#include "app/ItemForm.h"
+#include "app/addForm.h"
+#include "app/mainForm.h"
+#include "controls/FSProgressBar.h"
+#include "controls/FlatEditUnit.h"
+#include "controls/MyButtonEx.h"
+#include "controls/imagebutton.h"
+#include "controls/menuDraw.h"
+#include "engine/command.h"
+#include "engine/commandManager.h"
+#include "list/itemManager.h"
+#include "list/saveManager.h"
+#include "list/treeManager.h"
+#include "toolkit/Application.h"
+#include "toolkit/VirtualStringTree.h"
+
+#include <QAction>
+#include <QEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMouseEvent>
+
+namespace
+{
+
+constexpr TColor DisabledCaptionColor = RGB(141, 141, 141);
+
+const QString AddFilter
+    = "All Supported Formats|*.mpg;*.mpeg;*.wmv;*.avi;*.vob;*.mov;*.mp2;*.mpv;*.mp4;*.flv|All Files|*.*";
+const QString ListFilter = "Quor File List File (*.qfl)|*.qfl";
+const QString SupportPage = "https://reelhand.quor.app/support";
+const QString HomePage = "https://reelhand.quor.app/";
+
+// Hands a caption label's mouse input to the big button it lies over, so that hovering or clicking the
+// caption acts on the button. Every mouse button counts as the left one, as the button gets it at (0, 0).
+class TCaptionForwarder : public QObject
+{
+public:
+    TCaptionForwarder(QLabel* label, TImageButton* button)
+        : QObject(label)
+        , m_button(button)
+    {
+        label->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        switch (event->type()) {
+        case QEvent::Enter:
+            m_button->ForwardMouseEnter();
+            break;
+        case QEvent::Leave:
+            m_button->ForwardMouseLeave();
+            break;
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+            m_button->ForwardMouseDown();
+            return true;
+        case QEvent::MouseButtonRelease:
+            m_button->ForwardMouseUp();
+            return true;
+        default:
+            break;
+        }
+        return false;
+    }
+
+private:
+    TImageButton* m_button;
+};
+
+// A label's click: the left button released over it.
+class TLabelClick : public QObject
+{
+public:
+    TLabelClick(QLabel* label, std::function<void()> onClick)
+        : QObject(label)
+        , m_onClick(std::move(onClick))
+    {
+        label->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::MouseButtonRelease)
+            return false;
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::LeftButton
+            && static_cast<QWidget*>(watched)->rect().contains(mouse->position().toPoint()))
+            m_onClick();
+        return true;
+    }
+
+private:
+    std::function<void()> m_onClick;
+};
+
+void SetCaptionState(TImageButton* button, QLabel* caption, bool enabled)
+{
+    button->SetEnabled(enabled);
+    SetTextColor(caption, enabled ? CaptionColor : DisabledCaptionColor);
+}
+
+template <class T> void Free(T*& instance)
+{
+    delete instance;
+    instance = nullptr;
+}
+
+} // namespace
+
+QString CountText(int rows, int finished)
+{
+    return QString::asprintf("%d files, finished %d of %d", rows, finished, rows);
+}
+
+QString TimestampText(int64_t seconds)
+{
+    return QString::asprintf("timestamp: %0.2lld:%0.2lld:%0.2lld", static_cast<long long>(seconds / 3600),
+        static_cast<long long>(seconds / 60 % 60), static_cast<long long>(seconds % 60));
+}
+
+QString ListFileName(const QString& chosen)
+{
+    const qsizetype nameStart = chosen.lastIndexOf('/') + 1;
+    const qsizetype dot = chosen.lastIndexOf('.');
+    const QString extension = dot >= nameStart ? chosen.mid(dot) : QString();
+    return extension == ".qfl" ? chosen : chosen + ".qfl";
+}
+
+TUIHook::TUIHook(TmainDlg* form)
+    : m_form(form)
+{
+    CommandManager = new TCommandManager();
+    ItemManager = new TItemManager();
+    MenuDraw = new TMenuDraw();
+}
+
+TUIHook::~TUIHook()
+{
+    // The window is closing: whatever the job still says must not reach it.
+    if (Command) {
+        Command->OnProgress = nullptr;
+        Command->OnFinished = nullptr;
+        Command->OnTick = nullptr;
+    }
+    Free(MenuDraw);
+    Free(SaveManager);
+    Free(ItemManager);
+    Free(TreeManager);
+    Free(CommandManager);
+    Free(Command);
+}
+
+void TUIHook::WireMainWindow()
+{
+    // Qt paints every window through a back buffer already, so the window needs no double-buffer switch.
+    m_form->setWindowTitle(Application->Title());
+    AttachCaptionForwarding();
+    SetCaptionState(m_form->btnStop, m_form->lbStop, false);
+    AttachHandlers();
+    MenuDraw->SetMenu(m_form->PopupMenu1);
+    auto menuItem = [this](QAction* item, void (TUIHook::*handler)()) {
+        QObject::connect(
+            item, &QAction::triggered, m_form, [this, handler] { Application->Guard([&] { (this->*handler)(); }); });
+    };
+    menuItem(m_form->pmiDelete, &TUIHook::pmiDeleteClick);
+    menuItem(m_form->pmiClear, &TUIHook::pmiClearClick);
+    menuItem(m_form->pmiProperties, &TUIHook::pmiPropertiesClick);
+
+    TreeManager = new TTreeManager(m_form->VirtualStringTree1);
+    TreeManager->PopupMenu = m_form->PopupMenu1;
+    TreeManager->IsIdle = [] { return !Command || Command->Idle(); };
+    TreeManager->PropertiesDialog = ShowItemDialog;
+
+    Command = new TCommand(m_form->VirtualStringTree1);
+    Command->OnProgress = [this](auto*, int percent) { Application->Guard([&] { JobProgress(percent); }); };
+    Command->OnFinished = [this](auto*, bool stopped) { Application->Guard([&] { JobFinished(stopped); }); };
+    Command->OnTick = [this](auto*) { Application->Guard([&] { JobTick(); }); };
+
+    SaveManager = new TSaveManager(m_form->VirtualStringTree1);
+}
+
+void TUIHook::AttachCaptionForwarding()
+{
+    new TCaptionForwarder(m_form->lbAdd, m_form->btnAdd);
+    new TCaptionForwarder(m_form->lbConvert, m_form->btnConvert);
+    new TCaptionForwarder(m_form->lbList, m_form->btnList);
+    new TCaptionForwarder(m_form->lbStop, m_form->btnStop);
+    new TCaptionForwarder(m_form->lbSupport, m_form->btnSupport);
+}
+
+void TUIHook::AttachHandlers()
+{
+    auto hook = [this](void (TUIHook::*handler)()) {
+        return [this, handler](auto*) { Application->Guard([&] { (this->*handler)(); }); };
+    };
+    m_form->btnAdd->OnClick = hook(&TUIHook::btnAddClick);
+    m_form->btnConvert->OnClick = hook(&TUIHook::btnConvertClick);
+    m_form->btnStop->OnClick = hook(&TUIHook::btnStopClick);
+    m_form->btnSupport->OnClick = hook(&TUIHook::btnSupportClick);
+    m_form->btnList->OnClick = hook(&TUIHook::btnListClick);
+    m_form->btnImport->OnClick = hook(&TUIHook::btnImportClick);
+    m_form->btnExport->OnClick = hook(&TUIHook::btnExportClick);
+    new TLabelClick(m_form->lbUpdate, [this] { Application->Guard([this] { lbUpdateClick(); }); });
+}
+
+void TUIHook::SetIdleState()
+{
+    SetCaptionState(m_form->btnAdd, m_form->lbAdd, true);
+    SetCaptionState(m_form->btnConvert, m_form->lbConvert, true);
+    SetCaptionState(m_form->btnStop, m_form->lbStop, false);
+}
+
+void TUIHook::SetBusyState()
+{
+    SetCaptionState(m_form->btnAdd, m_form->lbAdd, false);
+    SetCaptionState(m_form->btnConvert, m_form->lbConvert, false);
+    SetCaptionState(m_form->btnStop, m_form->lbStop, true);
+}
+
+void TUIHook::UpdateCountLabel(int finished)
+{
+    m_form->lbCount->setText(CountText(int(m_form->VirtualStringTree1->TotalCount()), finished));
+}
+
+bool TUIHook::BatchRunning() const
+{
+    return Command && (!Command->Idle() || Command->Running());
+}
+
+void TUIHook::btnAddClick()
+{
+    std::vector<std::string> files;
+    const QStringList chosen = Application->Dialogs().OpenFiles(m_form, QString(), AddFilter);
+    for (const QString& name : chosen)
+        files.push_back(name.toStdString());
+    m_form->repaint();
+    if (!files.empty()) {
+        TaddDlg dialog;
+        dialog.SetFiles(chosen);
+        dialog.exec();
+        if (dialog.Accepted()) {
+            const int format = dialog.ComboBox1->ItemIndex();
+            const std::string folder = dialog.etDirectory->text().toStdString();
+            for (const std::string& file : files)
+                ItemManager->StageItem(file, format, folder);
+            TreeManager->AddFiles(files);
+        }
+    }
+    UpdateCountLabel(0);
+}
+
+void TUIHook::btnConvertClick()
+{
+    if (m_form->VirtualStringTree1->RootNodeCount() == 0)
+        return;
+    SetBusyState();
+    Command->Start();
+}
+
+void TUIHook::btnStopClick()
+{
+    Command->Stop();
+}
+
+void TUIHook::btnSupportClick()
+{
+    Application->Dialogs().OpenUrl(SupportPage);
+}
+
+void TUIHook::lbUpdateClick()
+{
+    Application->Dialogs().OpenUrl(HomePage);
+}
+
+void TUIHook::btnListClick()
+{
+    m_form->VirtualStringTree1->show();
+}
+
+void TUIHook::btnImportClick()
+{
+    if (BatchRunning())
+        return;
+    const QString name = Application->Dialogs().OpenFile(m_form, QString(), ListFilter);
+    if (name.isEmpty())
+        return;
+    SaveManager->LoadList(name.toStdString());
+    UpdateCountLabel(0);
+}
+
+void TUIHook::btnExportClick()
+{
+    if ((Command && !Command->Idle()) || m_form->VirtualStringTree1->RootNodeCount() == 0)
+        return;
+    const QString name = Application->Dialogs().SaveFile(m_form, QString(), ListFilter);
+    if (name.isEmpty())
+        return;
+    SaveManager->SaveList(ListFileName(name).toStdString());
+}
+
+void TUIHook::pmiDeleteClick()
+{
+    if (BatchRunning())
+        return;
+    m_form->VirtualStringTree1->DeleteSelectedNodes();
+    UpdateCountLabel(0);
+}
+
+void TUIHook::pmiClearClick()
+{
+    if (BatchRunning())
+        return;
+    m_form->VirtualStringTree1->Clear();
+    UpdateCountLabel(0);
+}
+
+void TUIHook::pmiPropertiesClick()
+{
+    if (PVirtualNode node = m_form->VirtualStringTree1->FocusedNode())
+        TreeManager->ShowProperties(node);
+}
+
+void TUIHook::JobProgress(int percent)
+{
+    m_form->ProgressBar1->SetPosition(percent);
+    UpdateCountLabel(Command->CurrentIndex() + 1);
+}
+
+void TUIHook::JobFinished(bool stopped)
+{
+    SetIdleState();
+    if (!stopped)
+        Application->MessageBox("Congratulations, works done!", TMsgIcon::Information, QMessageBox::Ok);
+}
+
+void TUIHook::JobTick()
+{
+    m_form->lbTimer->setText(TimestampText(Command->ElapsedSeconds()));
+}

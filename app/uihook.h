@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+
+class TmainDlg;
+
+// The main window's controller: makes the program-wide objects, hooks every control of the main window,
+// keeps the buttons in step with the conversion job and runs the add, import and export flows.
+class TUIHook
+{
+public:
+    // Makes the format catalogue (reading its file), the staging list and the menu drawing, in that order.
+    explicit TUIHook(TmainDlg* form);
+    // Frees the menu drawing, the list file, the staging list, the file list model, the catalogue and the
+    // job, in that order; a running batch is stopped first and reports nothing to the closed window.
+    ~TUIHook();
+    TUIHook(const TUIHook&) = delete;
+    TUIHook& operator=(const TUIHook&) = delete;
+
+    // Hooks the window once, right after construction: caption, caption forwarding, idle buttons, handlers,
+    // popup menu drawing, then the file list model, the conversion job and the list file on the list.
+    void WireMainWindow();
+
+    void btnAddClick();
+    // Starts a batch when the list has rows; nothing happens with an empty list.
+    void btnConvertClick();
+    void btnStopClick();
+    void btnSupportClick();
+    void lbUpdateClick();
+    void btnListClick();
+    // Imports a list file; refused while a batch runs or is still stopping.
+    void btnImportClick();
+    // Exports the list; refused while a batch runs or the list is empty. ".qfl" is added unless the name
+    // already ends in exactly ".qfl".
+    void btnExportClick();
+    // Delete and Clear are refused while a batch runs or is still stopping.
+    void pmiDeleteClick();
+    void pmiClearClick();
+    void pmiPropertiesClick();
+
+    void JobProgress(int percent);
+    void JobFinished(bool stopped);
+    void JobTick();
+
+private:
+    void SetIdleState();
+    void SetBusyState();
+    void UpdateCountLabel(int finished);
+    void AttachCaptionForwarding();
+    void AttachHandlers();
+    // True while the job still refers to a row of the list, from Start until OnFinished.
+    bool BatchRunning() const;
+
+    TmainDlg* m_form;
+};
+
+// The count label's text: "<rows> files, finished <finished> of <rows>".
+QString CountText(int rows, int finished);
+
+// The time label's text for a batch that has run the given seconds: hours, minutes and seconds with two
+// digits at least; hours keep growing past 99.
+QString TimestampText(int64_t seconds);
+
+// The name an export writes to: the chosen name, plus ".qfl" unless its extension is exactly ".qfl".
+QString ListFileName(const QString& chosen);

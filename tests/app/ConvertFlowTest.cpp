@@ -1,0 +1,174 @@
+#include "app/addForm.h"
+#include "app/mainForm.h"
+#include "controls/FSProgressBar.h"
+#include "controls/MyButtonEx.h"
+#include "controls/imagebutton.h"
+#include "engine/command.h"
+#include "list/ItemData.h"
+#include "tests/app/AppTesting.h"
+#include "toolkit/VirtualStringTree.h"
+
+#include <QDialog>
+#include <QDir>
+#include <QLabel>
+#include <QTest>
+
+namespace
+{
+
+constexpr TColor Blue = RGB(21, 66, 139);
+constexpr TColor Grey = RGB(141, 141, 141);
+
+class ConvertFlow : public TMainWindowTest
+{
+protected:
+    // Records what the window shows each time a row ends.
+    void RecordProgress()
+    {
+        auto shown = Command->OnProgress;
+        Command->OnProgress = [this, shown](TDosCommand* sender, int percent) {
+            shown(sender, percent);
+            m_positions.push_back(m_window->ProgressBar1->Position());
+            m_counts.push_back(m_window->lbCount->text());
+        };
+    }
+
+    bool CaptionIs(QLabel* caption, TColor color) { return CountPixels(Rendered(caption), color) > 0; }
+
+    std::vector<int> m_positions;
+    QStringList m_counts;
+};
+
+} // namespace
+
+TEST_F(ConvertFlow, ConvertWithAnEmptyListLeavesEveryButtonAsItWas)
+{
+    Click(m_window->btnConvert);
+    EXPECT_TRUE(m_window->btnAdd->Enabled());
+    EXPECT_TRUE(m_window->btnConvert->Enabled());
+    EXPECT_FALSE(m_window->btnStop->Enabled());
+    EXPECT_TRUE(m_dialogs.Messages.isEmpty());
+}
+
+TEST_F(ConvertFlow, IdleWindowShowsBlueCaptionsAndAGreyStop)
+{
+    EXPECT_EQ(m_window->windowTitle(), "Quor Reelhand");
+    EXPECT_TRUE(CaptionIs(m_window->lbAdd, Blue));
+    EXPECT_TRUE(CaptionIs(m_window->lbConvert, Blue));
+    EXPECT_TRUE(CaptionIs(m_window->lbStop, Grey));
+    EXPECT_FALSE(CaptionIs(m_window->lbStop, Blue));
+}
+
+TEST_F(ConvertFlow, ABatchOfThreeRowsShowsProgressCountAndTheFinishedMessage)
+{
+    AddClips({ "sleep 100", "sleep 100", "sleep 100" });
+    RecordProgress();
+    Click(m_window->btnConvert);
+    EXPECT_FALSE(m_window->btnAdd->Enabled());
+    EXPECT_FALSE(m_window->btnConvert->Enabled());
+    EXPECT_TRUE(m_window->btnStop->Enabled());
+    EXPECT_TRUE(CaptionIs(m_window->lbAdd, Grey));
+    EXPECT_TRUE(CaptionIs(m_window->lbConvert, Grey));
+    EXPECT_TRUE(CaptionIs(m_window->lbStop, Blue));
+
+    WaitUntilIdle();
+    EXPECT_EQ(m_positions, std::vector<int>({ 33, 66, 100 }));
+    EXPECT_EQ(
+        m_counts, QStringList({ "3 files, finished 1 of 3", "3 files, finished 2 of 3", "3 files, finished 3 of 3" }));
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(RowState(*m_window, i), int(Done));
+    ASSERT_EQ(m_dialogs.Messages.size(), 1);
+    EXPECT_EQ(m_dialogs.Messages[0].Text, "Congratulations, works done!");
+    EXPECT_EQ(m_dialogs.Messages[0].Caption, "Quor Reelhand");
+    EXPECT_EQ(m_dialogs.Messages[0].Icon, TMsgIcon::Information);
+    EXPECT_TRUE(CaptionIs(m_window->lbAdd, Blue));
+    EXPECT_TRUE(CaptionIs(m_window->lbStop, Grey));
+    EXPECT_EQ(QDir(m_folder.ConvertFolder()).entryList(QDir::Files).size(), 3);
+    EXPECT_EQ(m_window->ProgressBar1->Position(), 100);
+}
+
+TEST_F(ConvertFlow, FourRowsMoveTheBarInQuarters)
+{
+    AddClips({ "", "", "", "" });
+    RecordProgress();
+    Click(m_window->btnConvert);
+    WaitUntilIdle();
+    EXPECT_EQ(m_positions, std::vector<int>({ 25, 50, 75, 100 }));
+    EXPECT_EQ(m_counts.last(), "4 files, finished 4 of 4");
+}
+
+TEST_F(ConvertFlow, CancellingAnAddAfterABatchResetsTheFinishedCount)
+{
+    AddClips({ "", "", "" });
+    Click(m_window->btnConvert);
+    WaitUntilIdle();
+    EXPECT_EQ(m_window->lbCount->text(), "3 files, finished 3 of 3");
+    m_dialogs.FileAnswers.append(QStringList { m_folder.Source("more.avi") });
+    WhenModal([](QDialog* shown) { Click(static_cast<TaddDlg*>(shown)->btnCancel); });
+    Click(m_window->btnAdd);
+    EXPECT_EQ(m_window->lbCount->text(), "3 files, finished 0 of 3");
+}
+
+TEST_F(ConvertFlow, TheTimerLabelCountsTheBatchsSeconds)
+{
+    AddClips({ "sleep 1500" });
+    Click(m_window->btnConvert);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_window->lbTimer->text() == "timestamp: 00:00:01"; }, 5000));
+    WaitUntilIdle();
+    // The label keeps the last batch's time.
+    EXPECT_EQ(m_window->lbTimer->text(), "timestamp: 00:00:01");
+}
+
+TEST_F(ConvertFlow, StopBeforeTheLastRowEndsWithoutAMessage)
+{
+    AddClips({ "", "wait", "" });
+    ConvertUntilRow(1);
+    Click(m_window->btnStop);
+    WaitUntilIdle();
+    EXPECT_EQ(RowState(*m_window, 0), int(Done));
+    EXPECT_EQ(RowState(*m_window, 1), int(Failed));
+    EXPECT_EQ(RowState(*m_window, 2), int(Waiting));
+    EXPECT_TRUE(m_dialogs.Messages.isEmpty());
+    EXPECT_EQ(m_window->lbCount->text(), "3 files, finished 2 of 3");
+    EXPECT_EQ(m_window->ProgressBar1->Position(), 66);
+}
+
+TEST_F(ConvertFlow, StopDuringTheLastRowStillCongratulates)
+{
+    AddClips({ "", "wait" });
+    ConvertUntilRow(1);
+    Click(m_window->btnStop);
+    WaitUntilIdle();
+    EXPECT_EQ(RowState(*m_window, 1), int(Failed));
+    ASSERT_EQ(m_dialogs.Messages.size(), 1);
+    EXPECT_EQ(m_dialogs.Messages[0].Text, "Congratulations, works done!");
+}
+
+TEST_F(ConvertFlow, RightClickOnTheStopCaptionStopsWhileAddAndConvertCaptionsDoNothing)
+{
+    AddClips({ "wait", "" });
+    ConvertUntilRow(0);
+    Click(m_window->lbAdd);
+    Click(m_window->lbConvert);
+    EXPECT_EQ(m_dialogs.LastFilters.size(), 1); // only the add that made the rows
+    EXPECT_EQ(RowState(*m_window, 0), int(Converting));
+    Click(m_window->lbStop, Qt::MiddleButton);
+    WaitUntilIdle();
+    EXPECT_EQ(RowState(*m_window, 0), int(Failed));
+    EXPECT_EQ(RowState(*m_window, 1), int(Waiting));
+
+    ConvertUntilRow(0);
+    Click(m_window->lbStop, Qt::RightButton);
+    WaitUntilIdle();
+    EXPECT_EQ(RowState(*m_window, 0), int(Failed));
+}
+
+TEST_F(ConvertFlow, AFailingRowDoesNotStopTheBatch)
+{
+    AddClips({ "exit 1", "" });
+    Click(m_window->btnConvert);
+    WaitUntilIdle();
+    EXPECT_EQ(RowState(*m_window, 0), int(Failed));
+    EXPECT_EQ(RowState(*m_window, 1), int(Done));
+    EXPECT_EQ(m_dialogs.Messages.size(), 1);
+}

@@ -1,0 +1,100 @@
+#include "app/mainForm.h"
+#include "controls/FSProgressBar.h"
+#include "controls/LinePanelUnit.h"
+#include "controls/MyButtonEx.h"
+#include "controls/imagebutton.h"
+#include "tests/app/AppTesting.h"
+#include "toolkit/VirtualStringTree.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+
+namespace
+{
+
+using MainWindowLayout = TMainWindowTest;
+
+} // namespace
+
+TEST_F(MainWindowLayout, IsAFixedWindowWithoutMaximise)
+{
+    EXPECT_EQ(m_window->size(), QSize(861, 529));
+    EXPECT_EQ(m_window->minimumSize(), QSize(861, 529));
+    EXPECT_EQ(m_window->maximumSize(), QSize(861, 529));
+    EXPECT_FALSE(m_window->windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(m_window->windowFlags() & Qt::WindowMinimizeButtonHint);
+    m_window->showMaximized();
+    EXPECT_EQ(m_window->size(), QSize(861, 529));
+}
+
+TEST_F(MainWindowLayout, EveryControlSitsWhereTheLayoutPutsIt)
+{
+    const struct {
+        const char* name;
+        QRect bounds;
+    } expected[] = {
+        { "Image1", { 0, 0, 400, 200 } },
+        { "btnAdd", { 16, 16, 112, 101 } },
+        { "lbAdd", { 60, 96, 24, 18 } },
+        { "Image2", { 0, 508, 861, 21 } },
+        { "ProgressBar1", { 16, 432, 828, 17 } },
+        { "lbUpdate", { 740, 8, 104, 18 } },
+        { "Image3", { 849, 517, 11, 11 } },
+        { "btnConvert", { 144, 16, 112, 101 } },
+        { "lbConvert", { 176, 96, 48, 18 } },
+        { "lbTimer", { 600, 456, 244, 18 } },
+        { "btnStop", { 272, 16, 112, 101 } },
+        { "lbStop", { 315, 96, 27, 18 } },
+        { "btnSupport", { 400, 16, 112, 101 } },
+        { "lbSupport", { 432, 96, 49, 18 } },
+        { "btnImport", { 16, 456, 121, 41 } },
+        { "btnExport", { 144, 456, 121, 41 } },
+        { "LinePanel1", { 16, 136, 828, 289 } },
+        { "btnList", { 8, 14, 66, 29 } },
+        { "Shape1", { 0, 39, 828, 1 } },
+        { "lbList", { 32, 21, 18, 16 } },
+        { "lbCount", { 576, 8, 244, 18 } },
+        { "VirtualStringTree1", { 0, 40, 828, 249 } },
+    };
+    for (const auto& control : expected) {
+        auto* widget = m_window->findChild<QWidget*>(control.name);
+        ASSERT_NE(widget, nullptr) << control.name;
+        EXPECT_EQ(widget->geometry(), control.bounds) << control.name;
+    }
+    // Captions lie over their buttons, the corner mark over the bottom strip, the list's parts on its panel.
+    const QObjectList children = m_window->children();
+    EXPECT_LT(children.indexOf(m_window->btnAdd), children.indexOf(m_window->lbAdd));
+    EXPECT_LT(children.indexOf(m_window->Image2), children.indexOf(m_window->Image3));
+    EXPECT_LT(children.indexOf(m_window->Image1), children.indexOf(m_window->btnSupport));
+    EXPECT_EQ(m_window->VirtualStringTree1->parentWidget(), m_window->LinePanel1);
+    EXPECT_EQ(m_window->lbCount->parentWidget(), m_window->LinePanel1);
+}
+
+TEST_F(MainWindowLayout, CountAndTimerStartUnwrittenAndTheRowMenuHasItsFourItems)
+{
+    EXPECT_EQ(m_window->lbCount->text(), "0 files finished 0 of 0");
+    EXPECT_EQ(m_window->lbTimer->text(), "timestamp: 00:00:00");
+    const QList<QAction*> items = m_window->PopupMenu1->actions();
+    ASSERT_EQ(items.size(), 4);
+    EXPECT_TRUE(items[2]->isSeparator());
+    // The menu drawing shows each item's hint as its second line.
+    EXPECT_EQ(items[0]->statusTip(), "delete selected item");
+    EXPECT_EQ(items[1]->statusTip(), "clear all items");
+    EXPECT_EQ(items[3]->statusTip(), "show properties");
+}
+
+TEST_F(MainWindowLayout, DrawsTheWindowPanelAndListInTheirColours)
+{
+    const QImage shot = Rendered(m_window.get());
+    EXPECT_EQ(shot.pixelColor(852, 300), QColor(129, 164, 209)); // window background right of the panel
+    EXPECT_EQ(shot.pixelColor(300, 150), QColor(191, 219, 255)); // the list panel's fill
+    EXPECT_EQ(shot.pixelColor(300, 175), QColor(141, 178, 227)); // the line under the list tab
+    EXPECT_EQ(shot.pixelColor(20, 190), QColor(233, 234, 238)); // the empty list
+    EXPECT_EQ(shot.pixelColor(16, 432), QColor(141, 178, 227)); // the progress bar's border
+    EXPECT_GT(CountPixelsNear(Rendered(m_window->lbCount), RGB(21, 66, 139)), 10);
+    EXPECT_GT(CountPixelsNear(Rendered(m_window->lbTimer), RGB(255, 255, 255)), 10);
+    // The header artwork and the button faces are drawn, not left blank.
+    const QImage header = shot.copy(0, 0, 400, 130);
+    EXPECT_LT(CountPixels(header, RGB(129, 164, 209)), 400 * 130 / 2);
+}
