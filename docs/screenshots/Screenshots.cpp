@@ -84,7 +84,8 @@ void WhenModal(std::function<void(QDialog*)> action)
             return;
         timer->stop();
         timer->deleteLater();
-        QTest::qWaitForWindowExposed(dialog);
+        if (!QTest::qWaitForWindowExposed(dialog))
+            Missing("a window did not come on screen");
         Settle();
         action(dialog);
     });
@@ -109,7 +110,8 @@ void ShootSplash()
 {
     TSplashDlg splash;
     splash.show();
-    QTest::qWaitForWindowExposed(&splash);
+    if (!QTest::qWaitForWindowExposed(&splash))
+        Missing("a window did not come on screen");
     Settle();
     Save("splash.png", &splash);
 }
@@ -168,7 +170,8 @@ void ShootPopupMenu(TmainDlg& window)
         timer->stop();
         timer->deleteLater();
         shown = menu;
-        QTest::qWaitForWindowExposed(menu);
+        if (!QTest::qWaitForWindowExposed(menu))
+            Missing("a window did not come on screen");
         QTest::mouseMove(menu, menu->actionGeometry(menu->actions().value(3)).center());
         Settle();
         Save("popup-menu.png", window.frameGeometry().united(menu->frameGeometry()));
@@ -221,7 +224,8 @@ int main(int argc, char* argv[])
     TTestDialogs dialogs;
     TmainDlg window;
     window.show();
-    QTest::qWaitForWindowExposed(&window);
+    if (!QTest::qWaitForWindowExposed(&window))
+        Missing("a window did not come on screen");
     QTest::mouseMove(&window, QPoint(700, 60));
     Settle();
 
