@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QImage>
 #include <QLabel>
 #include <QMenu>
 #include <QScreen>
@@ -188,6 +189,7 @@ void TmainDlg::CreateListPanel()
     VirtualStringTree1->setObjectName("VirtualStringTree1");
     VirtualStringTree1->setGeometry(0, 40, 828, 249);
     VirtualStringTree1->SetImages(listImage.get());
+    VirtualStringTree1->SetBackground(QImage(":/images/list/watermark.png"));
 }
 
 void TmainDlg::CreatePopupMenu()
