@@ -239,11 +239,11 @@ int main(int argc, char* argv[])
     ShootPopupMenu(window);
     ShootItemDialog(window);
 
-    // Convert, and take the picture while the second row is being converted with the block moving.
+    // Convert, and take the picture once a row is done and a later one is under way with its block moving.
     Click(window.btnConvert);
     QTest::mouseMove(&window, QPoint(700, 60));
     if (!WaitFor([&] { return window.ProgressBar1->Position() > 0; }, 60000))
-        Missing("the batch did not get to the second row in time");
+        Missing("no row of the batch finished in time");
     QTest::qWait(2500);
     Save("main-converting.png", &window);
     if (!WaitFor([&] { return !dialogs.Messages.isEmpty(); }, 120000))
