@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ clang qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev
-          ffmpeg libpugixml-dev libtinyxml2-dev libclang-rt-14-dev fonts-open-sans fonts-dejavu-core xvfb xauth)
+          ffmpeg libpugixml-dev libtinyxml2-dev libclang-rt-14-dev fonts-lato fonts-open-sans fonts-dejavu-core xvfb xauth)
 
 missing=()
 for p in "${packages[@]}"; do

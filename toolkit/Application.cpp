@@ -13,7 +13,9 @@ TApplication::TApplication() : m_qtDialogs(std::make_unique<TQtDialogs>()), m_se
 {
     Application = this;
     // The windows are drawn in Trebuchet MS and MS Sans Serif; where they are missing a humanist sans stands in.
-    QFont::insertSubstitutions("Trebuchet MS", {"Open Sans", "DejaVu Sans"});
+    // Lato comes first because its widths match Trebuchet's, so captions fit the fixed label boxes of the forms;
+    // Open Sans is some 6% wider and clips them.
+    QFont::insertSubstitutions("Trebuchet MS", {"Lato", "Open Sans", "DejaVu Sans"});
     QFont::insertSubstitutions("MS Sans Serif", {"DejaVu Sans"});
 }
 
