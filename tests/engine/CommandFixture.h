@@ -3,6 +3,7 @@
 #include "engine/command.h"
 #include "engine/commandManager.h"
 #include "list/ItemData.h"
+#include "tests/support/WaitUntil.h"
 #include "toolkit/Application.h"
 #include "toolkit/VirtualStringTree.h"
 
@@ -27,24 +28,6 @@ struct TEncoderRun {
     int ExitCode = -1;
     QStringList Args; // without the program name
 };
-
-// Runs events until the condition holds or the time is up; true when it holds. The condition is checked every
-// few milliseconds without spinning, so the encoders under test keep the processor.
-inline bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 10000)
-{
-    if (condition())
-        return true;
-    QEventLoop loop;
-    QTimer poll;
-    QDeadlineTimer deadline(timeoutMs);
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (condition() || deadline.hasExpired())
-            loop.quit();
-    });
-    poll.start(5);
-    loop.exec();
-    return condition();
-}
 
 // A program folder of its own (bin/ffmpeg, catalogue, convert/), a folder for source clips, a list control
 // with rows, and the job on it with every notification recorded.

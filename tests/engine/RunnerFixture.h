@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/DosCommand.h"
+#include "tests/support/WaitUntil.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -9,23 +10,6 @@
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
-
-// Runs the event loop, as the program's user-interface thread does, until done() holds; false after timeoutMs.
-// (QTest::qWaitFor naps 10 ms between rounds, which would pace a reader waiting for every line.)
-template <class Condition>
-bool WaitUntil(Condition done, int timeoutMs = 10000)
-{
-    QTimer wake;
-    wake.start(20);
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
-    return true;
-}
 
 // The command line that runs the test child with the given flags, each quoted by the runner's own rule.
 inline std::string ChildCommand(const std::vector<std::string>& flags)
