@@ -1,0 +1,140 @@
+#include "engine/EncoderReport.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <regex>
+
+namespace {
+
+// Lines kept as last words; each is cut to the whole budget, so a flood of long lines costs nothing more.
+constexpr std::size_t KeptLines = 2;
+const std::string Closing = "Conversion failed!";
+
+// "hh:mm:ss.ff" (hours may have any number of digits, a leading '-' means before the start) in seconds.
+std::optional<double> ParseClock(const std::string& text, std::size_t at)
+{
+    int sign = 1;
+    if (at < text.size() && text[at] == '-') {
+        sign = -1;
+        ++at;
+    }
+    long hours = 0;
+    int minutes = 0;
+    double seconds = 0;
+    int used = 0;
+    if (std::sscanf(text.c_str() + at, "%ld:%d:%lf%n", &hours, &minutes, &seconds, &used) != 3 || used == 0)
+        return std::nullopt;
+    return sign * (hours * 3600.0 + minutes * 60.0 + seconds);
+}
+
+bool StartsWith(const std::string& text, std::size_t at, const char* prefix)
+{
+    return text.compare(at, std::char_traits<char>::length(prefix), prefix) == 0;
+}
+
+// The encoder redraws one status line while it works ("frame=... time=..." for video, "size=... time=..."
+// for sound); those say how far it is, never why it stopped.
+bool IsProgressLine(const std::string& line, std::size_t start)
+{
+    return (StartsWith(line, start, "frame=") || StartsWith(line, start, "size=")) &&
+           line.find("time=", start) != std::string::npos;
+}
+
+// Lines that describe the streams and files rather than report a problem: indented details, and the
+// headers of the input and output descriptions.
+bool IsDescription(const std::string& line)
+{
+    return line.empty() || line[0] == ' ' || line[0] == '\t' || StartsWith(line, 0, "Input #") ||
+           StartsWith(line, 0, "Output #") || StartsWith(line, 0, "Stream mapping:") ||
+           StartsWith(line, 0, "Press [q]") || StartsWith(line, 0, "video:");
+}
+
+// At most max bytes of text, never ending inside a UTF-8 sequence (file names in messages are UTF-8).
+std::string Cut(const std::string& text, std::size_t max)
+{
+    if (text.size() <= max)
+        return text;
+    while (max > 0 && (static_cast<unsigned char>(text[max]) & 0xC0) == 0x80)
+        --max;
+    return text.substr(0, max);
+}
+
+// "[libx264 @ 0x55d0c0a1b2c0] text" reads "[libx264] text": the address means nothing to a user.
+std::string WithoutAddresses(const std::string& line)
+{
+    static const std::regex address(" @ 0x[0-9a-fA-F]+\\]");
+    return std::regex_replace(line, address, "]");
+}
+
+} // namespace
+
+void TEncoderReport::Clear()
+{
+    m_duration.reset();
+    m_position.reset();
+    m_words.clear();
+}
+
+void TEncoderReport::TakeLine(const std::string& line)
+{
+    const std::size_t start = std::min(line.find_first_not_of(" \t"), line.size());
+    if (IsProgressLine(line, start)) {
+        std::size_t time = line.find("time=", start);
+        if (std::optional<double> position = ParseClock(line, time + 5))
+            m_position = std::max(0.0, *position);
+        return;
+    }
+    // Only the first input's length counts; stream tags such as "DURATION : ..." are spelled otherwise.
+    if (!m_duration && StartsWith(line, start, "Duration: ")) {
+        std::optional<double> duration = ParseClock(line, start + 10);
+        if (duration && *duration > 0)
+            m_duration = duration;
+        return;
+    }
+    if (IsDescription(line))
+        return;
+    m_words.push_back(Cut(line, MaxLastWords));
+    if (m_words.size() > KeptLines + 1)
+        m_words.pop_front();
+}
+
+std::optional<int> TEncoderReport::Percent() const
+{
+    if (!m_duration || !m_position)
+        return std::nullopt;
+    return std::clamp(static_cast<int>(std::floor(*m_position * 100.0 / *m_duration)), 0, 100);
+}
+
+std::optional<int64_t> TEncoderReport::SecondsLeft(double elapsedSeconds) const
+{
+    if (!m_duration || !m_position || *m_position <= 0 || elapsedSeconds <= 0)
+        return std::nullopt;
+    const double left = std::max(0.0, *m_duration - *m_position) * elapsedSeconds / *m_position;
+    return static_cast<int64_t>(std::llround(left));
+}
+
+std::string TEncoderReport::LastWords() const
+{
+    std::deque<std::string> words = m_words;
+    // "Conversion failed!" closes every failed run; it tells why only when nothing else was said.
+    if (words.size() > 1 && words.back() == Closing)
+        words.pop_back();
+    while (words.size() > KeptLines)
+        words.pop_front();
+    std::string joined;
+    for (const std::string& line : words)
+        joined += (joined.empty() ? "" : "; ") + WithoutAddresses(line);
+    if (joined.size() > MaxLastWords)
+        joined = Cut(joined, MaxLastWords - 3) + "...";
+    return joined;
+}
+
+std::string ClockText(int64_t seconds)
+{
+    seconds = std::max<int64_t>(0, seconds);
+    char text[32];
+    std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld", static_cast<long long>(seconds / 3600),
+                  static_cast<long long>(seconds / 60 % 60), static_cast<long long>(seconds % 60));
+    return text;
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <optional>
+#include <string>
+
+// What one encoder run says about itself, read line by line as its output comes: the length of the source,
+// how far the encoding has got, and the encoder's last words before it ended. It keeps a few hundred bytes,
+// whatever and however much the encoder writes.
+class TEncoderReport {
+public:
+    // The most LastWords gives, in bytes.
+    static constexpr std::size_t MaxLastWords = 300;
+
+    // Forgets everything of the run before.
+    void Clear();
+    // Takes one complete line of the encoder's output (without its line break).
+    void TakeLine(const std::string& line);
+
+    // The source's length in seconds, from the encoder's "Duration:" line; none while unknown.
+    std::optional<double> Duration() const { return m_duration; }
+    // How far into the source the encoder has got, in seconds, from its latest progress line; none before.
+    std::optional<double> Position() const { return m_position; }
+    // Position in percent of Duration, 0 to 100, rounded down; none when either is unknown.
+    std::optional<int> Percent() const;
+    // Seconds still to go at the pace so far, given the seconds the run has taken; none while unknown.
+    std::optional<int64_t> SecondsLeft(double elapsedSeconds) const;
+    // The encoder's last few lines that tell something (progress lines, stream descriptions and the closing
+    // "Conversion failed!" left out), joined by "; ", at most MaxLastWords bytes; empty when it said nothing.
+    std::string LastWords() const;
+
+private:
+    std::optional<double> m_duration;
+    std::optional<double> m_position;
+    std::deque<std::string> m_words;
+};
+
+// Seconds as "hh:mm:ss"; hours grow past two digits when needed.
+std::string ClockText(int64_t seconds);
