@@ -1,10 +1,11 @@
 #include "platform/FileIO.h"
 
+#include "platform/FileSystem.h"
+
 #include <cerrno>
-#include <climits>
-#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,26 +13,97 @@ namespace platform {
 
 namespace {
 
+// The most links followed in a row before the chain counts as a loop, as the system's own limit.
+constexpr int MaxLinkHops = 40;
+constexpr int TemporaryNameAttempts = 100;
+const char* const NotARegularFile = "Not a regular file";
+
 std::string Reason(int error)
 {
     return std::strerror(error);
+}
+
+int OpenRetrying(const std::string& path, int flags, mode_t mode = 0)
+{
+    int fd;
+    do
+        fd = ::open(path.c_str(), flags, mode);
+    while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+// The file a chain of symbolic links at path ends in (path itself when it is no link); the last one may be
+// missing. A relative link is taken from the folder of the link. 0, or the system's error (ELOOP, ...).
+int FollowLinks(const std::string& path, std::string& resolved)
+{
+    resolved = path;
+    for (int hops = 0;; ++hops) {
+        struct stat info {};
+        if (::lstat(resolved.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+            return 0;
+        if (hops == MaxLinkHops)
+            return ELOOP;
+        std::string destination(info.st_size > 0 ? static_cast<size_t>(info.st_size) : 256, '\0');
+        for (;;) {
+            const ssize_t length = ::readlink(resolved.c_str(), destination.data(), destination.size());
+            if (length < 0)
+                return errno;
+            if (static_cast<size_t>(length) < destination.size()) {
+                destination.resize(static_cast<size_t>(length));
+                break;
+            }
+            destination.resize(destination.size() * 2);
+        }
+        if (!destination.starts_with('/')) {
+            const size_t slash = resolved.rfind('/');
+            destination = (slash == std::string::npos ? std::string() : resolved.substr(0, slash + 1)) + destination;
+        }
+        resolved = std::move(destination);
+    }
+}
+
+// A new file beside target under a name no one uses. It is created with the plain 0666, so the system applies
+// the umask and the folder's default permissions itself: a new list file gets exactly what a plain write gives,
+// without the process-wide umask being read by changing it (which a child spawned meanwhile would inherit).
+int CreateTemporary(const std::string& target, std::string& temporary)
+{
+    static const char Letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    std::random_device random;
+    for (int attempt = 0; attempt < TemporaryNameAttempts; ++attempt) {
+        temporary = target + ".";
+        for (int i = 0; i < 6; ++i)
+            temporary += Letters[random() % (sizeof Letters - 1)];
+        const int fd = OpenRetrying(temporary, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    errno = EEXIST;
+    return -1;
 }
 
 } // namespace
 
 bool ReadWholeFile(const std::string& path, TFileBytes& content, std::string& reason)
 {
-    int fd;
-    do
-        fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    while (fd < 0 && errno == EINTR);
+    if (HoldsZeroByte(path)) {
+        reason = Reason(EINVAL);
+        return false;
+    }
+    // Non-blocking, so that a named pipe without a writer does not hold the caller in open; the kind of file is
+    // then checked on the open descriptor, so nothing can be swapped in between.
+    const int fd = OpenRetrying(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
         reason = Reason(errno);
         return false;
     }
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
-        reason = Reason(S_ISDIR(info.st_mode) ? EISDIR : errno);
+    if (::fstat(fd, &info) != 0) {
+        reason = Reason(errno);
+        ::close(fd);
+        return false;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        reason = S_ISDIR(info.st_mode) ? Reason(EISDIR) : NotARegularFile;
         ::close(fd);
         return false;
     }
@@ -77,30 +149,74 @@ void TReplaceFile::Discard()
     if (!m_temporary.empty())
         ::unlink(m_temporary.c_str());
     m_temporary.clear();
+    // An existing target written in place cannot be restored; one this writer made is taken away again.
+    if (m_created)
+        ::unlink(m_target.c_str());
+    m_created = false;
 }
 
 bool TReplaceFile::Open(const std::string& target, std::string& reason)
 {
     Discard();
-    m_target = target;
-    struct stat link {};
-    if (::lstat(target.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
-        char resolved[PATH_MAX];
-        if (::realpath(target.c_str(), resolved))
-            m_target = resolved;
+    if (HoldsZeroByte(target)) {
+        reason = Reason(EINVAL);
+        return false;
+    }
+    if (const int error = FollowLinks(target, m_target); error != 0) {
+        reason = Reason(error);
+        return false;
     }
     struct stat info {};
-    if (::stat(m_target.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+    const bool exists = ::stat(m_target.c_str(), &info) == 0;
+    if (exists && S_ISDIR(info.st_mode)) {
         reason = Reason(EISDIR);
         return false;
     }
-    std::string pattern = m_target + ".XXXXXX";
-    m_fd = ::mkostemp(pattern.data(), O_CLOEXEC);
-    if (m_fd < 0) {
+    int existing = -1;
+    if (exists) {
+        // Renaming over a file needs only the folder's permission; a file its owner made read-only is refused
+        // here as a plain write refuses it.
+        existing = OpenRetrying(m_target, O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (existing < 0) {
+            reason = Reason(errno);
+            return false;
+        }
+        // A pipe or a device is written to, not replaced by a regular file.
+        if (!S_ISREG(info.st_mode))
+            return OpenDirect(existing, reason);
+    }
+    m_fd = CreateTemporary(m_target, m_temporary);
+    if (m_fd >= 0) {
+        if (existing >= 0)
+            ::close(existing);
+        return true;
+    }
+    m_temporary.clear();
+    return OpenDirect(existing, reason);
+}
+
+// Writes the target itself: the open existing one, or a new one made now. All-or-nothing needs a temporary
+// file beside the target, so in a folder that takes no new file an existing target is written in place like a
+// plain write, and a failure part way leaves it partly written.
+bool TReplaceFile::OpenDirect(int existing, std::string& reason)
+{
+    if (existing < 0) {
+        existing = OpenRetrying(m_target, O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, 0666);
+        if (existing < 0) {
+            reason = Reason(errno);
+            return false;
+        }
+        m_created = true;
+    }
+    m_fd = existing;
+    struct stat info {};
+    const int flags = ::fcntl(m_fd, F_GETFL);
+    if (flags < 0 || ::fcntl(m_fd, F_SETFL, flags & ~O_NONBLOCK) != 0 || ::fstat(m_fd, &info) != 0
+        || (S_ISREG(info.st_mode) && ::ftruncate(m_fd, 0) != 0)) {
         reason = Reason(errno);
+        Discard();
         return false;
     }
-    m_temporary = pattern;
     return true;
 }
 
@@ -121,29 +237,23 @@ bool TReplaceFile::Write(std::string_view bytes, std::string& reason)
 
 bool TReplaceFile::Commit(std::string& reason)
 {
-    // mkostemp makes the file private; an existing target keeps its permissions, a new one gets the usual ones.
     struct stat info {};
-    mode_t mode;
-    if (::stat(m_target.c_str(), &info) == 0) {
-        mode = info.st_mode & 07777;
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
-    }
-    if (::fchmod(m_fd, mode) != 0 || ::fsync(m_fd) != 0) {
+    const bool replacing = !m_temporary.empty() && ::stat(m_target.c_str(), &info) == 0;
+    // fsync fails with EINVAL on pipes and devices, which have nothing to flush.
+    if ((replacing && ::fchmod(m_fd, info.st_mode & 07777) != 0) || (::fsync(m_fd) != 0 && errno != EINVAL)) {
         reason = Reason(errno);
         Discard();
         return false;
     }
     const int closed = ::close(m_fd);
     m_fd = -1;
-    if (closed != 0 || ::rename(m_temporary.c_str(), m_target.c_str()) != 0) {
+    if (closed != 0 || (!m_temporary.empty() && ::rename(m_temporary.c_str(), m_target.c_str()) != 0)) {
         reason = Reason(errno);
         Discard();
         return false;
     }
     m_temporary.clear();
+    m_created = false;
     return true;
 }
 

@@ -19,11 +19,16 @@ private:
     size_t m_size = 0;
 };
 
-// Reads the file at path into content. False when it cannot be opened or read (content is then unspecified).
+// Reads the regular file at path into content. False when it cannot be opened or read (content is then
+// unspecified), and for anything that is not a regular file (a folder, a named pipe, a device), which is refused
+// without waiting for a writer or reading an endless stream.
 bool ReadWholeFile(const std::string& path, TFileBytes& content, std::string& reason);
 
 // Writes a file under a temporary name beside the target and renames it over the target in Commit, so a failed
 // write never touches an existing file. A writer destroyed before a successful Commit removes its temporary file.
+// What a plain write would refuse is refused, and what it would reach is reached: a symbolic link is written
+// through (its target is replaced, or created when missing), and an existing target must be writable. Where no
+// temporary file can be made beside the target, the target itself is written, as a plain write does.
 class TReplaceFile {
 public:
     TReplaceFile() = default;
@@ -31,19 +36,24 @@ public:
     TReplaceFile& operator=(const TReplaceFile&) = delete;
     ~TReplaceFile();
 
-    // Creates the temporary file next to target (a symbolic link's target is replaced, not the link itself).
+    // Prepares writing target; false with the reason a plain write would give when it cannot be written.
     bool Open(const std::string& target, std::string& reason);
     // Appends bytes; retries short writes and interrupted calls.
     bool Write(std::string_view bytes, std::string& reason);
-    // Flushes to disk, gives the temporary file the existing target's permissions and renames it over target.
+    // Flushes to disk and puts the written bytes in place: the temporary file, given the existing target's
+    // permissions (a new file has the usual ones), is renamed over target.
     bool Commit(std::string& reason);
 
 private:
     void Discard();
+    bool OpenDirect(int existing, std::string& reason);
 
     int m_fd = -1;
     std::string m_target;
+    // Empty while the target itself is written.
     std::string m_temporary;
+    // The target did not exist and was made by this writer: removed again when the write fails.
+    bool m_created = false;
 };
 
 } // namespace platform

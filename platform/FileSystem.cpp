@@ -1,44 +1,71 @@
 #include "platform/FileSystem.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <sys/stat.h>
 
 namespace platform {
 
+namespace {
+
+// stat on the whole path; EINVAL instead of a query about the part before a 0 byte.
+int StatWhole(const std::string& path, struct stat& info)
+{
+    if (HoldsZeroByte(path))
+        return EINVAL;
+    return ::stat(path.c_str(), &info) == 0 ? 0 : errno;
+}
+
+} // namespace
+
 bool FileExists(const std::string& path)
 {
     struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+    return StatWhole(path, info) == 0 && !S_ISDIR(info.st_mode);
+}
+
+bool FileExists(const std::string& path, int& error)
+{
+    struct stat info {};
+    const int failure = StatWhole(path, info);
+    error = failure == ENOENT ? 0 : failure;
+    return failure == 0 && !S_ISDIR(info.st_mode);
 }
 
 bool DirectoryExists(const std::string& path)
 {
     struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    return StatWhole(path, info) == 0 && S_ISDIR(info.st_mode);
 }
 
 int64_t FileSize(const std::string& path)
 {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode))
-        return -1;
-    return static_cast<int64_t>(info.st_size);
+    int error = 0;
+    return FileSize(path, error);
 }
 
 int64_t FileSize(const std::string& path, int& error)
 {
     struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) {
-        error = errno;
+    error = StatWhole(path, info);
+    if (error != 0)
         return -1;
-    }
     if (S_ISDIR(info.st_mode)) {
         error = EISDIR;
         return -1;
     }
-    error = 0;
     return static_cast<int64_t>(info.st_size);
+}
+
+std::size_t PathLengthLimit()
+{
+    return PATH_MAX - 1;
+}
+
+bool HoldsZeroByte(const std::string& path)
+{
+    return path.find('\0') != std::string::npos;
 }
 
 std::string SystemErrorMessage(int code)

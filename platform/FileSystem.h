@@ -1,13 +1,19 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
-// File queries on UTF-8 paths.
+// File queries on UTF-8 paths. A path holding a 0 byte names nothing (the system would read it only up to that
+// byte): the queries answer "no such file" for it, or EINVAL where they report an error.
 namespace platform {
 
 // True when a file (not a folder) is at path.
 bool FileExists(const std::string& path);
+// The same with the test's own failure told apart: false with error 0 when nothing or a folder is at path
+// (ENOENT); false with the system's error code when the test itself fails (ENAMETOOLONG, ENOTDIR, EACCES,
+// ELOOP, EINVAL for a 0 byte, ...), so that a caller never takes "cannot tell" for "free".
+bool FileExists(const std::string& path, int& error);
 // True when a folder is at path.
 bool DirectoryExists(const std::string& path);
 // The size of the file at path in bytes, or -1 when there is none.
@@ -15,6 +21,10 @@ int64_t FileSize(const std::string& path);
 // The size of the file at path in bytes; on failure -1 with the system's error code in error (a folder
 // gives EISDIR, since it has no size of its own).
 int64_t FileSize(const std::string& path, int& error);
+// The longest path in bytes the system takes (its path limit less the closing 0 byte).
+std::size_t PathLengthLimit();
+// True when path holds a 0 byte, at which the system would end the name.
+bool HoldsZeroByte(const std::string& path);
 // The system's own text for an error code, as strerror gives it.
 std::string SystemErrorMessage(int code);
 
