@@ -125,6 +125,22 @@ TEST_F(CommandBatchTest, WithoutCatalogueEveryRowFails)
     EXPECT_TRUE(Runs().empty());
 }
 
+TEST_F(CommandBatchTest, RowWhoseOutputNameCannotBeMadeFailsAndTheBatchGoesOn)
+{
+    TTestDialogs dialogs;
+    MakeJob();
+    // The output name holds a 0 byte, before which the system sees a file that is there.
+    QFile(ConvertDir() + "/a.avi").open(QIODevice::WriteOnly);
+    AddRow(Clip("a.avi") + QChar(0) + "b.avi");
+    AddRow(Clip("c.avi"));
+
+    RunBatch();
+
+    EXPECT_EQ(States(), (std::vector<int> { Failed, Done }));
+    EXPECT_EQ(Finished, (std::vector<bool> { false }));
+    EXPECT_EQ(Runs().size(), 1u);
+}
+
 TEST_F(CommandBatchTest, SecondBatchConvertsFinishedRowsAgainUnderFreshNames)
 {
     MakeJob();

@@ -66,3 +66,32 @@ TEST_F(OverwriteManagerTest, MissingFolderIsKeptAsGiven)
 {
     EXPECT_EQ(names.UniqueName(PathOf("not/there/clip.flv")), PathOf("not/there/clip.flv"));
 }
+
+// A name that cannot be tested is never taken for a free one; every such case ends in an error naming the path,
+// also where each further clash would only make another name that cannot be tested.
+TEST_F(OverwriteManagerTest, NameThatCannotBeMadeIsAnErrorWithTheReason)
+{
+    const QString longName(247, 'a');
+    for (const QString& name : {QString("zero"), longName + ".flv", longName + "_2.flv", longName + "_2_2.flv"})
+        Touch(name);
+    Touch("plain");
+    const std::pair<std::string, std::string> cases[] = {
+        // The system would test "zero" alone, the same file on every pass.
+        {PathOf("zero") + std::string("\0.flv", 5), "The name holds a 0 byte"},
+        {PathOf(QString(300, 'b') + ".flv"), "File name too long"},
+        {PathOf(longName + ".flv"), "File name too long"},
+        {PathOf("plain/clip.flv"), "Not a directory"},
+    };
+    for (const auto& [path, reason] : cases) {
+        std::string message = "no error";
+        try {
+            names.UniqueName(path);
+        } catch (const EOutputNameError& error) {
+            message = error.Message();
+        }
+        std::string shown = path;
+        if (const size_t zero = shown.find('\0'); zero != std::string::npos)
+            shown.replace(zero, 1, "\\0");
+        EXPECT_EQ(message, "No output file name can be made from \"" + shown + "\". " + reason);
+    }
+}
