@@ -4,10 +4,12 @@
 #include "toolkit/Application.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 #include <memory>
+#include <sys/resource.h>
 
 namespace {
 
@@ -116,6 +118,34 @@ void MemoryPerRow(benchmark::State& state)
     state.counters["bytes_per_row"] = perRow;
 }
 BENCHMARK(MemoryPerRow)->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// Import of a list file whose one item holds a file name of the given megabytes: refused, in the time of one read
+// and parse of the file. The peak memory counter is the process's, so run this benchmark on its own to read it.
+void ImportRefusesAHugeName(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("huge.qfl");
+    {
+        QFile file(path);
+        file.open(QIODevice::WriteOnly);
+        file.write("<list><item><filename>/");
+        file.write(QByteArray(qsizetype(state.range(0)) << 20, 'n'));
+        file.write("</filename><format>0</format><path/></item></list>");
+    }
+    TShownList list;
+    TSaveManager loader(&list.tree);
+    for (auto _ : state) {
+        try {
+            loader.LoadList(path.toStdString());
+            state.SkipWithError("the huge name was imported");
+        } catch (const EListFileError&) {
+        }
+    }
+    rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    state.counters["peak_rss_mb"] = double(usage.ru_maxrss) / 1024;
+}
+BENCHMARK(ImportRefusesAHugeName)->Arg(256)->Iterations(3)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

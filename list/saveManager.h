@@ -11,7 +11,8 @@
 class TJclSimpleXML;
 struct TItemData;
 
-// A list file whose item lacks one of its three values.
+// A list file item that cannot become a row: a value is missing, holds a 0 byte, or is a file name or folder
+// longer than the system takes.
 class EListFileError : public Exception {
 public:
     using Exception::Exception;
@@ -30,9 +31,10 @@ public:
     // Writes one item per row (file name, format index, folder) to the UTF-8 path. The file appears whole or
     // not at all: on failure the error passes on and an earlier file at the path is left as it was.
     void SaveList(const std::string& path);
-    // Appends one Waiting row per item of the file; no file at the path: nothing happens. A malformed file adds
-    // no row; an item without its file name, format or folder, or with a format that is not an integer, stops
-    // the import there with an error, keeping the rows made before it.
+    // Appends one Waiting row per item of the file; no file at the path: nothing happens. A malformed file, or
+    // something that is not a regular file, adds no row; an item without its file name, format or folder, with
+    // a 0 byte in one of them, a file name or folder longer than the system's path limit, or a format that is
+    // not an integer, stops the import there with an error naming the item, keeping the rows made before it.
     void LoadList(const std::string& path);
     // Reads the items of a list file one by one, as LoadList does, without a list control: each item goes to
     // onItem as soon as it is read, so items before a faulty one have been handed over when the error passes on.

@@ -1,5 +1,6 @@
 #include "list/JclSimpleXML.h"
 #include "list/saveManager.h"
+#include "platform/FileSystem.h"
 #include "tests/list/ListFileSupport.h"
 
 #include <QTemporaryDir>
@@ -94,12 +95,65 @@ TEST_F(ListImport, ShapesOfItemsThatReadTheSame)
                                                   Waiting(QString::fromUtf8("Caf\xC3\xA9\xC3\xA9"), 7, "")}));
 }
 
-TEST_F(ListImport, ListsWrittenInAWesternCodePageKeepTheirAccents)
+// A list exported where the code page was Western European holds single bytes such as 0xE9 for é: not UTF-8,
+// so its values are read in that code page, whose 0x80 to 0x9F are printable characters.
+TEST_F(ListImport, ListsWrittenInAWesternCodePageKeepTheirCharacters)
 {
-    // A list exported where é was the single byte 0xE9: not UTF-8, so read as Latin-1 rather than garbled.
-    manager.LoadList(File(Item("D:\\Movies\\Caf&#xe9; &amp; co.mpg", "0", "D:\\Sorti&#xe9;")));
-    EXPECT_EQ(Rows(tree), (std::vector<TRowView>{Waiting(QString::fromUtf8("D:\\Movies\\Caf\xC3\xA9 & co.mpg"), 0,
-                                                         QString::fromUtf8("D:\\Sorti\xC3\xA9"))}));
+    const std::pair<std::string, std::u16string> values[] = {
+        {"Caf&#xe9; &amp; co", u"Café & co"},
+        {"&#x80; 5", u"€ 5"},
+        {"&#x84;quoted&#x93; &#x91;single&#x92;", u"„quoted“ ‘single’"},
+        {"dash &#x96; and &#x97;&#x85;", u"dash – and —…"},
+        {"&#x89; &#x95; &#x99; &#xa0;", u"‰ • ™ \u00a0"},
+        {"&#x8a;&#x8c;&#x8e;&#x9a;&#x9c;&#x9e;&#x9f;&#x83;", u"ŠŒŽšœžŸƒ"},
+        {"&#x82;&#x86;&#x87;&#x88;&#x8b;&#x98;&#x9b;&#xff;", u"‚†‡ˆ‹˜›ÿ"},
+        // Unused in that code page: the control characters of the same number.
+        {"&#x81;&#x8d;&#x8f;&#x90;&#x9d;", u"\u0081\u008d\u008f\u0090\u009d"},
+    };
+    std::string items;
+    std::vector<TRowView> expected;
+    for (const auto& [bytes, text] : values) {
+        items += Item("D:\\" + bytes + ".mpg", "0", "D:\\" + bytes);
+        const QString wide = QString::fromStdU16String(text);
+        expected.push_back(Waiting("D:\\" + wide + ".mpg", 0, "D:\\" + wide));
+    }
+    manager.LoadList(File(items));
+    EXPECT_EQ(Rows(tree), expected);
+}
+
+// A 0 byte would end the name where it reaches the system, so the row would test, name and convert another
+// file than it shows; a name longer than the system takes cannot reach it at all.
+TEST_F(ListImport, AValueTheSystemCannotTakeStopsTheImportThereAndSaysWhich)
+{
+    const size_t limit = platform::PathLengthLimit();
+    const std::string tooLong = " element longer than the system's path limit of " + std::to_string(limit) + " bytes";
+    const std::pair<std::string, std::string> cases[] = {
+        {Item(std::string("/b\0.avi", 7), "1", ""), "has a 0 byte in its \"filename\" element"},
+        {Item("/b.avi", std::string("1\0", 2), ""), "has a 0 byte in its \"format\" element"},
+        {Item("/b.avi", "1", std::string("/out\0/x", 7)), "has a 0 byte in its \"path\" element"},
+        {Item("/" + std::string(limit, 'b'), "1", ""), "has a \"filename\"" + tooLong},
+        {Item("/b.avi", "1", std::string(1 << 20, 'o')), "has a \"path\"" + tooLong},
+        // Within the limit as bytes of the file, beyond it as the system gets the name: é is two bytes there.
+        {Item("/b.avi", "1", "/" + std::string(limit - 2, 'o') + "&#xe9;"), "has a \"path\"" + tooLong},
+    };
+    for (const auto& [item, message] : cases) {
+        SCOPED_TRACE(item.substr(0, 60));
+        tree.Clear();
+        const std::string path = File(Item("/a.avi", "1", "") + item + Item("/c.avi", "2", ""));
+        try {
+            manager.LoadList(path);
+            FAIL() << "the import claimed success";
+        } catch (const EListFileError& error) {
+            EXPECT_EQ(error.Message(), "Item 2 of the list file " + message);
+        }
+        EXPECT_EQ(Rows(tree), (std::vector<TRowView>{Waiting("/a.avi", 1, "")}));
+    }
+    // The longest name the system takes is imported.
+    tree.Clear();
+    const std::string longest = "/" + std::string(limit - 1, 'a');
+    manager.LoadList(File(Item(longest, "1", longest)));
+    const QString accepted = QString::fromStdString(longest);
+    EXPECT_EQ(Rows(tree), (std::vector<TRowView>{Waiting(accepted, 1, accepted)}));
 }
 
 TEST_F(ListImport, NoFileAtThePathDoesNothing)
