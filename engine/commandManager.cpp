@@ -14,19 +14,24 @@ void TCommandManager::Load(const std::string& path)
 {
     m_formats.clear();
     m_document.Root().ClearContent();
-    if (!platform::FileExists(path))
-        return;
+    // A broken, missing or empty catalogue must not stop the program: the window still works, with no formats to
+    // offer, and the user is told once why.
+    auto report = [&](const std::string& fault) {
+        m_document.Root().ClearContent();
+        if (Application)
+            Application->ShowException(Exception("The format catalogue \"" + path + "\" " + fault));
+    };
+    int error = 0;
+    if (!platform::FileExists(path, error) && error == 0 && !platform::DirectoryExists(path))
+        return report("is missing: there are no formats to convert to.");
     try {
         m_document.LoadDocument(path);
     } catch (const Exception& error) {
-        // A broken catalogue must not stop the program: the window still works, with no formats to offer.
-        m_document.Root().ClearContent();
-        const Exception report("The format catalogue \"" + path + "\" cannot be read: " + error.Message());
-        if (Application)
-            Application->ShowException(report);
-        return;
+        return report("cannot be read: " + error.Message());
     }
     TJclSimpleXMLElem& root = m_document.Root();
+    if (root.NumChildren() == 0)
+        return report("is empty: there are no formats to convert to.");
     m_formats.reserve(root.NumChildren());
     for (size_t i = 0; i < root.NumChildren(); ++i) {
         const TJclSimpleXMLElem* name = root.ChildAt(i)->ChildNamed("format");

@@ -16,14 +16,15 @@ public:
 // A format index is the position of its entry among the root's children.
 class TCommandManager {
 public:
-    // Loads <program folder>/command. A file that cannot be read or parsed is reported in the error box
-    // (path and reason) and leaves the catalogue empty.
+    // Loads <program folder>/command. A catalogue that is missing, cannot be read or parsed, or holds no entry is
+    // reported in the error box (path and reason) and leaves the catalogue empty.
     TCommandManager();
     TCommandManager(const TCommandManager&) = delete;
     TCommandManager& operator=(const TCommandManager&) = delete;
 
-    // Replaces the catalogue with the file at path. No file there (a folder does not count): an empty
-    // catalogue, silently. A read or parse failure: reported in the error box, empty catalogue.
+    // Replaces the catalogue with the file at path. No file there, a read or parse failure (a folder or anything
+    // else that is not a regular file cannot be read), or a file without entries: reported once in the error
+    // box with the path, and the catalogue is empty.
     void Load(const std::string& path);
     // The display names in catalogue order; an entry without a `format` child has an empty name.
     const std::vector<std::string>& Formats() const { return m_formats; }

@@ -6,7 +6,9 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -49,16 +51,44 @@ TEST(CommandManager, ReadsEntriesInOrderFromTheProgramFolder)
     EXPECT_EQ(catalogue.GetExt(2), "cc"); // the later of two children counts
 }
 
-TEST(CommandManager, MissingFileOrFolderGivesAnEmptyCatalogueSilently)
+// Without formats the program cannot convert anything: the user is told once, with the path, why.
+TEST(CommandManager, MissingEmptyOrUnreadableCatalogueIsReportedOnceWithItsPath)
 {
     TTestDialogs dialogs;
     CatalogueFolder folder(nullptr);
+    const std::string path = folder.CataloguePath();
+    const QString file = QString::fromStdString(path);
+    const std::string unreadable = "cannot be read: Cannot open file \"" + path + "\". ";
+    const std::string empty = "is empty: there are no formats to convert to.";
     TCommandManager catalogue;
-    EXPECT_TRUE(catalogue.Formats().empty());
-    QDir(folder.Path()).mkdir("command");
-    catalogue.Load(folder.CataloguePath());
-    EXPECT_TRUE(catalogue.Formats().empty());
-    EXPECT_TRUE(dialogs.Messages.isEmpty());
+    auto expectReport = [&](const std::string& fault) {
+        EXPECT_TRUE(catalogue.Formats().empty());
+        ASSERT_EQ(dialogs.Messages.size(), 1);
+        EXPECT_EQ(dialogs.Messages[0].Text.toStdString(), "The format catalogue \"" + path + "\" " + fault);
+        EXPECT_EQ(dialogs.Messages[0].Icon, TMsgIcon::Stop);
+        dialogs.Messages.clear();
+    };
+    expectReport("is missing: there are no formats to convert to.");
+
+    const std::pair<std::function<void()>, std::string> cases[] = {
+        {[&] { QDir(folder.Path()).mkdir("command"); }, unreadable + "Is a directory"},
+        {[&] { QDir(folder.Path()).rmdir("command");
+             ::mkfifo(path.c_str(), 0600); }, unreadable + "Not a regular file"},
+        {[&] { QFile::remove(file);
+             QFile(file).open(QIODevice::WriteOnly); }, empty},
+        {[&] {
+             QFile catalogueFile(file);
+             catalogueFile.open(QIODevice::WriteOnly);
+             catalogueFile.write("<?xml version=\"1.0\"?>\r\n<commands>\r\n</commands>\r\n");
+         },
+         empty},
+    };
+    for (const auto& [make, fault] : cases) {
+        SCOPED_TRACE(fault);
+        make();
+        catalogue.Load(path);
+        expectReport(fault);
+    }
 }
 
 TEST(CommandManager, BrokenCatalogueIsReportedAndLeavesItEmpty)
