@@ -5,6 +5,7 @@
 #include "list/treeManager.h"
 #include "tests/list/ListFileSupport.h"
 #include "tests/support/Eventually.h"
+#include "toolkit/Application.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -21,8 +22,8 @@ protected:
                    "<formats><f><format>AVI (XviD)</format><params>-vcodec mpeg4</params><ext>avi</ext></f>"
                    "<f><format>MP4 (H.264)</format><params>-vcodec libx264</params><ext>mp4</ext></f>"
                    "<f><format>MP3 audio</format><params>-vn</params><ext>mp3</ext></f></formats>");
+        Application->SetProgramFolder(dir.path());
         commands = std::make_unique<TCommandManager>();
-        commands->Load(dir.filePath("command").toStdString());
         CommandManager = commands.get();
         items = std::make_unique<TItemManager>();
         ItemManager = items.get();
@@ -36,6 +37,7 @@ protected:
         TreeManager = nullptr;
         ItemManager = nullptr;
         CommandManager = nullptr;
+        Application->SetProgramFolder(QString());
     }
 
     void Show()
