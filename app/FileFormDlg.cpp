@@ -160,8 +160,9 @@ bool TFileFormDlg::eventFilter(QObject* watched, QEvent* event)
         btnCancelClick();
         return true;
     }
+    // Passed on with its reason, so OK shows the focus mark when Tab was what reached the panel.
     if (watched == Memo1 && event->type() == QEvent::FocusIn)
-        btnOk->setFocus(Qt::OtherFocusReason);
+        btnOk->setFocus(static_cast<QFocusEvent*>(event)->reason());
     return QDialog::eventFilter(watched, event);
 }
 

@@ -151,6 +151,29 @@ TEST_F(AddDialog, EnterDoesNotPressOk)
     EXPECT_FALSE(dialog.Accepted());
 }
 
+TEST_F(AddDialog, TabbedToOkOrCancelShowsTheFocusMarkAndSpaceOrEnterPressesIt)
+{
+    // The dotted mark runs 4 pixels inside the border.
+    const auto marked = [](QWidget* button) { return Rendered(button).pixelColor(4, 20) != QColor(203, 221, 241); };
+    for (const int key : { Qt::Key_Space, Qt::Key_Return }) {
+        TaddDlg dialog;
+        dialog.SetFiles(TwoFiles);
+        dialog.show();
+        Activate(&dialog);
+        EXPECT_FALSE(marked(dialog.btnOk));
+        TabTo(dialog.btnOk); // through the information panel, which hands the focus on
+        EXPECT_TRUE(marked(dialog.btnOk));
+        TabTo(dialog.btnCancel);
+        EXPECT_FALSE(marked(dialog.btnOk));
+        EXPECT_TRUE(marked(dialog.btnCancel));
+        QWidget* pressed = key == Qt::Key_Space ? dialog.btnCancel : dialog.btnOk;
+        TabTo(pressed);
+        QTest::keyClick(pressed, Qt::Key(key));
+        EXPECT_FALSE(dialog.isVisible()) << key;
+        EXPECT_EQ(dialog.Accepted(), pressed == dialog.btnOk) << key;
+    }
+}
+
 TEST_F(AddDialog, InformationPanelHandsTheFocusToOkAndCannotBeEdited)
 {
     TaddDlg dialog;
