@@ -132,7 +132,13 @@ void TImageButton::MouseUp(Qt::MouseButton button, const QPoint& point)
     const bool inside = Inside(point);
     m_pressed = false;
     update();
-    if (inside && m_enabled && button == Qt::LeftButton && OnClick)
+    if (inside && button == Qt::LeftButton)
+        Click();
+}
+
+void TImageButton::Click()
+{
+    if (m_enabled && OnClick)
         OnClick(this);
 }
 
