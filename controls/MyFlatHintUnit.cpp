@@ -92,8 +92,11 @@ bool TMyFlatHintWindow::ActivateHint(const TRect&, const QString& text, const QP
     }
     setFont(m_settings->Font());
 
-    // The wrapped text's extent; measuring it again at its own width, as the classic call needs, changes nothing.
-    const QSize r = TWordBreak(QFontMetrics(font()), text, m_settings->MaxHintWidth() - 22).Size();
+    // Measured twice: a word wider than MaxHintWidth widens the text, and at that width the other lines may take
+    // more words, so fewer lines are drawn than the first measure counted.
+    const QFontMetrics metrics(font());
+    const int wrapped = TWordBreak(metrics, text, m_settings->MaxHintWidth() - 22).Size().width();
+    const QSize r = TWordBreak(metrics, text, wrapped).Size();
     const int w = r.width() + 22;
     const int h = r.height() + 6;
 

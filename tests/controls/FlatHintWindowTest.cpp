@@ -159,7 +159,13 @@ TEST(FlatHintSize, WordsAreNeverSplitAndAnOverlongWordWidensTheHint)
 
     f.Hint->SetMaxHintWidth(f.Advance("(H.") + 22);
     f.Show("(H.264 / AAC)", {50, 50});
-    EXPECT_EQ(f.Window.size(), QSize(f.Advance("(H.264") + 22, 3 * f.LineHeight() + 6));
+    EXPECT_EQ(f.Window.width(), f.Advance("(H.264") + 22);
+
+    // Widened by its longest word, the hint takes the words of its other lines at that width.
+    const QString word = QString("a").repeated(20);
+    f.Hint->SetMaxHintWidth(f.Advance("bb") + 22);
+    f.Show(word + "\nbb bb", {50, 50});
+    EXPECT_EQ(f.Window.size(), QSize(f.Advance(word) + 22, 2 * f.LineHeight() + 6));
 }
 
 TEST(FlatHintPaint, AnOverlongWordIsDrawnWholeOnItsLine)
