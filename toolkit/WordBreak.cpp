@@ -2,7 +2,8 @@
 
 #include <QRegularExpression>
 
-TWordBreak::TWordBreak(const QFontMetrics& metrics, const QString& text, int width) : m_lineHeight(metrics.height())
+TWordBreak::TWordBreak(const QFontMetrics& metrics, const QString& text, int width)
+    : m_lineHeight(metrics.height())
 {
     static const QRegularExpression lineBreak("\\r\\n|\\r|\\n");
     QStringList paragraphs = text.split(lineBreak);

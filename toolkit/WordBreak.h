@@ -8,7 +8,8 @@
 // or CR) and, where the next word would make a line wider than the width, at the blanks before that word,
 // which are then dropped. A word is never split: one wider than the width stands on a line of its own and
 // makes the layout wider than asked. Qt's own word wrap differs: it also breaks after "/", "-" and ".".
-class TWordBreak {
+class TWordBreak
+{
 public:
     TWordBreak(const QFontMetrics& metrics, const QString& text, int width);
 

@@ -8,7 +8,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 // The format chooser of the dialogs holding a full catalogue of twenty formats, with rows 22 pixels high.
 struct TwentyFormats {
@@ -92,7 +93,7 @@ TEST(FlatComboList, DropsBelowWithEightRowsAScrollBarAndTheTriangleUpInSight)
     EXPECT_EQ(f.RowsInSight(), 8);
     EXPECT_EQ(f.Combo->view()->viewport()->height(), 8 * 22);
     EXPECT_TRUE(f.Combo->view()->verticalScrollBar()->isVisible());
-    EXPECT_EQ(TriangleRows(f.Seen(list)), (QList<int>{1, 3, 5}));
+    EXPECT_EQ(TriangleRows(f.Seen(list)), (QList<int> { 1, 3, 5 }));
 
     int changes = 0;
     f.Combo->OnChange = [&](QObject*) { ++changes; };
@@ -102,7 +103,7 @@ TEST(FlatComboList, DropsBelowWithEightRowsAScrollBarAndTheTriangleUpInSight)
     QTRY_VERIFY(!f.Combo->DroppedDown());
     EXPECT_EQ(f.Combo->ItemIndex(), 2);
     EXPECT_EQ(changes, 1);
-    EXPECT_EQ(TriangleRows(f.Seen(list)), (QList<int>{5, 3, 1}));
+    EXPECT_EQ(TriangleRows(f.Seen(list)), (QList<int> { 5, 3, 1 }));
 
     f.Combo->SetDropDownCount(25);
     list = f.Drop();
@@ -118,5 +119,5 @@ TEST(FlatComboList, DropsAboveWhereTheScreenHasNoRoomBelow)
     const QRect combo = f.ComboOnScreen();
     EXPECT_EQ(list->geometry().bottomLeft(), combo.topLeft() - QPoint(0, 1));
     EXPECT_EQ(f.RowsInSight(), 8);
-    EXPECT_EQ(TriangleRows(f.Seen(list)), (QList<int>{1, 3, 5}));
+    EXPECT_EQ(TriangleRows(f.Seen(list)), (QList<int> { 1, 3, 5 }));
 }

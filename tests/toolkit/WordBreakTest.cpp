@@ -3,7 +3,8 @@
 #include <QFont>
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 QFontMetrics HintMetrics()
 {
@@ -19,7 +20,9 @@ struct BreakCase {
     QStringList lines;
 };
 
-class WordBreakLines : public ::testing::TestWithParam<BreakCase> {};
+class WordBreakLines : public ::testing::TestWithParam<BreakCase>
+{
+};
 
 } // namespace
 
@@ -34,19 +37,17 @@ TEST_P(WordBreakLines, BreakOnlyAtBlanksAndLineBreaks)
     EXPECT_EQ(layout.Size(), QSize(widest, metrics.height() * int(GetParam().lines.size())));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, WordBreakLines,
-    ::testing::Values(
-        BreakCase{"FillsEachLine", "aaa bbb ccc", "aaa bbb", {"aaa bbb", "ccc"}},
-        BreakCase{"BlanksAtABreakAreDropped", "aaa    bbb", "aaa", {"aaa", "bbb"}},
-        BreakCase{"BlanksInsideALineStay", "  a  b  ", "  a  b  ", {"  a  b  "}},
-        BreakCase{"PathStaysWholeAndWidens", "/home/user/Videos/very-long.folder.name/clip.mp4", "/home",
-                  {"/home/user/Videos/very-long.folder.name/clip.mp4"}},
-        BreakCase{"FormatNameSplitsOnlyAtBlanks", "(H.264 / AAC)", "(H.", {"(H.264", "/", "AAC)"}},
-        BreakCase{"LongWordGetsALineOfItsOwn", "[path]: /home/user/Videos/very-long.folder.name/ x",
-                  "[path]: /home/user", {"[path]:", "/home/user/Videos/very-long.folder.name/", "x"}},
-        BreakCase{"EveryKindOfLineBreak", "one\ntwo\r\nthree\rfour", "one two three four",
-                  {"one", "two", "three", "four"}},
-        BreakCase{"EmptyLinesCountTrailingBreakDoesNot", "a\n\nb\n", "a b", {"a", "", "b"}},
-        BreakCase{"EmptyTextIsOneEmptyLine", "", "x", {""}}),
+INSTANTIATE_TEST_SUITE_P(Cases, WordBreakLines,
+    ::testing::Values(BreakCase { "FillsEachLine", "aaa bbb ccc", "aaa bbb", { "aaa bbb", "ccc" } },
+        BreakCase { "BlanksAtABreakAreDropped", "aaa    bbb", "aaa", { "aaa", "bbb" } },
+        BreakCase { "BlanksInsideALineStay", "  a  b  ", "  a  b  ", { "  a  b  " } },
+        BreakCase { "PathStaysWholeAndWidens", "/home/user/Videos/very-long.folder.name/clip.mp4", "/home",
+            { "/home/user/Videos/very-long.folder.name/clip.mp4" } },
+        BreakCase { "FormatNameSplitsOnlyAtBlanks", "(H.264 / AAC)", "(H.", { "(H.264", "/", "AAC)" } },
+        BreakCase { "LongWordGetsALineOfItsOwn", "[path]: /home/user/Videos/very-long.folder.name/ x",
+            "[path]: /home/user", { "[path]:", "/home/user/Videos/very-long.folder.name/", "x" } },
+        BreakCase { "EveryKindOfLineBreak", "one\ntwo\r\nthree\rfour", "one two three four",
+            { "one", "two", "three", "four" } },
+        BreakCase { "EmptyLinesCountTrailingBreakDoesNot", "a\n\nb\n", "a b", { "a", "", "b" } },
+        BreakCase { "EmptyTextIsOneEmptyLine", "", "x", { "" } }),
     [](const auto& info) { return std::string(info.param.name); });
