@@ -155,7 +155,16 @@ void TImageButton::mousePressEvent(QMouseEvent*)
 
 void TImageButton::mouseMoveEvent(QMouseEvent* event)
 {
-    MouseMove(event->position().toPoint());
+    const QPoint point = event->position().toPoint();
+    // While a held button grabs the mouse Qt sends no leave or enter; the position says when the pointer
+    // crosses the control's edge.
+    if (event->buttons() != Qt::NoButton && rect().contains(point) != m_mouseOver) {
+        if (m_mouseOver)
+            MouseLeave();
+        else
+            MouseEnter();
+    }
+    MouseMove(point);
 }
 
 void TImageButton::mouseReleaseEvent(QMouseEvent* event)

@@ -71,23 +71,32 @@ void TSaveManager::SaveList(const std::string& path)
 
 void TSaveManager::LoadList(const std::string& path)
 {
-    if (!m_tree || !platform::FileExists(path))
+    if (!m_tree)
         return;
-    TContentRelease release(*m_document);
-    m_document->LoadDocument(path);
-    TJclSimpleXMLElem& root = m_document->Root();
     TTreeUpdate update(m_tree);
-    for (size_t i = 0; i < root.NumChildren(); ++i) {
-        TJclSimpleXMLElem* element = root.ChildAt(i);
-        TItemData item;
-        item.FileName = ToWide(ValueOf(element, i, "filename"));
-        item.FormatIndex = StrToInt(ValueOf(element, i, "format"));
-        item.Path = ToWide(ValueOf(element, i, "path"));
+    ReadList(path, [&](TItemData&& item) {
         PVirtualNode node = m_tree->AddChild(nullptr);
         TItemNodeData* data = m_tree->GetNodeData<TItemNodeData>(node);
         data->NodeType = 1;
         data->ItemData = std::move(item);
         data->ImageIndex = Waiting;
         m_tree->RepaintNode(node);
+    });
+}
+
+void TSaveManager::ReadList(const std::string& path, const std::function<void(TItemData&&)>& onItem)
+{
+    if (!platform::FileExists(path))
+        return;
+    TContentRelease release(*m_document);
+    m_document->LoadDocument(path);
+    TJclSimpleXMLElem& root = m_document->Root();
+    for (size_t i = 0; i < root.NumChildren(); ++i) {
+        TJclSimpleXMLElem* element = root.ChildAt(i);
+        TItemData item;
+        item.FileName = ToWide(ValueOf(element, i, "filename"));
+        item.FormatIndex = StrToInt(ValueOf(element, i, "format"));
+        item.Path = ToWide(ValueOf(element, i, "path"));
+        onItem(std::move(item));
     }
 }

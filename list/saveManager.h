@@ -4,10 +4,12 @@
 #include "toolkit/VirtualStringTree.h"
 
 #include <QPointer>
+#include <functional>
 #include <memory>
 #include <string>
 
 class TJclSimpleXML;
+struct TItemData;
 
 // A list file whose item lacks one of its three values.
 class EListFileError : public Exception {
@@ -32,6 +34,10 @@ public:
     // no row; an item without its file name, format or folder, or with a format that is not an integer, stops
     // the import there with an error, keeping the rows made before it.
     void LoadList(const std::string& path);
+    // Reads the items of a list file one by one, as LoadList does, without a list control: each item goes to
+    // onItem as soon as it is read, so items before a faulty one have been handed over when the error passes on.
+    // No file at the path: nothing is read. Works also on a manager made without a control.
+    void ReadList(const std::string& path, const std::function<void(TItemData&&)>& onItem);
 
     // The document both directions share.
     TJclSimpleXML& Document() { return *m_document; }

@@ -12,6 +12,8 @@
 #include <QApplication>
 #include <QPlainTextEdit>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <gtest/gtest.h>
 
 namespace
@@ -90,6 +92,32 @@ TEST_F(AddDialog, PickedFolderGetsOneSlashAndCancellingGoesBackToTheGlobalPath)
     EXPECT_EQ(dialog.etDirectory->text(), "");
     EXPECT_EQ(dialog.Lines()[2], "save to: use global path");
     EXPECT_EQ(dialog.Lines()[1], "format: Test A");
+}
+
+TEST_F(AddDialog, FolderNameWithALineBreakStaysWholeOnTheSaveToLine)
+{
+    TaddDlg dialog;
+    dialog.SetFiles(TwoFiles);
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    m_dialogs.FolderAnswers = { "/srv/two\nlines", "/srv/out" };
+    Click(dialog.btDirectory);
+    EXPECT_EQ(dialog.etDirectory->text(), "/srv/two\nlines/");
+    dialog.ComboBox1->setFocus();
+    QTest::keyClick(dialog.ComboBox1, Qt::Key_Down);
+    const QStringList expected = { "file count: 2", "format: Test B", "save to: /srv/two\nlines/",
+        "Ready to go...click OK", "Cancel the operation...click Cancel" };
+    EXPECT_EQ(dialog.Lines(), expected);
+    // The memo shows the break inside the line as a return sign, so the panel keeps its five lines.
+    const QTextDocument* shown = dialog.Memo1->document();
+    ASSERT_EQ(shown->blockCount(), 5);
+    EXPECT_EQ(shown->findBlockByNumber(2).text(), QString("save to: /srv/two\u21B5lines/"));
+    EXPECT_EQ(shown->findBlockByNumber(3).text(), expected[3]);
+
+    Click(dialog.btDirectory);
+    EXPECT_EQ(shown->blockCount(), 5);
+    EXPECT_EQ(dialog.Lines()[2], "save to: /srv/out/");
+    EXPECT_EQ(dialog.Lines()[3], expected[3]);
 }
 
 TEST_F(AddDialog, RootFolderKeepsItsOneSlash)

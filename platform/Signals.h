@@ -1,0 +1,20 @@
+#pragma once
+
+// The requests from outside to end the program (SIGTERM, SIGINT, SIGHUP), caught so that the program can end
+// in order (stop the encoder, remove its partial output) instead of dying with its work half done.
+namespace platform {
+
+class TerminationSignals {
+public:
+    // From now on the three signals no longer end the process: each one is noted for Take. Safe to call again.
+    // False with the system error in error when they could not be caught (they then end the process as before).
+    static bool Catch(int& error);
+    // What an event loop watches: it becomes readable while a noted signal waits to be taken; -1 before Catch.
+    static int Handle();
+    // The oldest noted signal's number, or 0 when none waits.
+    static int Take();
+    // The three signals end the process again, as before Catch.
+    static void Release();
+};
+
+} // namespace platform
