@@ -1,6 +1,7 @@
 #include "engine/DosCommand.h"
 #include "engine/command.h"
 #include "engine/commandManager.h"
+#include "toolkit/Application.h"
 
 #include <QDir>
 #include <QFile>
@@ -241,6 +242,8 @@ class ShippedCatalogue : public ::testing::Test
 protected:
     static void SetUpTestSuite()
     {
+        // The shipped catalogue, read as the program reads its own: from the program folder.
+        Application->SetProgramFolder(REELHAND_SOURCE_DIR "/resources");
         s_dir = new QTemporaryDir;
         QDir(s_dir->path()).mkpath("source clips");
         QDir(s_dir->path()).mkpath("converted files");
@@ -276,8 +279,8 @@ protected:
     {
         delete s_dir;
         s_dir = nullptr;
+        Application->SetProgramFolder(QString());
     }
-    void SetUp() override { m_catalogue.Load(REELHAND_SOURCE_DIR "/resources/command"); }
 
     static QString SourcePath(const Source& source) { return s_dir->filePath("source clips/") + source.File; }
 
