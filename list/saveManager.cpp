@@ -78,7 +78,9 @@ QString PathValueOf(TJclSimpleXMLElem* item, size_t position, const char* name)
     const size_t limit = platform::PathLengthLimit();
     if (value.size() <= limit) {
         QString text = ToWide(value);
-        if (static_cast<size_t>(text.toUtf8().size()) <= limit)
+        // A UTF-16 unit takes at most three bytes as UTF-8, so most names need no conversion to be measured.
+        const size_t units = static_cast<size_t>(text.size());
+        if (units * 3 <= limit || static_cast<size_t>(text.toUtf8().size()) <= limit)
             return text;
     }
     throw EListFileError(ItemText(position) + " has a \"" + name + "\" element longer than the system's path limit of "
