@@ -31,7 +31,8 @@ public:
     using Exception::Exception;
 };
 
-// A file that fails while being written: "Cannot write file "%s". %s"; the file that was there is untouched.
+// A file that fails while being written: "Cannot write file "%s". %s"; the file that was there is untouched
+// unless its folder takes no new file, where it is written in place.
 class EWriteError : public Exception {
 public:
     using Exception::Exception;
@@ -338,7 +339,9 @@ public:
     // Same as LoadDocument on bytes in memory.
     void LoadFromString(std::string_view data);
     // Writes the whole document; a declaration is added first when the prolog has none. The file appears
-    // complete or not at all: EFCreateError/EFOpenError/EWriteError leave an existing file untouched.
+    // complete or not at all: EFCreateError/EFOpenError/EWriteError leave an existing file untouched (except in a
+    // folder that takes no new file, where the file is written in place). A link is written through; a file a
+    // plain write may not change is refused with EFOpenError.
     void SaveDocument(const std::string& path);
     // The bytes SaveDocument writes (and the same declaration rule).
     std::string SaveToString();

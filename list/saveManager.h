@@ -29,7 +29,8 @@ public:
     TSaveManager& operator=(const TSaveManager&) = delete;
 
     // Writes one item per row (file name, format index, folder) to the UTF-8 path. The file appears whole or
-    // not at all: on failure the error passes on and an earlier file at the path is left as it was.
+    // not at all: on failure the error passes on and an earlier file at the path is left as it was (unless its
+    // folder takes no new file: then it is written in place).
     void SaveList(const std::string& path);
     // Appends one Waiting row per item of the file; no file at the path: nothing happens. A malformed file, or
     // something that is not a regular file, adds no row; an item without its file name, format or folder, with
