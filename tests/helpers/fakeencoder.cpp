@@ -2,6 +2,7 @@
 //
 // Lines of IN (each optional, in any order):
 //   say TEXT     write TEXT and a line break to standard error, as the encoder writes its progress
+//   begin        create OUT now, as the encoder opens its output before it encodes
 //   sleep MS     wait MS milliseconds before finishing
 //   wait         wait until killed
 //   nooutput     do not create OUT
@@ -115,6 +116,7 @@ int main(int argc, char* argv[])
     }
     int code = 0;
     bool makeOutput = true;
+    bool begun = false;
     std::string line;
     while (std::getline(script, line)) {
         std::istringstream words(line);
@@ -131,6 +133,11 @@ int main(int argc, char* argv[])
         } else if (verb == "wait") {
             for (;;)
                 pause();
+        } else if (verb == "begin") {
+            int fd = open(out.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | (noOverwrite ? O_EXCL : O_TRUNC), 0644);
+            if (fd >= 0)
+                close(fd);
+            begun = fd >= 0;
         } else if (verb == "nooutput") {
             makeOutput = false;
         } else if (verb == "exit") {
@@ -139,7 +146,7 @@ int main(int argc, char* argv[])
     }
 
     if (makeOutput) {
-        int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (noOverwrite ? O_EXCL : O_TRUNC);
+        int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (noOverwrite && !begun ? O_EXCL : O_TRUNC);
         int fd = open(out.c_str(), flags, 0644);
         if (fd < 0) {
             std::fprintf(stderr, "%s: %s\n", out.c_str(), std::strerror(errno));
