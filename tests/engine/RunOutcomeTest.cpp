@@ -128,33 +128,4 @@ TEST(ConversionRun, ProgressTellsThePercentAndTheTimeLeftOnceTheEncoderSaysHowFa
         << run.ProgressText();
 }
 
-TEST(CheckEncoder, OnlyAnExecutableFileWillDo)
-{
-    QTemporaryDir folder;
-    const std::string missing = folder.filePath("missing").toStdString();
-    EXPECT_THROW(CheckEncoder(missing), EEncoderMissing);
-    try {
-        CheckEncoder(missing);
-    } catch (const EEncoderMissing& error) {
-        EXPECT_EQ(error.Message(),
-            "The encoder " + missing + " does not exist.\nInstall ffmpeg and link it there, for example: ln -sf "
-                + "/usr/bin/ffmpeg \"" + missing + "\"");
-    }
-    QFile plain(folder.filePath("plain"));
-    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
-    plain.close();
-    plain.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    for (const QString& unrunnable : { folder.filePath("plain"), folder.path() }) {
-        try {
-            CheckEncoder(unrunnable.toStdString());
-            ADD_FAILURE() << unrunnable.toStdString();
-        } catch (const EEncoderMissing& error) {
-            EXPECT_TRUE(error.Message().starts_with(
-                "The encoder " + unrunnable.toStdString() + " cannot be run: it is not an executable file.\n"));
-        }
-    }
-    plain.setPermissions(plain.permissions() | QFileDevice::ExeOwner);
-    EXPECT_NO_THROW(CheckEncoder(folder.filePath("plain").toStdString()));
-}
-
 } // namespace
