@@ -1,5 +1,7 @@
 #include "tests/engine/CommandFixture.h"
 
+#include "tests/support/ProcessState.h"
+
 #include <QTextStream>
 #include <csignal>
 
@@ -194,11 +196,5 @@ bool CommandFixture::WaitForRuns(size_t n)
 
 bool CommandFixture::ProcessAlive(int pid)
 {
-    QFile stat(QString("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return false;
-    // A zombie has ended; only its parent's bookkeeping is left.
-    QByteArray text = stat.readAll();
-    int close = text.lastIndexOf(')');
-    return close < 0 || text.mid(close + 2, 1) != "Z";
+    return !ProcessEnded(pid);
 }
