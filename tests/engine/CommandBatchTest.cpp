@@ -201,21 +201,28 @@ TEST_F(CommandBatchTest, EncoderOutputIsCountedButNotPassedOn)
     EXPECT_GE(Outputs, 3);
 }
 
-TEST_F(CommandBatchTest, MissingEncoderShowsTheErrorAndEveryRowFails)
+TEST_F(CommandBatchTest, MissingEncoderIsToldOncePerBatchAndEveryRowFails)
 {
     TTestDialogs dialogs;
     QFile::remove(ProgramDir() + "/bin/ffmpeg");
     MakeJob();
     AddRow(Clip("a.avi"));
     AddRow(Clip("b.avi"));
+    AddRow(Clip("c.avi"));
 
     RunBatch();
 
-    EXPECT_EQ(States(), (std::vector<int> { Failed, Failed }));
+    EXPECT_EQ(States(), (std::vector<int> { Failed, Failed, Failed }));
     EXPECT_EQ(Finished, (std::vector<bool> { false }));
-    ASSERT_TRUE(WaitUntil([&] { return dialogs.Messages.size() >= 2; }));
+    ASSERT_TRUE(WaitUntil([&] { return !dialogs.Messages.isEmpty(); }));
     EXPECT_TRUE(dialogs.Messages[0].Text.endsWith(" doesn't exist.")) << dialogs.Messages[0].Text.toStdString();
     EXPECT_EQ(dialogs.Messages[0].Icon, TMsgIcon::Stop);
+
+    // The next batch is told again, once.
+    RunBatch();
+    ASSERT_TRUE(WaitUntil([&] { return dialogs.Messages.size() >= 2; }));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(dialogs.Messages.size(), 2);
 }
 
 TEST_F(CommandBatchTest, EntryLackingItsExtensionIsReportedAndTheBatchGoesOn)
