@@ -103,6 +103,8 @@ void TCommand::Start()
     m_timer->start();
     m_idle = false;
     m_running = true;
+    // A missing encoder fails every row alike; one box says so for the whole batch.
+    m_runner->BeginSeries();
     RunRows();
 }
 

@@ -237,6 +237,30 @@ TEST_F(CommandBatchTest, MissingEncoderStartsNoRowAndOneThatVanishesMidBatchFail
     EXPECT_EQ(Row(1)->ItemData.Reason, "The encoder could not be started: No such file or directory.");
 }
 
+TEST_F(CommandBatchTest, EncoderThatCannotStartIsToldOncePerBatchAndEveryRowFails)
+{
+    TTestDialogs dialogs;
+    UseUnstartableEncoder();
+    MakeJob();
+    AddRow(Clip("a.avi"));
+    AddRow(Clip("b.avi"));
+    AddRow(Clip("c.avi"));
+
+    RunBatch();
+
+    EXPECT_EQ(States(), (std::vector<int> { Failed, Failed, Failed }));
+    EXPECT_EQ(Finished, (std::vector<bool> { false }));
+    ASSERT_TRUE(WaitUntil([&] { return !dialogs.Messages.isEmpty(); }));
+    EXPECT_TRUE(dialogs.Messages[0].Text.endsWith(" doesn't exist.")) << dialogs.Messages[0].Text.toStdString();
+    EXPECT_EQ(dialogs.Messages[0].Icon, TMsgIcon::Stop);
+
+    // The next batch is told again, once.
+    RunBatch();
+    ASSERT_TRUE(WaitUntil([&] { return dialogs.Messages.size() >= 2; }));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(dialogs.Messages.size(), 2);
+}
+
 TEST_F(CommandBatchTest, EntryLackingItsExtensionFailsItsRowWithTheReasonAndTheBatchGoesOn)
 {
     TTestDialogs dialogs;

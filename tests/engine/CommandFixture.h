@@ -47,6 +47,8 @@ protected:
 
     // Points bin/ffmpeg at the given program (the stand-in unless told otherwise).
     void UseEncoder(const QString& program);
+    // An encoder that passes the check before a batch (an executable file) but that the system cannot start.
+    void UseUnstartableEncoder();
     void WriteCatalogue(const std::vector<TFormat>& formats);
     // Reads the catalogue and makes the list and the job with recording handlers, dropping earlier ones.
     void MakeJob();

@@ -5,6 +5,7 @@
 //   begin        create OUT now, as the encoder opens its output before it encodes
 //   sleep MS     wait MS milliseconds before finishing
 //   wait         wait until killed
+//   helper       start a helper process that runs until killed, as encoders start helpers of their own
 //   nooutput     do not create OUT
 //   exit N       end with exit code N (default 0)
 // A missing IN ends with exit code 1, as the encoder does for a file it cannot open. With `-n` among the
@@ -13,6 +14,8 @@
 // Every run appends two records to the log (REELHAND_FAKE_LOG, else encoder.log beside argv[0]):
 //   start NS PID<TAB>ARG1<TAB>ARG2...     at entry, arguments with \\, \t, \n escaped
 //   end NS PID CODE                       just before exiting on its own
+// and one for each helper it starts:
+//   helper NS PID
 // NS is CLOCK_MONOTONIC in nanoseconds, so a reader can measure the gap between one run's end and the next start.
 #include <cerrno>
 #include <cstdio>
@@ -138,6 +141,13 @@ int main(int argc, char* argv[])
             if (fd >= 0)
                 close(fd);
             begun = fd >= 0;
+        } else if (verb == "helper") {
+            pid_t helper = fork();
+            if (helper == 0) {
+                for (;;)
+                    pause();
+            }
+            appendLog("helper " + std::to_string(nowNs()) + " " + std::to_string(helper) + "\n");
         } else if (verb == "nooutput") {
             makeOutput = false;
         } else if (verb == "exit") {
