@@ -133,17 +133,22 @@ TDosThread::~TDosThread()
         m_thread.join();
 }
 
-bool TDosThread::IsLatest() const
-{
-    std::lock_guard lock(m_owner.m_mutex);
-    return m_owner.m_latestGeneration == m_generation;
-}
-
 void TDosThread::SetStatus(int status)
 {
     std::lock_guard lock(m_owner.m_mutex);
     if (m_owner.m_latestGeneration == m_generation)
         m_owner.m_status = status;
+}
+
+void TDosThread::CountTime(bool counting)
+{
+    std::lock_guard lock(m_owner.m_mutex);
+    if (m_owner.m_latestGeneration != m_generation)
+        return;
+    if (counting)
+        m_owner.m_timer->BeginCounting();
+    else
+        m_owner.m_timer->EndCounting();
 }
 
 void TDosThread::Execute()
@@ -153,6 +158,7 @@ void TDosThread::Execute()
     int lastError = 0;
     bool failed = false;
     std::string message; // shown to the user after the end of the run
+    std::string failure; // what could not be made, so that the same failure in the next run is known
     Session session;
     SetStatus(phase);
     try {
@@ -161,17 +167,19 @@ void TDosThread::Execute()
         int error = 0;
         if (!session.Input.Open(error) || !session.Output.Open(error)) {
             lastError = error;
+            failure = "pipe " + std::to_string(error);
             session.Input.Close();
             throw TCreatePipeError("The pipes for \"" + m_commandLine + "\" could not be created: " +
                                    std::strerror(error) + ".");
         }
         SetStatus(phase = 4);
-        if (!session.Child.Start(SplitCommandLine(m_commandLine), session.Input, session.Output, error)) {
+        const std::vector<std::string> arguments = SplitCommandLine(m_commandLine);
+        if (!session.Child.Start(arguments, session.Input, session.Output, error)) {
             lastError = error;
+            failure = "process " + std::to_string(error) + " " + (arguments.empty() ? "" : arguments.front());
             throw TCreateProcessError(m_commandLine + " doesn't exist.");
         }
-        if (IsLatest())
-            m_owner.m_timer->BeginCounting();
+        CountTime(true);
         exitCode = StillActive;
         SetStatus(phase = 6);
         m_fragment.clear();
@@ -190,17 +198,19 @@ void TDosThread::Execute()
     }
 
     if (session.Child.Started()) {
-        if (exitCode == StillActive)
-            session.Child.Terminate();
-        if (IsLatest())
-            m_owner.m_timer->EndCounting();
+        // Also after a child that ended by itself: helpers it left running go with its group.
+        session.Child.Terminate();
+        CountTime(false);
     }
     session.Output.Close();
     session.Input.Close();
 
-    // A run that never had a child reports its system error, which is never 0, so it never counts as done.
+    // A run that never had a child reports its system error, so it never counts as done: a failure that left
+    // no error (an exception that set no errno) reports "cancelled" rather than 0, which would mean success.
     uint32_t reported = exitCode;
     if (failed) {
+        if (phase < 6 && lastError == 0)
+            lastError = ECANCELED;
         SetStatus(phase + 1);
         std::lock_guard lock(m_owner.m_mutex);
         if (m_owner.m_latestGeneration == m_generation)
@@ -209,24 +219,34 @@ void TDosThread::Execute()
             reported = static_cast<uint32_t>(lastError);
     }
 
+    ReportEnd(reported, message, failure);
+    m_finished = true;
+}
+
+void TDosThread::ReportEnd(uint32_t exitCode, const std::string& message, const std::string& failure)
+{
+    std::shared_ptr<TSyncChannel> channel = m_channel;
     try {
-        m_channel->Call([this, reported] {
+        channel->Call([this, exitCode, message, failure, channel] {
             if (m_owner.m_reader == this)
                 m_owner.m_reader = nullptr;
-            // A copy: the handler may destroy the runner, and with it this reader.
+            const bool show = m_owner.ShowsFailure(failure);
+            // Copies: the handler may destroy the runner, and with it this reader.
             std::shared_ptr<const TTerminateEvent> handler = m_onTerminated;
             TDosCommand* sender = &m_owner;
             // The job starts the next file from here; a failure of that is shown to the user, not lost.
             if (*handler && Application)
-                Application->Guard([&] { (*handler)(sender, reported); });
+                Application->Guard([&] { (*handler)(sender, exitCode); });
             else if (*handler)
-                (*handler)(sender, reported);
+                (*handler)(sender, exitCode);
+            // Queued only now, so that the box comes after all that the end set off; it is dropped when the
+            // runner is gone by the time the box's turn comes.
+            if (show && Application)
+                Application->ShowExceptionLater(QString::fromStdString(message),
+                                                [channel] { return !channel->Closed(); });
         });
-        if (!message.empty() && Application)
-            m_channel->Call([message] { Application->ShowException(Exception(message)); });
     } catch (...) {
     }
-    m_finished = true;
 }
 
 void TDosThread::RunLoop(Session& session, uint32_t& exitCode)
@@ -241,8 +261,10 @@ void TDosThread::RunLoop(Session& session, uint32_t& exitCode)
         if (exitCode != StillActive) {
             {
                 std::lock_guard lock(m_owner.m_mutex);
-                if (m_owner.m_latestGeneration == m_generation)
+                if (m_owner.m_latestGeneration == m_generation) {
                     m_owner.m_exitCode = exitCode;
+                    m_owner.m_exitSignal = session.Child.TermSignal();
+                }
             }
             SetStatus(8);
             return;
@@ -289,6 +311,11 @@ void TDosThread::SplitLines(const char* bytes, std::size_t count)
         if (c == '\n' && i == 0 && m_previousEndedWithCR)
             continue;
         if (c != '\r' && c != '\n') {
+            if (line.size() == MaxLineLength) {
+                m_owner.m_outputReturnCode = rcLF;
+                EmitLine(line, otEntireLine);
+                line.clear();
+            }
             line += c;
             continue;
         }
@@ -359,7 +386,7 @@ void TDosThread::EmitLine(const std::string& text, TOutputType type)
         {
             std::lock_guard lock(m_owner.m_mutex);
             if (m_owner.m_latestGeneration == m_generation) {
-                m_owner.m_capturedLines.push_back(text);
+                m_owner.Capture(text);
                 m_owner.m_timer->OutputSeen();
             }
         }
@@ -414,6 +441,19 @@ TDosCommand::~TDosCommand()
     m_readers.clear();
 }
 
+void TDosCommand::BeginSeries()
+{
+    m_inSeries = true;
+    m_lastFailure.clear();
+}
+
+bool TDosCommand::ShowsFailure(const std::string& failure)
+{
+    const bool repeated = m_inSeries && failure == m_lastFailure;
+    m_lastFailure = failure;
+    return !failure.empty() && !repeated;
+}
+
 void TDosCommand::Start()
 {
     if (m_commandLine.empty())
@@ -426,8 +466,10 @@ void TDosCommand::Start()
     {
         std::lock_guard lock(m_mutex);
         m_capturedLines.clear();
+        m_capturedBytes = 0;
         generation = ++m_latestGeneration;
         m_status = 0;
+        m_exitSignal = 0;
     }
     m_pendingInput.Clear();
     m_readers.push_back(std::make_unique<TDosThread>(*this, generation));
@@ -445,7 +487,18 @@ void TDosCommand::Stop()
 std::vector<std::string> TDosCommand::CapturedLines() const
 {
     std::lock_guard lock(m_mutex);
-    return m_capturedLines;
+    return {m_capturedLines.begin(), m_capturedLines.end()};
+}
+
+void TDosCommand::Capture(const std::string& text)
+{
+    m_capturedLines.push_back(text);
+    m_capturedBytes += text.size();
+    while (m_capturedLines.size() > 1 &&
+           (m_capturedBytes > MaxCapturedBytes || m_capturedLines.size() > MaxCapturedPieces)) {
+        m_capturedBytes -= m_capturedLines.front().size();
+        m_capturedLines.pop_front();
+    }
 }
 
 void TDosCommand::Reap()

@@ -70,6 +70,15 @@ public:
 // The exit code a run reports while its child runs, and for a run that was stopped or timed out.
 constexpr uint32_t StillActive = 259;
 
+// A line that runs on without a break is cut after this many bytes: that part is reported as an entire line
+// and the rest begins a new one. So a child that never ends its line cannot make one piece, and every
+// fragment that repeats the line so far, grow without bound.
+constexpr std::size_t MaxLineLength = 64 * 1024;
+// CapturedLines keeps only the most recent pieces: at most this many bytes of text...
+constexpr std::size_t MaxCapturedBytes = 1024 * 1024;
+// ...and at most this many pieces, so that a flood of empty lines is bounded too.
+constexpr std::size_t MaxCapturedPieces = 16 * 1024;
+
 // Splits a command line into the child's arguments. Rule: blanks (space, tab, CR, LF) outside double quotes
 // separate arguments; a double quote opens or closes a quoted stretch, which may hold blanks and joins with
 // unquoted text next to it (a"b c"d is one argument ab cd; "" is one empty argument); inside a quoted
@@ -146,8 +155,13 @@ private:
     bool TimedOut() const;
     // Only the newest run of a runner sets its Status, ExitCode, CapturedLines and timer: a run ended by a
     // newer Start still reports its pieces and its end, but no longer overwrites the new run's state.
-    bool IsLatest() const;
     void SetStatus(int status);
+    // Begins or ends the time-out counting for this run unless a newer run has begun; the check and the
+    // timer are one step under the runner's lock, so a newer Start cannot slip in between.
+    void CountTime(bool counting);
+    // Reports the end of the run on the user-interface thread, then shows the start failure's message, if
+    // any, in an error box of its own turn. The reader does not wait for the box.
+    void ReportEnd(uint32_t exitCode, const std::string& message, const std::string& failure);
 
     TDosCommand& m_owner;
     const uint64_t m_generation;
@@ -184,7 +198,15 @@ public:
 
     // Starts a run of CommandLine (does nothing when it is empty): stops a run in progress (its OnTerminated
     // still comes), empties CapturedLines and PendingInput, and returns while the reader starts the child.
+    // When a run ends, whatever is left of the child's process group is killed, also after a child that exited
+    // by itself: helpers it left running go with it.
+    // A run whose child could not be started ends with the system error as its exit code, never with 0; its
+    // message is shown in the standard error box after OnTerminated, from the event loop, one box at a time.
     void Start();
+    // Begins a series of runs, such as a batch: from here to the next BeginSeries, a start failure that
+    // repeats the one of the run before is not shown again (its run still ends with it). Outside a series
+    // every start failure is shown.
+    void BeginSeries();
     // Asks the current run to end without waiting; the child is killed with its group and OnTerminated comes
     // with 259. Does nothing when no run is in progress.
     void Stop();
@@ -217,8 +239,12 @@ public:
     // The child's own exit code when it ended by itself, the system error when the run failed; unchanged
     // by a run that was stopped or timed out.
     uint32_t ExitCode() const { return m_exitCode; }
+    // The signal that ended the child of the last run when it died by one (ExitCode is then 128 + it); 0 when
+    // it ended by itself, and for a run that was stopped, timed out or never had a child.
+    int ExitSignal() const { return m_exitSignal; }
 
-    // Every piece reported by the current or last run, fragments and complete lines alike, in order.
+    // The pieces reported by the current or last run, fragments and complete lines alike, in order; only the
+    // most recent ones within MaxCapturedBytes and MaxCapturedPieces are kept.
     std::vector<std::string> CapturedLines() const;
     // An outside list that shows the output as a console would (a line that comes in pieces is one entry);
     // not owned; nullptr for none.
@@ -236,6 +262,10 @@ private:
     friend class TDosThread;
     // Forgets the readers of earlier runs that have ended.
     void Reap();
+    // Appends a piece to CapturedLines and drops the oldest beyond the limits; under m_mutex.
+    void Capture(const std::string& text);
+    // Whether a run's start failure (empty for a run that started its child) is to be shown; see BeginSeries.
+    bool ShowsFailure(const std::string& failure);
 
     std::string m_commandLine;
     std::atomic<bool> m_inputToOutput{false};
@@ -247,11 +277,16 @@ private:
     std::atomic<TReturnCode> m_outputReturnCode{rcCRLF};
     std::atomic<int> m_status{0};
     std::atomic<uint32_t> m_exitCode{0};
+    std::atomic<int> m_exitSignal{0};
 
     // Guards CapturedLines and which run is the latest; readers of runs that were stopped keep quiet.
     mutable std::mutex m_mutex;
-    std::vector<std::string> m_capturedLines;
+    std::deque<std::string> m_capturedLines;
+    std::size_t m_capturedBytes = 0;
     uint64_t m_latestGeneration = 0;
+
+    bool m_inSeries = false;
+    std::string m_lastFailure;
 
     TStrings* m_targetLines = nullptr;
     TPendingInput m_pendingInput;

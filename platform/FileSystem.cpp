@@ -4,6 +4,7 @@
 #include <climits>
 #include <cstring>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace platform {
 
@@ -37,6 +38,23 @@ bool DirectoryExists(const std::string& path)
 {
     struct stat info {};
     return StatWhole(path, info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool IsExecutableFile(const std::string& path)
+{
+    return FileExists(path) && ::access(path.c_str(), X_OK) == 0;
+}
+
+bool RemoveFile(const std::string& path, int& error)
+{
+    if (::unlink(path.c_str()) == 0 || errno == ENOENT)
+        return true;
+    const int failure = errno;
+    // unlink answers EISDIR (Linux) or EPERM (POSIX) for a folder, which counts as no file.
+    if (DirectoryExists(path))
+        return true;
+    error = failure;
+    return false;
 }
 
 int64_t FileSize(const std::string& path)

@@ -44,11 +44,11 @@ private:
 // its write end; true when one of them is ready. Interrupted waits are resumed with the time left.
 bool WaitPipes(const Pipe& readable, const Pipe* writable, int timeoutMs);
 
-// One child process in a process group of its own.
+// One child process in a process group of its own, which dies with this process.
 class Process {
 public:
     Process() = default;
-    // A child still running is killed with its group and reaped, so no zombie outlives this object.
+    // A child not yet reaped is killed with its group and reaped, so no zombie outlives this object.
     ~Process();
     Process(const Process&) = delete;
     Process& operator=(const Process&) = delete;
@@ -58,14 +58,23 @@ public:
     // descriptor of ours, default signal handling, the caller's environment and folder. Our write end of
     // input becomes non-blocking (see Pipe::WriteSome). False with the system error in error (ENOENT for a missing
     // program, EACCES for one that may not run); nothing is left running then.
+    // The child is killed (SIGKILL) when the thread that started it ends, also when this process is killed or
+    // crashes: the kernel ties the parent-death signal to the starting thread, not to the process. So start it
+    // from a thread that lives until Terminate has run, as a runner's reader does (it reaps its child before
+    // it ends).
     bool Start(const std::vector<std::string>& args, Pipe& input, Pipe& output, int& error);
     bool Started() const { return m_pid > 0; }
 
     // The child's status without waiting: the code of a normal exit, 128 + the signal number after death by
-    // a signal, nothing while it runs. The first report reaps the child; later calls repeat that report.
+    // a signal, nothing while it runs. An ended child is not reaped here: it keeps its process id, and with it
+    // the id of its group, until Terminate.
     std::optional<uint32_t> ExitStatus();
-    // Kills the child's whole process group (its helpers too) and reaps the child. Does nothing once the
-    // child has been reaped, so a recycled process id is never hit.
+    // The signal that ended the child, once its status is known; 0 when it exited by itself (a code of 128 + n
+    // alone cannot tell the two apart).
+    int TermSignal() const { return m_signal; }
+    // Kills whatever is left of the child's process group (the child while it runs, and helpers it left
+    // running after it ended) and then reaps the child; a group whose leader is not yet reaped cannot have
+    // been handed to anyone else, so only our own processes are hit. Does nothing once the child is reaped.
     void Terminate();
 
     // A child that runs but whose status we lost (reaped by someone else) reports this code.
@@ -73,7 +82,9 @@ public:
 
 private:
     int m_pid = -1;
+    bool m_reaped = false;
     std::optional<uint32_t> m_status;
+    int m_signal = 0;
 };
 
 } // namespace platform

@@ -50,6 +50,18 @@ void TerminationSignals::Release()
         ::signal(signal, SIG_DFL);
 }
 
+void TerminationSignals::EndBy(int signal)
+{
+    ::signal(signal, SIG_DFL);
+    sigset_t only;
+    sigemptyset(&only);
+    sigaddset(&only, signal);
+    pthread_sigmask(SIG_UNBLOCK, &only, nullptr);
+    ::raise(signal);
+    // Only a signal whose default is to go on (none of the three) gets here.
+    ::_exit(128 + signal);
+}
+
 int TerminationSignals::Handle()
 {
     return s_pipe[0];

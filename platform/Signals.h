@@ -15,6 +15,9 @@ public:
     static int Take();
     // The three signals end the process again, as before Catch.
     static void Release();
+    // Ends the process the way the signal would have ended it uncaught, so that whoever started the program
+    // sees which request ended it. For the moment everything that needed doing in order is done.
+    [[noreturn]] static void EndBy(int signal);
 };
 
 } // namespace platform

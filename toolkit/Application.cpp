@@ -32,7 +32,18 @@ QString TApplication::ProgramFolder() const
 
 int TApplication::MessageBox(const QString& text, TMsgIcon icon, int buttons)
 {
-    return m_seam->MessageBox(m_mainWindow, text, m_title, icon, buttons);
+    int answer;
+    ++m_boxesOpen;
+    try {
+        answer = m_seam->MessageBox(m_mainWindow, text, m_title, icon, buttons);
+    } catch (...) {
+        --m_boxesOpen;
+        throw;
+    }
+    // Errors that came while this box was open were held back for it.
+    if (--m_boxesOpen == 0)
+        ScheduleLaterErrors();
+    return answer;
 }
 
 void TApplication::ShowException(const std::exception& error)
@@ -46,6 +57,51 @@ void TApplication::Guard(const std::function<void()>& handler)
         handler();
     } catch (const std::exception& error) {
         ShowException(error);
+    }
+}
+
+void TApplication::ShowExceptionLater(const QString& message, std::function<bool()> wanted)
+{
+    {
+        std::lock_guard lock(m_laterMutex);
+        m_laterErrors.push_back({message, std::move(wanted)});
+    }
+    ScheduleLaterErrors();
+}
+
+void TApplication::ScheduleLaterErrors()
+{
+    QCoreApplication* app = QCoreApplication::instance();
+    {
+        std::lock_guard lock(m_laterMutex);
+        if (!app || m_laterErrors.empty())
+            return;
+    }
+    // Through the global object rather than this one: the application object may be gone by the time the event
+    // loop comes to it.
+    QMetaObject::invokeMethod(
+        app,
+        [] {
+            if (Application)
+                Application->ShowLaterErrors();
+        },
+        Qt::QueuedConnection);
+}
+
+// Shows the held-back errors one after the other; scheduled again when the box that held them back closes.
+void TApplication::ShowLaterErrors()
+{
+    while (m_boxesOpen == 0) {
+        TLaterError next;
+        {
+            std::lock_guard lock(m_laterMutex);
+            if (m_laterErrors.empty())
+                return;
+            next = std::move(m_laterErrors.front());
+            m_laterErrors.pop_front();
+        }
+        if (!next.Wanted || next.Wanted())
+            MessageBox(next.Message, TMsgIcon::Stop, QMessageBox::Ok);
     }
 }
 

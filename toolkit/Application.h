@@ -3,9 +3,11 @@
 #include "toolkit/DialogSeam.h"
 
 #include <QString>
+#include <deque>
 #include <exception>
 #include <functional>
 #include <memory>
+#include <mutex>
 
 class QWidget;
 
@@ -53,6 +55,11 @@ public:
     void ShowException(const std::exception& error);
     // Runs a handler and reports whatever it throws in the standard error box.
     void Guard(const std::function<void()>& handler);
+    // The standard error box, shown later from the event loop, so that nobody waits for it, and only while no
+    // other message box is open: boxes asked for meanwhile wait their turn and come one after the other, never
+    // one inside another. wanted, when given, is asked on the user-interface thread just before the box would
+    // open; false drops it. Any thread may ask.
+    void ShowExceptionLater(const QString& message, std::function<bool()> wanted = {});
 
     // Runs work on the user-interface thread and returns when it has run, passing on what it threw; called
     // there, it just runs it. The user-interface thread must not wait for the caller meanwhile: a worker that
@@ -64,11 +71,21 @@ public:
     void SetSeam(TDialogSeam* seam);
 
 private:
+    struct TLaterError {
+        QString Message;
+        std::function<bool()> Wanted;
+    };
+    void ScheduleLaterErrors();
+    void ShowLaterErrors();
+
     QString m_title;
     QString m_programFolder;
     QWidget* m_mainWindow = nullptr;
     std::unique_ptr<TQtDialogs> m_qtDialogs;
     TDialogSeam* m_seam = nullptr;
+    int m_boxesOpen = 0;
+    std::mutex m_laterMutex;
+    std::deque<TLaterError> m_laterErrors;
 };
 
 // The one application object; lives as long as the QApplication it is made after.

@@ -1,5 +1,7 @@
 #include "tests/engine/CommandFixture.h"
 
+#include "tests/support/ProcessState.h"
+
 #include <QTextStream>
 #include <csignal>
 
@@ -59,6 +61,16 @@ void CommandFixture::UseEncoder(const QString& program)
     QString link = ProgramDir() + "/bin/ffmpeg";
     QFile::remove(link);
     ASSERT_TRUE(QFile::link(program, link));
+}
+
+void CommandFixture::UseUnstartableEncoder()
+{
+    QFile::remove(ProgramDir() + "/bin/ffmpeg");
+    QFile file(ProgramDir() + "/bin/ffmpeg");
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("no program, no interpreter line: exec refuses it\n");
+    file.close();
+    ASSERT_TRUE(file.setPermissions(file.permissions() | QFileDevice::ExeOwner | QFileDevice::ExeGroup));
 }
 
 void CommandFixture::WriteCatalogue(const std::vector<TFormat>& formats)
@@ -148,6 +160,14 @@ void CommandFixture::RunBatch(int timeoutMs)
     ASSERT_TRUE(WaitUntil([&] { return Finished.size() > before; }, timeoutMs)) << "the batch did not finish";
 }
 
+QStringList CommandFixture::Reasons()
+{
+    QStringList reasons;
+    for (PVirtualNode node = m_list->GetFirst(); node; node = m_list->GetNextSibling(node))
+        reasons << m_list->GetNodeData<TItemNodeData>(node)->ItemData.Reason;
+    return reasons;
+}
+
 bool CommandFixture::StartWithEndlessMiddleRow()
 {
     AddRow(Clip("a.avi"));
@@ -194,11 +214,5 @@ bool CommandFixture::WaitForRuns(size_t n)
 
 bool CommandFixture::ProcessAlive(int pid)
 {
-    QFile stat(QString("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return false;
-    // A zombie has ended; only its parent's bookkeeping is left.
-    QByteArray text = stat.readAll();
-    int close = text.lastIndexOf(')');
-    return close < 0 || text.mid(close + 2, 1) != "Z";
+    return !ProcessEnded(pid);
 }

@@ -47,6 +47,8 @@ protected:
 
     // Points bin/ffmpeg at the given program (the stand-in unless told otherwise).
     void UseEncoder(const QString& program);
+    // An encoder that passes the check before a batch (an executable file) but that the system cannot start.
+    void UseUnstartableEncoder();
     void WriteCatalogue(const std::vector<TFormat>& formats);
     // Reads the catalogue and makes the list and the job with recording handlers, dropping earlier ones.
     void MakeJob();
@@ -58,6 +60,8 @@ protected:
     int State(int index) { return Row(index)->ImageIndex; }
     // The state of every row, in list order.
     std::vector<int> States();
+    // The failure reason of every row, in list order.
+    QStringList Reasons();
     // Starts a batch of three rows whose middle encoder runs until killed; true once that encoder runs.
     bool StartWithEndlessMiddleRow();
     // Starts the batch and waits for its OnFinished.

@@ -64,7 +64,7 @@ TEST_F(DosCommandLifecycle, StopKillsChildAndHelpersAndLeavesNoZombie)
     // Reaped before the end is reported: not even a zombie is left of the child.
     EXPECT_EQ(ProcessState(child), 0);
     // The helper was killed with the group; whoever adopted it reaps it.
-    EXPECT_TRUE(WaitUntil([&] { return ProcessState(helper) == 0 || ProcessState(helper) == 'Z'; }));
+    EXPECT_TRUE(WaitUntil([&] { return ProcessEnded(helper); }));
 }
 
 TEST_F(DosCommandLifecycle, StoppedRunKeepsTheExitCodeOfTheRunBefore)
@@ -219,4 +219,35 @@ TEST_F(DosCommandLifecycle, SettingsChangedDuringARunApplyToTheNextRun)
     ASSERT_TRUE(WaitForEndings(1));
     EXPECT_EQ(pieces, (std::vector<Piece>{{"got:go", otEntireLine}, {"first", otEntireLine}}));
     EXPECT_TRUE(late.empty());
+}
+
+TEST_F(DosCommandLifecycle, HelperLeftRunningByAChildThatExitedIsKilled)
+{
+    ASSERT_TRUE(RunChild({"--grandchild", "--exit", "0"}));
+    long helper = NumberAfter(pieces, "grandchild");
+    ASSERT_GT(helper, 0);
+    EXPECT_EQ(endings, std::vector<uint32_t>{0});
+    EXPECT_EQ(runner.Status(), 8);
+    // Killed with the group before the end was reported; whoever adopted it reaps it.
+    EXPECT_TRUE(WaitUntil([&] { return ProcessEnded(helper); }, 5000));
+}
+
+TEST_F(DosCommandLifecycle, RunStartedFromTheEndOfTheOldOneStillTimesOut)
+{
+    runner.OnTerminated = [&](TDosCommand* sender, uint32_t exitCode) {
+        endings.push_back(exitCode);
+        if (endings.size() == 1) {
+            sender->SetMaxTimeAfterLastOutput(1);
+            sender->SetCommandLine(ChildCommand({"--forever"}));
+            sender->Start();
+        }
+    };
+    ASSERT_TRUE(RunChild({"--exit", "0"}));
+    ASSERT_TRUE(WaitUntil([&] { return runner.Running() && runner.Timer()->Enabled(); }));
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_TRUE(WaitForEndings(2, 10000)) << "the new run's time-out never fired";
+    EXPECT_EQ(endings, (std::vector<uint32_t>{0, StillActive}));
+    EXPECT_EQ(runner.Status(), 10);
+    EXPECT_LE(clock.elapsed(), 4000);
 }

@@ -94,6 +94,47 @@ TEST_F(DosCommandLines, CapturedLinesHoldEveryPieceInOrder)
     EXPECT_EQ(runner.CapturedLines(), texts);
 }
 
+TEST_F(DosCommandLines, LineLongerThanTheLimitIsCutIntoEntireLines)
+{
+    // One line of exactly the limit, then one of more than twice the limit, each with its line break.
+    const long exact = static_cast<long>(MaxLineLength);
+    const long longer = 2 * exact + 1000;
+    ASSERT_TRUE(RunChild({"--burst", std::to_string(exact + 1), std::to_string(exact + 1), "--burst",
+                          std::to_string(longer + 1), std::to_string(longer + 1)}));
+    std::vector<std::size_t> sizes;
+    std::string joined;
+    for (const std::string& line : EntireLines()) {
+        sizes.push_back(line.size());
+        joined += line;
+    }
+    EXPECT_EQ(sizes, (std::vector<std::size_t>{MaxLineLength, MaxLineLength, MaxLineLength, 1000}));
+    EXPECT_EQ(joined, "0" + std::string(exact - 1, 'x') + "0" + std::string(longer - 1, 'x'));
+    for (const Piece& piece : pieces)
+        EXPECT_LE(piece.Text.size(), MaxLineLength);
+}
+
+TEST_F(DosCommandLines, CapturedLinesKeepOnlyTheMostRecentPieces)
+{
+    const long count = static_cast<long>(MaxCapturedPieces) + 3000;
+    ASSERT_TRUE(RunChild({"--lines", std::to_string(count)}, 60000));
+    ASSERT_EQ(EntireLines().size(), static_cast<std::size_t>(count));
+    std::vector<std::string> kept = runner.CapturedLines();
+    ASSERT_EQ(kept.size(), MaxCapturedPieces);
+    EXPECT_EQ(kept.front(), "line 3000");
+    EXPECT_EQ(kept.back(), "line " + std::to_string(count - 1));
+    // Long pieces are bounded by their bytes instead.
+    runner.SetCommandLine(ChildCommand({"--burst", "3000000", "10000"}));
+    runner.Start();
+    ASSERT_TRUE(WaitForEndings(2, 60000));
+    kept = runner.CapturedLines();
+    std::size_t bytes = 0;
+    for (const std::string& piece : kept)
+        bytes += piece.size();
+    EXPECT_LE(bytes, MaxCapturedBytes);
+    EXPECT_GT(bytes, MaxCapturedBytes - 10000);
+    EXPECT_EQ(std::stol(kept.back()), 299);
+}
+
 TEST_F(DosCommandLines, TenMegabyteBurstArrivesWholeAndInOrderBeforeTheEnd)
 {
     const long total = 10L * 1024 * 1024;

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "engine/DosCommand.h"
+#include "tests/support/ProcessState.h"
 #include "tests/support/WaitUntil.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QTimer>
 #include <gtest/gtest.h>
 #include <string>
@@ -73,17 +73,6 @@ protected:
     std::vector<Piece> pieces;
     std::vector<uint32_t> endings;
 };
-
-// The state letter of a process from /proc (R, S, Z, ...), or 0 when there is no such process at all.
-inline char ProcessState(long pid)
-{
-    QFile stat(QString("/proc/%1/stat").arg(pid));
-    if (!stat.open(QIODevice::ReadOnly))
-        return 0;
-    QByteArray text = stat.readAll();
-    int close = text.lastIndexOf(')');
-    return close >= 0 && close + 2 < text.size() ? text[close + 2] : 0;
-}
 
 // The number after "<label> " in the first piece that starts so, or -1.
 inline long NumberAfter(const std::vector<Piece>& pieces, const std::string& label)

@@ -15,6 +15,7 @@
 //   --args ...        writes every following argument in hexadecimal, one per line, and exits 0
 //   --raise SIG       sends itself the signal SIG
 //   --close-stdin     closes its standard input and writes "closed\n"
+//   --flood TEXT      writes TEXT again and again, in 64 KiB writes, until killed
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -192,6 +193,13 @@ int main(int argc, char* argv[])
         } else if (flag == "--close-stdin") {
             ::close(0);
             WriteAll(1, "closed\n");
+        } else if (flag == "--flood") {
+            const std::string text = Unescape(next());
+            std::string chunk;
+            while (!text.empty() && chunk.size() < 64 * 1024)
+                chunk += text;
+            for (;;)
+                WriteAll(1, chunk);
         } else if (flag == "--raise") {
             ::raise(std::atoi(next()));
         } else {

@@ -2,8 +2,10 @@
 //
 // Lines of IN (each optional, in any order):
 //   say TEXT     write TEXT and a line break to standard error, as the encoder writes its progress
+//   begin        create OUT now, as the encoder opens its output before it encodes
 //   sleep MS     wait MS milliseconds before finishing
 //   wait         wait until killed
+//   helper       start a helper process that runs until killed, as encoders start helpers of their own
 //   nooutput     do not create OUT
 //   exit N       end with exit code N (default 0)
 // A missing IN ends with exit code 1, as the encoder does for a file it cannot open. With `-n` among the
@@ -12,6 +14,8 @@
 // Every run appends two records to the log (REELHAND_FAKE_LOG, else encoder.log beside argv[0]):
 //   start NS PID<TAB>ARG1<TAB>ARG2...     at entry, arguments with \\, \t, \n escaped
 //   end NS PID CODE                       just before exiting on its own
+// and one for each helper it starts:
+//   helper NS PID
 // NS is CLOCK_MONOTONIC in nanoseconds, so a reader can measure the gap between one run's end and the next start.
 #include <cerrno>
 #include <cstdio>
@@ -115,6 +119,7 @@ int main(int argc, char* argv[])
     }
     int code = 0;
     bool makeOutput = true;
+    bool begun = false;
     std::string line;
     while (std::getline(script, line)) {
         std::istringstream words(line);
@@ -131,6 +136,18 @@ int main(int argc, char* argv[])
         } else if (verb == "wait") {
             for (;;)
                 pause();
+        } else if (verb == "begin") {
+            int fd = open(out.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | (noOverwrite ? O_EXCL : O_TRUNC), 0644);
+            if (fd >= 0)
+                close(fd);
+            begun = fd >= 0;
+        } else if (verb == "helper") {
+            pid_t helper = fork();
+            if (helper == 0) {
+                for (;;)
+                    pause();
+            }
+            appendLog("helper " + std::to_string(nowNs()) + " " + std::to_string(helper) + "\n");
         } else if (verb == "nooutput") {
             makeOutput = false;
         } else if (verb == "exit") {
@@ -139,7 +156,7 @@ int main(int argc, char* argv[])
     }
 
     if (makeOutput) {
-        int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (noOverwrite ? O_EXCL : O_TRUNC);
+        int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (noOverwrite && !begun ? O_EXCL : O_TRUNC);
         int fd = open(out.c_str(), flags, 0644);
         if (fd < 0) {
             std::fprintf(stderr, "%s: %s\n", out.c_str(), std::strerror(errno));

@@ -1,8 +1,10 @@
 #include "tests/support/TestDialogs.h"
 
+#include "tests/support/WaitUntil.h"
 #include "toolkit/Application.h"
 
 #include <QMessageBox>
+#include <algorithm>
 
 TTestDialogs::TTestDialogs()
 {
@@ -17,6 +19,14 @@ TTestDialogs::~TTestDialogs()
 int TTestDialogs::MessageBox(QWidget*, const QString& text, const QString& caption, TMsgIcon icon, int buttons)
 {
     Messages.append({text, caption, icon, buttons});
+    if (CloseBoxWhen) {
+        MostOpenBoxes = std::max(MostOpenBoxes, OpenBoxes + 1);
+        if (OpenBoxes < 2) {
+            ++OpenBoxes;
+            WaitUntil(CloseBoxWhen, 60000);
+            --OpenBoxes;
+        }
+    }
     return ButtonAnswers.isEmpty() ? int(QMessageBox::Ok) : ButtonAnswers.takeFirst();
 }
 

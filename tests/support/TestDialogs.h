@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QStringList>
+#include <functional>
 
 // Answers every dialog from queued answers and records what was asked; installs itself while it lives.
 class TTestDialogs : public TDialogSeam {
@@ -24,6 +25,14 @@ public:
     QList<QStringList> FileAnswers;  // for OpenFiles and OpenFile; empty (cancelled) when none is left
     QStringList SaveAnswers;         // for SaveFile
     QStringList FolderAnswers;       // for BrowseFolder
+
+    // When set, a message box behaves as a real modal one: it stays open, running a nested event loop, until
+    // CloseBoxWhen() holds (or 60 seconds have passed). Unset, every box is answered at once, which would hide
+    // boxes that open inside each other. A box asked for while two are open already is counted but not
+    // nested further, so that a fault shows as a count instead of a stack overflow.
+    std::function<bool()> CloseBoxWhen;
+    int OpenBoxes = 0;     // boxes open now
+    int MostOpenBoxes = 0; // the most that were open at once, one inside the other
 
     int MessageBox(QWidget* parent, const QString& text, const QString& caption, TMsgIcon icon,
                    int buttons) override;
