@@ -47,6 +47,9 @@ bool IsExecutableFile(const std::string& path)
 
 bool RemoveFile(const std::string& path, int& error)
 {
+    // unlink would remove the file named by the part before the 0 byte.
+    if (HoldsZeroByte(path))
+        return true;
     if (::unlink(path.c_str()) == 0 || errno == ENOENT)
         return true;
     const int failure = errno;

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
-// File queries on UTF-8 paths. A path holding a 0 byte names nothing (the system would read it only up to that
-// byte): the queries answer "no such file" for it, or EINVAL where they report an error.
+// File queries and removal on UTF-8 paths. A path holding a 0 byte names nothing (the system would read it only
+// up to that byte): these answer "no such file" for it, or EINVAL where they report an error.
 namespace platform {
 
 // True when a file (not a folder) is at path.

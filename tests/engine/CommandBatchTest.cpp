@@ -139,14 +139,15 @@ TEST_F(CommandBatchTest, RowWhoseOutputNameCannotBeMadeFailsAndTheBatchGoesOn)
 {
     TTestDialogs dialogs;
     MakeJob();
-    // The output name holds a 0 byte, before which the system sees a file that is there.
-    QFile(ConvertDir() + "/a.avi").open(QIODevice::WriteOnly);
-    AddRow(Clip("a.avi") + QChar(0) + "b.avi");
+    // The output folder holds a 0 byte, before which the system sees a file that is there.
+    QFile(ConvertDir() + "/a.mp4").open(QIODevice::WriteOnly);
+    AddRow(Clip("a.avi"), 0, ConvertDir() + "/a.mp4" + QChar(0));
     AddRow(Clip("c.avi"));
 
     RunBatch();
 
     EXPECT_EQ(States(), (std::vector<int> { Failed, Done }));
+    EXPECT_TRUE(Row(0)->ItemData.Reason.endsWith("The name holds a 0 byte")) << Row(0)->ItemData.Reason.toStdString();
     EXPECT_EQ(Finished, (std::vector<bool> { false }));
     EXPECT_EQ(Runs().size(), 1u);
 }

@@ -90,6 +90,7 @@ TEST(XmlFile, NoFileQueryCutsANameAtAZeroByte)
     EXPECT_FALSE(platform::FileExists(cut, error));
     EXPECT_EQ(error, EINVAL);
     EXPECT_EQ(platform::FileSize(cut), -1);
+    EXPECT_TRUE(platform::RemoveFile(cut, error)); // there is no such file to remove
     TJclSimpleXML document;
     EXPECT_THROW(document.LoadDocument(cut), EFOpenError);
     EXPECT_THROW(document.SaveDocument(cut), EFCreateError);
