@@ -1,6 +1,7 @@
 // A batch of 20 short clips through the conversion job against a plain shell loop running the same 20 encoder
 // commands, in the same run: the ratio of wall times, and the idle gap between one encoder's exit and the next
 // start (measured with the scripted stand-in encoder, which logs both moments).
+#include "engine/EncoderTask.h"
 #include "engine/command.h"
 #include "engine/commandManager.h"
 #include "list/ItemData.h"

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace platform {
 
@@ -39,6 +40,11 @@ int64_t FileSize(const std::string& path, int& error)
     }
     error = 0;
     return static_cast<int64_t>(info.st_size);
+}
+
+bool RemoveFile(const std::string& path)
+{
+    return ::unlink(path.c_str()) == 0 || errno == ENOENT;
 }
 
 std::string SystemErrorMessage(int code)

@@ -15,6 +15,8 @@ int64_t FileSize(const std::string& path);
 // The size of the file at path in bytes; on failure -1 with the system's error code in error (a folder
 // gives EISDIR, since it has no size of its own).
 int64_t FileSize(const std::string& path, int& error);
+// Removes the file at path (never a folder); true when no file is there afterwards.
+bool RemoveFile(const std::string& path);
 // The system's own text for an error code, as strerror gives it.
 std::string SystemErrorMessage(int code);
 

@@ -5,6 +5,7 @@
 //   sleep MS     wait MS milliseconds before finishing
 //   wait         wait until killed
 //   nooutput     do not create OUT
+//   early        create OUT now with a few bytes, as the encoder does long before it ends
 //   exit N       end with exit code N (default 0)
 // A missing IN ends with exit code 1, as the encoder does for a file it cannot open. With `-n` among the
 // parameters an existing OUT is left alone and the run ends with exit code 1, as the encoder does.
@@ -81,6 +82,21 @@ void sleepMs(long ms)
     while (nanosleep(&ts, &ts) != 0 && errno == EINTR) { }
 }
 
+// Creates OUT (refusing an existing one under -n, as the encoder does) or ends with exit code 1.
+void writeOutput(const std::string& out, const std::string& in, bool noOverwrite)
+{
+    int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (noOverwrite ? O_EXCL : O_TRUNC);
+    int fd = open(out.c_str(), flags, 0644);
+    if (fd < 0) {
+        std::fprintf(stderr, "%s: %s\n", out.c_str(), std::strerror(errno));
+        finish(1);
+    }
+    std::string body = "converted from " + in + "\n";
+    ssize_t written = write(fd, body.data(), body.size());
+    (void)written;
+    close(fd);
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -133,22 +149,15 @@ int main(int argc, char* argv[])
                 pause();
         } else if (verb == "nooutput") {
             makeOutput = false;
+        } else if (verb == "early") {
+            writeOutput(out, in, noOverwrite);
+            makeOutput = false;
         } else if (verb == "exit") {
             words >> code;
         }
     }
 
-    if (makeOutput) {
-        int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (noOverwrite ? O_EXCL : O_TRUNC);
-        int fd = open(out.c_str(), flags, 0644);
-        if (fd < 0) {
-            std::fprintf(stderr, "%s: %s\n", out.c_str(), std::strerror(errno));
-            finish(1);
-        }
-        std::string body = "converted from " + in + "\n";
-        ssize_t written = write(fd, body.data(), body.size());
-        (void)written;
-        close(fd);
-    }
+    if (makeOutput)
+        writeOutput(out, in, noOverwrite);
     finish(code);
 }

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+#include <string>
+
+class TCommandManager;
+
+// What the encoder is asked to do for one row of a list: read Source and write OutputFolder + OutputName (the
+// wanted name, before a clash is avoided) with the format's Params.
+struct TEncoderTask {
+    std::string Source;
+    std::string OutputFolder; // ends with '/'
+    std::string OutputName;
+    std::string Params;
+
+    std::string WantedOutput() const { return OutputFolder + OutputName; }
+};
+
+// The task of a row with the given source file, format index and output folder. A relative source or folder is
+// taken from the program folder; an empty folder is the program folder's convert/. The output is named after the
+// source with the format's extension in place of its own. Throws ECommandError when the catalogue has no such
+// format or the entry lacks a value.
+TEncoderTask EncoderTaskFor(const QString& fileName, int formatIndex, const QString& path, TCommandManager& catalogue,
+    const std::string& programFolder);
+
+// The encoder's command line `"encoder" -i "source" params "output"`: the values quoted for the runner's
+// splitting, so each reaches the encoder as one unchanged argument; params go in as they stand, so empty
+// params leave two blanks between source and output.
+std::string EncoderCommandLine(
+    const std::string& encoder, const std::string& source, const std::string& params, const std::string& output);
