@@ -1,10 +1,12 @@
 #pragma once
 
 #include <QString>
+#include <cstddef>
 #include <string>
 #include <vector>
 
 enum class TRowState { Waiting, Converting, Done, Failed, Skipped };
+constexpr std::size_t RowStateCount = 5;
 
 // One row of a list file as the command-line mode converts it.
 struct TBatchRow {

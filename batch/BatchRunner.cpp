@@ -6,10 +6,12 @@ TBatchRunner::TBatchRunner(
     std::vector<TBatchRow> rows, int jobs, TCommandManager& catalogue, const TEncoderSlot::TSettings& settings)
     : m_rows(std::move(rows))
 {
+    m_counts[static_cast<std::size_t>(TRowState::Waiting)] = static_cast<int>(m_rows.size());
     const std::size_t count = std::min<std::size_t>(std::max(jobs, 1), m_rows.size());
     for (std::size_t i = 0; i < count; ++i) {
         m_slots.push_back(std::make_unique<TEncoderSlot>(catalogue, settings));
         m_slots.back()->OnEnded = [this](TEncoderSlot&, TBatchRow& row) {
+            Moved(row, TRowState::Converting);
             if (OnRowEnded)
                 OnRowEnded(row);
             Fill();
@@ -49,10 +51,10 @@ std::vector<const TEncoderSlot*> TBatchRunner::Running() const
     return running;
 }
 
-int TBatchRunner::Count(TRowState state) const
+void TBatchRunner::Moved(const TBatchRow& row, TRowState from)
 {
-    return static_cast<int>(
-        std::count_if(m_rows.begin(), m_rows.end(), [state](const TBatchRow& row) { return row.State == state; }));
+    --m_counts[static_cast<std::size_t>(from)];
+    ++m_counts[static_cast<std::size_t>(row.State)];
 }
 
 // Gives every idle encoder the next row; rows that end at once (skipped, or failed before their encoder could
@@ -62,7 +64,9 @@ void TBatchRunner::Fill()
     for (const std::unique_ptr<TEncoderSlot>& slot : m_slots) {
         while (!m_stopping && !slot->Row() && m_next < m_rows.size()) {
             TBatchRow& row = m_rows[m_next++];
-            if (slot->Start(row)) {
+            const bool started = slot->Start(row);
+            Moved(row, TRowState::Waiting);
+            if (started) {
                 if (OnRowStarted)
                     OnRowStarted(row);
             } else if (OnRowEnded) {

@@ -3,6 +3,7 @@
 #include "batch/BatchRow.h"
 #include "batch/EncoderSlot.h"
 
+#include <array>
 #include <functional>
 #include <memory>
 #include <string>
@@ -32,7 +33,8 @@ public:
     const std::vector<TBatchRow>& Rows() const { return m_rows; }
     // The encoders converting a row right now, in the order of their slots.
     std::vector<const TEncoderSlot*> Running() const;
-    int Count(TRowState state) const;
+    // How many rows are in the state now.
+    int Count(TRowState state) const { return m_counts[static_cast<std::size_t>(state)]; }
 
     // A row's encoder has started.
     std::function<void(const TBatchRow& row)> OnRowStarted;
@@ -44,8 +46,12 @@ public:
 private:
     void Fill();
     void CheckFinished();
+    // Counts the row as having left Waiting or Converting for its state now.
+    void Moved(const TBatchRow& row, TRowState from);
 
     std::vector<TBatchRow> m_rows; // never resized: slots point into it
+    // Rows per state, kept as they change: the display asks for them on every event, whatever the list's length.
+    std::array<int, RowStateCount> m_counts {};
     std::size_t m_next = 0;
     bool m_stopping = false;
     bool m_finished = false;
