@@ -13,6 +13,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QRegularExpression>
 
 namespace
 {
@@ -134,24 +135,27 @@ void TFileFormDlg::FormCreate()
         ComboBox1->SetItemIndex(0);
 }
 
-QStringList TFileFormDlg::Lines() const
-{
-    const QString text = Memo1->toPlainText();
-    return text.isEmpty() ? QStringList() : text.split('\n');
-}
-
 void TFileFormDlg::AddLine(const QString& text)
 {
-    Memo1->appendPlainText(text);
+    m_lines.append(text);
+    ShowLines();
 }
 
 void TFileFormDlg::SetLine(int index, const QString& text)
 {
-    QStringList lines = Lines();
-    if (index < 0 || index >= lines.size())
+    if (index < 0 || index >= m_lines.size())
         return;
-    lines[index] = text;
-    Memo1->setPlainText(lines.join('\n'));
+    m_lines[index] = text;
+    ShowLines();
+}
+
+void TFileFormDlg::ShowLines()
+{
+    static const QRegularExpression lineBreak("\\r\\n|[\\r\\n\\x{2028}\\x{2029}]");
+    QStringList shown;
+    for (const QString& line : m_lines)
+        shown.append(QString(line).replace(lineBreak, QString(QChar(0x21B5))));
+    Memo1->setPlainText(shown.join('\n'));
 }
 
 bool TFileFormDlg::eventFilter(QObject* watched, QEvent* event)
@@ -160,8 +164,9 @@ bool TFileFormDlg::eventFilter(QObject* watched, QEvent* event)
         btnCancelClick();
         return true;
     }
+    // Passed on with its reason, so OK shows the focus mark when Tab was what reached the panel.
     if (watched == Memo1 && event->type() == QEvent::FocusIn)
-        btnOk->setFocus(Qt::OtherFocusReason);
+        btnOk->setFocus(static_cast<QFocusEvent*>(event)->reason());
     return QDialog::eventFilter(watched, event);
 }
 

@@ -26,8 +26,9 @@ public:
     // True only after OK; the close box, Esc and Cancel leave it false.
     bool Accepted() const { return m_accepted; }
 
-    // The information panel's lines.
-    QStringList Lines() const;
+    // The information panel's lines, each as it was given. A line break inside one (a folder may be named
+    // so) shows as a return sign, so every line stays one line of the panel.
+    const QStringList& Lines() const { return m_lines; }
     void AddLine(const QString& text);
     // Replaces an existing line; an index past the last line is ignored.
     void SetLine(int index, const QString& text);
@@ -54,6 +55,8 @@ private:
     void FormCreate();
     void btnOkClick();
     void btnCancelClick();
+    void ShowLines();
 
     bool m_accepted = false;
+    QStringList m_lines;
 };

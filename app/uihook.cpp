@@ -15,6 +15,7 @@
 #include "list/saveManager.h"
 #include "list/treeManager.h"
 #include "toolkit/Application.h"
+#include "toolkit/FileDrop.h"
 #include "toolkit/VirtualStringTree.h"
 
 #include <QAction>
@@ -29,14 +30,15 @@ namespace
 
 constexpr TColor DisabledCaptionColor = RGB(141, 141, 141);
 
-const QString AddFilter
-    = "All Supported Formats|*.mpg;*.mpeg;*.wmv;*.avi;*.vob;*.mov;*.mp2;*.mpv;*.mp4;*.flv|All Files|*.*";
+const QString AddFilter = "All Supported Formats|*.mpg;*.mpeg;*.wmv;*.avi;*.vob;*.mov;*.mp2;*.mpv;*.mp4;*.flv;*.mkv;"
+                          "*.webm;*.m4v;*.ts;*.mts;*.m2ts;*.3gp;*.ogv|All Files|*.*";
 const QString ListFilter = "Quor File List File (*.qfl)|*.qfl";
 const QString SupportPage = "https://reelhand.quor.app/support";
 const QString HomePage = "https://reelhand.quor.app/";
 
 // Hands a caption label's mouse input to the big button it lies over, so that hovering or clicking the
 // caption acts on the button. Every mouse button counts as the left one, as the button gets it at (0, 0).
+// The caption's underlined letter with Alt (the label's only shortcut) clicks the button too.
 class TCaptionForwarder : public QObject
 {
 public:
@@ -63,6 +65,9 @@ protected:
             return true;
         case QEvent::MouseButtonRelease:
             m_button->ForwardMouseUp();
+            return true;
+        case QEvent::Shortcut:
+            m_button->Click();
             return true;
         default:
             break;
@@ -209,6 +214,10 @@ void TUIHook::AttachHandlers()
     m_form->btnImport->OnClick = hook(&TUIHook::btnImportClick);
     m_form->btnExport->OnClick = hook(&TUIHook::btnExportClick);
     new TLabelClick(m_form->lbUpdate, [this] { Application->Guard([this] { lbUpdateClick(); }); });
+    m_form->VirtualStringTree1->OnKeyDown
+        = [this](TVirtualStringTree*, int& key, Qt::KeyboardModifiers shift) { ListKeyDown(key, shift); };
+    auto* drop = new TFileDrop(m_form, AddFilter.section('|', 1, 1).split(';'));
+    drop->OnDrop = [this](const QStringList& files) { Application->Guard([&] { AddChosenFiles(files); }); };
 }
 
 void TUIHook::SetIdleState()
@@ -237,11 +246,16 @@ bool TUIHook::BatchRunning() const
 
 void TUIHook::btnAddClick()
 {
-    std::vector<std::string> files;
     const QStringList chosen = Application->Dialogs().OpenFiles(m_form, QString(), AddFilter);
+    m_form->repaint();
+    AddChosenFiles(chosen);
+}
+
+void TUIHook::AddChosenFiles(const QStringList& chosen)
+{
+    std::vector<std::string> files;
     for (const QString& name : chosen)
         files.push_back(name.toStdString());
-    m_form->repaint();
     if (!files.empty()) {
         TaddDlg dialog;
         dialog.SetFiles(chosen);
@@ -254,7 +268,8 @@ void TUIHook::btnAddClick()
             TreeManager->AddFiles(files);
         }
     }
-    UpdateCountLabel(0);
+    // Files dropped during a batch join it: the rows before the current one are the finished ones.
+    UpdateCountLabel(BatchRunning() ? Command->CurrentIndex() : 0);
 }
 
 void TUIHook::btnConvertClick()
@@ -320,6 +335,21 @@ void TUIHook::pmiClearClick()
         return;
     m_form->VirtualStringTree1->Clear();
     UpdateCountLabel(0);
+}
+
+void TUIHook::ListKeyDown(int& key, Qt::KeyboardModifiers shift)
+{
+    if ((shift & ~Qt::KeypadModifier) != Qt::NoModifier)
+        return;
+    if (key == Qt::Key_Delete) {
+        key = 0;
+        pmiDeleteClick();
+    } else if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        key = 0;
+        // The selected row is the one the list shows; the job selects its row without focusing it.
+        if (PVirtualNode node = m_form->VirtualStringTree1->SelectedNode())
+            TreeManager->ShowProperties(node);
+    }
 }
 
 void TUIHook::pmiPropertiesClick()

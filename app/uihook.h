@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 
 class TmainDlg;
@@ -22,7 +23,11 @@ public:
     // popup menu drawing, then the file list model, the conversion job and the list file on the list.
     void WireMainWindow();
 
+    // Asks for files and adds them as AddChosenFiles does.
     void btnAddClick();
+    // Shows the add-files dialog on the files (none: nothing is shown) and appends their rows when it is
+    // closed with OK; the count label is rewritten in every case. Files dropped on the window come here too.
+    void AddChosenFiles(const QStringList& chosen);
     // Starts a batch when the list has rows; nothing happens with an empty list.
     void btnConvertClick();
     void btnStopClick();
@@ -38,6 +43,8 @@ public:
     void pmiDeleteClick();
     void pmiClearClick();
     void pmiPropertiesClick();
+    // The list's keys: Delete as pmiDeleteClick, Enter opens the properties of the selected row.
+    void ListKeyDown(int& key, Qt::KeyboardModifiers shift);
 
     void JobProgress(int percent);
     void JobFinished(bool stopped);

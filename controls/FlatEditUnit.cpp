@@ -9,6 +9,8 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QPointer>
+#include <QProxyStyle>
 #include <QStyle>
 #include <QStyledItemDelegate>
 #include <climits>
@@ -54,6 +56,30 @@ public:
 private:
     TMyFlatComboBox* m_combo;
 };
+
+// The open list is a list box dropped below the combo (above it where the screen has no room), DropDownCount
+// rows high with a scroll bar beyond that; some styles would lay a menu of every item over the combo instead.
+class TDropDownListStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override
+    {
+        if (hint == SH_ComboBox_Popup)
+            return 0;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
+// One style for every flat combo box, living as long as the application.
+QStyle* DropDownListStyle()
+{
+    static QPointer<QStyle> style;
+    if (!style) {
+        style = new TDropDownListStyle;
+        style->setParent(qApp);
+    }
+    return style;
+}
 
 } // namespace
 
@@ -307,8 +333,10 @@ void TMyCustomFlatEdit::Decrement()
 
 TMyFlatComboBox::TMyFlatComboBox(QWidget* parent) : QComboBox(parent)
 {
+    setStyle(DropDownListStyle());
     m_sysBtnWidth = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
     setItemDelegate(new TItemHeightDelegate(this));
+    setMaxVisibleItems(8);
     // The open list is a popup window of its own; its showing and hiding flips the triangle.
     view()->window()->installEventFilter(this);
     SetStyle(csDropDown);
@@ -370,6 +398,23 @@ void TMyFlatComboBox::SetItemHeight(int value)
 bool TMyFlatComboBox::DroppedDown() const
 {
     return view()->window()->isVisible();
+}
+
+void TMyFlatComboBox::showPopup()
+{
+    QComboBox::showPopup();
+    QWidget* list = view()->window();
+    if (!list->isVisible())
+        return;
+    // Qt lays the list over the combo's last row of pixels (its first when the list opens above); the list
+    // belongs right outside the combo, and Qt's fit to the screen leaves that one pixel to spare.
+    const QRect combo(mapToGlobal(QPoint(0, 0)), size());
+    QRect placed = list->geometry();
+    if (placed.top() > combo.top())
+        placed.moveTop(combo.bottom() + 1);
+    else
+        placed.moveBottom(combo.top() - 1);
+    list->move(placed.topLeft());
 }
 
 bool TMyFlatComboBox::event(QEvent* event)

@@ -110,6 +110,9 @@ public:
     // Height of each row of the open list; a font change puts it back to 13.
     int ItemHeight() const { return m_itemHeight; }
     void SetItemHeight(int value);
+    // How many rows the open list shows at most; a scroll bar reaches the others (default 8).
+    int DropDownCount() const { return maxVisibleItems(); }
+    void SetDropDownCount(int value) { setMaxVisibleItems(value); }
     // -1 when nothing is chosen.
     int ItemIndex() const { return currentIndex(); }
     void SetItemIndex(int value) { setCurrentIndex(value); }
@@ -122,6 +125,9 @@ public:
     std::function<void(QObject* sender)> OnChange;
 
     static constexpr int ButtonWidth = 11;
+
+    // Drops the list just below the combo, or just above it where the screen has no room below.
+    void showPopup() override;
 
 protected:
     bool event(QEvent* event) override;

@@ -3,6 +3,7 @@
 #include "toolkit/Canvas.h"
 #include "toolkit/PngEffects.h"
 
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QMouseEvent>
 #include <QPainter>
@@ -178,6 +179,18 @@ void TMyButtonEx::changeEvent(QEvent* event)
 void TMyButtonEx::focusInEvent(QFocusEvent* event)
 {
     QWidget::focusInEvent(event);
+    switch (event->reason()) {
+    case Qt::TabFocusReason:
+    case Qt::BacktabFocusReason:
+        m_keyboardFocus = true;
+        break;
+    case Qt::ActiveWindowFocusReason:
+    case Qt::PopupFocusReason:
+        break; // the focus coming back to the window shows it as it was
+    default:
+        m_keyboardFocus = false;
+        break;
+    }
     repaint();
 }
 
@@ -187,11 +200,26 @@ void TMyButtonEx::focusOutEvent(QFocusEvent* event)
     repaint();
 }
 
+void TMyButtonEx::keyPressEvent(QKeyEvent* event)
+{
+    const int key = event->key();
+    const bool clicks = key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter;
+    if (!clicks || (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    // A held key clicks once.
+    if (!event->isAutoRepeat())
+        Click();
+    event->accept();
+}
+
 void TMyButtonEx::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() != Qt::LeftButton || !isEnabled())
         return;
     m_pressed = true;
+    m_keyboardFocus = false;
     setFocus(Qt::MouseFocusReason);
     repaint();
 }
@@ -268,6 +296,6 @@ void TMyButtonEx::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.drawImage(0, 0, Render());
-    if (hasFocus() && isEnabled() && m_drawFocus)
+    if (hasFocus() && isEnabled() && (m_drawFocus || m_keyboardFocus))
         DrawFocusRect(painter, {4, 4, width() - 4, height() - 4});
 }

@@ -8,8 +8,9 @@
 #include <functional>
 
 // A push button with rounded corners, a vertical two-colour gradient, a one-pixel border, an optional PNG
-// glyph left of a single-line centred caption. Its '&' letter clicks it with Alt. Pressed, the glyph and the
-// caption move 2 pixels right and down. Qt's enabled state is the button's: a disabled button takes no input.
+// glyph left of a single-line centred caption. Its '&' letter clicks it with Alt; focused, Space or Enter
+// clicks it. Pressed, the glyph and the caption move 2 pixels right and down. Qt's enabled state is the
+// button's: a disabled button takes no input.
 class TMyButtonEx : public QWidget {
 public:
     explicit TMyButtonEx(QWidget* parent = nullptr);
@@ -42,7 +43,8 @@ public:
     const QImage& Glyph() const { return m_glyph; }
     void SetGlyph(const QImage& glyph);
 
-    // Draw a dotted focus rectangle while the button has the focus.
+    // Draw a dotted focus rectangle while the button has the focus. Without it the rectangle shows only while
+    // the focus came from the keyboard (Tab), as desktop users expect, and never after a mouse click.
     bool DrawFocus() const { return m_drawFocus; }
     void SetDrawFocus(bool value);
 
@@ -63,6 +65,7 @@ protected:
     void changeEvent(QEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -76,6 +79,7 @@ private:
 
     bool m_pressed = false;
     bool m_drawFocus = false;
+    bool m_keyboardFocus = false;
     TColor m_clickColorFrom = RGB(228, 228, 228);
     TColor m_defaultColorTo = RGB(228, 228, 228);
     TColor m_overColorFrom = 0;

@@ -1,6 +1,7 @@
 #include "controls/MyFlatHintUnit.h"
 
 #include "toolkit/Canvas.h"
+#include "toolkit/WordBreak.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -81,7 +82,7 @@ bool TMyFlatHintWindow::ActivateHint(const TRect& rect, const QString& text)
     return ActivateHint(rect, text, QCursor::pos());
 }
 
-bool TMyFlatHintWindow::ActivateHint(const TRect& rect, const QString& text, const QPoint& cursor)
+bool TMyFlatHintWindow::ActivateHint(const TRect&, const QString& text, const QPoint& cursor)
 {
     m_caption = text;
     m_settings = TMyFlatHint::Lookup();
@@ -91,12 +92,11 @@ bool TMyFlatHintWindow::ActivateHint(const TRect& rect, const QString& text, con
     }
     setFont(m_settings->Font());
 
-    // Measured twice, as the text drawing call settles on the wrapped width only on the second pass.
-    const int flags = Qt::TextWordWrap | (layoutDirection() == Qt::RightToLeft ? Qt::AlignRight : Qt::AlignLeft);
+    // Measured twice: a word wider than MaxHintWidth widens the text, and at that width the other lines may take
+    // more words, so fewer lines are drawn than the first measure counted.
     const QFontMetrics metrics(font());
-    QRect r = metrics.boundingRect(QRect(rect.Left, rect.Top, std::max(1, m_settings->MaxHintWidth() - 22), 0),
-                                   flags, text);
-    r = metrics.boundingRect(QRect(r.left(), r.top(), std::max(1, r.width()), 0), flags, text);
+    const int wrapped = TWordBreak(metrics, text, m_settings->MaxHintWidth() - 22).Size().width();
+    const QSize r = TWordBreak(metrics, text, wrapped).Size();
     const int w = r.width() + 22;
     const int h = r.height() + 6;
 
@@ -163,8 +163,14 @@ void TMyFlatHintWindow::paintEvent(QPaintEvent*)
     text = {text.Left + 3, text.Top + 1, text.Right - 3, text.Bottom - 1};
     canvas.Font = font();
     canvas.FontColor = m_settings->FontColor();
-    canvas.TextRect(text, m_caption,
-                    Qt::TextWordWrap | (layoutDirection() == Qt::RightToLeft ? Qt::AlignRight : Qt::AlignLeft));
+    const int align = layoutDirection() == Qt::RightToLeft ? Qt::AlignRight : Qt::AlignLeft;
+    const TWordBreak layout(QFontMetrics(font()), m_caption, text.Width());
+    int top = text.Top;
+    for (const QString& line : layout.Lines()) {
+        canvas.TextRect({text.Left, top, text.Right, top + layout.LineHeight()}, line,
+                        align | Qt::AlignTop | Qt::TextSingleLine);
+        top += layout.LineHeight();
+    }
 }
 
 // ---------------------------------------------------------------- hint machinery

@@ -74,9 +74,10 @@ class TMyFlatHintWindow : public QWidget {
 public:
     TMyFlatHintWindow();
 
-    // Sizes the window for the text (wrapped at MaxHintWidth - 22, plus 22 by 6) and shows it, without taking the
-    // focus, next to the cursor position (screen coordinates) as its quadrant says, unclamped. Only the left and
-    // top of rect count. Returns false, showing nothing, when no TMyFlatHint exists.
+    // Sizes the window for the text (broken between words at MaxHintWidth - 22, wider for a longer word, plus 22
+    // by 6) and shows it, without taking the focus, next to the cursor position (screen coordinates) as its
+    // quadrant says, unclamped. The rectangle's position plays no part. Returns false, showing nothing, when no
+    // TMyFlatHint exists.
     bool ActivateHint(const TRect& rect, const QString& text, const QPoint& cursor);
     // As above at the mouse cursor's position.
     bool ActivateHint(const TRect& rect, const QString& text);

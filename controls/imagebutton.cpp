@@ -132,7 +132,13 @@ void TImageButton::MouseUp(Qt::MouseButton button, const QPoint& point)
     const bool inside = Inside(point);
     m_pressed = false;
     update();
-    if (inside && m_enabled && button == Qt::LeftButton && OnClick)
+    if (inside && button == Qt::LeftButton)
+        Click();
+}
+
+void TImageButton::Click()
+{
+    if (m_enabled && OnClick)
         OnClick(this);
 }
 
@@ -155,7 +161,16 @@ void TImageButton::mousePressEvent(QMouseEvent*)
 
 void TImageButton::mouseMoveEvent(QMouseEvent* event)
 {
-    MouseMove(event->position().toPoint());
+    const QPoint point = event->position().toPoint();
+    // While a held button grabs the mouse Qt sends no leave or enter; the position says when the pointer
+    // crosses the control's edge.
+    if (event->buttons() != Qt::NoButton && rect().contains(point) != m_mouseOver) {
+        if (m_mouseOver)
+            MouseLeave();
+        else
+            MouseEnter();
+    }
+    MouseMove(point);
 }
 
 void TImageButton::mouseReleaseEvent(QMouseEvent* event)

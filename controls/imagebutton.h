@@ -8,7 +8,8 @@
 
 // A button drawn from four PNG faces (normal, over, down, disabled) at their own size from the top-left
 // corner; transparent parts show the parent. The face drawn is also the click area. Its Enabled flag is its
-// own: a disabled button keeps getting mouse input but never clicks. It takes no keyboard focus.
+// own: a disabled button keeps getting mouse input but never clicks. It takes no keyboard focus; the
+// keyboard reaches it through Click.
 class TImageButton : public QWidget {
 public:
     explicit TImageButton(QWidget* parent = nullptr);
@@ -41,7 +42,10 @@ public:
     void ForwardMouseDown();
     void ForwardMouseUp();
 
-    // Raised by a left release inside the face while enabled; sender first.
+    // Clicks as a left release inside the face does: raises OnClick only while enabled (the keyboard's way).
+    void Click();
+
+    // Raised by a left release inside the face while enabled, and by Click; sender first.
     std::function<void(TImageButton* sender)> OnClick;
 
 protected:

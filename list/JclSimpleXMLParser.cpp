@@ -164,7 +164,7 @@ void TJclSimpleXMLParser::ReadDocument(TJclSimpleXMLElemsProlog& prolog, TJclSim
         }
         if (*m_p != '<')
             Fail("Invalid Document: Unexpected text in file prolog");
-        if (StartsWith("<?xml ")) {
+        if (StartsDeclaration()) {
             ReadHeader(prolog);
         } else if (StartsWith("<?xml-stylesheet")) {
             ReadSheet(prolog);
@@ -182,6 +182,13 @@ void TJclSimpleXMLParser::ReadDocument(TJclSimpleXMLElemsProlog& prolog, TJclSim
             Fail("Invalid Document: Unexpected text in file prolog");
         }
     }
+}
+
+// "<?xml" and any blank after it (a line break or a tab as well as a space) open the declaration; "<?xml-"
+// opens a stylesheet and anything else glued to the name is no declaration.
+bool TJclSimpleXMLParser::StartsDeclaration() const
+{
+    return StartsWith("<?xml") && m_end - m_p > 5 && IsBlank(m_p[5]);
 }
 
 void TJclSimpleXMLParser::ReadHeader(TJclSimpleXMLElemsProlog& prolog)

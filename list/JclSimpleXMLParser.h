@@ -21,6 +21,7 @@ private:
     bool AtEnd() const { return m_p >= m_end; }
     bool StartsWith(std::string_view text) const;
     bool IsPrefixOfRest(std::string_view text) const;
+    bool StartsDeclaration() const;
     // Up to count bytes from the current position, for error messages.
     std::string_view Ahead(size_t count) const;
     void SkipBlanks();

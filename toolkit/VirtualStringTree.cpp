@@ -481,23 +481,32 @@ void TVirtualStringTree::mouseDoubleClickEvent(QMouseEvent* event)
 
 void TVirtualStringTree::contextMenuEvent(QContextMenuEvent* event)
 {
-    QPoint pos = event->pos();
-    QPoint global = event->globalPos();
-    if (event->reason() == QContextMenuEvent::Keyboard) {
-        // From the menu key: at the focused row, or the top left corner when there is none.
-        const QRect rect = m_focused ? CellRect(m_focused, 0) : QRect();
-        pos = rect.isValid() ? rect.center() : QPoint(0, 0);
-        global = viewport()->mapToGlobal(pos);
-    }
+    if (event->reason() == QContextMenuEvent::Keyboard)
+        PopupFromKeyboard();
+    else
+        Popup(event->pos(), event->globalPos());
+    event->accept();
+}
+
+void TVirtualStringTree::PopupFromKeyboard()
+{
+    ScrollIntoView(m_selected);
+    const QRect rect = m_selected ? CellRect(m_selected, 0) : QRect();
+    const QPoint pos = rect.isValid() ? rect.center() : QPoint(0, 0);
+    Popup(pos, viewport()->mapToGlobal(pos));
+}
+
+void TVirtualStringTree::Popup(const QPoint& pos, const QPoint& globalPos)
+{
     PVirtualNode node = GetNodeAt(pos);
     const int column = ColumnAt(pos.x());
     QMenu* menu = nullptr;
     bool askParent = true;
     if (OnGetPopupMenu)
         Guarded([&] { OnGetPopupMenu(this, node, column, pos, askParent, menu); });
-    if (menu)
-        menu->popup(global);
-    event->accept();
+    // Some platforms send the Menu key both as a key and as a menu request: one menu for both.
+    if (menu && !menu->isVisible())
+        menu->popup(globalPos);
 }
 
 void TVirtualStringTree::MoveFocusTo(int index)
@@ -511,6 +520,19 @@ void TVirtualStringTree::MoveFocusTo(int index)
 
 void TVirtualStringTree::keyPressEvent(QKeyEvent* event)
 {
+    if (OnKeyDown) {
+        int key = event->key();
+        Guarded([&] { OnKeyDown(this, key, event->modifiers()); });
+        if (key == 0) {
+            event->accept();
+            return;
+        }
+    }
+    if (event->key() == Qt::Key_Menu || (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier)) {
+        PopupFromKeyboard();
+        event->accept();
+        return;
+    }
     const int current = IndexOf(m_focused);
     const int page = std::max(1, ClientHeight() / m_rowHeight);
     switch (event->key()) {

@@ -168,6 +168,8 @@ public:
     std::function<void(TVirtualStringTree* sender, TCanvas& canvas, PVirtualNode node, int column,
                        const TRect& cellRect, TRect& contentRect)>
         OnBeforeCellPaint;
+    // Raised first for every key pressed in the list; a handler that sets key to 0 has taken the key.
+    std::function<void(TVirtualStringTree* sender, int& key, Qt::KeyboardModifiers shift)> OnKeyDown;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -192,6 +194,10 @@ private:
     void Guarded(const std::function<void()>& handler);
     void PaintRow(QPainter& painter, PVirtualNode node, int top);
     void MoveFocusTo(int index);
+    // Shows the menu OnGetPopupMenu answers for a viewport position, unless it is already open.
+    void Popup(const QPoint& pos, const QPoint& globalPos);
+    // The menu of the keyboard (Menu key, Shift+F10): at the selected row, or the top left corner without one.
+    void PopupFromKeyboard();
 
     std::vector<PVirtualNode> m_rows;
     const TNodeDataType* m_dataType;

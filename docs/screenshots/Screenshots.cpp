@@ -15,6 +15,7 @@
 #include "toolkit/Application.h"
 #include "toolkit/VirtualStringTree.h"
 
+#include <QAbstractItemView>
 #include <QAbstractScrollArea>
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -126,6 +127,13 @@ void ShootAddDialog(TmainDlg& window, TTestDialogs& dialogs, const QStringList& 
         Click(add->btDirectory);
         Settle();
         Save("add-dialog.png", add);
+        Click(add->ComboBox1, Qt::LeftButton, QPoint(add->ComboBox1->width() - 6, add->ComboBox1->height() / 2));
+        QWidget* list = add->ComboBox1->view()->window();
+        if (!WaitFor([list] { return list->isVisible(); }, 3000))
+            Missing("the format list did not open");
+        Settle();
+        Save("add-formats.png", add->frameGeometry().united(list->frameGeometry()));
+        add->ComboBox1->hidePopup();
         add->btnOk->Click();
     });
     Click(window.btnAdd);

@@ -12,6 +12,8 @@
 #include <QApplication>
 #include <QPlainTextEdit>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <gtest/gtest.h>
 
 namespace
@@ -92,6 +94,32 @@ TEST_F(AddDialog, PickedFolderGetsOneSlashAndCancellingGoesBackToTheGlobalPath)
     EXPECT_EQ(dialog.Lines()[1], "format: Test A");
 }
 
+TEST_F(AddDialog, FolderNameWithALineBreakStaysWholeOnTheSaveToLine)
+{
+    TaddDlg dialog;
+    dialog.SetFiles(TwoFiles);
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    m_dialogs.FolderAnswers = { "/srv/two\nlines", "/srv/out" };
+    Click(dialog.btDirectory);
+    EXPECT_EQ(dialog.etDirectory->text(), "/srv/two\nlines/");
+    dialog.ComboBox1->setFocus();
+    QTest::keyClick(dialog.ComboBox1, Qt::Key_Down);
+    const QStringList expected = { "file count: 2", "format: Test B", "save to: /srv/two\nlines/",
+        "Ready to go...click OK", "Cancel the operation...click Cancel" };
+    EXPECT_EQ(dialog.Lines(), expected);
+    // The memo shows the break inside the line as a return sign, so the panel keeps its five lines.
+    const QTextDocument* shown = dialog.Memo1->document();
+    ASSERT_EQ(shown->blockCount(), 5);
+    EXPECT_EQ(shown->findBlockByNumber(2).text(), QString("save to: /srv/two\u21B5lines/"));
+    EXPECT_EQ(shown->findBlockByNumber(3).text(), expected[3]);
+
+    Click(dialog.btDirectory);
+    EXPECT_EQ(shown->blockCount(), 5);
+    EXPECT_EQ(dialog.Lines()[2], "save to: /srv/out/");
+    EXPECT_EQ(dialog.Lines()[3], expected[3]);
+}
+
 TEST_F(AddDialog, RootFolderKeepsItsOneSlash)
 {
     TaddDlg dialog;
@@ -149,6 +177,29 @@ TEST_F(AddDialog, EnterDoesNotPressOk)
     QTest::keyClick(&dialog, Qt::Key_Enter);
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_FALSE(dialog.Accepted());
+}
+
+TEST_F(AddDialog, TabbedToOkOrCancelShowsTheFocusMarkAndSpaceOrEnterPressesIt)
+{
+    // The dotted mark runs 4 pixels inside the border.
+    const auto marked = [](QWidget* button) { return Rendered(button).pixelColor(4, 20) != QColor(203, 221, 241); };
+    for (const int key : { Qt::Key_Space, Qt::Key_Return }) {
+        TaddDlg dialog;
+        dialog.SetFiles(TwoFiles);
+        dialog.show();
+        Activate(&dialog);
+        EXPECT_FALSE(marked(dialog.btnOk));
+        TabTo(dialog.btnOk); // through the information panel, which hands the focus on
+        EXPECT_TRUE(marked(dialog.btnOk));
+        TabTo(dialog.btnCancel);
+        EXPECT_FALSE(marked(dialog.btnOk));
+        EXPECT_TRUE(marked(dialog.btnCancel));
+        QWidget* pressed = key == Qt::Key_Space ? dialog.btnCancel : dialog.btnOk;
+        TabTo(pressed);
+        QTest::keyClick(pressed, Qt::Key(key));
+        EXPECT_FALSE(dialog.isVisible()) << key;
+        EXPECT_EQ(dialog.Accepted(), pressed == dialog.btnOk) << key;
+    }
 }
 
 TEST_F(AddDialog, InformationPanelHandsTheFocusToOkAndCannotBeEdited)

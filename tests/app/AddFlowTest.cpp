@@ -38,7 +38,8 @@ TEST_F(AddFlow, AddedFilesBecomeWaitingRowsInOrderAndAreCounted)
     EXPECT_EQ(m_window->lbCount->text(), "3 files, finished 0 of 3");
     ASSERT_EQ(m_dialogs.LastFilters.size(), 1);
     EXPECT_EQ(m_dialogs.LastFilters[0],
-        "All Supported Formats|*.mpg;*.mpeg;*.wmv;*.avi;*.vob;*.mov;*.mp2;*.mpv;*.mp4;*.flv|All Files|*.*");
+        "All Supported Formats|*.mpg;*.mpeg;*.wmv;*.avi;*.vob;*.mov;*.mp2;*.mpv;*.mp4;*.flv;*.mkv;*.webm;*.m4v;*.ts;"
+        "*.mts;*.m2ts;*.3gp;*.ogv|All Files|*.*");
 }
 
 TEST_F(AddFlow, TheDialogsFormatAndFolderGoToEveryAddedFile)

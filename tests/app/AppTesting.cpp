@@ -46,6 +46,21 @@ void Click(QWidget* widget, Qt::MouseButton button, QPoint at)
     QTest::mouseRelease(widget, button, Qt::NoModifier, at);
 }
 
+void Activate(QWidget* widget)
+{
+    QApplication::setActiveWindow(widget->window());
+    EXPECT_TRUE(QTest::qWaitForWindowActive(widget->window()));
+}
+
+void TabTo(QWidget* target)
+{
+    for (int i = 0; i < 40 && !target->hasFocus(); ++i) {
+        QWidget* focused = QApplication::focusWidget();
+        QTest::keyClick(focused ? focused : target->window(), Qt::Key_Tab);
+    }
+    EXPECT_TRUE(target->hasFocus()) << target->objectName().toStdString();
+}
+
 int CountPixels(const QImage& image, TColor color)
 {
     const QRgb wanted = ColorToRGB(color).rgb();

@@ -24,6 +24,11 @@ QTimer* WhenModal(std::function<void(QDialog*)> action);
 // Clicks a widget's button the way the user does: press and release at a point (the middle by default).
 void Click(QWidget* widget, Qt::MouseButton button = Qt::LeftButton, QPoint at = QPoint(-1, -1));
 
+// Makes the widget's window the active one, as the user's click on it does; keys and shortcuts go there.
+void Activate(QWidget* widget);
+// Presses Tab in the focused widget until the target has the focus (a few rounds of the window at most).
+void TabTo(QWidget* target);
+
 // How many pixels of the image have exactly the colour.
 int CountPixels(const QImage& image, TColor color);
 // How many pixels are within a small distance of the colour: the cores of antialiased glyphs.

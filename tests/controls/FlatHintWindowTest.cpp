@@ -1,5 +1,6 @@
 #include "controls/MyFlatHintUnit.h"
 #include "tests/controls/FlatGallery.h"
+#include "tests/controls/Pixels.h"
 
 #include <QApplication>
 #include <QPainter>
@@ -30,10 +31,8 @@ struct HintForm {
         Hint->SetFontColor(RGB(21, 66, 139));
     }
 
-    QSize TextSize(const QString& text, int width) const
-    {
-        return QFontMetrics(Hint->Font()).boundingRect(QRect(0, 0, width, 0), Qt::TextWordWrap, text).size();
-    }
+    int Advance(const QString& text) const { return QFontMetrics(Hint->Font()).horizontalAdvance(text); }
+    int LineHeight() const { return QFontMetrics(Hint->Font()).height(); }
 
     QImage Show(const QString& text, QPoint cursor)
     {
@@ -114,7 +113,7 @@ TEST(FlatHintPlacement, NoClampingAtTheScreenEdge)
     EXPECT_EQ(f.Window.geometry().top(), 7);
     f.Show("a hint in the corner", {f.Screen.width() - 2, f.Screen.height() - 2});
     EXPECT_EQ(f.Window.geometry().bottom() + 1, f.Screen.height() - 7);
-    f.Show(QString("a very tall hint ").repeated(60), {f.Screen.width() - 2, f.Screen.height() - 2});
+    f.Show(QString("a very tall hint ").repeated(100), {f.Screen.width() - 2, f.Screen.height() - 2});
     EXPECT_LT(f.Window.geometry().top(), 0);
 }
 
@@ -123,9 +122,8 @@ TEST(FlatHintSize, OneLineIsTextPlus22By6)
     HintForm f;
     const QString text = "add video files";
     f.Show(text, {50, 50});
-    const QSize textSize = f.TextSize(text, 10000);
-    EXPECT_LT(textSize.width(), 200 - 22);
-    EXPECT_EQ(f.Window.size(), QSize(textSize.width() + 22, textSize.height() + 6));
+    EXPECT_LT(f.Advance(text), 200 - 22);
+    EXPECT_EQ(f.Window.size(), QSize(f.Advance(text) + 22, f.LineHeight() + 6));
 }
 
 TEST(FlatHintSize, LongTextWrapsAtMaxHintWidthLess22)
@@ -133,10 +131,9 @@ TEST(FlatHintSize, LongTextWrapsAtMaxHintWidthLess22)
     HintForm f;
     const QString text = "load list from a disk file and keep every row with its format and folder";
     f.Show(text, {50, 50});
-    const int line = QFontMetrics(f.Hint->Font()).height();
     EXPECT_LE(f.Window.width(), 200);
-    EXPECT_GE(f.Window.height(), 2 * line + 6);
-    EXPECT_EQ(f.Window.height(), f.TextSize(text, 200 - 22).height() + 6);
+    EXPECT_GE(f.Window.height(), 2 * f.LineHeight() + 6);
+    EXPECT_EQ((f.Window.height() - 6) % f.LineHeight(), 0);
 
     f.Hint->SetMaxHintWidth(400);
     f.Show(text, {50, 50});
@@ -149,18 +146,50 @@ TEST(FlatHintSize, ThreeLineRowHintIsThreeLinesHigh)
     HintForm f;
     const QString text = "[file]: /v/a.avi\n[format]: MP4\n[path]: ";
     f.Show(text, {50, 50});
-    const QFontMetrics metrics(f.Hint->Font());
-    EXPECT_EQ(f.Window.height(), f.TextSize(text, 10000).height() + 6);
-    EXPECT_GE(f.Window.height(), 3 * metrics.height() + 6);
-    EXPECT_LT(f.Window.height(), 4 * metrics.height() + 6);
+    EXPECT_EQ(f.Window.height(), 3 * f.LineHeight() + 6);
+}
+
+TEST(FlatHintSize, WordsAreNeverSplitAndAnOverlongWordWidensTheHint)
+{
+    HintForm f;
+    const QString path = "/home/user/Videos/very-long.folder.name/clip.mp4";
+    ASSERT_GT(f.Advance(path), 200 - 22);
+    f.Show(path, {50, 50});
+    EXPECT_EQ(f.Window.size(), QSize(f.Advance(path) + 22, f.LineHeight() + 6));
+
+    f.Hint->SetMaxHintWidth(f.Advance("(H.") + 22);
+    f.Show("(H.264 / AAC)", {50, 50});
+    EXPECT_EQ(f.Window.width(), f.Advance("(H.264") + 22);
+
+    // Widened by its longest word, the hint takes the words of its other lines at that width.
+    const QString word = QString("a").repeated(20);
+    f.Hint->SetMaxHintWidth(f.Advance("bb") + 22);
+    f.Show(word + "\nbb bb", {50, 50});
+    EXPECT_EQ(f.Window.size(), QSize(f.Advance(word) + 22, 2 * f.LineHeight() + 6));
+}
+
+TEST(FlatHintPaint, AnOverlongWordIsDrawnWholeOnItsLine)
+{
+    HintForm f;
+    f.Hint->SetFont(CrispFont(16));
+    const QString folder = "/home/user/Videos/very-long.folder.name/";
+    const QImage image = f.Show("[path]:\n" + folder, {50, 50});
+    const int lh = f.LineHeight();
+    EXPECT_EQ(image.size(), QSize(f.Advance(folder) + 22, 2 * lh + 6));
+    // The text area starts 3 pixels right of the arrow column and one below the frame; the folder's ink spans
+    // the second line from its left edge to its right edge.
+    const QImage second = image.copy(18, 2 + lh, image.width() - 22, lh);
+    const auto [left, right] = InkColumns(second, Arrow);
+    EXPECT_LE(left, 2);
+    EXPECT_GE(right, second.width() - 3);
 }
 
 TEST(FlatHintSize, AmpersandsAreMeasuredAndDrawnAsTheyAre)
 {
     HintForm f;
     f.Show("&&&&&&&&", {50, 50});
-    EXPECT_EQ(f.Window.width(), f.TextSize("&&&&&&&&", 10000).width() + 22);
-    EXPECT_GT(f.Window.width(), f.TextSize("&&&&", 10000).width() + 22);
+    EXPECT_EQ(f.Window.width(), f.Advance("&&&&&&&&") + 22);
+    EXPECT_GT(f.Window.width(), f.Advance("&&&&") + 22);
 }
 
 TEST(FlatHintPaint, ColumnFacesTheCursorAndTheArrowStartsInItsCorner)

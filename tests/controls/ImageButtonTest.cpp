@@ -135,17 +135,22 @@ TEST(ImageButtonClicks, TheFaceIsTheHitAreaNotTheControl)
     EXPECT_EQ(shifted.Clicks, 1);
 }
 
-TEST(ImageButtonClicks, DraggingOutEndsThePressedLookButReleaseInsideStillClicks)
+TEST(ImageButtonClicks, DraggingOutEndsThePressedLookThenTheOverLookButReleaseInsideStillClicks)
 {
     Fixture f;
+    QTest::mouseMove(f.Button, QPoint(5, 5));
+    QTRY_COMPARE(f.At(5, 5), Over);
     QTest::mousePress(f.Button, Qt::LeftButton, {}, QPoint(5, 5));
-    QTest::mouseMove(f.Button, QPoint(50, 40));
-    QTRY_VERIFY(f.At(5, 5) != Down);
-    QTest::mouseMove(f.Button, QPoint(6, 6));
-    QTRY_VERIFY(f.Button->underMouse());
-    EXPECT_NE(f.At(5, 5), Down);
+    EXPECT_EQ(f.At(5, 5), Down);
+    QTest::mouseMove(f.Button, QPoint(50, 40)); // off the face, still on the control
+    QTRY_COMPARE(f.At(5, 5), Over);
+    QTest::mouseMove(f.Button, QPoint(75, 60)); // off the control while the button holds the mouse
+    QTRY_COMPARE(f.At(5, 5), Normal);
+    QTest::mouseMove(f.Button, QPoint(6, 6)); // back in: hovered again, the pressed look does not return
+    QTRY_COMPARE(f.At(5, 5), Over);
     QTest::mouseRelease(f.Button, Qt::LeftButton, {}, QPoint(6, 6));
     EXPECT_EQ(f.Clicks, 1);
+    EXPECT_EQ(f.At(5, 5), Over);
 }
 
 TEST(ImageButtonClicks, DisabledButtonTakesThePressButNeverClicks)

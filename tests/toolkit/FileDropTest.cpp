@@ -1,0 +1,77 @@
+#include "toolkit/FileDrop.h"
+
+#include "tests/support/Drops.h"
+#include "tests/support/Eventually.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMimeData>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+#include <gtest/gtest.h>
+
+namespace
+{
+
+void Touch(const QString& path)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+}
+
+} // namespace
+
+TEST(FileDrop, FoldersGiveTheirSupportedFilesSortedWhileDroppedFilesComeAsTheyAre)
+{
+    QTemporaryDir dir;
+    const QString root = dir.path() + "/videos";
+    for (const char* name : { "b.avi", "a.MKV", "notes.txt", "sub/deeper/c.avi", ".hidden/d.avi", ".e.avi" })
+        Touch(root + "/" + name);
+    const QString loose = dir.path() + "/readme.txt";
+    Touch(loose);
+    // A link back up the tree must not make the walk endless.
+    ASSERT_TRUE(QFile::link(root, root + "/sub/loop"));
+
+    const QStringList files = DroppedFiles({ loose, root + "/", dir.path() + "/gone.avi" }, { "*.avi", "*.mkv" });
+    EXPECT_EQ(files, QStringList({ loose, root + "/a.MKV", root + "/b.avi", root + "/sub/deeper/c.avi" }));
+}
+
+TEST(FileDrop, TakesLocalItemsOnlyAndAlwaysAsACopyThenHandsTheFilesOverAfterTheDrop)
+{
+    QTemporaryDir dir;
+    const QString clip = dir.path() + "/clip.avi";
+    Touch(clip);
+    // A label over most of the window, as the main window has controls over its face: a drop on it reaches
+    // the window.
+    QWidget window;
+    window.resize(200, 100);
+    (new QLabel("drop here", &window))->setGeometry(10, 10, 180, 80);
+    QList<QStringList> dropped;
+    auto* drop = new TFileDrop(&window, { "*.avi" });
+    drop->OnDrop = [&](const QStringList& files) { dropped << files; };
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+
+    const QUrl local = QUrl::fromLocalFile(clip);
+    const QUrl remote("https://example.com/clip.avi");
+    QMimeData text, remoteOnly, mixed, localOnly;
+    text.setText(clip);
+    remoteOnly.setUrls({ remote });
+    mixed.setUrls({ local, remote });
+    localOnly.setUrls({ local });
+    const QPoint onLabel(50, 50);
+    EXPECT_EQ(DragAndDrop(&window, onLabel, &text), Qt::IgnoreAction);
+    EXPECT_EQ(DragAndDrop(&window, onLabel, &remoteOnly), Qt::IgnoreAction);
+    EXPECT_EQ(DragAndDrop(&window, onLabel, &mixed), Qt::IgnoreAction);
+    EXPECT_EQ(DragAndDrop(&window, onLabel, &localOnly, Qt::MoveAction), Qt::IgnoreAction);
+    EXPECT_TRUE(dropped.isEmpty());
+
+    EXPECT_EQ(DragAndDrop(&window, onLabel, &localOnly), Qt::CopyAction);
+    EXPECT_TRUE(dropped.isEmpty()); // not while the source still waits for the drop to end
+    ASSERT_EVENTUALLY(dropped.size() == 1);
+    EXPECT_EQ(dropped[0], QStringList({ clip }));
+}

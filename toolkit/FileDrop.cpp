@@ -1,0 +1,80 @@
+#include "toolkit/FileDrop.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QTimer>
+#include <QUrl>
+#include <QWidget>
+#include <algorithm>
+
+TFileDrop::TFileDrop(QWidget* window, QStringList patterns)
+    : QObject(window)
+    , m_patterns(std::move(patterns))
+{
+    window->setAcceptDrops(true);
+    window->installEventFilter(this);
+}
+
+bool TFileDrop::eventFilter(QObject* watched, QEvent* event)
+{
+    const QEvent::Type type = event->type();
+    if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop)
+        return QObject::eventFilter(watched, event);
+    // A drag enter and a drag move are drop events too; only the drop itself hands the files over.
+    auto* drop = static_cast<QDropEvent*>(event);
+    const QStringList paths = LocalPaths(drop->mimeData());
+    if (paths.isEmpty() || !(drop->possibleActions() & Qt::CopyAction)) {
+        drop->ignore();
+        return true;
+    }
+    // Never a move: the file manager would delete the sources once the drop is accepted.
+    drop->setDropAction(Qt::CopyAction);
+    drop->accept();
+    if (type == QEvent::Drop) {
+        // The source waits until the drop is handled, so the dialogs a drop leads to open after it.
+        QTimer::singleShot(0, this, [this, paths] {
+            if (OnDrop)
+                OnDrop(DroppedFiles(paths, m_patterns));
+        });
+    }
+    return true;
+}
+
+QStringList LocalPaths(const QMimeData* data)
+{
+    if (!data || !data->hasUrls())
+        return {};
+    QStringList paths;
+    for (const QUrl& url : data->urls()) {
+        const QString path = url.isLocalFile() ? url.toLocalFile() : QString();
+        if (path.isEmpty())
+            return {};
+        paths << path;
+    }
+    return paths;
+}
+
+QStringList DroppedFiles(const QStringList& paths, const QStringList& patterns)
+{
+    QStringList files;
+    for (const QString& dropped : paths) {
+        const QString path = QDir::cleanPath(dropped);
+        const QFileInfo info(path);
+        if (info.isFile()) {
+            files << path;
+        } else if (info.isDir()) {
+            // Without QDir::CaseSensitive the patterns match in any letter case; without FollowSymlinks a
+            // linked folder is not entered, so a link back up the tree cannot make the walk endless.
+            QStringList found;
+            QDirIterator walk(path, patterns, QDir::Files, QDirIterator::Subdirectories);
+            while (walk.hasNext())
+                found << walk.next();
+            std::sort(found.begin(), found.end());
+            files << found;
+        }
+    }
+    return files;
+}
