@@ -125,6 +125,12 @@ QString CountText(int rows, int finished)
     return QString::asprintf("%d files, finished %d of %d", rows, finished, rows);
 }
 
+QString FailedText(int failed, int rows)
+{
+    return QString::asprintf(
+        "%d of %d files could not be converted. Point at a row marked as failed to see why.", failed, rows);
+}
+
 QString TimestampText(int64_t seconds)
 {
     return QString::asprintf("timestamp: %0.2lld:%0.2lld:%0.2lld", static_cast<long long>(seconds / 3600),
@@ -276,6 +282,8 @@ void TUIHook::btnConvertClick()
 {
     if (m_form->VirtualStringTree1->RootNodeCount() == 0)
         return;
+    // A missing encoder is told once, before the window turns busy, rather than once per row.
+    Command->CheckEncoder();
     SetBusyState();
     Command->Start();
 }
@@ -307,7 +315,13 @@ void TUIHook::btnImportClick()
     const QString name = Application->Dialogs().OpenFile(m_form, QString(), ListFilter);
     if (name.isEmpty())
         return;
-    SaveManager->LoadList(name.toStdString());
+    // An import that fails part way keeps the rows read so far; the label counts them either way.
+    try {
+        SaveManager->LoadList(name.toStdString());
+    } catch (...) {
+        UpdateCountLabel(0);
+        throw;
+    }
     UpdateCountLabel(0);
 }
 
@@ -367,8 +381,15 @@ void TUIHook::JobProgress(int percent)
 void TUIHook::JobFinished(bool stopped)
 {
     SetIdleState();
-    if (!stopped)
+    if (stopped)
+        return;
+    // A stop during the last row fails that row, so that batch ends with the warning too.
+    const int failed = Command->FailedRows();
+    if (failed == 0)
         Application->MessageBox("Congratulations, works done!", TMsgIcon::Information, QMessageBox::Ok);
+    else
+        Application->MessageBox(
+            FailedText(failed, int(m_form->VirtualStringTree1->RootNodeCount())), TMsgIcon::Warning, QMessageBox::Ok);
 }
 
 void TUIHook::JobTick()

@@ -65,6 +65,9 @@ private:
 // The count label's text: "<rows> files, finished <finished> of <rows>".
 QString CountText(int rows, int finished);
 
+// The end-of-batch warning when some rows failed: how many of how many, and where to see why.
+QString FailedText(int failed, int rows);
+
 // The time label's text for a batch that has run the given seconds: hours, minutes and seconds with two
 // digits at least; hours keep growing past 99.
 QString TimestampText(int64_t seconds);

@@ -5,7 +5,6 @@
 
 #include <QString>
 #include <algorithm>
-#include <cctype>
 #include <optional>
 
 namespace {
@@ -18,11 +17,6 @@ std::string Item(const TBatchRow& row)
 std::string Source(const TBatchRow& row)
 {
     return row.FileName.toStdString();
-}
-
-std::string Left(std::optional<int64_t> seconds)
-{
-    return (seconds ? ClockText(*seconds) : std::string("--:--:--")) + " left";
 }
 
 std::string Failure(const TBatchRow& row)
@@ -69,9 +63,7 @@ void TBatchConsole::Summary(const std::string& stopReason)
     std::string text;
     if (!stopReason.empty()) {
         const int notStarted = m_runner.Count(TRowState::Waiting);
-        std::string sentence = stopReason;
-        sentence[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(sentence[0])));
-        text += sentence + "; " + std::to_string(notStarted) + (notStarted == 1 ? " row was" : " rows were") +
+        text += stopReason + " " + std::to_string(notStarted) + (notStarted == 1 ? " row was" : " rows were") +
             " not started.\n";
     }
     text += "Converted " + std::to_string(m_runner.Count(TRowState::Done)) + ", failed " +
@@ -114,12 +106,8 @@ std::string TBatchConsole::LiveLines() const
 {
     std::string lines;
     for (const TEncoderSlot* slot : m_runner.Running()) {
-        const TEncoderReport& report = slot->Report();
-        const std::optional<int> percent = report.Percent();
         const QString name = slot->Row()->FileName.section('/', -1);
-        lines += Fit("  " + name.toStdString() + "  " + (percent ? std::to_string(*percent) : "--") + "%  " +
-                     Left(report.SecondsLeft(slot->Seconds()))) +
-            "\n";
+        lines += Fit("  " + name.toStdString() + "  " + slot->Run().ProgressText()) + "\n";
     }
     return lines + Fit(OverallLine()) + "\n";
 }
@@ -134,14 +122,15 @@ std::string TBatchConsole::OverallLine() const
     const int total = static_cast<int>(m_runner.Rows().size());
     double worked = done + failed;
     for (const TEncoderSlot* slot : m_runner.Running())
-        worked += slot->Report().Percent().value_or(0) / 100.0;
+        worked += slot->Run().Report().Percent().value_or(0) / 100.0;
     const double elapsed = m_clock.elapsed() / 1000.0;
-    std::optional<int64_t> left;
+    std::string line = std::to_string(done) + " done, " + std::to_string(failed) + " failed, " +
+        std::to_string(skipped) + " skipped of " + std::to_string(total) + ", " +
+        ClockText(static_cast<int64_t>(elapsed)) + " elapsed";
     if (worked > 0)
-        left = static_cast<int64_t>(elapsed * (total - skipped - worked) / worked + 0.5);
-    return std::to_string(done) + " done, " + std::to_string(failed) + " failed, " + std::to_string(skipped) +
-        " skipped of " + std::to_string(total) + ", elapsed " + ClockText(static_cast<int64_t>(elapsed)) + ", " +
-        Left(left);
+        line +=
+            ", about " + ClockText(static_cast<int64_t>(elapsed * (total - skipped - worked) / worked + 0.5)) + " left";
+    return line;
 }
 
 // A line cut to the terminal's width, so that it never wraps and the redraw knows how many lines to go back.

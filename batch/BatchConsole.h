@@ -25,7 +25,7 @@ public:
     // Redraws the encoders' lines and the overall line (a terminal only); called once a second and on events.
     void Redraw();
     // Replaces the live lines by the summary: the counts, the elapsed time, and every failed row with its reason.
-    // stopReason says why the batch ended early; empty when it ran to its end.
+    // stopReason says why the batch ended early, as a sentence; empty when it ran to its end.
     void Summary(const std::string& stopReason);
 
 private:

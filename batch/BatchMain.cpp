@@ -4,6 +4,7 @@
 #include "batch/BatchOptions.h"
 #include "batch/BatchRunner.h"
 #include "batch/ConsoleDialogs.h"
+#include "engine/ConversionRun.h"
 #include "engine/commandManager.h"
 #include "platform/Terminal.h"
 #include "toolkit/Application.h"
@@ -26,17 +27,17 @@ void Complain(const std::string& message)
     std::fprintf(stderr, "reelhand: %s\n", message.c_str());
 }
 
-std::string StopReason(int signal)
+TRunOutcome StopOutcome(int signal)
 {
     switch (signal) {
     case SIGINT:
-        return "stopped by you";
+        return TRunOutcome::StoppedByYou();
     case SIGTERM:
-        return "stopped by SIGTERM";
+        return TRunOutcome::Failure("Stopped by SIGTERM.");
     case SIGHUP:
-        return "stopped by SIGHUP";
+        return TRunOutcome::Failure("Stopped by SIGHUP.");
     default:
-        return "stopped by signal " + std::to_string(signal);
+        return TRunOutcome::Failure("Stopped by signal " + std::to_string(signal) + ".");
     }
 }
 
@@ -56,11 +57,18 @@ int Convert(const TBatchOptions& options)
         Complain(error.what());
         return ExitUsage;
     }
+    const std::string programFolder = Application->ProgramFolder().toStdString();
+    TEncoderSlot::TSettings settings { programFolder + "/bin/ffmpeg", programFolder, options.SkipDone };
+    // Without its encoder every row would fail the same way; the message says what to do instead.
+    try {
+        CheckEncoder(settings.Encoder);
+    } catch (const EEncoderMissing& error) {
+        Complain(error.Message());
+        return ExitFailed;
+    }
     // A catalogue that cannot be read is reported through the dialog seam and leaves no formats: every row then
     // fails, naming its format.
     TCommandManager catalogue;
-    const std::string programFolder = Application->ProgramFolder().toStdString();
-    TEncoderSlot::TSettings settings { programFolder + "/bin/ffmpeg", programFolder, options.SkipDone };
     const int jobs = options.Jobs > 0 ? options.Jobs : QThread::idealThreadCount();
     TBatchRunner runner(std::move(rows), jobs, catalogue, settings);
     TBatchConsole console(ConsoleMode(options), runner);
@@ -70,7 +78,7 @@ int Convert(const TBatchOptions& options)
     TSignalWatcher watcher([&](int signal) {
         if (stoppedBy == 0)
             stoppedBy = signal;
-        runner.Stop(StopReason(signal));
+        runner.Stop(StopOutcome(signal));
     });
     QTimer redraw;
     QObject::connect(&redraw, &QTimer::timeout, [&] { console.Redraw(); });
@@ -82,7 +90,7 @@ int Convert(const TBatchOptions& options)
     if (!runner.Finished())
         loop.exec();
 
-    console.Summary(stoppedBy ? StopReason(stoppedBy) : std::string());
+    console.Summary(stoppedBy ? StopOutcome(stoppedBy).Reason() : std::string());
     if (stoppedBy)
         return 128 + stoppedBy;
     return runner.Count(TRowState::Failed) > 0 ? ExitFailed : 0;

@@ -32,13 +32,13 @@ void TBatchRunner::Start()
     Fill();
 }
 
-void TBatchRunner::Stop(const std::string& reason)
+void TBatchRunner::Stop(const TRunOutcome& why)
 {
     if (m_stopping || m_finished)
         return;
     m_stopping = true;
     for (const std::unique_ptr<TEncoderSlot>& slot : m_slots)
-        slot->Stop(reason);
+        slot->Stop(why);
     CheckFinished();
 }
 

@@ -25,9 +25,10 @@ public:
 
     // Starts as many rows as there are encoders; OnFinished may come before this returns (nothing to convert).
     void Start();
-    // Starts no further row and kills every running encoder: their rows end Failed with reason and their
-    // partial outputs are removed. OnFinished follows when the last encoder is gone (at once when none runs).
-    void Stop(const std::string& reason);
+    // Starts no further row and kills every running encoder: their rows end Failed with the outcome why and
+    // their partial outputs are removed. OnFinished follows when the last encoder is gone (at once when none
+    // runs).
+    void Stop(const TRunOutcome& why);
 
     bool Finished() const { return m_finished; }
     const std::vector<TBatchRow>& Rows() const { return m_rows; }

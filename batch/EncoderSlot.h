@@ -1,11 +1,11 @@
 #pragma once
 
 #include "batch/BatchRow.h"
-#include "engine/EncoderReport.h"
+#include "engine/ConversionRun.h"
 
-#include <QElapsedTimer>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 class TCommandManager;
@@ -23,23 +23,22 @@ public:
     };
 
     TEncoderSlot(TCommandManager& catalogue, TSettings settings);
-    // Kills a running encoder and removes its partial output.
+    // Kills a running encoder and removes its unfinished output.
     ~TEncoderSlot();
     TEncoderSlot(const TEncoderSlot&) = delete;
     TEncoderSlot& operator=(const TEncoderSlot&) = delete;
 
     // Starts converting row, which stays Converting until OnEnded. False when the row ended at once: Skipped, or
-    // Failed before an encoder could be started (no such format, no reservation in its folder).
+    // Failed before an encoder could be started (no such format or source, no reservation in its folder).
     bool Start(TBatchRow& row);
-    // Kills the encoder; its row ends Failed with reason, unless it had already finished. Nothing when idle.
-    void Stop(const std::string& reason);
+    // Kills the encoder; its row ends Failed with the given outcome, unless it had already finished. Nothing when
+    // idle.
+    void Stop(const TRunOutcome& why);
 
     // The row being converted; nullptr when idle.
     TBatchRow* Row() const { return m_row; }
-    // What the running encoder has said about its progress.
-    const TEncoderReport& Report() const { return m_report; }
-    // Seconds since the row's encoder was started.
-    double Seconds() const { return m_clock.isValid() ? m_clock.elapsed() / 1000.0 : 0.0; }
+    // The running encoder's run: what it has said and how far it is.
+    const TConversionRun& Run() const { return m_run; }
 
     // The row has ended Done or Failed; the slot is idle again and may be started from inside.
     std::function<void(TEncoderSlot& slot, TBatchRow& row)> OnEnded;
@@ -50,9 +49,8 @@ private:
     TCommandManager& m_catalogue;
     const TSettings m_settings;
     TBatchRow* m_row = nullptr;
-    std::string m_stopReason;
-    TEncoderReport m_report;
-    QElapsedTimer m_clock;
+    std::optional<TRunOutcome> m_stopped;
+    TConversionRun m_run;
     std::unique_ptr<TOutputReservation> m_reservation;
     // Last, so that it goes first: once it is gone no event of a run can reach the members above.
     std::unique_ptr<TDosCommand> m_runner;

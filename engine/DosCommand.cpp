@@ -241,8 +241,10 @@ void TDosThread::RunLoop(Session& session, uint32_t& exitCode)
         if (exitCode != StillActive) {
             {
                 std::lock_guard lock(m_owner.m_mutex);
-                if (m_owner.m_latestGeneration == m_generation)
+                if (m_owner.m_latestGeneration == m_generation) {
                     m_owner.m_exitCode = exitCode;
+                    m_owner.m_exitSignal = session.Child.TermSignal();
+                }
             }
             SetStatus(8);
             return;
@@ -428,6 +430,7 @@ void TDosCommand::Start()
         m_capturedLines.clear();
         generation = ++m_latestGeneration;
         m_status = 0;
+        m_exitSignal = 0;
     }
     m_pendingInput.Clear();
     m_readers.push_back(std::make_unique<TDosThread>(*this, generation));

@@ -217,6 +217,9 @@ public:
     // The child's own exit code when it ended by itself, the system error when the run failed; unchanged
     // by a run that was stopped or timed out.
     uint32_t ExitCode() const { return m_exitCode; }
+    // The signal that ended the child of the last run when it died by one (ExitCode is then 128 + it); 0 when
+    // it ended by itself, and for a run that was stopped, timed out or never had a child.
+    int ExitSignal() const { return m_exitSignal; }
 
     // Every piece reported by the current or last run, fragments and complete lines alike, in order.
     std::vector<std::string> CapturedLines() const;
@@ -247,6 +250,7 @@ private:
     std::atomic<TReturnCode> m_outputReturnCode{rcCRLF};
     std::atomic<int> m_status{0};
     std::atomic<uint32_t> m_exitCode{0};
+    std::atomic<int> m_exitSignal{0};
 
     // Guards CapturedLines and which run is the latest; readers of runs that were stopped keep quiet.
     mutable std::mutex m_mutex;

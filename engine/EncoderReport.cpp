@@ -74,6 +74,7 @@ void TEncoderReport::Clear()
     m_duration.reset();
     m_position.reset();
     m_words.clear();
+    m_outputExisted = false;
 }
 
 void TEncoderReport::TakeLine(const std::string& line)
@@ -94,6 +95,9 @@ void TEncoderReport::TakeLine(const std::string& line)
     }
     if (IsDescription(line))
         return;
+    // "File 'out.mp4' already exists. Exiting." (or "... Overwrite? [y/N] Not overwriting - exiting").
+    if (StartsWith(line, start, "File '") && line.find("' already exists.", start) != std::string::npos)
+        m_outputExisted = true;
     m_words.push_back(Cut(line, MaxLastWords));
     if (m_words.size() > KeptLines + 1)
         m_words.pop_front();
@@ -125,9 +129,14 @@ std::string TEncoderReport::LastWords() const
     std::string joined;
     for (const std::string& line : words)
         joined += (joined.empty() ? "" : "; ") + WithoutAddresses(line);
-    if (joined.size() > MaxLastWords)
-        joined = Cut(joined, MaxLastWords - 3) + "...";
-    return joined;
+    return BoundedText(joined, MaxLastWords);
+}
+
+std::string BoundedText(const std::string& text, std::size_t max)
+{
+    if (text.size() <= max)
+        return text;
+    return Cut(text, max - 3) + "...";
 }
 
 std::string ClockText(int64_t seconds)

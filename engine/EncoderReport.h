@@ -29,12 +29,20 @@ public:
     // The encoder's last few lines that tell something (progress lines, stream descriptions and the closing
     // "Conversion failed!" left out), joined by "; ", at most MaxLastWords bytes; empty when it said nothing.
     std::string LastWords() const;
+    // True once the encoder said that its output file was already there and it left it alone: that file is
+    // someone else's, whatever becomes of the run.
+    bool OutputExisted() const { return m_outputExisted; }
 
 private:
     std::optional<double> m_duration;
     std::optional<double> m_position;
     std::deque<std::string> m_words;
+    bool m_outputExisted = false;
 };
+
+// The text when it has at most max bytes (max >= 3); else its beginning followed by "...", max bytes in all,
+// never cut inside a UTF-8 sequence.
+std::string BoundedText(const std::string& text, std::size_t max);
 
 // Seconds as "hh:mm:ss"; hours grow past two digits when needed.
 std::string ClockText(int64_t seconds);

@@ -2,6 +2,7 @@
 
 #include "engine/DosCommand.h"
 #include "engine/commandManager.h"
+#include "platform/FileSystem.h"
 
 namespace {
 
@@ -27,11 +28,15 @@ std::string WithExtension(const std::string& name, const std::string& ext)
 
 } // namespace
 
-TEncoderTask EncoderTaskFor(const QString& fileName, int formatIndex, const QString& path, TCommandManager& catalogue,
+TEncoderTask EncoderTaskFor(const QString& fileName, int formatIndex, const QString& path, TCommandManager* catalogue,
     const std::string& programFolder)
 {
+    if (!catalogue || formatIndex < 0 || static_cast<std::size_t>(formatIndex) >= catalogue->Formats().size())
+        throw ETaskRefused(TRunOutcome::NotInCatalogue());
     TEncoderTask task;
     task.Source = Absolute(fileName, programFolder);
+    if (!platform::FileExists(task.Source))
+        throw ETaskRefused(TRunOutcome::SourceMissing());
     if (path.isEmpty()) {
         task.OutputFolder = programFolder + "/convert/";
     } else {
@@ -40,8 +45,8 @@ TEncoderTask EncoderTaskFor(const QString& fileName, int formatIndex, const QStr
         if (!task.OutputFolder.ends_with('/'))
             task.OutputFolder += '/';
     }
-    task.OutputName = WithExtension(FileNamePart(task.Source), catalogue.GetExt(formatIndex));
-    task.Params = catalogue.GetParams(formatIndex);
+    task.OutputName = WithExtension(FileNamePart(task.Source), catalogue->GetExt(formatIndex));
+    task.Params = catalogue->GetParams(formatIndex);
     return task;
 }
 

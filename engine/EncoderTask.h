@@ -1,5 +1,8 @@
 #pragma once
 
+#include "engine/RunOutcome.h"
+#include "toolkit/Exception.h"
+
 #include <QString>
 #include <string>
 
@@ -16,11 +19,21 @@ struct TEncoderTask {
     std::string WantedOutput() const { return OutputFolder + OutputName; }
 };
 
+// A row that cannot be handed to the encoder at all; the outcome says why, in the words every row failed so gets.
+class ETaskRefused : public Exception {
+public:
+    explicit ETaskRefused(const TRunOutcome& outcome) : Exception(outcome.Reason()), m_outcome(outcome) { }
+    const TRunOutcome& Outcome() const { return m_outcome; }
+
+private:
+    TRunOutcome m_outcome;
+};
+
 // The task of a row with the given source file, format index and output folder. A relative source or folder is
 // taken from the program folder; an empty folder is the program folder's convert/. The output is named after the
-// source with the format's extension in place of its own. Throws ECommandError when the catalogue has no such
-// format or the entry lacks a value.
-TEncoderTask EncoderTaskFor(const QString& fileName, int formatIndex, const QString& path, TCommandManager& catalogue,
+// source with the format's extension in place of its own. Throws ETaskRefused when there is no catalogue, the
+// format is not in it or the source file is missing, and ECommandError when the format's entry lacks a value.
+TEncoderTask EncoderTaskFor(const QString& fileName, int formatIndex, const QString& path, TCommandManager* catalogue,
     const std::string& programFolder);
 
 // The encoder's command line `"encoder" -i "source" params "output"`: the values quoted for the runner's

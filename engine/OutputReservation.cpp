@@ -33,21 +33,16 @@ bool TOutputReservation::Hold(const std::string& candidate)
         case platform::TFileClaim::TResult::Taken:
             return false;
         case platform::TFileClaim::TResult::Stale:
-            platform::RemoveStaleClaim(reservation, [&] { platform::RemoveFile(candidate); });
+            platform::RemoveStaleClaim(reservation, [&] {
+                int error = 0;
+                platform::RemoveFile(candidate, error);
+            });
             continue;
         case platform::TFileClaim::TResult::Failed:
             throw EReservationError("The output \"" + candidate + "\" cannot be reserved: " + reason);
         }
     }
     return false;
-}
-
-void TOutputReservation::Discard()
-{
-    if (!m_claim.Held())
-        return;
-    platform::RemoveFile(m_output);
-    m_claim.Release();
 }
 
 bool OutputDone(const std::string& path)

@@ -16,7 +16,8 @@ std::string ReservationPath(const std::string& output);
 
 // Holds one output name for one encoder run, so that no other run that reserves its names (in this process or in
 // another, on this machine or on another sharing the folder) writes the same output. The encoder creates the
-// output itself; the reservation is a file beside it, held locked while its run lives.
+// output itself; the reservation is a file beside it, held locked while its run lives, and released when the run
+// has ended and a failed run's output is gone (TConversionRun removes it).
 //
 // An output with a reservation beside it is unfinished. A reservation whose holder has gone without releasing it
 // (killed, crashed, its machine lost) is taken over by the next run that wants the name: the output left beside
@@ -26,15 +27,13 @@ public:
     // Reserves the first name by the naming rule, from wanted on, at which there is neither a file nor a
     // reservation whose holder lives. Throws EReservationError when the folder takes no reservation.
     explicit TOutputReservation(const std::string& wanted);
-    // Releases the name; the output stays.
+    // Releases the name; the output stays as it is.
     ~TOutputReservation() = default;
     TOutputReservation(const TOutputReservation&) = delete;
     TOutputReservation& operator=(const TOutputReservation&) = delete;
 
     // The reserved output path.
     const std::string& Output() const { return m_output; }
-    // Removes what the run wrote at the output (a failed or stopped run's partial file), then the reservation.
-    void Discard();
 
 private:
     bool Hold(const std::string& candidate);

@@ -1,30 +1,86 @@
 #include "engine/RunOutcome.h"
 
-#include "engine/DosCommand.h"
-#include "engine/EncoderReport.h"
 #include "platform/FileSystem.h"
 
-namespace {
-// The runner's Status for a run whose pipes or child could not be made.
-constexpr int PipeFailed = 3;
-constexpr int ProcessFailed = 5;
-// The runner reports death by signal n as 128 + n; signal numbers end at 64.
-constexpr uint32_t FirstSignalCode = 129;
-constexpr uint32_t LastSignalCode = 128 + 64;
+namespace
+{
+
+// The runner's Status values that end a run (see TDosCommand::Status).
+enum RunEnd : int {
+    FailedPreparing = 1,
+    PipeFailed = 3,
+    ProcessFailed = 5,
+    FailedRunning = 7,
+    Exited = 8,
+    StoppedOnRequest = 9,
+    TimedOut = 10,
+};
+
 } // namespace
 
-TRunOutcome RunOutcome(const TDosCommand& runner, uint32_t exitCode, const TEncoderReport& report)
+TRunOutcome::TRunOutcome(bool succeeded, const std::string& reason)
+    : m_succeeded(succeeded)
+    , m_reason(BoundedText(reason, MaxReason))
 {
-    if (runner.Status() == PipeFailed || runner.Status() == ProcessFailed)
-        return { false, "the encoder could not be started: " + platform::SystemErrorMessage(int(runner.ExitCode())) };
+}
+
+TRunOutcome TRunOutcome::Success()
+{
+    return TRunOutcome(true, std::string());
+}
+
+TRunOutcome TRunOutcome::Failure(const std::string& reason)
+{
+    return TRunOutcome(false, reason);
+}
+
+TRunOutcome TRunOutcome::StoppedByYou()
+{
+    return Failure("Stopped by you.");
+}
+
+TRunOutcome TRunOutcome::NotInCatalogue()
+{
+    return Failure("The format is not in the catalogue.");
+}
+
+TRunOutcome TRunOutcome::SourceMissing()
+{
+    return Failure("The source file does not exist.");
+}
+
+TRunOutcome TRunOutcome::OfRun(int status, uint32_t exitCode, int signal, const TEncoderReport& report)
+{
     if (exitCode == 0)
-        return { true, {} };
-    if (exitCode == StillActive)
-        return { false, "stopped by you" };
-    if (exitCode >= FirstSignalCode && exitCode <= LastSignalCode)
-        return { false, "the encoder was killed by signal " + std::to_string(exitCode - 128) };
-    std::string words = report.LastWords();
+        return Success();
+    // A run without a child reports the system's error code in place of an exit code.
+    const std::string systemError = platform::SystemErrorMessage(static_cast<int>(exitCode));
+    switch (status) {
+    case StoppedOnRequest:
+        return StoppedByYou();
+    case TimedOut:
+        return Failure("The encoder took too long and was stopped.");
+    case FailedPreparing:
+    case PipeFailed:
+    case ProcessFailed:
+        return Failure("The encoder could not be started: " + systemError + ".");
+    case FailedRunning:
+        return Failure("The encoder's run broke off: " + systemError + ".");
+    default:
+        break;
+    }
+    if (signal > 0)
+        return Failure("The encoder was killed by signal " + std::to_string(signal) + ".");
+    const std::string words = report.LastWords();
     if (!words.empty())
-        return { false, words };
-    return { false, "the encoder ended with exit code " + std::to_string(exitCode) };
+        return Failure(words);
+    return Failure("The encoder ended with exit code " + std::to_string(exitCode) + ".");
+}
+
+void TRunOutcome::OutputNotRemoved(const std::string& path, const std::string& why)
+{
+    // Both halves stay readable however long the path or the first reason is.
+    const std::string note
+        = BoundedText("The unfinished output file " + path + " could not be removed: " + why + ".", MaxReason / 2);
+    m_reason = BoundedText(m_reason, MaxReason - note.size() - 1) + " " + note;
 }

@@ -1,18 +1,39 @@
 #pragma once
 
+#include "engine/EncoderReport.h"
+
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
-class TDosCommand;
-class TEncoderReport;
+// What converting one file came to: done, or failed with a reason the user can read. Every reason the program
+// gives for a failed file is worded here.
+class TRunOutcome
+{
+public:
+    // The most a reason holds, in bytes; a longer one is cut at a character boundary and ends in "...".
+    static constexpr std::size_t MaxReason = 400;
 
-// What one finished encoder run means: success, or why not, in words for the person who asked for it.
-struct TRunOutcome {
-    bool Success = false;
-    std::string Reason; // empty on success
+    static TRunOutcome Success();
+    // Failed for a reason worded elsewhere, such as an error's message.
+    static TRunOutcome Failure(const std::string& reason);
+    static TRunOutcome StoppedByYou();
+    static TRunOutcome NotInCatalogue();
+    static TRunOutcome SourceMissing();
+    // What an ended encoder run means, from the runner's Status (0..10), the exit code it reported, the signal
+    // that killed the child (0 for none) and what the encoder said before it ended. Only exit code 0 is done;
+    // a failure carries the encoder's last words when it gave any and the run's own cause otherwise.
+    static TRunOutcome OfRun(int status, uint32_t exitCode, int signal, const TEncoderReport& report);
+
+    bool Succeeded() const { return m_succeeded; }
+    // Empty for a success.
+    const std::string& Reason() const { return m_reason; }
+    // Adds to a failure's reason that the unfinished output file stays on disk, and why.
+    void OutputNotRemoved(const std::string& path, const std::string& why);
+
+private:
+    TRunOutcome(bool succeeded, const std::string& reason);
+
+    bool m_succeeded;
+    std::string m_reason;
 };
-
-// The outcome of the runner's latest run, which ended with exitCode (as OnTerminated reports it) after the
-// encoder said what report holds: success on 0; otherwise the encoder could not be started, was stopped, was
-// killed by a signal, or ended with an error, given in its own last words when it left any.
-TRunOutcome RunOutcome(const TDosCommand& runner, uint32_t exitCode, const TEncoderReport& report);

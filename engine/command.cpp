@@ -19,11 +19,6 @@ std::string ProgramFolder()
     return Application->ProgramFolder().toStdString();
 }
 
-bool InCatalogue(int32_t index)
-{
-    return CommandManager && index >= 0 && index < static_cast<int64_t>(CommandManager->Formats().size());
-}
-
 } // namespace
 
 TCommand::TCommand(TVirtualStringTree* list)
@@ -37,7 +32,9 @@ TCommand::TCommand(TVirtualStringTree* list)
     m_timer->setInterval(1000);
     QObject::connect(m_timer.get(), &QTimer::timeout, m_timer.get(), [this] { TimerTick(); });
     // The runner's reader keeps its own copy of these handlers, so they reach the job only while it lives.
-    m_runner->OnNewLine = [self = m_self](TDosCommand* sender, const std::string&, TOutputType) {
+    m_runner->OnNewLine = [self = m_self](TDosCommand* sender, const std::string& line, TOutputType type) {
+        if (*self && type == otEntireLine)
+            (*self)->EncoderLine(line);
         if (*self && (*self)->OnOutput)
             (*self)->OnOutput(sender, 0);
     };
@@ -55,7 +52,9 @@ TCommand::~TCommand()
     m_timer->stop();
     m_runner->Stop();
     m_overwriteManager.reset();
+    // Destroying the runner waits for its reader, which kills the encoder; what it left half written goes too.
     m_runner.reset();
+    m_run.Abandon();
     m_timer.reset();
     if (Command == this)
         Command = nullptr;
@@ -65,6 +64,8 @@ void TCommand::Start()
 {
     if (m_running || !m_list || !m_list->GetFirst())
         return;
+    CheckEncoder();
+    m_failedRows = 0;
     m_currentNode = m_list->GetFirst();
     m_current = m_list->GetNodeData<TItemNodeData>(m_currentNode);
     m_currentIndex = m_list->IndexOf(m_currentNode);
@@ -82,51 +83,59 @@ void TCommand::Stop()
     m_runner->Stop();
 }
 
+void TCommand::CheckEncoder() const
+{
+    ::CheckEncoder(m_encoderPath);
+}
+
 // Starts the current row, and while a row cannot be handed to the encoder, ends it Failed and goes on; a loop
 // rather than recursion, so a long list of such rows cannot exhaust the stack.
 void TCommand::RunRows()
 {
     std::shared_ptr<TCommand*> self = m_self;
-    while (!StartItem()) {
-        if (!Alive(self) || !FinishRow(false))
+    for (std::optional<TRunOutcome> refused = StartItem(); refused; refused = StartItem()) {
+        if (!Alive(self) || !FinishRow(*refused))
             return;
     }
 }
 
-// Prepares the current row and starts its encoder; false when the row has no catalogue entry or its command
-// line could not be made (then the encoder is not started).
-bool TCommand::StartItem()
+std::optional<TRunOutcome> TCommand::StartItem()
 {
     TItemData& item = m_current->ItemData;
-    if (!InCatalogue(item.FormatIndex))
-        return false;
+    std::string output;
     std::string commandLine;
     try {
         TEncoderTask task
-            = EncoderTaskFor(item.FileName, item.FormatIndex, item.Path, *CommandManager, ProgramFolder());
+            = EncoderTaskFor(item.FileName, item.FormatIndex, item.Path, CommandManager, ProgramFolder());
         m_outputFolder = task.OutputFolder;
         m_outputName = task.OutputName;
-        std::string output = m_overwriteManager->UniqueName(task.WantedOutput());
+        output = m_overwriteManager->UniqueName(task.WantedOutput());
         commandLine = EncoderCommandLine(m_encoderPath, task.Source, task.Params, output);
+    } catch (const ETaskRefused& refused) {
+        return refused.Outcome();
     } catch (const std::exception& error) {
-        Application->ShowException(error);
-        return false;
+        // A name that can no longer be made, or a catalogue entry lacking a part, fails this row only.
+        return TRunOutcome::Failure(error.what());
     }
     m_current->ImageIndex = Converting;
     item.Busy = 1;
+    item.Reason.clear();
+    m_run.Begin(output);
+    item.Progress = QString::fromStdString(m_run.ProgressText());
     RepaintCurrent();
     m_list->SetFocus();
     m_list->SetSelected(m_currentNode, true);
+    m_list->ScrollIntoView(m_currentNode);
     m_runner->SetCommandLine(commandLine);
     m_runner->Start();
-    return true;
+    return std::nullopt;
 }
 
 // Ends the current row; true when the next row has become current and is to be started.
-bool TCommand::FinishRow(bool success)
+bool TCommand::FinishRow(const TRunOutcome& outcome)
 {
     std::shared_ptr<TCommand*> self = m_self;
-    FinishItem(m_runner.get(), success, m_currentIndex);
+    FinishItem(m_runner.get(), outcome, m_currentIndex);
     if (!Alive(self))
         return false;
     m_runner->Stop();
@@ -148,8 +157,10 @@ bool TCommand::FinishRow(bool success)
     return false;
 }
 
-void TCommand::FinishItem(TDosCommand* sender, bool success, int index)
+void TCommand::FinishItem(TDosCommand* sender, const TRunOutcome& outcome, int index)
 {
+    if (!outcome.Succeeded())
+        ++m_failedRows;
     std::shared_ptr<TCommand*> self = m_self;
     if (OnProgress) {
         int64_t rows = m_list ? m_list->RootNodeCount() : 0;
@@ -158,7 +169,9 @@ void TCommand::FinishItem(TDosCommand* sender, bool success, int index)
             return;
     }
     if (m_current && m_list) {
-        m_current->ImageIndex = success ? Done : Failed;
+        m_current->ImageIndex = outcome.Succeeded() ? Done : Failed;
+        m_current->ItemData.Reason = QString::fromStdString(outcome.Reason());
+        m_current->ItemData.Progress.clear();
         RepaintCurrent();
     }
 }
@@ -181,12 +194,28 @@ void TCommand::EndBatch(bool stopped)
         OnFinished(m_runner.get(), stopped);
 }
 
+void TCommand::EncoderLine(const std::string& line)
+{
+    m_run.TakeLine(line);
+    ShowProgress();
+}
+
 void TCommand::RunnerTerminated(uint32_t exitCode)
 {
+    // Also after the list went away: the run's unfinished output is removed all the same.
+    const TRunOutcome outcome
+        = m_run.End(TRunOutcome::OfRun(m_runner->Status(), exitCode, m_runner->ExitSignal(), m_run.Report()));
     if (!m_running)
         return;
-    if (FinishRow(exitCode == 0))
+    if (FinishRow(outcome))
         RunRows();
+}
+
+// The converting row's hint says how far its encoder is; nothing is repainted, as the row shows none of it.
+void TCommand::ShowProgress()
+{
+    if (m_current && m_list && m_run.Active())
+        m_current->ItemData.Progress = QString::fromStdString(m_run.ProgressText());
 }
 
 void TCommand::TimerTick()
@@ -195,6 +224,7 @@ void TCommand::TimerTick()
         int32_t& pos = m_current->ItemData.BusyPos;
         pos = pos >= LastBusyPos ? 0 : pos + 1;
         RepaintCurrent();
+        ShowProgress();
     }
     ++m_elapsedSeconds;
     if (OnTick)

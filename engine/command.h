@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/ConversionRun.h"
 #include "list/ItemData.h"
 #include "toolkit/VirtualStringTree.h"
 
@@ -8,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 class TDosCommand;
@@ -20,17 +22,21 @@ class TCommand
 public:
     // Works on the given list control (not owned); the encoder is bin/ffmpeg in the program folder.
     explicit TCommand(TVirtualStringTree* list);
-    // Kills a running encoder; no notification is raised and no row is touched afterwards.
+    // Kills a running encoder and removes its unfinished output; no notification is raised and no row is
+    // touched afterwards.
     ~TCommand();
     TCommand(const TCommand&) = delete;
     TCommand& operator=(const TCommand&) = delete;
 
     // Converts every row from the first, whatever its state. Does nothing while a batch runs (also while it
-    // is stopping) or when the list is empty or gone.
+    // is stopping) or when the list is empty or gone. Raises EEncoderMissing, starting no row, when the encoder
+    // is missing or may not be run.
     void Start();
     // Kills the encoder of the current row, which ends Failed, and ends the batch after it; Idle turns true at
     // once, OnFinished follows when the encoder is gone. Does nothing when no batch runs.
     void Stop();
+    // Raises EEncoderMissing, naming the encoder's path and what to do, unless it can be run.
+    void CheckEncoder() const;
 
     // True unless a batch runs and no stop has been asked for: the list may be edited by the user.
     bool Idle() const { return m_idle; }
@@ -40,6 +46,8 @@ public:
     int CurrentIndex() const { return m_currentIndex; }
     // Whole seconds since the batch started; 0 outside a batch.
     int64_t ElapsedSeconds() const { return m_elapsedSeconds; }
+    // Rows of the current or last batch that ended Failed.
+    int FailedRows() const { return m_failedRows; }
     // The encoder: the program folder's bin/ffmpeg, fixed at creation.
     const std::string& EncoderPath() const { return m_encoderPath; }
     // Folder (ending in '/') and file name of the current row's wanted output, before a clash is avoided.
@@ -58,12 +66,15 @@ public:
     std::function<void(QTimer* sender)> OnTick;
 
 private:
-    bool StartItem();
-    bool FinishRow(bool success);
-    void FinishItem(TDosCommand* sender, bool success, int index);
+    // Starts the current row's encoder; the row's outcome instead when it cannot be converted at all.
+    std::optional<TRunOutcome> StartItem();
+    bool FinishRow(const TRunOutcome& outcome);
+    void FinishItem(TDosCommand* sender, const TRunOutcome& outcome, int index);
     void RunRows();
     void EndBatch(bool stopped);
+    void EncoderLine(const std::string& line);
     void RunnerTerminated(uint32_t exitCode);
+    void ShowProgress();
     void TimerTick();
     void ListGone();
     void RepaintCurrent();
@@ -82,6 +93,8 @@ private:
     PVirtualNode m_currentNode = nullptr;
     TItemNodeData* m_current = nullptr;
     std::unique_ptr<TOverwriteManager> m_overwriteManager;
+    TConversionRun m_run;
+    int m_failedRows = 0;
     // Cleared by the destructor; handlers that may run after a notification check it before going on.
     std::shared_ptr<TCommand*> m_self;
 };

@@ -15,6 +15,8 @@ struct TItemData {
     QString Path;            // output folder; empty means the convert folder beside the program
     uint8_t Busy = 0;        // 1 while this file is being converted
     int32_t BusyPos = 0;     // 0..74: offset of the moving block in the state box
+    QString Reason;          // why the last conversion failed; empty unless the row is Failed; never saved
+    QString Progress;        // how far the conversion is; empty unless the row is Converting; never saved
 };
 
 // Kept with every row; never set or read by the program.

@@ -99,9 +99,15 @@ QString TTreeManager::HintText(PVirtualNode node)
 {
     if (!m_tree || m_tree->IndexOf(node) < 0)
         return {};
-    const TItemData& item = Data(node)->ItemData;
-    return QStringLiteral("[File Name]: %1\n[format]: %2\n[path]: %3")
-        .arg(item.FileName, FormatName(item.FormatIndex), item.Path);
+    const TItemNodeData& row = *Data(node);
+    const TItemData& item = row.ItemData;
+    QString hint = QStringLiteral("[File Name]: %1\n[format]: %2\n[path]: %3")
+                       .arg(item.FileName, FormatName(item.FormatIndex), item.Path);
+    if (row.ImageIndex == Failed && !item.Reason.isEmpty())
+        hint += "\n[error]: " + item.Reason;
+    else if (row.ImageIndex == Converting && !item.Progress.isEmpty())
+        hint += "\n[progress]: " + item.Progress;
+    return hint;
 }
 
 void TTreeManager::AlignBackground()
@@ -118,6 +124,8 @@ void TTreeManager::TreeFreeNode(PVirtualNode node)
     data->RootData.RootText.clear();
     data->ItemData.FileName.clear();
     data->ItemData.Path.clear();
+    data->ItemData.Reason.clear();
+    data->ItemData.Progress.clear();
 }
 
 void TTreeManager::TreeGetImageIndex(PVirtualNode node, int column, int& imageIndex)

@@ -36,7 +36,8 @@ public:
     // Runs PropertiesDialog on the row; when it is accepted while IsIdle(), writes back only FormatIndex and
     // Path. No row, a foreign node or no dialog: nothing happens. The dialog's exceptions pass to the caller.
     void ShowProperties(PVirtualNode node);
-    // The three hint lines of a row, joined by LF; a format index outside the catalogue names no format.
+    // The hint lines of a row, joined by LF: file, format (none for an index outside the catalogue) and
+    // folder, then "[error]: <reason>" for a failed row or "[progress]: <how far>" for the converting one.
     QString HintText(PVirtualNode node);
     // Keeps the background picture in the lower right corner of the control's client area.
     void AlignBackground();

@@ -19,6 +19,23 @@ bool DirectoryExists(const std::string& path)
     return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+bool IsExecutableFile(const std::string& path)
+{
+    return FileExists(path) && ::access(path.c_str(), X_OK) == 0;
+}
+
+bool RemoveFile(const std::string& path, int& error)
+{
+    if (::unlink(path.c_str()) == 0 || errno == ENOENT)
+        return true;
+    const int failure = errno;
+    // unlink answers EISDIR (Linux) or EPERM (POSIX) for a folder, which counts as no file.
+    if (DirectoryExists(path))
+        return true;
+    error = failure;
+    return false;
+}
+
 int64_t FileSize(const std::string& path)
 {
     struct stat info {};
@@ -40,11 +57,6 @@ int64_t FileSize(const std::string& path, int& error)
     }
     error = 0;
     return static_cast<int64_t>(info.st_size);
-}
-
-bool RemoveFile(const std::string& path)
-{
-    return ::unlink(path.c_str()) == 0 || errno == ENOENT;
 }
 
 std::string SystemErrorMessage(int code)

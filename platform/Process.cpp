@@ -41,12 +41,13 @@ bool LiftAboveStandard(int& fd, int& error)
     return true;
 }
 
-uint32_t DecodeStatus(int status)
+uint32_t DecodeStatus(int status, int& signal)
 {
+    signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
     if (WIFEXITED(status))
         return static_cast<uint32_t>(WEXITSTATUS(status));
     if (WIFSIGNALED(status))
-        return 128u + static_cast<uint32_t>(WTERMSIG(status));
+        return 128u + static_cast<uint32_t>(signal);
     return Process::LostStatus;
 }
 
@@ -218,6 +219,7 @@ bool Process::Start(const std::vector<std::string>& args, Pipe& input, Pipe& out
     }
     m_pid = pid;
     m_status.reset();
+    m_signal = 0;
     int flags = ::fcntl(input.m_write, F_GETFL);
     if (flags >= 0)
         ::fcntl(input.m_write, F_SETFL, flags | O_NONBLOCK);
@@ -232,7 +234,7 @@ std::optional<uint32_t> Process::ExitStatus()
     for (;;) {
         pid_t reaped = ::waitpid(m_pid, &status, WNOHANG);
         if (reaped == m_pid) {
-            m_status = DecodeStatus(status);
+            m_status = DecodeStatus(status, m_signal);
             return m_status;
         }
         if (reaped == 0)
@@ -255,7 +257,7 @@ void Process::Terminate()
     for (;;) {
         pid_t reaped = ::waitpid(m_pid, &status, 0);
         if (reaped == m_pid) {
-            m_status = DecodeStatus(status);
+            m_status = DecodeStatus(status, m_signal);
             return;
         }
         if (reaped < 0 && errno == EINTR)

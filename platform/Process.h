@@ -64,6 +64,9 @@ public:
     // The child's status without waiting: the code of a normal exit, 128 + the signal number after death by
     // a signal, nothing while it runs. The first report reaps the child; later calls repeat that report.
     std::optional<uint32_t> ExitStatus();
+    // The signal that ended the child, once its status is known; 0 when it exited by itself (a code of 128 + n
+    // alone cannot tell the two apart).
+    int TermSignal() const { return m_signal; }
     // Kills the child's whole process group (its helpers too) and reaps the child. Does nothing once the
     // child has been reaped, so a recycled process id is never hit.
     void Terminate();
@@ -74,6 +77,7 @@ public:
 private:
     int m_pid = -1;
     std::optional<uint32_t> m_status;
+    int m_signal = 0;
 };
 
 } // namespace platform

@@ -11,6 +11,7 @@
 #include "controls/MyButtonEx.h"
 #include "controls/PngSpeedButton.h"
 #include "controls/imagebutton.h"
+#include "list/ItemData.h"
 #include "tests/support/TestDialogs.h"
 #include "toolkit/Application.h"
 #include "toolkit/VirtualStringTree.h"
@@ -139,11 +140,21 @@ void ShootAddDialog(TmainDlg& window, TTestDialogs& dialogs, const QStringList& 
     Click(window.btnAdd);
 }
 
-void ShootHint(TmainDlg& window)
+// The first row in the state, or -1.
+int RowIn(TmainDlg& window, TItemState state)
+{
+    TVirtualStringTree* tree = window.VirtualStringTree1;
+    for (PVirtualNode node = tree->GetFirst(); node; node = tree->GetNextSibling(node))
+        if (tree->GetNodeData<TItemNodeData>(node)->ImageIndex == state)
+            return tree->IndexOf(node);
+    return -1;
+}
+
+void ShootHint(TmainDlg& window, int row, const QString& name)
 {
     QWidget* viewport = window.VirtualStringTree1->viewport();
     const QList<QWidget*> before = QApplication::topLevelWidgets();
-    QTest::mouseMove(viewport, RowPoint(1));
+    QTest::mouseMove(viewport, RowPoint(row));
     QWidget* hint = nullptr;
     WaitFor(
         [&] {
@@ -161,7 +172,7 @@ void ShootHint(TmainDlg& window)
         return;
     }
     Settle();
-    Save("row-hint.png", window.frameGeometry().united(hint->frameGeometry()));
+    Save(name, window.frameGeometry().united(hint->frameGeometry()));
     QTest::mouseMove(&window, QPoint(700, 60));
     WaitFor([&] { return !hint->isVisible(); }, 3000);
 }
@@ -243,7 +254,7 @@ int main(int argc, char* argv[])
     Settle();
     Save("main-idle.png", &window);
 
-    ShootHint(window);
+    ShootHint(window, 1, "row-hint.png");
     ShootPopupMenu(window);
     ShootItemDialog(window);
 
@@ -254,7 +265,16 @@ int main(int argc, char* argv[])
         Missing("no row of the batch finished in time");
     QTest::qWait(2500);
     Save("main-converting.png", &window);
+    // The converting row's hint once its encoder has said how far it is.
+    QTest::qWait(1500);
+    ShootHint(window, RowIn(window, Converting), "row-hint-progress.png");
     if (!WaitFor([&] { return !dialogs.Messages.isEmpty(); }, 120000))
         Missing("the batch did not finish");
+    // The finished batch with the hint of the row that could not be converted.
+    Settle();
+    if (RowIn(window, Failed) < 0)
+        Missing("no row failed");
+    else
+        ShootHint(window, RowIn(window, Failed), "row-hint-failed.png");
     return Failures ? 1 : 0;
 }

@@ -52,9 +52,10 @@ void Smooth(QPainter& p)
 }
 
 // ---------------------------------------------------------------------------------------------------------------
-// List state icons: a green round button with a white symbol.
+// List state icons: a round button with a white symbol; green while all is well, red with a cross for a failure,
+// so a failed row stands out from a finished one by colour and by shape.
 
-enum class Symbol { Down, Right, Up, Minus };
+enum class Symbol { Down, Right, Up, Cross };
 
 QPainterPath ArrowDown()
 {
@@ -73,10 +74,12 @@ QImage StateIcon(Symbol symbol)
     QPainter p(&image);
     Smooth(p);
 
+    const bool failure = symbol == Symbol::Cross;
     const QRectF disc(0.5, 0.5, 15, 15);
-    const QLinearGradient body
-        = Vertical(0, 16, { { 0, QColor(140, 218, 96) }, { 0.55, QColor(70, 170, 52) }, { 1, QColor(30, 124, 30) } });
-    p.setPen(QPen(QColor(24, 100, 28), 1));
+    const QLinearGradient body = failure
+        ? Vertical(0, 16, { { 0, QColor(244, 118, 104) }, { 0.55, QColor(214, 48, 38) }, { 1, QColor(158, 22, 20) } })
+        : Vertical(0, 16, { { 0, QColor(140, 218, 96) }, { 0.55, QColor(70, 170, 52) }, { 1, QColor(30, 124, 30) } });
+    p.setPen(QPen(failure ? QColor(128, 18, 18) : QColor(24, 100, 28), 1));
     p.setBrush(body);
     p.drawEllipse(disc);
 
@@ -88,8 +91,16 @@ QImage StateIcon(Symbol symbol)
     p.drawEllipse(QRectF(3, 1.5, 10, 7));
 
     QPainterPath mark;
-    if (symbol == Symbol::Minus) {
-        mark.addRect(QRectF(4, 7, 8, 2));
+    if (failure) {
+        // Two bars of 2.2 pixels crossing at the centre, as a white X.
+        QPainterPath bar;
+        bar.addRect(QRectF(-4.2, -1.1, 8.4, 2.2));
+        for (qreal angle : { 45.0, -45.0 }) {
+            QTransform turn;
+            turn.translate(8, 8);
+            turn.rotate(angle);
+            mark = mark.united(turn.map(bar));
+        }
     } else {
         QTransform turn;
         turn.translate(8, 8);
@@ -97,7 +108,7 @@ QImage StateIcon(Symbol symbol)
         turn.translate(-8, -8);
         mark = turn.map(ArrowDown());
     }
-    p.setBrush(QColor(10, 70, 10, 90));
+    p.setBrush(failure ? QColor(90, 10, 10, 90) : QColor(10, 70, 10, 90));
     p.drawPath(mark.translated(0, 0.8));
     p.setBrush(Qt::white);
     p.drawPath(mark);
@@ -786,7 +797,7 @@ std::vector<Picture> AllPictures()
     all.push_back({ "list/state-waiting.png", StateIcon(Symbol::Down) });
     all.push_back({ "list/state-converting.png", StateIcon(Symbol::Right) });
     all.push_back({ "list/state-done.png", StateIcon(Symbol::Up) });
-    all.push_back({ "list/state-failed.png", StateIcon(Symbol::Minus) });
+    all.push_back({ "list/state-failed.png", StateIcon(Symbol::Cross) });
     all.push_back({ "list/watermark.png", Watermark() });
 
     const struct {

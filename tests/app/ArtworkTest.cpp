@@ -69,7 +69,17 @@ TEST(Artwork, StateIconsAreRoundWithTransparentCorners)
         const QColor centre = icon.pixelColor(8, 8);
         EXPECT_EQ(centre.alpha(), 255) << state;
         EXPECT_GT(centre.green(), 200) << state << ": the symbol in the middle is white";
+        // The button's body, left of the symbol: red for a failure, green for every other state, so a failed
+        // row stands out from a finished one.
+        const QColor body = icon.pixelColor(2, 8);
+        if (QString(state) == "failed")
+            EXPECT_GT(body.red(), body.green() + 80) << state;
+        else
+            EXPECT_GT(body.green(), body.red() + 40) << state;
     }
+    // And by shape: the cross leaves the column above the middle to the body, where the done arrow is white.
+    EXPECT_LT(Load("list/state-failed.png").pixelColor(8, 4).green(), 150);
+    EXPECT_GT(Load("list/state-done.png").pixelColor(8, 4).green(), 200);
 }
 
 TEST(Artwork, WatermarkIsAnOpaqueFaintPictureOnTheListColour)

@@ -10,6 +10,7 @@
 
 #include <QDialog>
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QTest>
 
@@ -133,7 +134,7 @@ TEST_F(ConvertFlow, StopBeforeTheLastRowEndsWithoutAMessage)
     EXPECT_EQ(m_window->ProgressBar1->Position(), 66);
 }
 
-TEST_F(ConvertFlow, StopDuringTheLastRowStillCongratulates)
+TEST_F(ConvertFlow, StopDuringTheLastRowWarnsOfTheStoppedRow)
 {
     AddClips({ "", "wait" });
     ConvertUntilRow(1);
@@ -141,7 +142,9 @@ TEST_F(ConvertFlow, StopDuringTheLastRowStillCongratulates)
     WaitUntilIdle();
     EXPECT_EQ(RowState(*m_window, 1), int(Failed));
     ASSERT_EQ(m_dialogs.Messages.size(), 1);
-    EXPECT_EQ(m_dialogs.Messages[0].Text, "Congratulations, works done!");
+    EXPECT_EQ(
+        m_dialogs.Messages[0].Text, "1 of 2 files could not be converted. Point at a row marked as failed to see why.");
+    EXPECT_EQ(m_dialogs.Messages[0].Icon, TMsgIcon::Warning);
 }
 
 TEST_F(ConvertFlow, RightClickOnTheStopCaptionStopsWhileAddAndConvertCaptionsDoNothing)
@@ -163,12 +166,63 @@ TEST_F(ConvertFlow, RightClickOnTheStopCaptionStopsWhileAddAndConvertCaptionsDoN
     EXPECT_EQ(RowState(*m_window, 0), int(Failed));
 }
 
-TEST_F(ConvertFlow, AFailingRowDoesNotStopTheBatch)
+TEST_F(ConvertFlow, FailedRowsEndTheBatchWithAWarningSayingHowManyAndWhereToSeeWhy)
 {
-    AddClips({ "exit 1", "" });
+    AddClips({ "exit 1", "", "exit 2", "" });
     Click(m_window->btnConvert);
     WaitUntilIdle();
     EXPECT_EQ(RowState(*m_window, 0), int(Failed));
     EXPECT_EQ(RowState(*m_window, 1), int(Done));
-    EXPECT_EQ(m_dialogs.Messages.size(), 1);
+    ASSERT_EQ(m_dialogs.Messages.size(), 1);
+    EXPECT_EQ(
+        m_dialogs.Messages[0].Text, "2 of 4 files could not be converted. Point at a row marked as failed to see why.");
+    EXPECT_EQ(m_dialogs.Messages[0].Icon, TMsgIcon::Warning);
+    EXPECT_EQ(m_dialogs.Messages[0].Caption, "Quor Reelhand");
+    EXPECT_EQ(m_window->lbCount->text(), "4 files, finished 4 of 4");
+}
+
+TEST_F(ConvertFlow, AMissingOrUnrunnableEncoderIsToldOnceAndNoRowStarts)
+{
+    AddClips({ "", "" });
+    const QString encoder = m_folder.Path() + "/bin/ffmpeg";
+    const std::function<void()> breakings[] = {
+        [&] { QFile::remove(encoder); },
+        [&] {
+            QFile plain(encoder);
+            plain.open(QIODevice::WriteOnly);
+            plain.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        },
+        [&] {
+            QFile::remove(encoder);
+            QDir().mkpath(encoder);
+        },
+    };
+    for (const auto& breakIt : breakings) {
+        QFile::remove(encoder);
+        QDir().rmdir(encoder);
+        breakIt();
+        m_dialogs.Messages.clear();
+        Click(m_window->btnConvert);
+        ASSERT_EQ(m_dialogs.Messages.size(), 1);
+        EXPECT_EQ(m_dialogs.Messages[0].Icon, TMsgIcon::Stop);
+        EXPECT_TRUE(m_dialogs.Messages[0].Text.startsWith("The encoder " + encoder + " "));
+        EXPECT_TRUE(m_dialogs.Messages[0].Text.contains("Install ffmpeg and link it there"));
+        EXPECT_FALSE(Busy());
+        EXPECT_TRUE(m_window->btnConvert->Enabled());
+        EXPECT_EQ(RowState(*m_window, 0), int(Waiting));
+        EXPECT_EQ(RowState(*m_window, 1), int(Waiting));
+    }
+}
+
+TEST_F(ConvertFlow, TheRowBeingConvertedIsScrolledIntoView)
+{
+    QList<QByteArray> scripts(30);
+    scripts[25] = "wait";
+    AddClips(scripts);
+    TVirtualStringTree* tree = m_window->VirtualStringTree1;
+    ASSERT_FALSE(tree->viewport()->rect().contains(tree->CellRect(tree->GetNodeAtIndex(25), -1)));
+    ConvertUntilRow(25);
+    EXPECT_TRUE(tree->viewport()->rect().contains(tree->CellRect(tree->GetNodeAtIndex(25), -1)));
+    Click(m_window->btnStop);
+    WaitUntilIdle();
 }

@@ -179,6 +179,21 @@ TEST_F(ListOps, AnImportThatFailsIsReportedInTheErrorBoxAndKeepsTheRows)
     EXPECT_EQ(Rows(*m_window), 1u);
 }
 
+TEST_F(ListOps, AnImportThatStopsPartWayCountsTheRowsItLeft)
+{
+    AddClips({ "" });
+    const QByteArray item = "<item><filename>/v/a.avi</filename><format>0</format><path></path></item>";
+    const QString name = m_folder.Source("half.qfl",
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?><list>" + item + item
+            + "<item><filename>/v/b.avi</filename><format>zero</format><path></path></item></list>");
+    m_dialogs.FileAnswers.append(QStringList { name });
+    Click(m_window->btnImport);
+    ASSERT_EQ(m_dialogs.Messages.size(), 1);
+    EXPECT_EQ(m_dialogs.Messages[0].Icon, TMsgIcon::Stop);
+    EXPECT_EQ(Rows(*m_window), 3u);
+    EXPECT_EQ(m_window->lbCount->text(), "3 files, finished 0 of 3");
+}
+
 TEST_F(ListOps, PropertiesApplyWhileIdle)
 {
     AddClips({ "" });

@@ -40,6 +40,13 @@ TEST(BatchCommandLine, HelpVersionAndUsageErrorsAsUsersExpect)
         "reelhand: --jobs takes a number of encoders (0: one per processor), not 'many'.\n"
         "Try 'reelhand --help' for more.\n");
     EXPECT_TRUE(program.Runs().empty());
+
+    QFile::remove(program.Path() + "/bin/ffmpeg");
+    const QString list = program.WriteList("one.qfl", { { program.Source("a.avi"), 0, "" } });
+    const TBatchProgram::TResult noEncoder = program.Run({ "--convert", list });
+    EXPECT_EQ(noEncoder.ExitCode, 1);
+    EXPECT_TRUE(noEncoder.Err.startsWith("reelhand: The encoder " + program.Path() + "/bin/ffmpeg does not exist."))
+        << noEncoder.Err.toStdString();
 }
 
 // A list that cannot be read stops the batch before anything runs, with the words Import would show.

@@ -32,10 +32,10 @@ TEST(BatchConsole, TerminalShowsEachEncoderAndTheWholeBatchRedrawnInPlace)
     const QString text = QString::fromUtf8(terminal->readAllStandardOutput());
 
     EXPECT_EQ(terminal->exitCode(), 1) << text.toStdString();
-    EXPECT_TRUE(text.contains("  slow.avi  50%  ")) << text.toStdString();
-    EXPECT_TRUE(text.contains("  bad.avi  --%  --:--:-- left"));
-    EXPECT_TRUE(text.contains(QRegularExpression("0 done, 1 failed, 0 skipped of 2, elapsed 00:00:0\\d, "
-                                                 "\\d\\d:\\d\\d:\\d\\d left")))
+    EXPECT_TRUE(text.contains("  slow.avi  50 %, ")) << text.toStdString();
+    EXPECT_TRUE(text.contains("  bad.avi  00:00:00 elapsed"));
+    EXPECT_TRUE(text.contains(QRegularExpression("0 done, 1 failed, 0 skipped of 2, 00:00:0\\d elapsed, "
+                                                 "about \\d\\d:\\d\\d:\\d\\d left")))
         << text.toStdString();
     // Back up over the live lines and clear them before drawing them again.
     EXPECT_TRUE(text.contains(QRegularExpression("\r\x1b\\[[23]A\x1b\\[J")));

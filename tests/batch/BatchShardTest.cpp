@@ -45,7 +45,7 @@ TEST(BatchShard, SkipDoneResumesAfterARunThatWasKilled)
     TBatchProgram program;
     const QString out = program.Folder("out");
     const std::vector<TBatchProgram::TRow> rows = { { program.Source("a.avi"), 0, out },
-        { program.Source("b.avi"), 0, out }, { program.Source("c.avi", "early\nwait\n"), 0, out },
+        { program.Source("b.avi"), 0, out }, { program.Source("c.avi", "begin\nwait\n"), 0, out },
         { program.Source("d.avi"), 0, out } };
     const QString first = program.WriteList("first.qfl", { rows[0], rows[2] });
     {
@@ -57,6 +57,10 @@ TEST(BatchShard, SkipDoneResumesAfterARunThatWasKilled)
         ::kill(program.Runs()[1].Pid, SIGKILL);
     }
     ASSERT_TRUE(QFile::exists(out + "/.c.mp4.reserved"));
+    QFile partial(out + "/c.mp4"); // some of it written: only its reservation tells that it is unfinished
+    ASSERT_TRUE(partial.open(QIODevice::Append));
+    partial.write("half a picture");
+    partial.close();
     QFile(out + "/b.mp4").open(QIODevice::WriteOnly); // empty: nobody's finished output
     program.Source("c.avi");
     const QString all = program.WriteList("all.qfl", rows);

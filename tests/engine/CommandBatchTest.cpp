@@ -58,20 +58,28 @@ TEST_F(CommandBatchTest, RowsRunOneAfterTheOtherInListOrder)
         EXPECT_GE(runs[i].StartNs, runs[i - 1].EndNs) << "run " << i << " began before the one before it ended";
 }
 
-TEST_F(CommandBatchTest, FailingEncoderMarksTheRowFailedAndTheBatchGoesOn)
+TEST_F(CommandBatchTest, FailedRowsKeepTheirReasonLeaveNoOutputAndTheBatchGoesOn)
 {
     MakeJob();
     AddRow(Clip("good.avi"));
-    AddRow(Clip("bad.avi", "exit 3\nnooutput\n"));
+    AddRow(Clip("bad.avi",
+        "say Input #0, avi, from 'bad.avi':\nsay bad.avi: Invalid data found when processing input\nexit 3\n"));
     AddRow(ClipsDir() + "/missing.avi");
+    AddRow(Clip("mute.avi", "exit 5\n"));
     AddRow(Clip("last.avi"));
 
     RunBatch();
 
-    EXPECT_EQ(States(), (std::vector<int> { Done, Failed, Failed, Done }));
-    EXPECT_EQ(Progress, (std::vector<int> { 25, 50, 75, 100 }));
+    EXPECT_EQ(States(), (std::vector<int> { Done, Failed, Failed, Failed, Done }));
+    EXPECT_EQ(Reasons(),
+        QStringList({ "", "bad.avi: Invalid data found when processing input", "The source file does not exist.",
+            "The encoder ended with exit code 5.", "" }));
+    EXPECT_EQ(m_job->FailedRows(), 3);
+    EXPECT_EQ(Progress, (std::vector<int> { 20, 40, 60, 80, 100 }));
     EXPECT_EQ(Finished, (std::vector<bool> { false }));
+    // A missing source is not handed to the encoder; the outputs of the failed runs are gone.
     EXPECT_EQ(Runs().size(), 4u);
+    EXPECT_EQ(QDir(ConvertDir()).entryList(QDir::Files), QStringList({ "good.mp4", "last.mp4" }));
 }
 
 TEST_F(CommandBatchTest, RowOutsideTheCatalogueFailsWithoutStartingTheEncoder)
@@ -85,6 +93,8 @@ TEST_F(CommandBatchTest, RowOutsideTheCatalogueFailsWithoutStartingTheEncoder)
     RunBatch();
 
     EXPECT_EQ(States(), (std::vector<int> { Done, Failed, Failed, Done }));
+    EXPECT_EQ(Reasons(),
+        QStringList({ "", "The format is not in the catalogue.", "The format is not in the catalogue.", "" }));
     EXPECT_EQ(Progress, (std::vector<int> { 25, 50, 75, 100 }));
     EXPECT_EQ(Finished, (std::vector<bool> { false }));
     std::vector<TEncoderRun> runs = Runs();
@@ -128,17 +138,20 @@ TEST_F(CommandBatchTest, WithoutCatalogueEveryRowFails)
 TEST_F(CommandBatchTest, SecondBatchConvertsFinishedRowsAgainUnderFreshNames)
 {
     MakeJob();
-    AddRow(Clip("again.avi", "exit 4\n"));
+    AddRow(Clip("again.avi"));
+    AddRow(Clip("retry.avi", "exit 4\n"));
     RunBatch();
-    ASSERT_EQ(State(0), Failed);
+    ASSERT_EQ(States(), (std::vector<int> { Done, Failed }));
+    ASSERT_EQ(Reasons(), QStringList({ "", "The encoder ended with exit code 4." }));
 
-    Clip("again.avi");
+    Clip("retry.avi");
     RunBatch();
 
-    EXPECT_EQ(State(0), Done);
+    EXPECT_EQ(States(), (std::vector<int> { Done, Done }));
+    EXPECT_EQ(Reasons(), QStringList({ "", "" }));
     EXPECT_EQ(Finished, (std::vector<bool> { false, false }));
-    EXPECT_TRUE(QFile::exists(ConvertDir() + "/again.mp4"));
-    EXPECT_TRUE(QFile::exists(ConvertDir() + "/again_2.mp4"));
+    // The failed run left nothing, so the retry takes the plain name; the done row's new output a fresh one.
+    EXPECT_EQ(QDir(ConvertDir()).entryList(QDir::Files), QStringList({ "again.mp4", "again_2.mp4", "retry.mp4" }));
 }
 
 TEST_F(CommandBatchTest, StartIsRefusedWhileABatchRuns)
@@ -201,24 +214,30 @@ TEST_F(CommandBatchTest, EncoderOutputIsCountedButNotPassedOn)
     EXPECT_GE(Outputs, 3);
 }
 
-TEST_F(CommandBatchTest, MissingEncoderShowsTheErrorAndEveryRowFails)
+TEST_F(CommandBatchTest, MissingEncoderStartsNoRowAndOneThatVanishesMidBatchFailsTheRest)
 {
     TTestDialogs dialogs;
     QFile::remove(ProgramDir() + "/bin/ffmpeg");
     MakeJob();
-    AddRow(Clip("a.avi"));
+    AddRow(Clip("a.avi", "sleep 300\n"));
     AddRow(Clip("b.avi"));
 
-    RunBatch();
+    EXPECT_THROW(m_job->Start(), EEncoderMissing);
+    EXPECT_TRUE(m_job->Idle());
+    EXPECT_FALSE(m_job->Running());
+    EXPECT_EQ(States(), (std::vector<int> { Waiting, Waiting }));
+    EXPECT_TRUE(Finished.empty());
 
-    EXPECT_EQ(States(), (std::vector<int> { Failed, Failed }));
-    EXPECT_EQ(Finished, (std::vector<bool> { false }));
-    ASSERT_TRUE(WaitUntil([&] { return dialogs.Messages.size() >= 2; }));
-    EXPECT_TRUE(dialogs.Messages[0].Text.endsWith(" doesn't exist.")) << dialogs.Messages[0].Text.toStdString();
-    EXPECT_EQ(dialogs.Messages[0].Icon, TMsgIcon::Stop);
+    UseEncoder(REELHAND_FAKEENCODER);
+    m_job->Start();
+    ASSERT_TRUE(WaitForRuns(1));
+    QFile::remove(ProgramDir() + "/bin/ffmpeg");
+    ASSERT_TRUE(WaitUntil([&] { return !Finished.empty(); }));
+    EXPECT_EQ(States(), (std::vector<int> { Done, Failed }));
+    EXPECT_EQ(Row(1)->ItemData.Reason, "The encoder could not be started: No such file or directory.");
 }
 
-TEST_F(CommandBatchTest, EntryLackingItsExtensionIsReportedAndTheBatchGoesOn)
+TEST_F(CommandBatchTest, EntryLackingItsExtensionFailsItsRowWithTheReasonAndTheBatchGoesOn)
 {
     TTestDialogs dialogs;
     QFile catalogue(ProgramDir() + "/command");
@@ -234,8 +253,16 @@ TEST_F(CommandBatchTest, EntryLackingItsExtensionIsReportedAndTheBatchGoesOn)
 
     EXPECT_EQ(States(), (std::vector<int> { Failed, Done }));
     EXPECT_EQ(Finished, (std::vector<bool> { false }));
-    ASSERT_EQ(dialogs.Messages.size(), 1);
-    EXPECT_EQ(dialogs.Messages[0].Icon, TMsgIcon::Stop);
+    // The catalogue's complaint is the row's reason rather than a box.
+    EXPECT_TRUE(dialogs.Messages.isEmpty());
+    std::string complaint;
+    try {
+        CommandManager->GetExt(0);
+    } catch (const std::exception& error) {
+        complaint = error.what();
+    }
+    EXPECT_FALSE(complaint.empty());
+    EXPECT_EQ(Row(0)->ItemData.Reason.toStdString(), complaint);
     EXPECT_EQ(Runs().size(), 1u);
 }
 

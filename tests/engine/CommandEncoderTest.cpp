@@ -1,7 +1,9 @@
 // The job with the real encoder and the shipped catalogue, on a list control shown offscreen.
+#include "list/treeManager.h"
 #include "tests/engine/CommandFixture.h"
 
 #include <QProcess>
+#include <QRegularExpression>
 
 namespace
 {
@@ -17,14 +19,14 @@ protected:
         ASSERT_TRUE(QFile::copy(REELHAND_SOURCE_DIR "/resources/command", ProgramDir() + "/command"));
     }
 
-    // A half-second 64x48 clip with sound.
-    QString MakeClip(const QString& name)
+    // A 64x48 clip with sound, half a second long unless told otherwise.
+    QString MakeClip(const QString& name, const QString& seconds = "0.5")
     {
         QString path = ClipsDir() + "/" + name;
         QProcess ffmpeg;
         ffmpeg.start(REELHAND_FFMPEG,
-            { "-nostdin", "-v", "error", "-f", "lavfi", "-i", "testsrc=size=64x48:rate=10:duration=0.5", "-f", "lavfi",
-                "-i", "sine=duration=0.5", "-c:v", "mpeg4", "-c:a", "pcm_s16le", "-shortest", path });
+            { "-nostdin", "-v", "error", "-f", "lavfi", "-i", "testsrc=size=64x48:rate=10:duration=" + seconds, "-f",
+                "lavfi", "-i", "sine=duration=" + seconds, "-c:v", "mpeg4", "-c:a", "pcm_s16le", "-shortest", path });
         EXPECT_TRUE(ffmpeg.waitForFinished(30000));
         EXPECT_EQ(ffmpeg.exitCode(), 0) << ffmpeg.readAllStandardError().toStdString();
         return path;
@@ -99,6 +101,54 @@ TEST_F(CommandEncoderTest, OutputThatAppearsAfterTheNameWasChosenFailsInsteadOfH
     QFile kept(OutputFor(ConvertDir() + "/", clip));
     ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
     EXPECT_EQ(kept.readAll(), "not yours");
+}
+
+} // namespace
+
+namespace
+{
+
+TEST_F(CommandEncoderTest, TheConvertingRowsHintTellsHowFarTheEncoderIsAndHowLongItStillTakes)
+{
+    QString clip = MakeClip("steady.avi", "6");
+    // The realtime filter holds the encoder to the clip's own pace, so the run lasts about six seconds.
+    WriteCatalogue({ { "Steady", "-nostdin -n -hide_banner -vf realtime -c:v mpeg4 -an", "avi" } });
+    MakeJob();
+    TTreeManager model(m_list.get());
+    PVirtualNode row = AddRow(clip);
+    const QString head = model.HintText(row);
+
+    struct Sample {
+        int Percent;
+        int SecondsLeft;
+    };
+    std::vector<Sample> samples;
+    const QRegularExpression line("\\n\\[progress\\]: (\\d+) %, about (\\d\\d):(\\d\\d):(\\d\\d) left$");
+    QString hint;
+    bool headKept = true;
+    m_job->Start();
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            hint = model.HintText(row);
+            QRegularExpressionMatch match = line.match(hint);
+            headKept = headKept && hint.startsWith(head);
+            if (match.hasMatch() && (samples.empty() || samples.back().Percent != match.captured(1).toInt()))
+                samples.push_back({ match.captured(1).toInt(),
+                    match.captured(2).toInt() * 3600 + match.captured(3).toInt() * 60 + match.captured(4).toInt() });
+            return !Finished.empty();
+        },
+        60000));
+
+    ASSERT_GE(samples.size(), 3u) << hint.toStdString();
+    EXPECT_LE(samples.front().Percent, 35);
+    EXPECT_GE(samples.back().Percent, 65);
+    EXPECT_GT(samples.front().SecondsLeft, samples.back().SecondsLeft);
+    for (size_t i = 1; i < samples.size(); ++i)
+        EXPECT_GT(samples[i].Percent, samples[i - 1].Percent);
+    // The first lines stay as they were all along; the finished row has no progress line.
+    EXPECT_TRUE(headKept);
+    EXPECT_EQ(State(0), Done);
+    EXPECT_EQ(model.HintText(row), head);
 }
 
 } // namespace

@@ -129,6 +129,14 @@ void CommandFixture::RunBatch(int timeoutMs)
     ASSERT_TRUE(WaitUntil([&] { return Finished.size() > before; }, timeoutMs)) << "the batch did not finish";
 }
 
+QStringList CommandFixture::Reasons()
+{
+    QStringList reasons;
+    for (PVirtualNode node = m_list->GetFirst(); node; node = m_list->GetNextSibling(node))
+        reasons << m_list->GetNodeData<TItemNodeData>(node)->ItemData.Reason;
+    return reasons;
+}
+
 bool CommandFixture::StartWithEndlessMiddleRow()
 {
     AddRow(Clip("a.avi"));

@@ -50,6 +50,8 @@ protected:
     int State(int index) { return Row(index)->ImageIndex; }
     // The state of every row, in list order.
     std::vector<int> States();
+    // The failure reason of every row, in list order.
+    QStringList Reasons();
     // Starts a batch of three rows whose middle encoder runs until killed; true once that encoder runs.
     bool StartWithEndlessMiddleRow();
     // Starts the batch and waits for its OnFinished.

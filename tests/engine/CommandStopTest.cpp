@@ -7,11 +7,12 @@ namespace
 class CommandStopTest : public CommandFixture
 {
 protected:
-    // A batch of two rows whose first encoder runs until killed; returns that encoder's pid once it runs.
+    // A batch of two rows whose first encoder opens its output a.mp4 and runs until killed; returns that
+    // encoder's pid once it runs.
     int StartOnEndlessRow()
     {
         MakeJob();
-        AddRow(Clip("a.avi", "wait\n"));
+        AddRow(Clip("a.avi", "begin\nwait\n"));
         AddRow(Clip("b.avi"));
         m_job->Start();
         return WaitForRuns(1) ? Runs()[0].Pid : 0;
@@ -29,10 +30,16 @@ TEST_F(CommandStopTest, StopDuringMiddleRowFailsItAndLeavesTheRestWaiting)
 {
     MakeJob();
     AddRow(Clip("a.avi"));
-    AddRow(Clip("b.avi", "wait\n"));
+    AddRow(Clip("b.avi", "begin\nwait\n"));
     AddRow(Clip("c.avi"));
+    // Earlier work under the name the stopped row would have taken first.
+    QFile earlier(ConvertDir() + "/b.mp4");
+    ASSERT_TRUE(earlier.open(QIODevice::WriteOnly));
+    earlier.write("earlier");
+    earlier.close();
     m_job->Start();
     ASSERT_TRUE(WaitForRuns(2));
+    ASSERT_TRUE(WaitUntil([&] { return QFile::exists(ConvertDir() + "/b_2.mp4"); }));
     int pid = Runs()[1].Pid;
 
     m_job->Stop();
@@ -45,6 +52,12 @@ TEST_F(CommandStopTest, StopDuringMiddleRowFailsItAndLeavesTheRestWaiting)
     EXPECT_EQ(Finished, (std::vector<bool> { true }));
     EXPECT_EQ(Progress, (std::vector<int> { 33, 66 }));
     EXPECT_EQ(States(), (std::vector<int> { Done, Failed, Waiting }));
+    EXPECT_EQ(Reasons(), QStringList({ "", "Stopped by you.", "" }));
+    EXPECT_EQ(m_job->FailedRows(), 1);
+    // The stopped run's own output is gone; the file that was there before is untouched.
+    EXPECT_EQ(QDir(ConvertDir()).entryList(QDir::Files), QStringList({ "a.mp4", "b.mp4" }));
+    ASSERT_TRUE(earlier.open(QIODevice::ReadOnly));
+    EXPECT_EQ(earlier.readAll(), "earlier");
     EXPECT_EQ(Row(1)->ItemData.Busy, 0);
     EXPECT_EQ(Row(1)->ItemData.BusyPos, 0);
     EXPECT_FALSE(m_job->Running());
@@ -104,10 +117,12 @@ TEST_F(CommandStopTest, DestroyingTheJobMidBatchKillsTheEncoderSilently)
 {
     int pid = StartOnEndlessRow();
     ASSERT_NE(pid, 0);
+    ASSERT_TRUE(WaitUntil([&] { return QFile::exists(ConvertDir() + "/a.mp4"); }));
 
     m_job.reset();
 
     EXPECT_TRUE(WaitUntil([&] { return !ProcessAlive(pid); }));
+    EXPECT_FALSE(QFile::exists(ConvertDir() + "/a.mp4"));
     DrainEvents();
     EXPECT_TRUE(Finished.empty());
     EXPECT_TRUE(Progress.empty());
@@ -119,10 +134,12 @@ TEST_F(CommandStopTest, ListGoneMidBatchStopsTheEncoderAndTouchesNoRow)
 {
     int pid = StartOnEndlessRow();
     ASSERT_NE(pid, 0);
+    ASSERT_TRUE(WaitUntil([&] { return QFile::exists(ConvertDir() + "/a.mp4"); }));
 
     m_list.reset();
 
     EXPECT_TRUE(WaitUntil([&] { return !ProcessAlive(pid); }));
+    EXPECT_TRUE(WaitUntil([&] { return !QFile::exists(ConvertDir() + "/a.mp4"); }));
     EXPECT_TRUE(m_job->Idle());
     EXPECT_FALSE(m_job->Running());
     EXPECT_EQ(m_job->CurrentNode(), nullptr);

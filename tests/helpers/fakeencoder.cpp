@@ -2,10 +2,10 @@
 //
 // Lines of IN (each optional, in any order):
 //   say TEXT     write TEXT and a line break to standard error, as the encoder writes its progress
+//   begin        create OUT now, as the encoder opens its output before it encodes
 //   sleep MS     wait MS milliseconds before finishing
 //   wait         wait until killed
 //   nooutput     do not create OUT
-//   early        create OUT now with a few bytes, as the encoder does long before it ends
 //   exit N       end with exit code N (default 0)
 // A missing IN ends with exit code 1, as the encoder does for a file it cannot open. With `-n` among the
 // parameters an existing OUT is left alone and the run ends with exit code 1, as the encoder does.
@@ -82,21 +82,6 @@ void sleepMs(long ms)
     while (nanosleep(&ts, &ts) != 0 && errno == EINTR) { }
 }
 
-// Creates OUT (refusing an existing one under -n, as the encoder does) or ends with exit code 1.
-void writeOutput(const std::string& out, const std::string& in, bool noOverwrite)
-{
-    int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (noOverwrite ? O_EXCL : O_TRUNC);
-    int fd = open(out.c_str(), flags, 0644);
-    if (fd < 0) {
-        std::fprintf(stderr, "%s: %s\n", out.c_str(), std::strerror(errno));
-        finish(1);
-    }
-    std::string body = "converted from " + in + "\n";
-    ssize_t written = write(fd, body.data(), body.size());
-    (void)written;
-    close(fd);
-}
-
 } // namespace
 
 int main(int argc, char* argv[])
@@ -131,6 +116,7 @@ int main(int argc, char* argv[])
     }
     int code = 0;
     bool makeOutput = true;
+    bool begun = false;
     std::string line;
     while (std::getline(script, line)) {
         std::istringstream words(line);
@@ -147,17 +133,29 @@ int main(int argc, char* argv[])
         } else if (verb == "wait") {
             for (;;)
                 pause();
+        } else if (verb == "begin") {
+            int fd = open(out.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | (noOverwrite ? O_EXCL : O_TRUNC), 0644);
+            if (fd >= 0)
+                close(fd);
+            begun = fd >= 0;
         } else if (verb == "nooutput") {
-            makeOutput = false;
-        } else if (verb == "early") {
-            writeOutput(out, in, noOverwrite);
             makeOutput = false;
         } else if (verb == "exit") {
             words >> code;
         }
     }
 
-    if (makeOutput)
-        writeOutput(out, in, noOverwrite);
+    if (makeOutput) {
+        int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (noOverwrite && !begun ? O_EXCL : O_TRUNC);
+        int fd = open(out.c_str(), flags, 0644);
+        if (fd < 0) {
+            std::fprintf(stderr, "%s: %s\n", out.c_str(), std::strerror(errno));
+            finish(1);
+        }
+        std::string body = "converted from " + in + "\n";
+        ssize_t written = write(fd, body.data(), body.size());
+        (void)written;
+        close(fd);
+    }
     finish(code);
 }

@@ -70,6 +70,32 @@ TEST_F(ListHint, ThreeLinesNameTheFileTheFormatAndTheFolder)
     EXPECT_EQ(model->HintText(tree.GetNodeAtIndex(1)), "[File Name]: /v/b.avi\n[format]: AVI (XviD)\n[path]: ");
 }
 
+TEST_F(ListHint, AFailedRowTellsWhyAndTheConvertingOneHowFarAfterTheThreeLines)
+{
+    const struct {
+        TItemState State;
+        const char* Reason;
+        const char* Progress;
+        const char* Fourth; // nothing for a three-line hint
+    } cases[] = {
+        {Failed, "Stopped by you.", "", "\n[error]: Stopped by you."},
+        {Converting, "", "42 %, about 00:01:05 left", "\n[progress]: 42 %, about 00:01:05 left"},
+        {Failed, "", "", ""},
+        {Converting, "", "", ""},
+        {Done, "Stopped by you.", "42 %", ""},
+        {Waiting, "Stopped by you.", "42 %", ""},
+    };
+    for (const auto& c : cases) {
+        tree.Clear();
+        AddRow(tree, "/v/a.avi", 1, "/out/", c.State);
+        TItemData& item = Data(0)->ItemData;
+        item.Reason = c.Reason;
+        item.Progress = c.Progress;
+        EXPECT_EQ(model->HintText(tree.GetFirst()),
+                  QString("[File Name]: /v/a.avi\n[format]: MP4 (H.264)\n[path]: /out/") + c.Fourth);
+    }
+}
+
 TEST_F(ListHint, AFormatOutsideTheCatalogueNamesNone)
 {
     AddRow(tree, "/v/a.avi", 3, "/o");
