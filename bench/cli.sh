@@ -21,9 +21,12 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/clips" "$work/out"
 
-# The first format of the shipped catalogue (MP4, H.264 and AAC); its parameters hold no XML escapes.
+# The first format of the shipped catalogue (MP4, H.264 and AAC). The program splits its parameters at blanks,
+# as `read -a` does while they hold no double quotes; XML escapes would need decoding first.
 params=$(sed -n 's:.*<params>\(.*\)</params>.*:\1:p' "$build/program/command" | head -n 1)
 ext=$(sed -n 's:.*<ext>\(.*\)</ext>.*:\1:p' "$build/program/command" | head -n 1)
+case "$params" in *'"'* | *'&'*) echo "The first format's parameters need more than blanks to split." >&2; exit 1 ;; esac
+read -r -a param_args <<< "$params"
 
 echo "Making 20 clips of 4 s, 320x240 ..."
 {
@@ -34,8 +37,10 @@ echo "Making 20 clips of 4 s, 320x240 ..."
         "$encoder" -nostdin -loglevel error -f lavfi -i "testsrc=duration=4:rate=25:size=320x240" \
             -f lavfi -i "sine=duration=4:frequency=$((200 + 10#$i * 20))" -c:v mpeg4 -q:v 3 -c:a mp2 -y "$clip"
         echo "<item><filename>$clip</filename><format>0</format><path>$work/out</path></item>"
-        # The very command line the program gives the encoder for this row.
-        echo "\"$encoder\" -i \"$clip\" $params \"$work/out/clip$i.$ext\" 2>/dev/null" >> "$work/commands"
+        # The very arguments the program gives the encoder for this row, quoted for the shell (the filters hold
+        # parentheses and asterisks).
+        printf '%q ' "$encoder" -i "$clip" "${param_args[@]}" "$work/out/clip$i.$ext" >> "$work/commands"
+        echo "2>/dev/null" >> "$work/commands"
     done
     echo '</list>'
 } > "$work/list.qfl"

@@ -1,6 +1,7 @@
 // A batch of 20 short clips through the conversion job against a plain shell loop running the same 20 encoder
 // commands, in the same run: the ratio of wall times, and the idle gap between one encoder's exit and the next
 // start (measured with the scripted stand-in encoder, which logs both moments).
+#include "engine/DosCommand.h"
 #include "engine/EncoderTask.h"
 #include "engine/command.h"
 #include "engine/commandManager.h"
@@ -79,6 +80,14 @@ double RunJob(const QStringList& sources)
     return seconds;
 }
 
+std::string ShellQuoted(const std::string& argument)
+{
+    std::string quoted = "'";
+    for (char c : argument)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
 // The same encoder commands as the job builds, one after the other in a shell.
 double RunShell(const QStringList& sources)
 {
@@ -87,9 +96,13 @@ double RunShell(const QStringList& sources)
     for (const QString& source : sources) {
         std::string name = source.mid(source.lastIndexOf('/') + 1).toStdString();
         name = name.substr(0, name.rfind('.')) + "." + catalogue.GetExt(0);
-        script += EncoderCommandLine((Bench->Program() + "/bin/ffmpeg").toStdString(), source.toStdString(),
-                      catalogue.GetParams(0), (Bench->Convert() + "/").toStdString() + name)
-            + " >/dev/null 2>&1\n";
+        const std::string commandLine = EncoderCommandLine((Bench->Program() + "/bin/ffmpeg").toStdString(),
+            source.toStdString(), catalogue.GetParams(0), (Bench->Convert() + "/").toStdString() + name);
+        // The shell gets the very arguments the runner passes, each in single quotes: the catalogue's filter
+        // expressions hold parentheses and asterisks that the shell would otherwise read itself.
+        for (const std::string& argument : SplitCommandLine(commandLine))
+            script += ShellQuoted(argument) + " ";
+        script += ">/dev/null 2>&1\n";
     }
     auto begin = std::chrono::steady_clock::now();
     QProcess::execute("/bin/sh", { "-c", QString::fromStdString(script) });
