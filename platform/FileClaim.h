@@ -27,7 +27,6 @@ public:
     TResult Claim(const std::string& path, std::string& reason);
     // Removes the claim file and lets go of it; nothing when none is held.
     void Release();
-    bool Held() const { return m_fd >= 0; }
 
 private:
     int m_fd = -1;
