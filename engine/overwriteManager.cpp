@@ -1,5 +1,6 @@
 #include "engine/overwriteManager.h"
 
+#include "engine/OutputReservation.h"
 #include "platform/FileSystem.h"
 
 namespace {
@@ -15,10 +16,17 @@ std::size_t ExtensionStart(const std::string& path)
 
 std::string TOverwriteManager::UniqueName(const std::string& path) const
 {
+    return FirstFree(path, [](const std::string& candidate) {
+        return platform::FileExists(candidate) || platform::FileExists(ReservationPath(candidate));
+    });
+}
+
+std::string TOverwriteManager::FirstFree(const std::string& path, const std::function<bool(const std::string&)>& taken)
+{
     std::size_t dot = ExtensionStart(path);
     const std::string suffix = "_2" + (dot == std::string::npos ? std::string() : path.substr(dot));
     std::string result = path;
-    while (platform::FileExists(result)) {
+    while (taken(result)) {
         std::size_t resultDot = ExtensionStart(result);
         result = (resultDot == std::string::npos ? result : result.substr(0, resultDot)) + suffix;
     }

@@ -66,3 +66,9 @@ TEST_F(OverwriteManagerTest, MissingFolderIsKeptAsGiven)
 {
     EXPECT_EQ(names.UniqueName(PathOf("not/there/clip.flv")), PathOf("not/there/clip.flv"));
 }
+
+TEST_F(OverwriteManagerTest, ReservedNameCountsAsTaken)
+{
+    Touch(".clip.flv.reserved");
+    EXPECT_EQ(names.UniqueName(PathOf("clip.flv")), PathOf("clip_2.flv"));
+}
