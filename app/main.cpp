@@ -1,10 +1,20 @@
 #include "app/Program.h"
+#include "batch/BatchMain.h"
+#include "batch/BatchOptions.h"
 #include "toolkit/Application.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[])
 {
+    // The command-line mode must run where there is no display, so it is chosen before anything of the windows
+    // is made.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    if (WantsBatchMode(arguments))
+        return RunBatch(argc, argv);
+
     QApplication qtApp(argc, argv);
     TApplication application;
     application.SetTitle("Quor Reelhand");

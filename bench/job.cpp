@@ -2,6 +2,7 @@
 // commands, in the same run: the ratio of wall times, and the idle gap between one encoder's exit and the next
 // start (measured with the scripted stand-in encoder, which logs both moments).
 #include "engine/DosCommand.h"
+#include "engine/EncoderTask.h"
 #include "engine/command.h"
 #include "engine/commandManager.h"
 #include "list/ItemData.h"

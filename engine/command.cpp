@@ -1,9 +1,9 @@
 #include "engine/command.h"
 
 #include "engine/DosCommand.h"
+#include "engine/EncoderTask.h"
 #include "engine/commandManager.h"
 #include "engine/overwriteManager.h"
-#include "platform/FileSystem.h"
 #include "toolkit/Application.h"
 
 TCommand* Command = nullptr;
@@ -19,38 +19,7 @@ std::string ProgramFolder()
     return Application->ProgramFolder().toStdString();
 }
 
-// A path from an imported list may be relative; it is taken from the program folder, so that the encoder never
-// reads a name as an option ("-x") or as a protocol ("a:b").
-std::string Absolute(const QString& path)
-{
-    std::string text = path.toStdString();
-    return text.starts_with('/') ? text : ProgramFolder() + "/" + text;
-}
-
-std::string FileNamePart(const std::string& path)
-{
-    size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-std::string WithExtension(const std::string& name, const std::string& ext)
-{
-    size_t dot = name.rfind('.');
-    return (dot == std::string::npos ? name : name.substr(0, dot)) + "." + ext;
-}
-
-bool InCatalogue(int32_t index)
-{
-    return CommandManager && index >= 0 && index < static_cast<int64_t>(CommandManager->Formats().size());
-}
-
 } // namespace
-
-std::string EncoderCommandLine(
-    const std::string& encoder, const std::string& source, const std::string& params, const std::string& output)
-{
-    return QuoteArgument(encoder) + " -i " + QuoteArgument(source) + " " + params + " " + QuoteArgument(output);
-}
 
 TCommand::TCommand(TVirtualStringTree* list)
     : m_timer(std::make_unique<QTimer>())
@@ -135,26 +104,17 @@ void TCommand::RunRows()
 std::optional<TRunOutcome> TCommand::StartItem()
 {
     TItemData& item = m_current->ItemData;
-    if (!InCatalogue(item.FormatIndex))
-        return TRunOutcome::NotInCatalogue();
-    std::string source = Absolute(item.FileName);
-    if (!platform::FileExists(source))
-        return TRunOutcome::SourceMissing();
     std::string output;
     std::string commandLine;
     try {
-        if (item.Path.isEmpty()) {
-            m_outputFolder = ProgramFolder() + "/convert/";
-        } else {
-            // A folder without its closing separator would otherwise glue the folder and file names together.
-            m_outputFolder = Absolute(item.Path);
-            if (!m_outputFolder.ends_with('/'))
-                m_outputFolder += '/';
-        }
-        m_outputName = WithExtension(FileNamePart(source), CommandManager->GetExt(item.FormatIndex));
-        std::string params = CommandManager->GetParams(item.FormatIndex);
-        output = m_overwriteManager->UniqueName(m_outputFolder + m_outputName);
-        commandLine = EncoderCommandLine(m_encoderPath, source, params, output);
+        TEncoderTask task
+            = EncoderTaskFor(item.FileName, item.FormatIndex, item.Path, CommandManager, ProgramFolder());
+        m_outputFolder = task.OutputFolder;
+        m_outputName = task.OutputName;
+        output = m_overwriteManager->UniqueName(task.WantedOutput());
+        commandLine = EncoderCommandLine(m_encoderPath, task.Source, task.Params, output);
+    } catch (const ETaskRefused& refused) {
+        return refused.Outcome();
     } catch (const std::exception& error) {
         // A name that can no longer be made, or a catalogue entry lacking a part, fails this row only.
         return TRunOutcome::Failure(error.what());

@@ -99,11 +99,5 @@ private:
     std::shared_ptr<TCommand*> m_self;
 };
 
-// The encoder's command line `"encoder" -i "source" params "output"`: the values quoted for the runner's
-// splitting, so each reaches the encoder as one unchanged argument; params go in as they stand, so empty
-// params leave two blanks between source and output.
-std::string EncoderCommandLine(
-    const std::string& encoder, const std::string& source, const std::string& params, const std::string& output);
-
 // The one conversion job, made and freed by the controller; nullptr while there is none.
 extern TCommand* Command;

@@ -1,5 +1,6 @@
 #include "engine/overwriteManager.h"
 
+#include "engine/OutputReservation.h"
 #include "platform/FileSystem.h"
 
 namespace {
@@ -29,6 +30,19 @@ std::string Shown(const std::string& path)
 
 std::string TOverwriteManager::UniqueName(const std::string& path) const
 {
+    return FirstFree(path, [&](const std::string& candidate) {
+        // A candidate whose test fails is never taken for a free one. Its reservation lies in the same folder and
+        // differs only by a longer name: one too long to be made cannot be there.
+        int error = 0;
+        const bool found = platform::FileExists(candidate, error);
+        if (error != 0)
+            CannotMake(path, platform::SystemErrorMessage(error));
+        return found || platform::FileExists(ReservationPath(candidate));
+    });
+}
+
+std::string TOverwriteManager::FirstFree(const std::string& path, const std::function<bool(const std::string&)>& taken)
+{
     // The system reads a name only up to a 0 byte, so the test would look at another file, the same one on
     // every pass, and the loop below would never end.
     if (platform::HoldsZeroByte(path))
@@ -36,13 +50,10 @@ std::string TOverwriteManager::UniqueName(const std::string& path) const
     std::size_t dot = ExtensionStart(path);
     const std::string suffix = "_2" + (dot == std::string::npos ? std::string() : path.substr(dot));
     std::string result = path;
-    int error = 0;
     // Every pass makes the name longer, so the file system's name limit ends a run of clashes at the latest.
-    while (platform::FileExists(result, error)) {
+    while (taken(result)) {
         std::size_t resultDot = ExtensionStart(result);
         result = (resultDot == std::string::npos ? result : result.substr(0, resultDot)) + suffix;
     }
-    if (error != 0)
-        CannotMake(path, platform::SystemErrorMessage(error));
     return result;
 }

@@ -2,6 +2,7 @@
 
 #include "toolkit/Exception.h"
 
+#include <functional>
 #include <string>
 
 // An output name that cannot be made: it holds a 0 byte, it grows longer than the file system allows, or the
@@ -11,13 +12,16 @@ public:
     using Exception::Exception;
 };
 
-// Picks output names that never overwrite a file. Holds no state; nothing is reserved, so the answer holds
-// only at the moment of the call.
+// Picks output names that never overwrite a file. Holds no state; UniqueName reserves nothing, so its answer
+// holds only at the moment of the call (TOutputReservation holds a name).
 class TOverwriteManager {
 public:
     // The first of path, then path with "_2" before its extension, then "_2_2", ... at which no file is (a
-    // folder does not count). The folder part is never changed, also when it does not exist; a name
-    // without a dot gets "_2" appended. EOutputNameError naming the path and the reason when a candidate
-    // cannot be tested (a 0 byte, too long, a file where a folder should be, no permission, ...).
+    // folder does not count) and no run holds a reservation. The folder part is never changed, also when it does
+    // not exist; a name without a dot gets "_2" appended. EOutputNameError naming the path and the reason when a
+    // candidate cannot be tested (a 0 byte, too long, a file where a folder should be, no permission, ...).
     std::string UniqueName(const std::string& path) const;
+    // The same walk over the candidates, with the test for a taken name given; EOutputNameError for a path
+    // holding a 0 byte, which no test could answer for.
+    static std::string FirstFree(const std::string& path, const std::function<bool(const std::string&)>& taken);
 };

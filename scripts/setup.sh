@@ -4,7 +4,8 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ clang qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev
-          ffmpeg libpugixml-dev libtinyxml2-dev libclang-rt-14-dev fonts-lato fonts-open-sans fonts-dejavu-core xvfb xauth)
+          ffmpeg libpugixml-dev libtinyxml2-dev libclang-rt-14-dev fonts-lato fonts-open-sans fonts-dejavu-core xvfb xauth
+          slurmctld slurmd slurm-client munge parallel)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -4,6 +4,7 @@
 #include "controls/imagebutton.h"
 #include "list/ItemData.h"
 #include "tests/app/AppTesting.h"
+#include "tests/support/Clips.h"
 #include "toolkit/Application.h"
 #include "toolkit/VirtualStringTree.h"
 
@@ -15,31 +16,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
-
-namespace
-{
-
-// A one-second test clip made by the encoder itself.
-bool MakeClip(const QString& path, const QString& size)
-{
-    QProcess ffmpeg;
-    ffmpeg.start(REELHAND_FFMPEG,
-        { "-nostdin", "-loglevel", "error", "-f", "lavfi", "-i", "testsrc=duration=1:rate=10:size=" + size, "-f",
-            "lavfi", "-i", "sine=duration=1", "-c:v", "mpeg4", "-c:a", "mp2", "-y", path });
-    return ffmpeg.waitForFinished(60000) && ffmpeg.exitCode() == 0;
-}
-
-// The stream kinds the probe finds in a file ("video", "audio"), empty when it is no media file.
-QStringList Streams(const QString& path)
-{
-    QProcess probe;
-    probe.start(REELHAND_FFPROBE, { "-v", "error", "-show_entries", "stream=codec_type", "-of", "csv=p=0", path });
-    if (!probe.waitForFinished(60000) || probe.exitCode() != 0)
-        return {};
-    return QString::fromUtf8(probe.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
-}
-
-} // namespace
 
 // The real program folder: the encoder it links, the catalogue it ships and its convert folder.
 TEST(EndToEnd, ConvertsTwoClipsWithTheRealEncoderIntoTheConvertFolder)

@@ -1,4 +1,5 @@
 #include "engine/DosCommand.h"
+#include "engine/EncoderTask.h"
 #include "engine/command.h"
 #include "engine/commandManager.h"
 #include "toolkit/Application.h"

@@ -3,6 +3,7 @@
 #include "engine/command.h"
 #include "engine/commandManager.h"
 #include "list/ItemData.h"
+#include "tests/support/EncoderLog.h"
 #include "tests/support/WaitUntil.h"
 #include "toolkit/Application.h"
 #include "toolkit/VirtualStringTree.h"
@@ -19,15 +20,6 @@
 #include <memory>
 #include <string>
 #include <vector>
-
-// One run of the stand-in encoder as its log tells it.
-struct TEncoderRun {
-    qint64 StartNs = 0;
-    qint64 EndNs = 0; // 0 when it did not end by itself
-    int Pid = 0;
-    int ExitCode = -1;
-    QStringList Args; // without the program name
-};
 
 // A program folder of its own (bin/ffmpeg, catalogue, convert/), a folder for source clips, a list control
 // with rows, and the job on it with every notification recorded.

@@ -1,9 +1,9 @@
 // What reaches the encoder: its arguments, the output folder and name, unusual file names.
 #include "engine/DosCommand.h"
+#include "engine/EncoderTask.h"
 #include "tests/engine/CommandFixture.h"
 
-namespace
-{
+namespace {
 
 class CommandLineTest : public CommandFixture
 {

@@ -1,0 +1,142 @@
+#include "batch/BatchConsole.h"
+
+#include "batch/BatchRunner.h"
+#include "platform/Terminal.h"
+
+#include <QString>
+#include <algorithm>
+#include <optional>
+
+namespace {
+
+std::string Item(const TBatchRow& row)
+{
+    return "item " + std::to_string(row.Index + 1);
+}
+
+std::string Source(const TBatchRow& row)
+{
+    return row.FileName.toStdString();
+}
+
+std::string Failure(const TBatchRow& row)
+{
+    return Item(row) + ": " + Source(row) + ": " + row.Reason + "\n";
+}
+
+} // namespace
+
+TBatchConsole::TBatchConsole(TMode mode, const TBatchRunner& runner, std::FILE* out)
+    : m_mode(mode), m_runner(runner), m_out(out)
+{
+    m_clock.start();
+}
+
+void TBatchConsole::RowStarted(const TBatchRow& row)
+{
+    if (m_mode == TMode::Plain)
+        Write("started  " + Item(row) + ": " + Source(row) + " -> " + row.Output + "\n");
+    else
+        Redraw();
+}
+
+void TBatchConsole::RowEnded(const TBatchRow& row)
+{
+    if (row.State == TRowState::Failed)
+        Write("failed   " + Failure(row));
+    else if (m_mode == TMode::Quiet)
+        return;
+    else if (row.State == TRowState::Done)
+        Write("done     " + Item(row) + ": " + row.Output + "\n");
+    else if (row.State == TRowState::Skipped)
+        Write("skipped  " + Item(row) + ": " + row.Output + " is already there\n");
+}
+
+void TBatchConsole::Redraw()
+{
+    if (m_mode == TMode::Live)
+        Write({});
+}
+
+void TBatchConsole::Summary(const std::string& stopReason)
+{
+    std::string text;
+    if (!stopReason.empty()) {
+        const int notStarted = m_runner.Count(TRowState::Waiting);
+        text += stopReason + " " + std::to_string(notStarted) + (notStarted == 1 ? " row was" : " rows were") +
+            " not started.\n";
+    }
+    text += "Converted " + std::to_string(m_runner.Count(TRowState::Done)) + ", failed " +
+        std::to_string(m_runner.Count(TRowState::Failed)) + ", skipped " +
+        std::to_string(m_runner.Count(TRowState::Skipped)) + " of " + std::to_string(m_runner.Rows().size()) + " in " +
+        ClockText(m_clock.elapsed() / 1000) + ".\n";
+    if (m_runner.Count(TRowState::Failed) > 0) {
+        text += "Failed:\n";
+        for (const TBatchRow& row : m_runner.Rows())
+            if (row.State == TRowState::Failed)
+                text += "  " + Failure(row);
+    }
+    // The summary takes the live lines' place for good.
+    if (m_mode == TMode::Live && m_liveLineCount > 0)
+        text = "\r\x1b[" + std::to_string(m_liveLineCount) + "A\x1b[J" + text;
+    m_liveLineCount = 0;
+    std::fputs(text.c_str(), m_out);
+    std::fflush(m_out);
+}
+
+void TBatchConsole::Write(const std::string& lines)
+{
+    std::string text;
+    if (m_mode == TMode::Live) {
+        // Back to the first live line, clear from there down, then the new lines and the live lines again, all
+        // in one write so the terminal never shows them half drawn.
+        if (m_liveLineCount > 0)
+            text = "\r\x1b[" + std::to_string(m_liveLineCount) + "A\x1b[J";
+        const std::string live = LiveLines();
+        text += lines + live;
+        m_liveLineCount = static_cast<int>(std::count(live.begin(), live.end(), '\n'));
+    } else {
+        text = lines;
+    }
+    std::fputs(text.c_str(), m_out);
+    std::fflush(m_out);
+}
+
+std::string TBatchConsole::LiveLines() const
+{
+    std::string lines;
+    for (const TEncoderSlot* slot : m_runner.Running()) {
+        const QString name = slot->Row()->FileName.section('/', -1);
+        lines += Fit("  " + name.toStdString() + "  " + slot->Run().ProgressText()) + "\n";
+    }
+    return lines + Fit(OverallLine()) + "\n";
+}
+
+// The counts, the elapsed time and the time left, judged from the work done so far: every row that ended after
+// its encoder ran counts whole, a running one by its percent; skipped rows cost nothing.
+std::string TBatchConsole::OverallLine() const
+{
+    const int done = m_runner.Count(TRowState::Done);
+    const int failed = m_runner.Count(TRowState::Failed);
+    const int skipped = m_runner.Count(TRowState::Skipped);
+    const int total = static_cast<int>(m_runner.Rows().size());
+    double worked = done + failed;
+    for (const TEncoderSlot* slot : m_runner.Running())
+        worked += slot->Run().Report().Percent().value_or(0) / 100.0;
+    const double elapsed = m_clock.elapsed() / 1000.0;
+    std::string line = std::to_string(done) + " done, " + std::to_string(failed) + " failed, " +
+        std::to_string(skipped) + " skipped of " + std::to_string(total) + ", " +
+        ClockText(static_cast<int64_t>(elapsed)) + " elapsed";
+    if (worked > 0)
+        line +=
+            ", about " + ClockText(static_cast<int64_t>(elapsed * (total - skipped - worked) / worked + 0.5)) + " left";
+    return line;
+}
+
+// A line cut to the terminal's width, so that it never wraps and the redraw knows how many lines to go back.
+std::string TBatchConsole::Fit(const std::string& line) const
+{
+    const int columns = platform::TerminalColumns();
+    const QString text = QString::fromStdString(line);
+    return columns > 1 && text.size() >= columns ? text.left(columns - 1).toStdString() : line;
+}

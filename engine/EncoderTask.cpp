@@ -1,0 +1,57 @@
+#include "engine/EncoderTask.h"
+
+#include "engine/DosCommand.h"
+#include "engine/commandManager.h"
+#include "platform/FileSystem.h"
+
+namespace {
+
+// A path from an imported list may be relative; it is taken from the program folder, so that the encoder never
+// reads a name as an option ("-x") or as a protocol ("a:b").
+std::string Absolute(const QString& path, const std::string& programFolder)
+{
+    std::string text = path.toStdString();
+    return text.starts_with('/') ? text : programFolder + "/" + text;
+}
+
+std::string FileNamePart(const std::string& path)
+{
+    size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string WithExtension(const std::string& name, const std::string& ext)
+{
+    size_t dot = name.rfind('.');
+    return (dot == std::string::npos ? name : name.substr(0, dot)) + "." + ext;
+}
+
+} // namespace
+
+TEncoderTask EncoderTaskFor(const QString& fileName, int formatIndex, const QString& path, TCommandManager* catalogue,
+    const std::string& programFolder)
+{
+    if (!catalogue || formatIndex < 0 || static_cast<std::size_t>(formatIndex) >= catalogue->Formats().size())
+        throw ETaskRefused(TRunOutcome::NotInCatalogue());
+    TEncoderTask task;
+    task.Source = Absolute(fileName, programFolder);
+    if (!platform::FileExists(task.Source))
+        throw ETaskRefused(TRunOutcome::SourceMissing());
+    if (path.isEmpty()) {
+        task.OutputFolder = programFolder + "/convert/";
+    } else {
+        // A folder without its closing separator would otherwise glue the folder and file names together.
+        task.OutputFolder = Absolute(path, programFolder);
+        if (!task.OutputFolder.ends_with('/'))
+            task.OutputFolder += '/';
+    }
+    task.OutputName = WithExtension(FileNamePart(task.Source), catalogue->GetExt(formatIndex));
+    task.Params = catalogue->GetParams(formatIndex);
+    return task;
+}
+
+std::string EncoderCommandLine(
+    const std::string& encoder, const std::string& source, const std::string& params, const std::string& output)
+{
+    return QuoteArgument(encoder) + " -i " + QuoteArgument(source) + " " + params + " " + QuoteArgument(output);
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "engine/RunOutcome.h"
+#include "toolkit/Exception.h"
+
+#include <QString>
+#include <string>
+
+class TCommandManager;
+
+// What the encoder is asked to do for one row of a list: read Source and write OutputFolder + OutputName (the
+// wanted name, before a clash is avoided) with the format's Params.
+struct TEncoderTask {
+    std::string Source;
+    std::string OutputFolder; // ends with '/'
+    std::string OutputName;
+    std::string Params;
+
+    std::string WantedOutput() const { return OutputFolder + OutputName; }
+};
+
+// A row that cannot be handed to the encoder at all; the outcome says why, in the words every row failed so gets.
+class ETaskRefused : public Exception {
+public:
+    explicit ETaskRefused(const TRunOutcome& outcome) : Exception(outcome.Reason()), m_outcome(outcome) { }
+    const TRunOutcome& Outcome() const { return m_outcome; }
+
+private:
+    TRunOutcome m_outcome;
+};
+
+// The task of a row with the given source file, format index and output folder. A relative source or folder is
+// taken from the program folder; an empty folder is the program folder's convert/. The output is named after the
+// source with the format's extension in place of its own. Throws ETaskRefused when there is no catalogue, the
+// format is not in it or the source file is missing, and ECommandError when the format's entry lacks a value.
+TEncoderTask EncoderTaskFor(const QString& fileName, int formatIndex, const QString& path, TCommandManager* catalogue,
+    const std::string& programFolder);
+
+// The encoder's command line `"encoder" -i "source" params "output"`: the values quoted for the runner's
+// splitting, so each reaches the encoder as one unchanged argument; params go in as they stand, so empty
+// params leave two blanks between source and output.
+std::string EncoderCommandLine(
+    const std::string& encoder, const std::string& source, const std::string& params, const std::string& output);

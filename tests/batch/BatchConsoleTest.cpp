@@ -1,0 +1,59 @@
+// What the command-line mode prints while it works: live lines on a terminal, only failures when quiet.
+#include "tests/batch/BatchProgram.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Two rows: one whose encoder reports half of a ten-second source done and then works on for a while, and one
+// that fails at once.
+QString TwoRowList(const TBatchProgram& program)
+{
+    const QString out = program.Folder("out");
+    return program.WriteList("list.qfl",
+        { { program.Source("slow.avi",
+                "say   Duration: 00:00:10.00, start: 0.000000, bitrate: 5 kb/s\n"
+                "say frame=   25 fps=0.0 q=0.0 size=0kB time=00:00:05.00 speed=1x\n"
+                "sleep 2500\n"),
+              0, out },
+            { program.Source("bad.avi", "say bad.avi: Invalid data found when processing input\nexit 1\n"), 0, out } });
+}
+
+} // namespace
+
+TEST(BatchConsole, TerminalShowsEachEncoderAndTheWholeBatchRedrawnInPlace)
+{
+    TBatchProgram program;
+    const QString command = program.Path() + "/reelhand --convert " + TwoRowList(program) + " --jobs 2";
+    // script(1) gives the program a terminal of its own, as a person at a console would.
+    const std::unique_ptr<QProcess> terminal = std::make_unique<QProcess>();
+    terminal->start("script", { "--quiet", "--return", "--flush", "--command", command, "/dev/null" });
+    ASSERT_TRUE(terminal->waitForFinished(60000));
+    const QString text = QString::fromUtf8(terminal->readAllStandardOutput());
+
+    EXPECT_EQ(terminal->exitCode(), 1) << text.toStdString();
+    EXPECT_TRUE(text.contains("  slow.avi  50 %, ")) << text.toStdString();
+    EXPECT_TRUE(text.contains("  bad.avi  00:00:00 elapsed"));
+    EXPECT_TRUE(text.contains(QRegularExpression("0 done, 1 failed, 0 skipped of 2, 00:00:0\\d elapsed, "
+                                                 "about \\d\\d:\\d\\d:\\d\\d left")))
+        << text.toStdString();
+    // Back up over the live lines and clear them before drawing them again.
+    EXPECT_TRUE(text.contains(QRegularExpression("\r\x1b\\[[23]A\x1b\\[J")));
+    EXPECT_TRUE(text.contains("failed   item 2: "));
+    EXPECT_TRUE(text.contains("Converted 1, failed 1, skipped 0 of 2 in "));
+}
+
+TEST(BatchConsole, QuietPrintsOnlyFailuresAndTheSummary)
+{
+    TBatchProgram program;
+    const QString list = TwoRowList(program);
+
+    const TBatchProgram::TResult result = program.Run({ "--convert", list, "--quiet" });
+
+    EXPECT_EQ(result.ExitCode, 1);
+    const QString failure = "item 2: " + program.Folder("clips") +
+        "/bad.avi: bad.avi: Invalid data found when "
+        "processing input\n";
+    EXPECT_EQ(result.Out.section("Converted", 0, 0), "failed   " + failure);
+    EXPECT_TRUE(result.Out.endsWith("Failed:\n  " + failure)) << result.Out.toStdString();
+}

@@ -1,0 +1,75 @@
+#include "batch/BatchOptions.h"
+
+#include <gtest/gtest.h>
+
+TEST(BatchOptions, ReadsWhatTheCommandLineAsks)
+{
+    struct Case {
+        QStringList arguments;
+        TBatchOptions expected;
+    };
+    const std::vector<Case> cases = {
+        { { "--convert", "a.qfl" }, { .ListPath = "a.qfl" } },
+        { { "--convert=my list.qfl", "--jobs", "0", "--skip-done", "-q" },
+            { .ListPath = "my list.qfl", .Jobs = 0, .SkipDone = true, .Quiet = true } },
+        { { "-j", "3", "--shard", "2/5", "--convert", "a.qfl", "--quiet" },
+            { .ListPath = "a.qfl", .Jobs = 3, .ShardIndex = 2, .ShardCount = 5, .Quiet = true } },
+        { { "--shard=0/1", "--convert", "a.qfl" }, { .ListPath = "a.qfl" } },
+        { { "--help" }, { .Help = true } },
+        { { "--jobs", "x", "-v" }, { .Version = true } },
+    };
+    for (const Case& c : cases) {
+        const QString line = c.arguments.join(' ');
+        const TBatchOptions options = ParseBatchOptions(QStringList { "reelhand" } + c.arguments);
+        EXPECT_EQ(options.Help, c.expected.Help) << line.toStdString();
+        EXPECT_EQ(options.Version, c.expected.Version) << line.toStdString();
+        EXPECT_EQ(options.ListPath, c.expected.ListPath) << line.toStdString();
+        EXPECT_EQ(options.Jobs, c.expected.Jobs) << line.toStdString();
+        EXPECT_EQ(options.ShardIndex, c.expected.ShardIndex) << line.toStdString();
+        EXPECT_EQ(options.ShardCount, c.expected.ShardCount) << line.toStdString();
+        EXPECT_EQ(options.SkipDone, c.expected.SkipDone) << line.toStdString();
+        EXPECT_EQ(options.Quiet, c.expected.Quiet) << line.toStdString();
+    }
+}
+
+TEST(BatchOptions, RefusesWhatCannotBeDone)
+{
+    struct Case {
+        QStringList arguments;
+        std::string message;
+    };
+    const std::vector<Case> cases = {
+        { {}, "Nothing to convert: name the list file with --convert LIST.qfl." },
+        { { "--jobs", "2" }, "Nothing to convert: name the list file with --convert LIST.qfl." },
+        { { "--convert" }, "Missing value after '--convert'." },
+        { { "--convert", "a.qfl", "b.qfl" }, "Unexpected argument 'b.qfl'." },
+        { { "--convert", "a.qfl", "--fast" }, "Unknown option 'fast'." },
+        { { "--convert", "a.qfl", "--jobs", "-1" },
+            "--jobs takes a number of encoders (0: one per processor), not '-1'." },
+        { { "--convert", "a.qfl", "--jobs", "many" },
+            "--jobs takes a number of encoders (0: one per processor), not 'many'." },
+        { { "--convert", "a.qfl", "--shard", "2/2" }, "--shard takes i/n with 0 <= i < n, not '2/2'." },
+        { { "--convert", "a.qfl", "--shard", "0/0" }, "--shard takes i/n with 0 <= i < n, not '0/0'." },
+        { { "--convert", "a.qfl", "--shard", "1" }, "--shard takes i/n with 0 <= i < n, not '1'." },
+    };
+    for (const Case& c : cases) {
+        try {
+            ParseBatchOptions(QStringList { "reelhand" } + c.arguments);
+            ADD_FAILURE() << "accepted: " << c.arguments.join(' ').toStdString();
+        } catch (const EBatchUsage& error) {
+            EXPECT_EQ(error.Message(), c.message) << c.arguments.join(' ').toStdString();
+        }
+    }
+}
+
+// The window keeps its old start: only the mode's own options choose the command line.
+TEST(BatchOptions, OnlyTheModesOwnOptionsLeaveTheWindow)
+{
+    EXPECT_FALSE(WantsBatchMode({ "reelhand" }));
+    EXPECT_FALSE(WantsBatchMode({ "reelhand", "-platform", "offscreen" }));
+    EXPECT_FALSE(WantsBatchMode({ "reelhand", "clip.avi" }));
+    EXPECT_TRUE(WantsBatchMode({ "reelhand", "--convert=a.qfl" }));
+    EXPECT_TRUE(WantsBatchMode({ "reelhand", "--jobs", "2" }));
+    EXPECT_TRUE(WantsBatchMode({ "reelhand", "--version" }));
+    EXPECT_TRUE(WantsBatchMode({ "reelhand", "-h" }));
+}

@@ -1,0 +1,117 @@
+#!/usr/bin/env bash
+# A real one-machine Slurm cluster runs a list through scripts/cluster/submit.sh as a two-task array job; every
+# row's output must then exist exactly once. The daemons are stopped on every way out of this script; a run that
+# was killed outright leaves their process ids in the scratch folder, and the next run stops them first.
+#
+#   slurm_test.sh SOURCE_DIR PROGRAM FFMPEG
+set -euo pipefail
+source_dir=$1
+program=$2
+ffmpeg=$3
+
+skip() {
+    echo "SKIPPED: $*"
+    exit 77
+}
+for tool in slurmctld slurmd sbatch sinfo munged; do
+    command -v "$tool" >/dev/null ||
+        skip "the Slurm packages (slurmctld slurmd slurm-client munge) are not installed; scripts/setup.sh installs them"
+done
+[ "$(id -u)" -eq 0 ] || skip "the Slurm and munge daemons of this test run as root"
+
+# One cluster on the machine at a time: the daemons' ports and munge's socket are the machine's.
+scratch=/tmp/reelhand-slurm
+exec 9>"$scratch.lock"
+flock --timeout 300 9
+
+stop_pid_file() {
+    local file=$1 pid
+    [ -s "$file" ] || return 0
+    pid=$(cat "$file")
+    if kill -0 "$pid" 2>/dev/null; then
+        kill "$pid" 2>/dev/null || true
+        for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+        kill -9 "$pid" 2>/dev/null || true
+    fi
+    rm -f "$file"
+}
+stop_daemons() {
+    stop_pid_file "$scratch/slurmd.pid"
+    stop_pid_file "$scratch/slurmctld.pid"
+    # munged only when this test started it (someone else's stays).
+    stop_pid_file "$scratch/munged.ours"
+}
+stop_daemons
+trap stop_daemons EXIT
+trap 'exit 1' INT TERM HUP
+
+rm -rf "$scratch"/{state,spool,log,clips,out,slurm.conf,list.qfl}
+mkdir -p "$scratch"/{state,spool,log,clips,out}
+export SLURM_CONF="$scratch/slurm.conf"
+cat > "$SLURM_CONF" <<CONF
+ClusterName=local
+SlurmctldHost=localhost
+SlurmUser=root
+SlurmdUser=root
+AuthType=auth/munge
+StateSaveLocation=$scratch/state
+SlurmdSpoolDir=$scratch/spool
+SlurmctldPidFile=$scratch/slurmctld.pid
+SlurmdPidFile=$scratch/slurmd.pid
+SlurmctldLogFile=$scratch/log/ctld.log
+SlurmdLogFile=$scratch/log/d.log
+ProctrackType=proctrack/linuxproc
+TaskPlugin=task/none
+JobAcctGatherType=jobacct_gather/none
+SelectType=select/cons_tres
+SelectTypeParameters=CR_CPU
+ReturnToService=2
+NodeName=localhost CPUs=$(nproc) State=UNKNOWN
+PartitionName=main Nodes=localhost Default=YES MaxTime=INFINITE State=UP
+CONF
+
+if ! munge -n 2>/dev/null | unmunge >/dev/null 2>&1; then
+    mkdir -p /run/munge
+    chown munge:munge /run/munge
+    munged --force 2>>"$scratch/log/munged.log"
+    cp /run/munge/munged.pid "$scratch/munged.ours"
+fi
+slurmctld -f "$SLURM_CONF"
+slurmd -f "$SLURM_CONF" -N localhost
+
+fail() {
+    echo "FAILED: $*"
+    for log in "$scratch"/log/*; do echo "== $log"; tail -n 30 "$log"; done
+    exit 1
+}
+for _ in $(seq 120); do
+    [ "$(sinfo -h -o %T 2>/dev/null)" = idle ] && break
+    sleep 0.5
+done
+[ "$(sinfo -h -o %T 2>/dev/null)" = idle ] || fail "the node never became idle"
+
+# Five short clips; the list sends every output into one shared folder.
+names=(a b c d e)
+{
+    echo '<?xml version="1.0" encoding="UTF-8"?>'
+    echo '<list>'
+    for name in "${names[@]}"; do
+        "$ffmpeg" -nostdin -loglevel error -f lavfi -i testsrc=duration=1:rate=10:size=96x72 -c:v mpeg4 \
+            -y "$scratch/clips/$name.avi"
+        echo "<item><filename>$scratch/clips/$name.avi</filename><format>4</format><path>$scratch/out</path></item>"
+    done
+    echo '</list>'
+} > "$scratch/list.qfl"
+
+timeout 600 "$source_dir/scripts/cluster/submit.sh" --shards 2 --cpus 1 --program "$program" "$scratch/list.qfl" \
+    -- --wait --output="$scratch/log/task_%A_%a.out" || fail "the array job did not succeed"
+
+expected=$(printf '%s.avi\n' "${names[@]}")
+found=$(ls -A "$scratch/out")
+[ "$found" = "$expected" ] || fail "outputs: $(echo $found), expected: $(echo $expected)"
+tasks=$(ls "$scratch"/log/task_*.out | wc -l)
+[ "$tasks" -eq 2 ] || fail "$tasks task outputs instead of 2"
+grep -h "^Converted" "$scratch"/log/task_*.out
+grep -q "of 3 in" "$scratch"/log/task_*_0.out && grep -q "of 2 in" "$scratch"/log/task_*_1.out ||
+    fail "the shards did not split the list 3 and 2"
+echo "PASSED: two array tasks converted the five rows once each"
