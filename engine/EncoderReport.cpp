@@ -60,6 +60,13 @@ std::string Cut(const std::string& text, std::size_t max)
     return text.substr(0, max);
 }
 
+// The demuxer's doubt about a file it barely recognised comes before the real error about that file and only
+// pushes it out of the words kept.
+bool IsProbeDoubt(const std::string& line)
+{
+    return line.ends_with("misdetection possible!");
+}
+
 // "[libx264 @ 0x55d0c0a1b2c0] text" reads "[libx264] text": the address means nothing to a user.
 std::string WithoutAddresses(const std::string& line)
 {
@@ -93,7 +100,7 @@ void TEncoderReport::TakeLine(const std::string& line)
             m_duration = duration;
         return;
     }
-    if (IsDescription(line))
+    if (IsDescription(line) || IsProbeDoubt(line))
         return;
     // "File 'out.mp4' already exists. Exiting." (or "... Overwrite? [y/N] Not overwriting - exiting").
     if (StartsWith(line, start, "File '") && line.find("' already exists.", start) != std::string::npos)
