@@ -154,7 +154,7 @@ void TDosThread::CountTime(bool counting)
 void TDosThread::Execute()
 {
     uint32_t exitCode = StillActive;
-    int phase = 0;
+    int phase = rsPreparing;
     int lastError = 0;
     bool failed = false;
     std::string message; // shown to the user after the end of the run
@@ -163,7 +163,7 @@ void TDosThread::Execute()
     SetStatus(phase);
     try {
         m_buffer.assign(1024, 0);
-        SetStatus(phase = 2);
+        SetStatus(phase = rsCreatingPipes);
         int error = 0;
         if (!session.Input.Open(error) || !session.Output.Open(error)) {
             lastError = error;
@@ -172,7 +172,7 @@ void TDosThread::Execute()
             throw TCreatePipeError("The pipes for \"" + m_commandLine + "\" could not be created: " +
                                    std::strerror(error) + ".");
         }
-        SetStatus(phase = 4);
+        SetStatus(phase = rsCreatingProcess);
         const std::vector<std::string> arguments = SplitCommandLine(m_commandLine);
         if (!session.Child.Start(arguments, session.Input, session.Output, error)) {
             lastError = error;
@@ -181,7 +181,7 @@ void TDosThread::Execute()
         }
         CountTime(true);
         exitCode = StillActive;
-        SetStatus(phase = 6);
+        SetStatus(phase = rsRunning);
         m_fragment.clear();
         m_lastWasFragment = false;
         m_previousEndedWithCR = false;
@@ -209,13 +209,13 @@ void TDosThread::Execute()
     // no error (an exception that set no errno) reports "cancelled" rather than 0, which would mean success.
     uint32_t reported = exitCode;
     if (failed) {
-        if (phase < 6 && lastError == 0)
+        if (phase < rsRunning && lastError == 0)
             lastError = ECANCELED;
         SetStatus(phase + 1);
         std::lock_guard lock(m_owner.m_mutex);
         if (m_owner.m_latestGeneration == m_generation)
             m_owner.m_exitCode = static_cast<uint32_t>(lastError);
-        if (phase < 6)
+        if (phase < rsRunning)
             reported = static_cast<uint32_t>(lastError);
     }
 
@@ -266,15 +266,15 @@ void TDosThread::RunLoop(Session& session, uint32_t& exitCode)
                     m_owner.m_exitSignal = session.Child.TermSignal();
                 }
             }
-            SetStatus(8);
+            SetStatus(rsExited);
             return;
         }
         if (m_terminated) {
-            SetStatus(9);
+            SetStatus(rsStopped);
             return;
         }
         if (TimedOut()) {
-            SetStatus(10);
+            SetStatus(rsTimedOut);
             return;
         }
     }

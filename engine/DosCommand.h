@@ -67,6 +67,22 @@ public:
     using Exception::Exception;
 };
 
+// The values of TDosCommand::Status: the phase a run is in, or how it ended. A phase's failure is the value
+// after it.
+enum TRunStatus : int {
+    rsPreparing = 0,
+    rsPreparingFailed = 1,
+    rsCreatingPipes = 2,
+    rsPipesFailed = 3,
+    rsCreatingProcess = 4,
+    rsProcessFailed = 5,
+    rsRunning = 6,
+    rsRunningFailed = 7,
+    rsExited = 8,
+    rsStopped = 9,
+    rsTimedOut = 10,
+};
+
 // The exit code a run reports while its child runs, and for a run that was stopped or timed out.
 constexpr uint32_t StillActive = 259;
 
@@ -233,8 +249,7 @@ public:
     // How the last complete line was ended: rcCRLF for CR LF in one read, rcLF for anything else.
     TReturnCode OutputReturnCode() const { return m_outputReturnCode; }
 
-    // 0..10: preparing, failed preparing, creating pipes, pipe failed, creating process, process failed,
-    // running, failed running, exited by itself, stopped, timed out. Kept until the next run begins.
+    // A TRunStatus value; kept until the next run begins.
     int Status() const { return m_status; }
     // The child's own exit code when it ended by itself, the system error when the run failed; unchanged
     // by a run that was stopped or timed out.

@@ -1,22 +1,7 @@
 #include "engine/RunOutcome.h"
 
+#include "engine/DosCommand.h"
 #include "platform/FileSystem.h"
-
-namespace
-{
-
-// The runner's Status values that end a run (see TDosCommand::Status).
-enum RunEnd : int {
-    FailedPreparing = 1,
-    PipeFailed = 3,
-    ProcessFailed = 5,
-    FailedRunning = 7,
-    Exited = 8,
-    StoppedOnRequest = 9,
-    TimedOut = 10,
-};
-
-} // namespace
 
 TRunOutcome::TRunOutcome(bool succeeded, const std::string& reason)
     : m_succeeded(succeeded)
@@ -56,15 +41,15 @@ TRunOutcome TRunOutcome::OfRun(int status, uint32_t exitCode, int signal, const 
     // A run without a child reports the system's error code in place of an exit code.
     const std::string systemError = platform::SystemErrorMessage(static_cast<int>(exitCode));
     switch (status) {
-    case StoppedOnRequest:
+    case rsStopped:
         return StoppedByYou();
-    case TimedOut:
+    case rsTimedOut:
         return Failure("The encoder took too long and was stopped.");
-    case FailedPreparing:
-    case PipeFailed:
-    case ProcessFailed:
+    case rsPreparingFailed:
+    case rsPipesFailed:
+    case rsProcessFailed:
         return Failure("The encoder could not be started: " + systemError + ".");
-    case FailedRunning:
+    case rsRunningFailed:
         return Failure("The encoder's run broke off: " + systemError + ".");
     default:
         break;
