@@ -9,6 +9,7 @@
 #include "controls/MyButtonEx.h"
 #include "controls/imagebutton.h"
 #include "controls/menuDraw.h"
+#include "engine/EncoderReport.h"
 #include "engine/command.h"
 #include "engine/commandManager.h"
 #include "list/itemManager.h"
@@ -133,8 +134,7 @@ QString FailedText(int failed, int rows)
 
 QString TimestampText(int64_t seconds)
 {
-    return QString::asprintf("timestamp: %0.2lld:%0.2lld:%0.2lld", static_cast<long long>(seconds / 3600),
-        static_cast<long long>(seconds / 60 % 60), static_cast<long long>(seconds % 60));
+    return "timestamp: " + QString::fromStdString(ClockText(seconds));
 }
 
 QString ListFileName(const QString& chosen)
