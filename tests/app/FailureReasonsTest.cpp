@@ -8,6 +8,7 @@
 #include "controls/imagebutton.h"
 #include "list/ItemData.h"
 #include "tests/app/AppTesting.h"
+#include "tests/support/Clips.h"
 #include "tests/support/WaitUntil.h"
 #include "toolkit/VirtualStringTree.h"
 
@@ -62,11 +63,7 @@ protected:
     QString VideoClip(const QString& name, const QString& seconds, const QString& size = "64x48")
     {
         const QString path = m_folder.Source(name);
-        QProcess ffmpeg;
-        ffmpeg.start(REELHAND_FFMPEG,
-            { "-nostdin", "-v", "error", "-f", "lavfi", "-i", "testsrc=rate=10:size=" + size + ":duration=" + seconds,
-                "-c:v", "mpeg4", "-y", path });
-        EXPECT_TRUE(ffmpeg.waitForFinished(60000) && ffmpeg.exitCode() == 0) << name.toStdString();
+        EXPECT_TRUE(MakeClip(path, size, seconds, false)) << name.toStdString();
         return path;
     }
 

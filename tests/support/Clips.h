@@ -7,13 +7,17 @@
 // Test clips made by the real encoder, and what the real probe finds in a file. Header only: the paths of the
 // encoder and the probe are given to each test area.
 
-// A one-second clip with a test picture of the given size ("160x120") and a tone.
-inline bool MakeClip(const QString& path, const QString& size)
+// A clip with a test picture of the given size ("160x120"), one second long unless told otherwise, with a tone
+// unless it is to be silent.
+inline bool MakeClip(const QString& path, const QString& size, const QString& seconds = "1", bool sound = true)
 {
+    QStringList arguments = { "-nostdin", "-loglevel", "error", "-f", "lavfi", "-i",
+        "testsrc=duration=" + seconds + ":rate=10:size=" + size };
+    if (sound)
+        arguments << "-f" << "lavfi" << "-i" << "sine=duration=" + seconds << "-c:a" << "mp2";
+    arguments << "-c:v" << "mpeg4" << "-y" << path;
     QProcess ffmpeg;
-    ffmpeg.start(REELHAND_FFMPEG,
-        { "-nostdin", "-loglevel", "error", "-f", "lavfi", "-i", "testsrc=duration=1:rate=10:size=" + size, "-f",
-            "lavfi", "-i", "sine=duration=1", "-c:v", "mpeg4", "-c:a", "mp2", "-y", path });
+    ffmpeg.start(REELHAND_FFMPEG, arguments);
     return ffmpeg.waitForFinished(60000) && ffmpeg.exitCode() == 0;
 }
 
