@@ -105,9 +105,9 @@ void TBatchConsole::Write(const std::string& lines)
 std::string TBatchConsole::LiveLines() const
 {
     std::string lines;
-    for (const TEncoderSlot* slot : m_runner.Running()) {
-        const QString name = slot->Row()->FileName.section('/', -1);
-        lines += Fit("  " + name.toStdString() + "  " + slot->Run().ProgressText()) + "\n";
+    for (const TRunningRow& running : m_runner.Running()) {
+        const QString name = running.Row->FileName.section('/', -1);
+        lines += Fit("  " + name.toStdString() + "  " + running.Run->ProgressText()) + "\n";
     }
     return lines + Fit(OverallLine()) + "\n";
 }
@@ -121,8 +121,8 @@ std::string TBatchConsole::OverallLine() const
     const int skipped = m_runner.Count(TRowState::Skipped);
     const int total = static_cast<int>(m_runner.Rows().size());
     double worked = done + failed;
-    for (const TEncoderSlot* slot : m_runner.Running())
-        worked += slot->Run().Report().Percent().value_or(0) / 100.0;
+    for (const TRunningRow& running : m_runner.Running())
+        worked += running.Run->Report().Percent().value_or(0) / 100.0;
     const double elapsed = m_clock.elapsed() / 1000.0;
     std::string line = std::to_string(done) + " done, " + std::to_string(failed) + " failed, " +
         std::to_string(skipped) + " skipped of " + std::to_string(total) + ", " +

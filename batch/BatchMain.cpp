@@ -4,7 +4,7 @@
 #include "batch/BatchOptions.h"
 #include "batch/BatchRunner.h"
 #include "batch/ConsoleDialogs.h"
-#include "engine/ConversionRun.h"
+#include "engine/EncoderTask.h"
 #include "engine/commandManager.h"
 #include "platform/Terminal.h"
 #include "toolkit/Application.h"
@@ -58,19 +58,20 @@ int Convert(const TBatchOptions& options)
         return ExitUsage;
     }
     const std::string programFolder = Application->ProgramFolder().toStdString();
-    TEncoderSlot::TSettings settings { programFolder + "/bin/ffmpeg", programFolder, options.SkipDone };
+    // A catalogue that cannot be read is reported through the dialog seam and leaves no formats: every row then
+    // fails, naming its format.
+    TCommandManager catalogue;
+    const TBatchRunner::TSettings settings { { programFolder + "/bin/ffmpeg", programFolder, &catalogue },
+        options.SkipDone };
     // Without its encoder every row would fail the same way; the message says what to do instead.
     try {
-        CheckEncoder(settings.Encoder);
+        CheckEncoder(settings.Conversion.Encoder);
     } catch (const EEncoderMissing& error) {
         Complain(error.Message());
         return ExitFailed;
     }
-    // A catalogue that cannot be read is reported through the dialog seam and leaves no formats: every row then
-    // fails, naming its format.
-    TCommandManager catalogue;
     const int jobs = options.Jobs > 0 ? options.Jobs : QThread::idealThreadCount();
-    TBatchRunner runner(std::move(rows), jobs, catalogue, settings);
+    TBatchRunner runner(std::move(rows), jobs, settings);
     TBatchConsole console(ConsoleMode(options), runner);
 
     QEventLoop loop;

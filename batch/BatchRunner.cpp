@@ -2,86 +2,96 @@
 
 #include <algorithm>
 
-TBatchRunner::TBatchRunner(
-    std::vector<TBatchRow> rows, int jobs, TCommandManager& catalogue, const TEncoderSlot::TSettings& settings)
-    : m_rows(std::move(rows))
+TBatchRunner::TBatchRunner(std::vector<TBatchRow> rows, int jobs, const TSettings& settings)
+    : m_settings(settings)
+    , m_rows(std::move(rows))
+    , m_pool(std::make_unique<TConversionPool>(
+          static_cast<int>(std::min<std::size_t>(std::max(jobs, 1), std::max<std::size_t>(m_rows.size(), 1))),
+          settings.Conversion))
 {
     m_counts[static_cast<std::size_t>(TRowState::Waiting)] = static_cast<int>(m_rows.size());
-    const std::size_t count = std::min<std::size_t>(std::max(jobs, 1), m_rows.size());
-    for (std::size_t i = 0; i < count; ++i) {
-        m_slots.push_back(std::make_unique<TEncoderSlot>(catalogue, settings));
-        m_slots.back()->OnEnded = [this](TEncoderSlot&, TBatchRow& row) {
-            Moved(row, TRowState::Converting);
-            if (OnRowEnded)
-                OnRowEnded(row);
-            Fill();
-        };
-    }
-}
-
-TBatchRunner::~TBatchRunner()
-{
-    // The slots' handlers refer to this runner; they must not run while it goes.
-    for (const std::unique_ptr<TEncoderSlot>& slot : m_slots)
-        slot->OnEnded = nullptr;
-    m_slots.clear();
+    m_slotRows.assign(m_pool->Slots(), nullptr);
+    m_pool->TakeNext = [this](std::size_t slot, TRowRequest& request) { return TakeNext(slot, request); };
+    m_pool->OnStarted = [this](std::size_t slot) {
+        TBatchRow& row = *m_slotRows[slot];
+        row.Output = m_pool->Slot(slot).Output();
+        Move(row, TRowState::Converting);
+        if (OnRowStarted)
+            OnRowStarted(row);
+    };
+    m_pool->OnEnded = [this](std::size_t slot) {
+        TBatchRow& row = *m_slotRows[slot];
+        m_slotRows[slot] = nullptr;
+        const TRowConversion& conversion = m_pool->Slot(slot);
+        row.Output = conversion.Output();
+        row.Reason = conversion.Outcome().Reason();
+        Move(row, conversion.Outcome().Succeeded() ? TRowState::Done : TRowState::Failed);
+        if (OnRowEnded)
+            OnRowEnded(row);
+    };
+    m_pool->OnFinished = [this] {
+        if (OnFinished)
+            OnFinished();
+    };
 }
 
 void TBatchRunner::Start()
 {
-    Fill();
+    m_pool->Start();
 }
 
 void TBatchRunner::Stop(const TRunOutcome& why)
 {
-    if (m_stopping || m_finished)
-        return;
-    m_stopping = true;
-    for (const std::unique_ptr<TEncoderSlot>& slot : m_slots)
-        slot->Stop(why);
-    CheckFinished();
+    m_pool->Stop(why);
 }
 
-std::vector<const TEncoderSlot*> TBatchRunner::Running() const
+std::vector<TRunningRow> TBatchRunner::Running() const
 {
-    std::vector<const TEncoderSlot*> running;
-    for (const std::unique_ptr<TEncoderSlot>& slot : m_slots)
-        if (slot->Row())
-            running.push_back(slot.get());
+    std::vector<TRunningRow> running;
+    for (std::size_t slot = 0; slot < m_slotRows.size(); ++slot)
+        if (m_slotRows[slot] && m_pool->Slot(slot).Running())
+            running.push_back({ m_slotRows[slot], &m_pool->Slot(slot) });
     return running;
 }
 
-void TBatchRunner::Moved(const TBatchRow& row, TRowState from)
+void TBatchRunner::Move(TBatchRow& row, TRowState to)
 {
-    --m_counts[static_cast<std::size_t>(from)];
-    ++m_counts[static_cast<std::size_t>(row.State)];
+    --m_counts[static_cast<std::size_t>(row.State)];
+    row.State = to;
+    ++m_counts[static_cast<std::size_t>(to)];
 }
 
-// Gives every idle encoder the next row; rows that end at once (skipped, or failed before their encoder could
-// start) are passed over in a loop, so thousands of them in a row cost no stack.
-void TBatchRunner::Fill()
+// The next row to convert; rows already done are passed over here, told as skipped.
+bool TBatchRunner::TakeNext(std::size_t slot, TRowRequest& request)
 {
-    for (const std::unique_ptr<TEncoderSlot>& slot : m_slots) {
-        while (!m_stopping && !slot->Row() && m_next < m_rows.size()) {
-            TBatchRow& row = m_rows[m_next++];
-            const bool started = slot->Start(row);
-            Moved(row, TRowState::Waiting);
-            if (started) {
-                if (OnRowStarted)
-                    OnRowStarted(row);
-            } else if (OnRowEnded) {
+    while (m_next < m_rows.size()) {
+        TBatchRow& row = m_rows[m_next++];
+        if (Skips(row)) {
+            Move(row, TRowState::Skipped);
+            if (OnRowEnded)
                 OnRowEnded(row);
-            }
+            continue;
         }
+        m_slotRows[slot] = &row;
+        request = TRowRequest { row.FileName, row.FormatIndex, row.Path };
+        return true;
     }
-    CheckFinished();
+    return false;
 }
 
-void TBatchRunner::CheckFinished()
+bool TBatchRunner::Skips(TBatchRow& row) const
 {
-    if (m_finished || !Running().empty() || (!m_stopping && m_next < m_rows.size()))
-        return;
-    m_finished = true;
-    if (OnFinished)
-        OnFinished();
+    if (!m_settings.SkipDone)
+        return false;
+    try {
+        const TEncoderTask task = EncoderTaskFor(row.FileName, row.FormatIndex, row.Path,
+            m_settings.Conversion.Catalogue, m_settings.Conversion.ProgramFolder);
+        if (!OutputDone(task.WantedOutput()))
+            return false;
+        row.Output = task.WantedOutput();
+        return true;
+    } catch (const std::exception&) {
+        // The conversion tells why such a row cannot be done.
+        return false;
+    }
 }

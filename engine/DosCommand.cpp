@@ -230,7 +230,9 @@ void TDosThread::ReportEnd(uint32_t exitCode, const std::string& message, const 
         channel->Call([this, exitCode, message, failure, channel] {
             if (m_owner.m_reader == this)
                 m_owner.m_reader = nullptr;
-            const bool show = m_owner.ShowsFailure(failure);
+            m_owner.m_startFailure = message;
+            m_owner.m_startFailureKind = failure;
+            const bool show = m_owner.m_showsStartFailures && m_owner.ShowsFailure(failure);
             // Copies: the handler may destroy the runner, and with it this reader.
             std::shared_ptr<const TTerminateEvent> handler = m_onTerminated;
             TDosCommand* sender = &m_owner;

@@ -223,6 +223,14 @@ public:
     // repeats the one of the run before is not shown again (its run still ends with it). Outside a series
     // every start failure is shown.
     void BeginSeries();
+    // Whether a start failure is shown in the standard error box (the default). An owner that tells the user
+    // itself turns it off and reads StartFailure.
+    bool ShowsStartFailures() const { return m_showsStartFailures; }
+    void SetShowsStartFailures(bool value) { m_showsStartFailures = value; }
+    // The message of the last run's start failure, and what failed (the pipes, or the process with its error and
+    // program), so that a repeat can be told apart; both empty after a run that started. Set before OnTerminated.
+    const std::string& StartFailure() const { return m_startFailure; }
+    const std::string& StartFailureKind() const { return m_startFailureKind; }
     // Asks the current run to end without waiting; the child is killed with its group and OnTerminated comes
     // with 259. Does nothing when no run is in progress.
     void Stop();
@@ -300,6 +308,9 @@ private:
     std::size_t m_capturedBytes = 0;
     uint64_t m_latestGeneration = 0;
 
+    bool m_showsStartFailures = true;
+    std::string m_startFailure;
+    std::string m_startFailureKind;
     bool m_inSeries = false;
     std::string m_lastFailure;
 

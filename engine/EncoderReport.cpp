@@ -74,6 +74,34 @@ std::string WithoutAddresses(const std::string& line)
     return std::regex_replace(line, address, "]");
 }
 
+bool Mentions(const std::string& line, std::initializer_list<const char*> texts)
+{
+    return std::any_of(texts.begin(), texts.end(), [&](const char* text) { return line.find(text) != std::string::npos; });
+}
+
+bool IsDiskFull(const std::string& line)
+{
+    return Mentions(line, { "No space left on device", "Disk quota exceeded" });
+}
+
+bool IsWriteFailure(const std::string& line)
+{
+    return IsDiskFull(line)
+        || Mentions(line, { "Error writing trailer", "Error closing file", "Input/output error", "File too large",
+                              "av_interleaved_write_frame()", "Error muxing a packet" });
+}
+
+// Lines that say why a run failed, as opposed to the statistics an encoder prints while it closes.
+bool NamesCause(const std::string& line)
+{
+    return IsWriteFailure(line)
+        || Mentions(line, { "Permission denied", "No such file or directory", "Invalid data found",
+                              "does not contain any stream", "matches no streams", "moov atom not found",
+                              "Invalid argument", "Read-only file system", "Is a directory", "Not a directory",
+                              "Operation not permitted", "Too many open files", "Cannot allocate memory",
+                              "Could not write header", "Error opening", "Unknown encoder", "not supported" });
+}
+
 } // namespace
 
 void TEncoderReport::Clear()
@@ -81,7 +109,10 @@ void TEncoderReport::Clear()
     m_duration.reset();
     m_position.reset();
     m_words.clear();
+    m_cause.clear();
     m_outputExisted = false;
+    m_writeFailed = false;
+    m_diskFull = false;
 }
 
 void TEncoderReport::TakeLine(const std::string& line)
@@ -105,6 +136,10 @@ void TEncoderReport::TakeLine(const std::string& line)
     // "File 'out.mp4' already exists. Exiting." (or "... Overwrite? [y/N] Not overwriting - exiting").
     if (StartsWith(line, start, "File '") && line.find("' already exists.", start) != std::string::npos)
         m_outputExisted = true;
+    if (NamesCause(line))
+        m_cause = Cut(line, MaxLastWords);
+    m_writeFailed = m_writeFailed || IsWriteFailure(line);
+    m_diskFull = m_diskFull || IsDiskFull(line);
     m_words.push_back(Cut(line, MaxLastWords));
     if (m_words.size() > KeptLines + 1)
         m_words.pop_front();
@@ -133,6 +168,10 @@ std::string TEncoderReport::LastWords() const
         words.pop_back();
     while (words.size() > KeptLines)
         words.pop_front();
+    if (!m_cause.empty() && std::find(words.begin(), words.end(), m_cause) == words.end()) {
+        words.pop_front();
+        words.push_front(m_cause);
+    }
     std::string joined;
     for (const std::string& line : words)
         joined += (joined.empty() ? "" : "; ") + WithoutAddresses(line);

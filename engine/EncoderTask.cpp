@@ -28,6 +28,16 @@ std::string WithExtension(const std::string& name, const std::string& ext)
 
 } // namespace
 
+void CheckEncoder(const std::string& path)
+{
+    if (platform::IsExecutableFile(path))
+        return;
+    const bool there = platform::FileExists(path) || platform::DirectoryExists(path);
+    throw EEncoderMissing("The encoder " + path
+        + (there ? " cannot be run: it is not an executable file." : " does not exist.")
+        + "\nInstall ffmpeg and link it there, for example: ln -sf /usr/bin/ffmpeg \"" + path + "\"");
+}
+
 TEncoderTask EncoderTaskFor(const QString& fileName, int formatIndex, const QString& path, TCommandManager* catalogue,
     const std::string& programFolder)
 {

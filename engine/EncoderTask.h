@@ -8,6 +8,15 @@
 
 class TCommandManager;
 
+// The encoder is missing or may not be run; the message names its path and what to do.
+class EEncoderMissing : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// Raises EEncoderMissing unless an executable file is at path.
+void CheckEncoder(const std::string& path);
+
 // What the encoder is asked to do for one row of a list: read Source and write OutputFolder + OutputName (the
 // wanted name, before a clash is avoided) with the format's Params.
 struct TEncoderTask {

@@ -34,8 +34,36 @@ TRunOutcome TRunOutcome::SourceMissing()
     return Failure("The source file does not exist.");
 }
 
+TRunOutcome TRunOutcome::Unreadable(const std::string& why)
+{
+    return Failure("The file is damaged or is not a video: " + why);
+}
+
+namespace {
+
+// The encoder's words with a sentence before them that says what they mean, for the causes met most.
+std::string Explained(const std::string& words)
+{
+    const auto says = [&](const char* text) { return words.find(text) != std::string::npos; };
+    if (says("No space left on device") || says("Disk quota exceeded"))
+        return "The disk is full (" + std::string(says("quota") ? "Disk quota exceeded" : "No space left on device")
+            + ").";
+    if (says("Stream map '0:a") && says("matches no streams"))
+        return "The source has no sound track; the audio formats need one.";
+    if (says("Stream map '0:v") && says("matches no streams"))
+        return "The source has no picture; this format needs one.";
+    if (says("moov atom not found") || says("Invalid data found when processing input"))
+        return "The file is damaged or is not a video: " + words;
+    return words;
+}
+
+} // namespace
+
 TRunOutcome TRunOutcome::OfRun(int status, uint32_t exitCode, int signal, const TEncoderReport& report)
 {
+    if (exitCode == 0 && report.WriteFailed())
+        return Failure(report.DiskFull() ? Explained(report.Cause())
+                                         : "The output could not be written completely: " + report.LastWords());
     if (exitCode == 0)
         return Success();
     // A run without a child reports the system's error code in place of an exit code.
@@ -58,7 +86,7 @@ TRunOutcome TRunOutcome::OfRun(int status, uint32_t exitCode, int signal, const 
         return Failure("The encoder was killed by signal " + std::to_string(signal) + ".");
     const std::string words = report.LastWords();
     if (!words.empty())
-        return Failure(words);
+        return Failure(Explained(words));
     return Failure("The encoder ended with exit code " + std::to_string(exitCode) + ".");
 }
 

@@ -20,9 +20,13 @@ public:
     static TRunOutcome StoppedByYou();
     static TRunOutcome NotInCatalogue();
     static TRunOutcome SourceMissing();
+    // A source the demuxer cannot read, with its words for why.
+    static TRunOutcome Unreadable(const std::string& why);
     // What an ended encoder run means, from the runner's Status (0..10), the exit code it reported, the signal
-    // that killed the child (0 for none) and what the encoder said before it ended. Only exit code 0 is done;
-    // a failure carries the encoder's last words when it gave any and the run's own cause otherwise.
+    // that killed the child (0 for none) and what the encoder said before it ended. Only exit code 0 can be
+    // done, and only when the encoder did not report that writing its output failed; a failure carries the
+    // encoder's last words when it gave any, after a plain sentence for the causes users meet most, and the
+    // run's own cause otherwise.
     static TRunOutcome OfRun(int status, uint32_t exitCode, int signal, const TEncoderReport& report);
 
     bool Succeeded() const { return m_succeeded; }

@@ -1,5 +1,6 @@
 #include "engine/command.h"
 
+#include "engine/ConversionPool.h"
 #include "engine/DosCommand.h"
 #include "engine/EncoderTask.h"
 #include "engine/commandManager.h"
@@ -24,24 +25,12 @@ std::string ProgramFolder()
 TCommand::TCommand(TVirtualStringTree* list)
     : m_timer(std::make_unique<QTimer>())
     , m_list(list)
-    , m_runner(std::make_unique<TDosCommand>())
     , m_encoderPath(ProgramFolder() + "/bin/ffmpeg")
     , m_overwriteManager(std::make_unique<TOverwriteManager>())
     , m_self(std::make_shared<TCommand*>(this))
 {
     m_timer->setInterval(1000);
     QObject::connect(m_timer.get(), &QTimer::timeout, m_timer.get(), [this] { TimerTick(); });
-    // The runner's reader keeps its own copy of these handlers, so they reach the job only while it lives.
-    m_runner->OnNewLine = [self = m_self](TDosCommand* sender, const std::string& line, TOutputType type) {
-        if (*self && type == otEntireLine)
-            (*self)->EncoderLine(line);
-        if (*self && (*self)->OnOutput)
-            (*self)->OnOutput(sender, 0);
-    };
-    m_runner->OnTerminated = [self = m_self](TDosCommand*, uint32_t exitCode) {
-        if (*self)
-            (*self)->RunnerTerminated(exitCode);
-    };
     if (list)
         QObject::connect(list, &QObject::destroyed, m_timer.get(), [this] { ListGone(); });
 }
@@ -50,11 +39,9 @@ TCommand::~TCommand()
 {
     *m_self = nullptr;
     m_timer->stop();
-    m_runner->Stop();
+    // Destroying the pool waits for the encoders' readers, which kill them; what they made goes too.
+    m_pool.reset();
     m_overwriteManager.reset();
-    // Destroying the runner waits for its reader, which kills the encoder; what it left half written goes too.
-    m_runner.reset();
-    m_run.Abandon();
     m_timer.reset();
     if (Command == this)
         Command = nullptr;
@@ -65,16 +52,28 @@ void TCommand::Start()
     if (m_running || !m_list || !m_list->GetFirst())
         return;
     CheckEncoder();
+    m_pool = std::make_unique<TConversionPool>(
+        m_filesAtOnce, TConversionSettings { m_encoderPath, ProgramFolder(), CommandManager });
+    m_pool->TakeNext = [this](std::size_t slot, TRowRequest& row) { return TakeNext(slot, row); };
+    m_pool->OnStarted = [this](std::size_t slot) { RowStarted(slot); };
+    m_pool->OnEnded = [this](std::size_t slot) { RowEnded(slot); };
+    m_pool->OnLine = [this](std::size_t slot) {
+        if (OnOutput)
+            OnOutput(m_pool->Slot(slot).Runner(), 0);
+    };
+    m_pool->OnFinished = [this] { EndBatch(); };
+    m_slotRows.assign(m_pool->Slots(), nullptr);
+    m_lastSender = m_pool->Slot(0).Runner();
     m_failedRows = 0;
-    m_currentNode = m_list->GetFirst();
-    m_current = m_list->GetNodeData<TItemNodeData>(m_currentNode);
-    m_currentIndex = m_list->IndexOf(m_currentNode);
+    m_finishedRows = 0;
+    m_rowsAtStart = static_cast<int>(m_list->RootNodeCount());
+    m_toldStartFailure.clear();
+    m_nextNode = m_list->GetFirst();
+    m_currentNode = nullptr;
     m_timer->start();
     m_idle = false;
     m_running = true;
-    // A missing encoder fails every row alike; one box says so for the whole batch.
-    m_runner->BeginSeries();
-    RunRows();
+    m_pool->Start();
 }
 
 void TCommand::Stop()
@@ -82,7 +81,7 @@ void TCommand::Stop()
     if (!m_running)
         return;
     m_idle = true;
-    m_runner->Stop();
+    m_pool->Stop(TRunOutcome::StoppedByYou());
 }
 
 void TCommand::CheckEncoder() const
@@ -90,143 +89,115 @@ void TCommand::CheckEncoder() const
     ::CheckEncoder(m_encoderPath);
 }
 
-// Starts the current row, and while a row cannot be handed to the encoder, ends it Failed and goes on; a loop
-// rather than recursion, so a long list of such rows cannot exhaust the stack.
-void TCommand::RunRows()
+TItemNodeData* TCommand::Record(PVirtualNode node) const
 {
-    std::shared_ptr<TCommand*> self = m_self;
-    for (std::optional<TRunOutcome> refused = StartItem(); refused; refused = StartItem()) {
-        if (!Alive(self) || !FinishRow(*refused))
-            return;
-    }
+    return node && m_list ? m_list->GetNodeData<TItemNodeData>(node) : nullptr;
 }
 
-std::optional<TRunOutcome> TCommand::StartItem()
+bool TCommand::TakeNext(std::size_t slot, TRowRequest& row)
 {
-    TItemData& item = m_current->ItemData;
-    std::string output;
-    std::string commandLine;
-    try {
-        TEncoderTask task
-            = EncoderTaskFor(item.FileName, item.FormatIndex, item.Path, CommandManager, ProgramFolder());
-        m_outputFolder = task.OutputFolder;
-        m_outputName = task.OutputName;
-        output = m_overwriteManager->UniqueName(task.WantedOutput());
-        commandLine = EncoderCommandLine(m_encoderPath, task.Source, task.Params, output);
-    } catch (const ETaskRefused& refused) {
-        return refused.Outcome();
-    } catch (const std::exception& error) {
-        // A name that can no longer be made, or a catalogue entry lacking a part, fails this row only.
-        return TRunOutcome::Failure(error.what());
-    }
-    m_current->ImageIndex = Converting;
-    item.Busy = 1;
-    item.Reason.clear();
-    m_run.Begin(output);
-    item.Progress = QString::fromStdString(m_run.ProgressText());
-    RepaintCurrent();
+    if (!m_list || !m_nextNode)
+        return false;
+    m_currentNode = m_nextNode;
+    m_currentIndex = m_list->IndexOf(m_currentNode);
+    m_nextNode = m_list->GetNextSibling(m_nextNode);
+    m_slotRows[slot] = m_currentNode;
+    const TItemData& item = Record(m_currentNode)->ItemData;
+    row = TRowRequest { item.FileName, item.FormatIndex, item.Path };
+    return true;
+}
+
+void TCommand::RowStarted(std::size_t slot)
+{
+    const PVirtualNode node = m_slotRows[slot];
+    TItemNodeData* record = Record(node);
+    if (!record)
+        return;
+    const std::string& wanted = m_pool->Slot(slot).Output();
+    const std::size_t slash = wanted.find_last_of('/');
+    m_outputFolder = wanted.substr(0, slash + 1);
+    m_outputName = wanted.substr(slash + 1);
+    record->ImageIndex = Converting;
+    record->ItemData.Busy = 1;
+    record->ItemData.BusyPos = 0;
+    record->ItemData.Reason.clear();
+    record->ItemData.Output.clear();
+    record->ItemData.Progress = QString::fromStdString(m_pool->Slot(slot).ProgressText());
+    Repaint(node);
     m_list->SetFocus();
-    m_list->SetSelected(m_currentNode, true);
-    m_list->ScrollIntoView(m_currentNode);
-    m_runner->SetCommandLine(commandLine);
-    m_runner->Start();
-    return std::nullopt;
+    m_list->SetSelected(node, true);
+    m_list->ScrollIntoView(node);
 }
 
-// Ends the current row; true when the next row has become current and is to be started.
-bool TCommand::FinishRow(const TRunOutcome& outcome)
+void TCommand::RowEnded(std::size_t slot)
 {
-    std::shared_ptr<TCommand*> self = m_self;
-    FinishItem(m_runner.get(), outcome, m_currentIndex);
-    if (!Alive(self))
-        return false;
-    m_runner->Stop();
-    if (!m_list) {
-        ListGone();
-        return false;
-    }
-    int count = static_cast<int>(m_list->RootNodeCount());
-    if (m_currentIndex < count - 1 && !m_idle) {
-        m_current->ItemData.Busy = 0;
-        m_current->ItemData.BusyPos = 0;
-        m_currentNode = m_list->GetNextSibling(m_currentNode);
-        m_current = m_list->GetNodeData<TItemNodeData>(m_currentNode);
-        m_currentIndex = m_list->IndexOf(m_currentNode);
-        return true;
-    }
-    // The last row ends the batch as finished, also when a stop came during it.
-    EndBatch(m_currentIndex < count - 1);
-    return false;
-}
-
-void TCommand::FinishItem(TDosCommand* sender, const TRunOutcome& outcome, int index)
-{
+    const PVirtualNode node = m_slotRows[slot];
+    m_slotRows[slot] = nullptr;
+    const TRowConversion& conversion = m_pool->Slot(slot);
+    const TRunOutcome& outcome = conversion.Outcome();
+    m_lastSender = conversion.Runner();
+    ++m_finishedRows;
     if (!outcome.Succeeded())
         ++m_failedRows;
     std::shared_ptr<TCommand*> self = m_self;
+    TellStartFailure(conversion);
+    if (!Alive(self) || !m_list)
+        return;
+    m_currentIndex = m_list->IndexOf(node);
     if (OnProgress) {
-        int64_t rows = m_list ? m_list->RootNodeCount() : 0;
-        OnProgress(sender, rows > 0 ? static_cast<int>((index + 1) * int64_t { 100 } / rows) : 100);
-        if (!Alive(self))
+        const int64_t rows = m_list->RootNodeCount();
+        OnProgress(m_lastSender, rows > 0 ? static_cast<int>(m_finishedRows * int64_t { 100 } / rows) : 100);
+        if (!Alive(self) || !m_list)
             return;
     }
-    if (m_current && m_list) {
-        m_current->ImageIndex = outcome.Succeeded() ? Done : Failed;
-        m_current->ItemData.Reason = QString::fromStdString(outcome.Reason());
-        m_current->ItemData.Progress.clear();
-        RepaintCurrent();
+    if (TItemNodeData* record = Record(node)) {
+        record->ImageIndex = outcome.Succeeded() ? Done : Failed;
+        record->ItemData.Reason = QString::fromStdString(outcome.Reason());
+        record->ItemData.Output = outcome.Succeeded() ? QString::fromStdString(conversion.Output()) : QString();
+        record->ItemData.Progress.clear();
+        record->ItemData.Busy = 0;
+        record->ItemData.BusyPos = 0;
+        Repaint(node);
     }
 }
 
-void TCommand::EndBatch(bool stopped)
+// An encoder that cannot be started fails every row alike; one box says so for the whole batch.
+void TCommand::TellStartFailure(const TRowConversion& conversion)
 {
-    if (m_current) {
-        m_current->ItemData.Busy = 0;
-        m_current->ItemData.BusyPos = 0;
-    }
+    if (conversion.StartFailure().empty() || conversion.StartFailureKind() == m_toldStartFailure)
+        return;
+    m_toldStartFailure = conversion.StartFailureKind();
+    if (Application)
+        Application->ShowExceptionLater(QString::fromStdString(conversion.StartFailure()),
+            [self = std::weak_ptr<TCommand*>(m_self)] { return !self.expired() && *self.lock(); });
+}
+
+void TCommand::EndBatch()
+{
+    // The last row ends the batch as finished, also when a stop came during it.
+    const bool stopped = m_nextNode != nullptr;
     m_currentIndex = 0;
     m_timer->stop();
     m_idle = true;
     m_elapsedSeconds = 0;
-    RepaintCurrent();
     m_currentNode = nullptr;
-    m_current = nullptr;
+    m_nextNode = nullptr;
     m_running = false;
     if (OnFinished)
-        OnFinished(m_runner.get(), stopped);
-}
-
-void TCommand::EncoderLine(const std::string& line)
-{
-    m_run.TakeLine(line);
-    ShowProgress();
-}
-
-void TCommand::RunnerTerminated(uint32_t exitCode)
-{
-    // Also after the list went away: the run's unfinished output is removed all the same.
-    const TRunOutcome outcome
-        = m_run.End(TRunOutcome::OfRun(m_runner->Status(), exitCode, m_runner->ExitSignal(), m_run.Report()));
-    if (!m_running)
-        return;
-    if (FinishRow(outcome))
-        RunRows();
-}
-
-// The converting row's hint says how far its encoder is; nothing is repainted, as the row shows none of it.
-void TCommand::ShowProgress()
-{
-    if (m_current && m_list && m_run.Active())
-        m_current->ItemData.Progress = QString::fromStdString(m_run.ProgressText());
+        OnFinished(m_lastSender, stopped);
 }
 
 void TCommand::TimerTick()
 {
-    if (m_current && m_list) {
-        int32_t& pos = m_current->ItemData.BusyPos;
+    for (std::size_t slot = 0; slot < m_slotRows.size(); ++slot) {
+        TItemNodeData* record = Record(m_slotRows[slot]);
+        if (!record || !m_pool->Slot(slot).Running())
+            continue;
+        int32_t& pos = record->ItemData.BusyPos;
         pos = pos >= LastBusyPos ? 0 : pos + 1;
-        RepaintCurrent();
-        ShowProgress();
+        // The hint shows it; the row itself does not, so its repaint is for the block alone.
+        record->ItemData.Progress = QString::fromStdString(m_pool->Slot(slot).ProgressText());
+        Repaint(m_slotRows[slot]);
     }
     ++m_elapsedSeconds;
     if (OnTick)
@@ -237,17 +208,21 @@ void TCommand::TimerTick()
 void TCommand::ListGone()
 {
     m_currentNode = nullptr;
-    m_current = nullptr;
+    m_nextNode = nullptr;
+    m_slotRows.assign(m_slotRows.size(), nullptr);
     m_timer->stop();
     m_idle = true;
     m_running = false;
     m_currentIndex = 0;
     m_elapsedSeconds = 0;
-    m_runner->Stop();
+    if (m_pool) {
+        m_pool->OnFinished = nullptr;
+        m_pool->Stop(TRunOutcome::StoppedByYou());
+    }
 }
 
-void TCommand::RepaintCurrent()
+void TCommand::Repaint(PVirtualNode node)
 {
-    if (m_list && m_currentNode)
-        m_list->RepaintNode(m_currentNode);
+    if (m_list && node)
+        m_list->RepaintNode(node);
 }

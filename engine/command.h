@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/ConversionRun.h"
+#include "engine/RowConversion.h"
 #include "list/ItemData.h"
 #include "toolkit/VirtualStringTree.h"
 
@@ -9,21 +9,22 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
+#include <vector>
 
+class TConversionPool;
 class TDosCommand;
 class TOverwriteManager;
 
-// The conversion job: runs the encoder once per row of the file list, in list order, one row at a time, and
-// keeps each row's state and busy animation. Everything runs on the user-interface thread.
+// The conversion job: runs the encoder once per row of the file list, in list order, by default one row at a
+// time, and keeps each row's state and busy animation. Everything runs on the user-interface thread.
 class TCommand
 {
 public:
     // Works on the given list control (not owned); the encoder is bin/ffmpeg in the program folder.
     explicit TCommand(TVirtualStringTree* list);
-    // Kills a running encoder and removes its unfinished output; no notification is raised and no row is
-    // touched afterwards.
+    // Kills running encoders and removes what they made; no notification is raised and no row is touched
+    // afterwards.
     ~TCommand();
     TCommand(const TCommand&) = delete;
     TCommand& operator=(const TCommand&) = delete;
@@ -32,52 +33,56 @@ public:
     // is stopping) or when the list is empty or gone. Raises EEncoderMissing, starting no row, when the encoder
     // is missing or may not be run.
     void Start();
-    // Kills the encoder of the current row, which ends Failed, and ends the batch after it; Idle turns true at
-    // once, OnFinished follows when the encoder is gone. Does nothing when no batch runs.
+    // Kills the encoders of the rows being converted, which end Failed, and ends the batch after them; Idle
+    // turns true at once, OnFinished follows when the encoders are gone. Does nothing when no batch runs.
     void Stop();
     // Raises EEncoderMissing, naming the encoder's path and what to do, unless it can be run.
     void CheckEncoder() const;
 
+    // How many rows are converted at once, from 1; the next batch takes a new value.
+    int FilesAtOnce() const { return m_filesAtOnce; }
+    void SetFilesAtOnce(int value) { m_filesAtOnce = value < 1 ? 1 : value; }
+
     // True unless a batch runs and no stop has been asked for: the list may be edited by the user.
     bool Idle() const { return m_idle; }
-    // True from Start until OnFinished is raised, also while stopping: the current row must stay in the list.
+    // True from Start until OnFinished is raised, also while stopping: the rows being converted must stay in
+    // the list.
     bool Running() const { return m_running; }
-    // The row being converted, or the one that has just ended; 0 outside a batch.
+    // The row started last, or the one that has just ended; 0 outside a batch.
     int CurrentIndex() const { return m_currentIndex; }
     // Whole seconds since the batch started; 0 outside a batch.
     int64_t ElapsedSeconds() const { return m_elapsedSeconds; }
-    // Rows of the current or last batch that ended Failed.
+    // Rows of the current or last batch that have ended, and of those the ones that ended Failed.
+    int FinishedRows() const { return m_finishedRows; }
     int FailedRows() const { return m_failedRows; }
     // The encoder: the program folder's bin/ffmpeg, fixed at creation.
     const std::string& EncoderPath() const { return m_encoderPath; }
-    // Folder (ending in '/') and file name of the current row's wanted output, before a clash is avoided.
+    // Folder (ending in '/') and file name of the wanted output of the row started last, before a clash is
+    // avoided.
     const std::string& OutputFolder() const { return m_outputFolder; }
     const std::string& OutputName() const { return m_outputName; }
-    // The row being converted; nullptr outside a batch.
+    // The row started last; nullptr outside a batch.
     PVirtualNode CurrentNode() const { return m_currentNode; }
 
     // Every piece of encoder output; the value is always 0 and the text is not passed on.
     std::function<void(TDosCommand* sender, int value)> OnOutput;
     // After every row, before its state changes: finished rows in percent of all rows, rounded down.
     std::function<void(TDosCommand* sender, int percent)> OnProgress;
-    // Once per batch; stopped is true only when a stop ended the batch before its last row.
+    // Once per batch; stopped is true only when a stop ended the batch before its last row had started.
     std::function<void(TDosCommand* sender, bool stopped)> OnFinished;
     // Once a second while a batch runs, after ElapsedSeconds has grown.
     std::function<void(QTimer* sender)> OnTick;
 
 private:
-    // Starts the current row's encoder; the row's outcome instead when it cannot be converted at all.
-    std::optional<TRunOutcome> StartItem();
-    bool FinishRow(const TRunOutcome& outcome);
-    void FinishItem(TDosCommand* sender, const TRunOutcome& outcome, int index);
-    void RunRows();
-    void EndBatch(bool stopped);
-    void EncoderLine(const std::string& line);
-    void RunnerTerminated(uint32_t exitCode);
-    void ShowProgress();
+    bool TakeNext(std::size_t slot, TRowRequest& row);
+    void RowStarted(std::size_t slot);
+    void RowEnded(std::size_t slot);
+    void TellStartFailure(const TRowConversion& conversion);
+    void EndBatch();
     void TimerTick();
     void ListGone();
-    void RepaintCurrent();
+    void Repaint(PVirtualNode node);
+    TItemNodeData* Record(PVirtualNode node) const;
     bool Alive(const std::shared_ptr<TCommand*>& self) const { return *self == this; }
 
     std::unique_ptr<QTimer> m_timer;
@@ -85,16 +90,22 @@ private:
     bool m_idle = true;
     bool m_running = false;
     QPointer<TVirtualStringTree> m_list;
-    std::unique_ptr<TDosCommand> m_runner;
     std::string m_encoderPath;
     int m_currentIndex = 0;
     std::string m_outputFolder;
     std::string m_outputName;
     PVirtualNode m_currentNode = nullptr;
-    TItemNodeData* m_current = nullptr;
+    PVirtualNode m_nextNode = nullptr;
+    // The row each encoder converts, by slot; nullptr for an idle one.
+    std::vector<PVirtualNode> m_slotRows;
     std::unique_ptr<TOverwriteManager> m_overwriteManager;
-    TConversionRun m_run;
+    int m_filesAtOnce = 1;
+    int m_rowsAtStart = 0;
+    int m_finishedRows = 0;
     int m_failedRows = 0;
+    std::string m_toldStartFailure;
+    TDosCommand* m_lastSender = nullptr;
+    std::unique_ptr<TConversionPool> m_pool;
     // Cleared by the destructor; handlers that may run after a notification check it before going on.
     std::shared_ptr<TCommand*> m_self;
 };

@@ -1,6 +1,5 @@
 #include "engine/overwriteManager.h"
 
-#include "engine/OutputReservation.h"
 #include "platform/FileSystem.h"
 
 namespace {
@@ -31,13 +30,12 @@ std::string Shown(const std::string& path)
 std::string TOverwriteManager::UniqueName(const std::string& path) const
 {
     return FirstFree(path, [&](const std::string& candidate) {
-        // A candidate whose test fails is never taken for a free one. Its reservation lies in the same folder and
-        // differs only by a longer name: one too long to be made cannot be there.
+        // A candidate whose test fails is never taken for a free one.
         int error = 0;
         const bool found = platform::FileExists(candidate, error);
         if (error != 0)
             CannotMake(path, platform::SystemErrorMessage(error));
-        return found || platform::FileExists(ReservationPath(candidate));
+        return found;
     });
 }
 

@@ -17,6 +17,7 @@ struct TItemData {
     int32_t BusyPos = 0;     // 0..74: offset of the moving block in the state box
     QString Reason;          // why the last conversion failed; empty unless the row is Failed; never saved
     QString Progress;        // how far the conversion is; empty unless the row is Converting; never saved
+    QString Output;          // the file the last conversion made; empty unless the row is Done; never saved
 };
 
 // Kept with every row; never set or read by the program.

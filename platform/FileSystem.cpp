@@ -40,6 +40,27 @@ bool DirectoryExists(const std::string& path)
     return StatWhole(path, info) == 0 && S_ISDIR(info.st_mode);
 }
 
+bool MakeFolders(const std::string& path, int& error)
+{
+    if (HoldsZeroByte(path)) {
+        error = EINVAL;
+        return false;
+    }
+    for (std::size_t end = path.find('/', 1);; end = path.find('/', end + 1)) {
+        const std::string part = path.substr(0, end);
+        if (!part.empty() && ::mkdir(part.c_str(), 0777) != 0 && errno != EEXIST) {
+            error = errno;
+            return false;
+        }
+        if (end == std::string::npos)
+            break;
+    }
+    if (DirectoryExists(path))
+        return true;
+    error = ENOTDIR;
+    return false;
+}
+
 bool IsExecutableFile(const std::string& path)
 {
     return FileExists(path) && ::access(path.c_str(), X_OK) == 0;

@@ -16,6 +16,9 @@ bool FileExists(const std::string& path);
 bool FileExists(const std::string& path, int& error);
 // True when a folder is at path.
 bool DirectoryExists(const std::string& path);
+// Makes the folder at path with every folder above it that is missing. True when a folder is there afterwards;
+// false with the system's error code in error.
+bool MakeFolders(const std::string& path, int& error);
 // True when a file (not a folder) is at path that this process may run.
 bool IsExecutableFile(const std::string& path);
 // Removes the file at path. True when no file is there afterwards: also when none was, or a folder is there

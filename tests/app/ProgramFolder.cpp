@@ -2,6 +2,8 @@
 
 #include "toolkit/Application.h"
 
+#include "tests/support/Clips.h"
+
 #include <QDir>
 #include <QFile>
 
@@ -28,9 +30,7 @@ QString TProgramFolder::Source(const QString& name, const QByteArray& script) co
 {
     QDir(m_dir.path()).mkpath("sources");
     const QString path = m_dir.path() + "/sources/" + name;
-    QFile file(path);
-    file.open(QIODevice::WriteOnly);
-    file.write(script);
+    EXPECT_TRUE(MakeScriptedClip(path, script));
     return path;
 }
 

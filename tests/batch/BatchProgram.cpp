@@ -1,5 +1,7 @@
 #include "tests/batch/BatchProgram.h"
 
+#include "tests/support/Clips.h"
+
 #include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
@@ -34,9 +36,7 @@ QString TBatchProgram::Folder(const QString& name) const
 QString TBatchProgram::Source(const QString& name, const QByteArray& script) const
 {
     const QString path = m_dir.path() + "/clips/" + name;
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(script);
+    EXPECT_TRUE(MakeScriptedClip(path, script));
     return path;
 }
 

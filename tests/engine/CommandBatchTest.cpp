@@ -72,7 +72,8 @@ TEST_F(CommandBatchTest, FailedRowsKeepTheirReasonLeaveNoOutputAndTheBatchGoesOn
 
     EXPECT_EQ(States(), (std::vector<int> { Done, Failed, Failed, Failed, Done }));
     EXPECT_EQ(Reasons(),
-        QStringList({ "", "bad.avi: Invalid data found when processing input", "The source file does not exist.",
+        QStringList({ "", "The file is damaged or is not a video: bad.avi: Invalid data found when processing input",
+            "The source file does not exist.",
             "The encoder ended with exit code 5.", "" }));
     EXPECT_EQ(m_job->FailedRows(), 3);
     EXPECT_EQ(Progress, (std::vector<int> { 20, 40, 60, 80, 100 }));

@@ -1,5 +1,6 @@
 #include "tests/engine/CommandFixture.h"
 
+#include "tests/support/Clips.h"
 #include "tests/support/ProcessState.h"
 
 #include <QTextStream>
@@ -98,9 +99,7 @@ void CommandFixture::MakeJob()
 QString CommandFixture::Clip(const QString& name, const QString& script)
 {
     QString path = ClipsDir() + "/" + name;
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(script.toUtf8());
+    EXPECT_TRUE(MakeScriptedClip(path, script.toUtf8()));
     return path;
 }
 

@@ -14,6 +14,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QRegularExpression>
 #include <QTimer>
 #include <functional>
 #include <gtest/gtest.h>
@@ -58,6 +59,22 @@ protected:
     bool StartWithEndlessMiddleRow();
     // Starts the batch and waits for its OnFinished.
     void RunBatch(int timeoutMs = 20000);
+    // The file the row's last conversion made; empty unless it is Done.
+    QString Made(int index) { return Row(index)->ItemData.Output; }
+    // An encoder's output argument as the folder it writes into and the name it writes there: the private
+    // folder of the run reads "<private>".
+    static QString Written(const QString& argument)
+    {
+        return QString(argument).replace(QRegularExpression("/\\.reelhand-[^/]{6}/"), "/<private>/");
+    }
+    // True while an encoder's unfinished output stands in a private folder of folder.
+    static bool Writing(const QString& folder)
+    {
+        for (const QString& work : QDir(folder).entryList({ ".reelhand-*" }, QDir::Dirs | QDir::Hidden))
+            if (!QDir(folder + "/" + work).entryList({ "output*" }, QDir::Files).isEmpty())
+                return true;
+        return false;
+    }
     // The stand-in encoder's runs, in the order they started.
     std::vector<TEncoderRun> Runs() const;
     // Waits until n runs of the stand-in have started.

@@ -45,7 +45,9 @@ TEST_F(CommandLineTest, EncoderGetsInputParamsAndOutputAsSeparateArguments)
 
     QStringList args = ArgsFor(source);
 
-    EXPECT_EQ(args, (QStringList { "-i", source, "-n", "-preset", "fast", ConvertDir() + "/holiday.mp4" }));
+    EXPECT_EQ(args, (QStringList { "-i", source, "-n", "-preset", "fast", args.last() }));
+    EXPECT_EQ(Written(args.last()), ConvertDir() + "/<private>/output.mp4");
+    EXPECT_EQ(Made(0), ConvertDir() + "/holiday.mp4");
     EXPECT_EQ(m_job->EncoderPath(), (ProgramDir() + "/bin/ffmpeg").toStdString());
     EXPECT_EQ(m_job->OutputFolder(), (ConvertDir() + "/").toStdString());
     EXPECT_EQ(m_job->OutputName(), "holiday.mp4");
@@ -57,7 +59,8 @@ TEST_F(CommandLineTest, EmptyParamsAddNoArgument)
 
     QStringList args = ArgsFor(source, 1);
 
-    EXPECT_EQ(args, (QStringList { "-i", source, ConvertDir() + "/bare.flv" }));
+    EXPECT_EQ(args, (QStringList { "-i", source, args.last() }));
+    EXPECT_EQ(Made(0), ConvertDir() + "/bare.flv");
 }
 
 TEST_F(CommandLineTest, RowFolderIsUsedAndGetsItsSeparator)
@@ -66,15 +69,19 @@ TEST_F(CommandLineTest, RowFolderIsUsedAndGetsItsSeparator)
     QString withSlash = m_root.path() + "/out/";
     QString withoutSlash = m_root.path() + "/out";
 
-    EXPECT_EQ(ArgsFor(Clip("one.avi"), 0, withSlash).last(), withSlash + "one.mp4");
-    EXPECT_EQ(ArgsFor(Clip("two.avi"), 0, withoutSlash).last(), withSlash + "two.mp4");
+    EXPECT_EQ(Written(ArgsFor(Clip("one.avi"), 0, withSlash).last()), withSlash + "<private>/output.mp4");
+    EXPECT_EQ(Made(0), withSlash + "one.mp4");
+    EXPECT_EQ(Written(ArgsFor(Clip("two.avi"), 0, withoutSlash).last()), withSlash + "<private>/output.mp4");
+    EXPECT_EQ(Made(0), withSlash + "two.mp4");
     EXPECT_TRUE(QFile::exists(withSlash + "two.mp4"));
 }
 
 TEST_F(CommandLineTest, NameWithoutExtensionGetsOneAndOnlyTheLastDotCounts)
 {
-    EXPECT_EQ(ArgsFor(Clip("noext")).last(), ConvertDir() + "/noext.mp4");
-    EXPECT_EQ(ArgsFor(Clip("my.holiday.avi")).last(), ConvertDir() + "/my.holiday.mp4");
+    ArgsFor(Clip("noext"));
+    EXPECT_EQ(Made(0), ConvertDir() + "/noext.mp4");
+    ArgsFor(Clip("my.holiday.avi"));
+    EXPECT_EQ(Made(0), ConvertDir() + "/my.holiday.mp4");
 }
 
 TEST_F(CommandLineTest, TwoIdenticalRowsGiveSecondOutputSuffix2)
@@ -88,8 +95,8 @@ TEST_F(CommandLineTest, TwoIdenticalRowsGiveSecondOutputSuffix2)
 
     std::vector<TEncoderRun> runs = Runs();
     ASSERT_EQ(runs.size(), 2u);
-    EXPECT_EQ(runs[0].Args.last(), ConvertDir() + "/twice.mp4");
-    EXPECT_EQ(runs[1].Args.last(), ConvertDir() + "/twice_2.mp4");
+    EXPECT_EQ(Made(0), ConvertDir() + "/twice.mp4");
+    EXPECT_EQ(Made(1), ConvertDir() + "/twice_2.mp4");
     EXPECT_EQ(States(), (std::vector<int> { Done, Done }));
 }
 
@@ -105,7 +112,8 @@ TEST_F(CommandLineTest, AwkwardNamesReachTheEncoderUnchanged)
         QStringList args = ArgsFor(source, 0, folder);
 
         EXPECT_EQ(args.value(1), source) << name.toStdString();
-        EXPECT_EQ(args.last(), folder + stem + ".mp4") << name.toStdString();
+        EXPECT_EQ(Written(args.last()), folder + "<private>/output.mp4") << name.toStdString();
+        EXPECT_EQ(Made(0), folder + stem + ".mp4") << name.toStdString();
         EXPECT_EQ(State(0), Done) << name.toStdString();
         EXPECT_TRUE(QFile::exists(folder + stem + ".mp4")) << name.toStdString();
     }
@@ -120,12 +128,13 @@ TEST_F(CommandLineTest, RelativeNamesAreTakenFromTheProgramFolder)
 
     QStringList dash = ArgsFor("videos/-clip.avi", 0, "-out/");
     EXPECT_EQ(dash.value(1), ProgramDir() + "/videos/-clip.avi");
-    EXPECT_EQ(dash.last(), ProgramDir() + "/-out/-clip.mp4");
+    EXPECT_EQ(Written(dash.last()), ProgramDir() + "/-out/<private>/output.mp4");
+    EXPECT_EQ(Made(0), ProgramDir() + "/-out/-clip.mp4");
     EXPECT_EQ(State(0), Done);
 
     QStringList colon = ArgsFor("a:b.avi");
     EXPECT_EQ(colon.value(1), ProgramDir() + "/a:b.avi");
-    EXPECT_EQ(colon.last(), ConvertDir() + "/a:b.mp4");
+    EXPECT_EQ(Made(0), ConvertDir() + "/a:b.mp4");
 }
 
 } // namespace

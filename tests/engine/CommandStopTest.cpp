@@ -39,7 +39,7 @@ TEST_F(CommandStopTest, StopDuringMiddleRowFailsItAndLeavesTheRestWaiting)
     earlier.close();
     m_job->Start();
     ASSERT_TRUE(WaitForRuns(2));
-    ASSERT_TRUE(WaitUntil([&] { return QFile::exists(ConvertDir() + "/b_2.mp4"); }));
+    ASSERT_TRUE(WaitUntil([&] { return Writing(ConvertDir()); }));
     int pid = Runs()[1].Pid;
 
     m_job->Stop();
@@ -117,12 +117,12 @@ TEST_F(CommandStopTest, DestroyingTheJobMidBatchKillsTheEncoderSilently)
 {
     int pid = StartOnEndlessRow();
     ASSERT_NE(pid, 0);
-    ASSERT_TRUE(WaitUntil([&] { return QFile::exists(ConvertDir() + "/a.mp4"); }));
+    ASSERT_TRUE(WaitUntil([&] { return Writing(ConvertDir()); }));
 
     m_job.reset();
 
     EXPECT_TRUE(WaitUntil([&] { return !ProcessAlive(pid); }));
-    EXPECT_FALSE(QFile::exists(ConvertDir() + "/a.mp4"));
+    EXPECT_TRUE(QDir(ConvertDir()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).isEmpty());
     DrainEvents();
     EXPECT_TRUE(Finished.empty());
     EXPECT_TRUE(Progress.empty());
@@ -134,12 +134,14 @@ TEST_F(CommandStopTest, ListGoneMidBatchStopsTheEncoderAndTouchesNoRow)
 {
     int pid = StartOnEndlessRow();
     ASSERT_NE(pid, 0);
-    ASSERT_TRUE(WaitUntil([&] { return QFile::exists(ConvertDir() + "/a.mp4"); }));
+    ASSERT_TRUE(WaitUntil([&] { return Writing(ConvertDir()); }));
 
     m_list.reset();
 
     EXPECT_TRUE(WaitUntil([&] { return !ProcessAlive(pid); }));
-    EXPECT_TRUE(WaitUntil([&] { return !QFile::exists(ConvertDir() + "/a.mp4"); }));
+    EXPECT_TRUE(WaitUntil([&] {
+        return QDir(ConvertDir()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).isEmpty();
+    }));
     EXPECT_TRUE(m_job->Idle());
     EXPECT_FALSE(m_job->Running());
     EXPECT_EQ(m_job->CurrentNode(), nullptr);

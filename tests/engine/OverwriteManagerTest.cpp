@@ -67,12 +67,6 @@ TEST_F(OverwriteManagerTest, MissingFolderIsKeptAsGiven)
     EXPECT_EQ(names.UniqueName(PathOf("not/there/clip.flv")), PathOf("not/there/clip.flv"));
 }
 
-TEST_F(OverwriteManagerTest, ReservedNameCountsAsTaken)
-{
-    Touch(".clip.flv.reserved");
-    EXPECT_EQ(names.UniqueName(PathOf("clip.flv")), PathOf("clip_2.flv"));
-}
-
 // A name that cannot be tested is never taken for a free one; every such case ends in an error naming the path,
 // also where each further clash would only make another name that cannot be tested.
 TEST_F(OverwriteManagerTest, NameThatCannotBeMadeIsAnErrorWithTheReason)

@@ -1,12 +1,6 @@
 // What an ended encoder run means for its file, and what a failed run leaves behind.
 #include "engine/RunOutcome.h"
 
-#include "engine/ConversionRun.h"
-
-#include <QDir>
-#include <QFile>
-#include <QRegularExpression>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace
@@ -25,6 +19,16 @@ TEST(RunOutcome, EachEndOfARunGivesItsReason)
     const TEncoderReport silent;
     const TEncoderReport invalid
         = Saying({ "Input #0, avi, from 'a.avi':", "a.avi: Invalid data found when processing input" });
+    // A full disk near the end: the encoder still ends with 0.
+    const TEncoderReport trailer = Saying({ "[mp4 @ 0x5581] Error writing trailer of out.mp4: No space left on device",
+        "[aac @ 0x5582] Qavg: 129.349" });
+    const TEncoderReport header = Saying({ "[mp4 @ 0x5581] Could not write header for output file #0: No space left on device",
+        "[aac @ 0x5582] Qavg: 129.349", "[aac @ 0x5582] 2 frames left in the queue on closing" });
+    const TEncoderReport closing = Saying({ "Error closing file out.avi: Input/output error" });
+    const TEncoderReport noSound = Saying({ "Stream map '0:a:0' matches no streams.",
+        "To ignore this, add a trailing '?' to the map." });
+    const TEncoderReport moov = Saying({ "[mov,mp4,m4a,3gp,3g2,mj2 @ 0x1] moov atom not found",
+        "in.mp4: Invalid data found when processing input" });
     const struct {
         int Status;
         uint32_t ExitCode;
@@ -42,6 +46,12 @@ TEST(RunOutcome, EachEndOfARunGivesItsReason)
         { 5, 2, 0, silent, "The encoder could not be started: No such file or directory." },
         { 3, 24, 0, silent, "The encoder could not be started: Too many open files." },
         { 7, 5, 0, silent, "The encoder's run broke off: Input/output error." },
+        { 8, 0, 0, trailer, "The disk is full (No space left on device)." },
+        { 8, 1, 0, header, "The disk is full (No space left on device)." },
+        { 8, 0, 0, closing, "The output could not be written completely: Error closing file out.avi: Input/output error" },
+        { 8, 1, 0, noSound, "The source has no sound track; the audio formats need one." },
+        { 8, 1, 0, moov, "The file is damaged or is not a video: [mov,mp4,m4a,3gp,3g2,mj2] moov atom not found; in.mp4: "
+                          "Invalid data found when processing input" },
     };
     for (const auto& c : cases) {
         const TRunOutcome outcome = TRunOutcome::OfRun(c.Status, c.ExitCode, c.Signal, c.Report);
@@ -65,67 +75,6 @@ TEST(RunOutcome, ReasonsStayBoundedAndANoteOnTheOutputKeepsItsPlace)
     stopped.OutputNotRemoved("/out/a.mp4", "Read-only file system");
     EXPECT_EQ(stopped.Reason(),
         "Stopped by you. The unfinished output file /out/a.mp4 could not be removed: Read-only file system.");
-}
-
-TEST(ConversionRun, AFailedRunRemovesOnlyTheOutputItMade)
-{
-    QTemporaryDir folder;
-    auto make = [&](const QString& name) {
-        QFile file(folder.filePath(name));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("bytes");
-        return folder.filePath(name).toStdString();
-    };
-    TConversionRun run;
-
-    run.Begin(make("failed.mp4"));
-    EXPECT_FALSE(run.End(TRunOutcome::StoppedByYou()).Succeeded());
-    EXPECT_FALSE(QFile::exists(folder.filePath("failed.mp4")));
-
-    run.Begin(make("done.mp4"));
-    EXPECT_TRUE(run.End(TRunOutcome::Success()).Succeeded());
-    EXPECT_TRUE(QFile::exists(folder.filePath("done.mp4")));
-
-    // The encoder found the name taken and left the file alone: it is someone else's.
-    run.Begin(make("theirs.mp4"));
-    run.TakeLine("File '" + folder.filePath("theirs.mp4").toStdString() + "' already exists. Exiting.");
-    EXPECT_EQ(run.End(TRunOutcome::OfRun(8, 1, 0, run.Report())).Reason(),
-        "File '" + folder.filePath("theirs.mp4").toStdString() + "' already exists. Exiting.");
-    EXPECT_TRUE(QFile::exists(folder.filePath("theirs.mp4")));
-
-    // Nothing made, or a folder of that name: nothing to remove and nothing to report.
-    QDir(folder.path()).mkdir("folder.mp4");
-    for (const char* name : { "never.mp4", "folder.mp4" }) {
-        run.Begin(folder.filePath(name).toStdString());
-        EXPECT_EQ(run.End(TRunOutcome::StoppedByYou()).Reason(), "Stopped by you.") << name;
-    }
-    EXPECT_TRUE(QDir(folder.filePath("folder.mp4")).exists());
-
-    // A file that cannot be removed stays, and the reason says so.
-    run.Begin("/proc/version");
-    EXPECT_TRUE(run.End(TRunOutcome::StoppedByYou())
-                    .Reason()
-                    .starts_with("Stopped by you. The unfinished output file /proc/version could not be removed: "));
-
-    // Ended once: a second end touches nothing.
-    run.Begin(make("once.mp4"));
-    run.End(TRunOutcome::Success());
-    EXPECT_EQ(run.End(TRunOutcome::StoppedByYou()).Reason(), "Stopped by you.");
-    EXPECT_TRUE(QFile::exists(folder.filePath("once.mp4")));
-}
-
-TEST(ConversionRun, ProgressTellsThePercentAndTheTimeLeftOnceTheEncoderSaysHowFarItIs)
-{
-    TConversionRun run;
-    run.Begin("/nowhere/out.mp4");
-    EXPECT_EQ(run.ProgressText(), "00:00:00 elapsed");
-    run.TakeLine("  Duration: 00:02:00.00, start: 0.000000, bitrate: 45 kb/s");
-    EXPECT_EQ(run.ProgressText(), "00:00:00 elapsed");
-    run.TakeLine("frame=  300 fps=0.0 q=2.8 size=  7kB time=00:00:30.00 bitrate= 585.8kbits/s speed= 12x");
-    EXPECT_TRUE(QRegularExpression("^25 %, about \\d\\d:\\d\\d:\\d\\d left$")
-                    .match(QString::fromStdString(run.ProgressText()))
-                    .hasMatch())
-        << run.ProgressText();
 }
 
 } // namespace

@@ -1,6 +1,7 @@
-// A stand-in for the encoder in the job tests: called as `-i IN PARAMS... OUT`, it does what IN's lines say.
+// A stand-in for the encoder in the job tests: called as `-i IN PARAMS... OUT`, it does what the lines of
+// IN.script say (of IN itself when there is no such file), and its output is a copy of IN.
 //
-// Lines of IN (each optional, in any order):
+// Lines of the script (each optional, in any order):
 //   say TEXT     write TEXT and a line break to standard error, as the encoder writes its progress
 //   begin        create OUT now, as the encoder opens its output before it encodes
 //   sleep MS     wait MS milliseconds before finishing
@@ -24,6 +25,7 @@
 #include <ctime>
 #include <fcntl.h>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <unistd.h>
@@ -112,7 +114,9 @@ int main(int argc, char* argv[])
     for (int i = 3; i < argc - 1; ++i)
         noOverwrite = noOverwrite || std::strcmp(argv[i], "-n") == 0;
 
-    std::ifstream script(in);
+    std::ifstream script(in + ".script");
+    if (!script)
+        script.open(in);
     if (!script) {
         std::fprintf(stderr, "%s: No such file or directory\n", in.c_str());
         finish(1);
@@ -162,7 +166,8 @@ int main(int argc, char* argv[])
             std::fprintf(stderr, "%s: %s\n", out.c_str(), std::strerror(errno));
             finish(1);
         }
-        std::string body = "converted from " + in + "\n";
+        std::ifstream source(in, std::ios::binary);
+        std::string body((std::istreambuf_iterator<char>(source)), std::istreambuf_iterator<char>());
         ssize_t written = write(fd, body.data(), body.size());
         (void)written;
         close(fd);

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QFile>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 
 // Test clips made by the real encoder, and what the real probe finds in a file. Header only: the paths of the
 // encoder and the probe are given to each test area.
@@ -19,6 +21,22 @@ inline bool MakeClip(const QString& path, const QString& size, const QString& se
     QProcess ffmpeg;
     ffmpeg.start(REELHAND_FFMPEG, arguments);
     return ffmpeg.waitForFinished(60000) && ffmpeg.exitCode() == 0;
+}
+
+// A real clip at path for the stand-in encoder, with the stand-in's script beside it (path + ".script"): the
+// stand-in copies its input as its output, so a run it ends with 0 is a whole conversion. Copied from one tiny
+// clip made once per test program.
+inline bool MakeScriptedClip(const QString& path, const QByteArray& script)
+{
+    static QTemporaryDir cache;
+    static const QString tiny = cache.path() + "/tiny.avi";
+    if (!QFile::exists(tiny) && !MakeClip(tiny, "64x48"))
+        return false;
+    QFile::remove(path);
+    QFile scriptFile(path + ".script");
+    if (!QFile::copy(tiny, path) || !scriptFile.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    return scriptFile.write(script) == script.size();
 }
 
 // The stream kinds the probe finds in a file ("video", "audio"), empty when it is no media file.

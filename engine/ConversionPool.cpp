@@ -1,0 +1,99 @@
+#include "engine/ConversionPool.h"
+
+#include <algorithm>
+
+TConversionPool::TConversionPool(int jobs, const TConversionSettings& settings)
+{
+    for (int i = 0; i < std::max(jobs, 1); ++i) {
+        m_slots.push_back(std::make_unique<TRowConversion>(settings));
+        const std::size_t slot = m_slots.size() - 1;
+        m_slots.back()->OnLine = [this, slot](TRowConversion&) {
+            if (OnLine)
+                OnLine(slot);
+        };
+        m_slots.back()->OnEnded = [this, slot](TRowConversion&) {
+            const std::shared_ptr<bool> alive = m_alive;
+            if (OnEnded)
+                OnEnded(slot);
+            if (Alive(alive))
+                Fill();
+        };
+    }
+}
+
+TConversionPool::~TConversionPool()
+{
+    *m_alive = false;
+    for (const std::unique_ptr<TRowConversion>& slot : m_slots) {
+        slot->OnEnded = nullptr;
+        slot->OnLine = nullptr;
+    }
+    m_slots.clear();
+}
+
+void TConversionPool::Start()
+{
+    Fill();
+}
+
+void TConversionPool::Stop(const TRunOutcome& why)
+{
+    if (m_stopping || m_finished)
+        return;
+    m_stopping = true;
+    for (const std::unique_ptr<TRowConversion>& slot : m_slots)
+        slot->Stop(why);
+    CheckFinished();
+}
+
+std::size_t TConversionPool::Running() const
+{
+    return std::count_if(m_slots.begin(), m_slots.end(), [](const auto& slot) { return slot->Running(); });
+}
+
+// Gives every idle encoder the next row; rows that end at once are passed over in a loop, so thousands of them in
+// a row cost no stack. A row ending from inside (an owner's event) comes back here and finds the loop running.
+void TConversionPool::Fill()
+{
+    if (m_filling)
+        return;
+    const std::shared_ptr<bool> alive = m_alive;
+    m_filling = true;
+    // An event raised here may let a slot that was passed over end meanwhile; the round is made again then.
+    const auto idleSlotLeft = [this] {
+        return !m_stopping && !m_exhausted
+            && std::any_of(m_slots.begin(), m_slots.end(), [](const auto& slot) { return !slot->Running(); });
+    };
+    while (idleSlotLeft()) {
+        for (std::size_t i = 0; i < m_slots.size(); ++i) {
+            TRowConversion& slot = *m_slots[i];
+            while (!m_stopping && !m_exhausted && !slot.Running()) {
+                TRowRequest row;
+                if (!TakeNext || !TakeNext(i, row)) {
+                    m_exhausted = true;
+                    break;
+                }
+                if (!Alive(alive))
+                    return;
+                const bool started = slot.Start(row);
+                if (started && OnStarted)
+                    OnStarted(i);
+                else if (!started && OnEnded)
+                    OnEnded(i);
+                if (!Alive(alive))
+                    return;
+            }
+        }
+    }
+    m_filling = false;
+    CheckFinished();
+}
+
+void TConversionPool::CheckFinished()
+{
+    if (m_finished || m_filling || Running() > 0 || (!m_stopping && !m_exhausted))
+        return;
+    m_finished = true;
+    if (OnFinished)
+        OnFinished();
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "engine/RowConversion.h"
+
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <vector>
+
+// Converts the rows its owner hands out, in the owner's order, with up to a given number of encoders at once:
+// the window's job and the command-line mode share it. Runs on the main thread; its events come from the event
+// loop, and the owner may stop the pool from inside any of them.
+class TConversionPool {
+public:
+    TConversionPool(int jobs, const TConversionSettings& settings);
+    // Kills what still runs and removes what it made; no event comes.
+    ~TConversionPool();
+    TConversionPool(const TConversionPool&) = delete;
+    TConversionPool& operator=(const TConversionPool&) = delete;
+
+    // Starts as many rows as there are encoders; OnFinished may come before this returns.
+    void Start();
+    // Starts no further row and kills every running encoder: their rows end Failed with why. OnFinished follows
+    // when the last encoder is gone (at once when none runs). Nothing once finished.
+    void Stop(const TRunOutcome& why);
+
+    bool Stopping() const { return m_stopping; }
+    bool Finished() const { return m_finished; }
+    std::size_t Slots() const { return m_slots.size(); }
+    const TRowConversion& Slot(std::size_t slot) const { return *m_slots[slot]; }
+    // How many encoders run right now.
+    std::size_t Running() const;
+
+    // The next row for the idle encoder slot, filled into row; false when no row is left.
+    std::function<bool(std::size_t slot, TRowRequest& row)> TakeNext;
+    // The slot's encoder has started on the row it took.
+    std::function<void(std::size_t slot)> OnStarted;
+    // The slot's row has ended Done or Failed (also at once, without an encoder); Slot(slot) tells how.
+    std::function<void(std::size_t slot)> OnEnded;
+    // A running encoder said something.
+    std::function<void(std::size_t slot)> OnLine;
+    // Once: every row has ended, or a stop has ended every encoder.
+    std::function<void()> OnFinished;
+
+private:
+    void Fill();
+    void CheckFinished();
+    bool Alive(const std::shared_ptr<bool>& alive) const { return *alive; }
+
+    std::vector<std::unique_ptr<TRowConversion>> m_slots;
+    bool m_exhausted = false;
+    bool m_stopping = false;
+    bool m_finished = false;
+    bool m_filling = false;
+    // Cleared by the destructor: an owner may destroy the pool from inside one of its events.
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
+};

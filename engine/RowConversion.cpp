@@ -1,0 +1,198 @@
+#include "engine/RowConversion.h"
+
+#include "engine/DosCommand.h"
+#include "engine/overwriteManager.h"
+#include "platform/FileSystem.h"
+#include "platform/WorkFolder.h"
+
+#include <cerrno>
+
+namespace {
+
+// The encoder's output in the private folder: its own name there cannot clash with anything, is short whatever
+// the wanted name's length, and keeps the extension by which the encoder picks the container.
+std::string WorkName(const std::string& wanted)
+{
+    const std::size_t slash = wanted.find_last_of('/');
+    const std::size_t dot = wanted.find_last_of('.');
+    return "output" + (dot != std::string::npos && (slash == std::string::npos || dot > slash) ? wanted.substr(dot) : "");
+}
+
+// Everything a row can fail on before its encoder starts.
+class ERowRefused : public Exception {
+public:
+    explicit ERowRefused(const TRunOutcome& outcome) : Exception(outcome.Reason()), m_outcome(outcome) { }
+    const TRunOutcome& Outcome() const { return m_outcome; }
+
+private:
+    TRunOutcome m_outcome;
+};
+
+} // namespace
+
+TRowConversion::TRowConversion(TConversionSettings settings)
+    : m_settings(std::move(settings)), m_runner(std::make_unique<TDosCommand>())
+{
+    m_runner->SetShowsStartFailures(false);
+    m_runner->OnNewLine = [this](TDosCommand*, const std::string& line, TOutputType type) {
+        if (type != otEntireLine)
+            return;
+        m_report.TakeLine(line);
+        if (OnLine)
+            OnLine(*this);
+    };
+    m_runner->OnTerminated = [this](TDosCommand*, uint32_t exitCode) { Ended(exitCode); };
+}
+
+TRowConversion::~TRowConversion()
+{
+    // The runner kills the encoder and waits for its reader before the private folder goes.
+    m_runner.reset();
+    m_work.reset();
+}
+
+bool TRowConversion::Start(const TRowRequest& row)
+{
+    if (m_running)
+        return true;
+    m_stopped.reset();
+    m_startFailure.clear();
+    m_startFailureKind.clear();
+    m_report.Clear();
+    m_output.clear();
+    try {
+        Prepare(row);
+        m_began = std::chrono::steady_clock::now();
+        m_running = true;
+        m_runner->Start();
+        return true;
+    } catch (const ERowRefused& refused) {
+        m_outcome = refused.Outcome();
+    } catch (const ETaskRefused& refused) {
+        m_outcome = refused.Outcome();
+    } catch (const std::system_error& error) {
+        // No thread for the encoder's reader: the system is out of processes or memory for now.
+        m_outcome = TRunOutcome::Failure("The encoder could not be started: " + platform::SystemErrorMessage(error.code().value()) + ".");
+    } catch (const std::exception& error) {
+        // A name that can no longer be made, or a catalogue entry lacking a part, fails this row only.
+        m_outcome = TRunOutcome::Failure(error.what());
+    }
+    m_running = false;
+    m_work.reset();
+    return false;
+}
+
+void TRowConversion::Prepare(const TRowRequest& row)
+{
+    m_task = EncoderTaskFor(row.FileName, row.FormatIndex, row.Path, m_settings.Catalogue, m_settings.ProgramFolder);
+    m_output = m_task.WantedOutput();
+    // The naming rule refuses a name that no system call could take as it stands, before anything is made.
+    TOverwriteManager::FirstFree(m_output, [](const std::string&) { return false; });
+    try {
+        m_source = ProbeMedia(m_task.Source);
+    } catch (const EProbeError& error) {
+        throw ERowRefused(TRunOutcome::Unreadable(error.Message()));
+    }
+    m_format = FormatStreamsOf(m_task.Params);
+    if (std::optional<std::string> refusal = SourceRefusal(m_source, m_format))
+        throw ERowRefused(TRunOutcome::Failure(*refusal));
+    if (std::optional<double> length = m_source.Length(m_format.KeepsPicture, m_format.KeepsSound))
+        m_report.SetDuration(*length);
+
+    int error = 0;
+    if (!platform::MakeFolders(m_task.OutputFolder, error))
+        throw ERowRefused(TRunOutcome::Failure("The output folder \"" + m_task.OutputFolder
+            + "\" cannot be made: " + platform::SystemErrorMessage(error) + "."));
+    platform::RemoveAbandonedWorkFolders(m_task.OutputFolder);
+    m_work = std::make_unique<platform::TWorkFolder>();
+    if (!m_work->Make(m_task.OutputFolder, error))
+        throw ERowRefused(TRunOutcome::Failure("Nothing can be written into the output folder \""
+            + m_task.OutputFolder + "\": " + platform::SystemErrorMessage(error) + "."));
+    m_workName = WorkName(m_task.OutputName);
+    m_runner->SetCommandLine(EncoderCommandLine(m_settings.Encoder, m_task.Source, m_task.Params, m_work->Path() + m_workName));
+}
+
+void TRowConversion::Stop(const TRunOutcome& why)
+{
+    if (!m_running)
+        return;
+    m_stopped = why;
+    m_runner->Stop();
+}
+
+void TRowConversion::Ended(uint32_t exitCode)
+{
+    if (!m_running)
+        return;
+    m_running = false;
+    TRunOutcome outcome = TRunOutcome::OfRun(m_runner->Status(), exitCode, m_runner->ExitSignal(), m_report);
+    if (!outcome.Succeeded() && m_stopped)
+        outcome = *m_stopped;
+    if (m_runner->Status() >= rsPreparingFailed && m_runner->Status() <= rsProcessFailed) {
+        m_startFailure = m_runner->StartFailure();
+        m_startFailureKind = m_runner->StartFailureKind();
+    }
+    m_outcome = Finish(outcome);
+    if (OnEnded)
+        OnEnded(*this);
+}
+
+// Checks a run the encoder called done and gives its file its name; whatever is left in the private folder goes.
+TRunOutcome TRowConversion::Finish(TRunOutcome outcome)
+{
+    if (outcome.Succeeded()) {
+        if (std::optional<std::string> fault = OutputFault(m_source, m_format, m_work->Path() + m_workName))
+            outcome = TRunOutcome::Failure(*fault);
+    }
+    if (outcome.Succeeded()) {
+        try {
+            m_output = Publish();
+        } catch (const std::exception& error) {
+            outcome = TRunOutcome::Failure(error.what());
+        }
+    }
+    m_work.reset();
+    return outcome;
+}
+
+// Moves the checked file to the first name by the naming rule where nothing at all stands.
+std::string TRowConversion::Publish()
+{
+    return TOverwriteManager::FirstFree(m_task.WantedOutput(), [&](const std::string& candidate) {
+        int error = 0;
+        if (m_work->Publish(m_workName, candidate, error))
+            return false;
+        if (error == EEXIST)
+            return true;
+        throw EOutputNameError("The finished file cannot be given the name \"" + candidate
+            + "\": " + platform::SystemErrorMessage(error) + ".");
+    });
+}
+
+double TRowConversion::ElapsedSeconds() const
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - m_began).count();
+}
+
+std::optional<int64_t> TRowConversion::SecondsLeft() const
+{
+    return m_running ? m_report.SecondsLeft(ElapsedSeconds()) : std::nullopt;
+}
+
+std::string TRowConversion::ProgressText() const
+{
+    const double elapsed = ElapsedSeconds();
+    const std::string elapsedText = ClockText(static_cast<int64_t>(elapsed)) + " elapsed";
+    const std::optional<int> percent = m_report.Percent();
+    if (!percent)
+        return elapsedText;
+    const std::string done = std::to_string(*percent) + " %, ";
+    if (const std::optional<int64_t> left = m_report.SecondsLeft(elapsed))
+        return done + "about " + ClockText(*left) + " left";
+    return done + elapsedText;
+}
+
+bool OutputDone(const std::string& path)
+{
+    return platform::FileSize(path) > 0;
+}

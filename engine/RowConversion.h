@@ -1,0 +1,105 @@
+#pragma once
+
+#include "engine/EncoderReport.h"
+#include "engine/EncoderTask.h"
+#include "engine/MediaProbe.h"
+#include "engine/OutputCheck.h"
+#include "engine/RunOutcome.h"
+
+#include <QString>
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+class TCommandManager;
+class TDosCommand;
+namespace platform {
+class TWorkFolder;
+}
+
+// One row of a list: what to convert, to which format, into which folder (empty for the default one).
+struct TRowRequest {
+    QString FileName;
+    int FormatIndex = -1;
+    QString Path;
+};
+
+// What every conversion of a program run shares.
+struct TConversionSettings {
+    std::string Encoder;       // the encoder program
+    std::string ProgramFolder; // where relative paths and convert/ are
+    TCommandManager* Catalogue = nullptr;
+};
+
+// Converts one row at a time, from its task to its outcome: the source is read first, and a row that cannot
+// succeed fails without an encoder; the encoder writes into a private folder inside the output folder; a finished
+// file is checked and only then moved to the first name where nothing stands, so no unfinished file ever stands
+// under a real name and none of anyone else's is replaced; whatever a failed run made is removed. Runs on the
+// main thread; its end comes from the event loop.
+class TRowConversion {
+public:
+    explicit TRowConversion(TConversionSettings settings);
+    // Kills a running encoder and removes what it made; OnEnded does not come.
+    ~TRowConversion();
+    TRowConversion(const TRowConversion&) = delete;
+    TRowConversion& operator=(const TRowConversion&) = delete;
+
+    // Starts converting the row. False when it has ended at once, Failed (Outcome says why) without an encoder;
+    // true when the encoder runs, and OnEnded follows.
+    bool Start(const TRowRequest& row);
+    // Kills the encoder; the row ends Failed with why, unless it had already finished.
+    void Stop(const TRunOutcome& why);
+
+    bool Running() const { return m_running; }
+    // The outcome of the row that ended last.
+    const TRunOutcome& Outcome() const { return m_outcome; }
+    // The wanted output of the current or last row, and after a Done row the name its file got.
+    const std::string& Output() const { return m_output; }
+    // The message of an encoder that could not be started, with what failed, so that a batch can tell a repeat
+    // apart; empty unless the last row ended so.
+    const std::string& StartFailure() const { return m_startFailure; }
+    const std::string& StartFailureKind() const { return m_startFailureKind; }
+    // How far the running encoder is: "42 %, about 00:01:05 left"; "42 %, 00:00:03 elapsed" before the pace is
+    // known; "00:00:12 elapsed" while the source's length is unknown.
+    std::string ProgressText() const;
+    // Seconds the running encoder still needs at its pace so far; none while unknown.
+    std::optional<int64_t> SecondsLeft() const;
+    const TEncoderReport& Report() const { return m_report; }
+    // The runner of this conversion's encoder, as the sender of notifications.
+    TDosCommand* Runner() const { return m_runner.get(); }
+
+    // A line of the encoder's output has come.
+    std::function<void(TRowConversion& conversion)> OnLine;
+    // The running row has ended Done or Failed; the conversion may be started again from inside.
+    std::function<void(TRowConversion& conversion)> OnEnded;
+
+private:
+    void Prepare(const TRowRequest& row);
+    void Ended(uint32_t exitCode);
+    TRunOutcome Finish(TRunOutcome outcome);
+    std::string Publish();
+    double ElapsedSeconds() const;
+
+    const TConversionSettings m_settings;
+    TEncoderTask m_task;
+    TMediaInfo m_source;
+    TFormatStreams m_format;
+    std::string m_workName;
+    std::string m_output;
+    TEncoderReport m_report;
+    TRunOutcome m_outcome = TRunOutcome::Success();
+    std::optional<TRunOutcome> m_stopped;
+    std::string m_startFailure;
+    std::string m_startFailureKind;
+    bool m_running = false;
+    std::chrono::steady_clock::time_point m_began;
+    std::unique_ptr<platform::TWorkFolder> m_work;
+    // Last, so that it goes first: once it is gone no event of a run can reach the members above.
+    std::unique_ptr<TDosCommand> m_runner;
+};
+
+// True when a finished output is at path. Only checked files are ever given a real name, so a plain file there
+// that is not empty is one.
+bool OutputDone(const std::string& path);
