@@ -59,6 +59,8 @@ void TConversionPool::Fill()
         return;
     const std::shared_ptr<bool> alive = m_alive;
     m_filling = true;
+    // Rows the owner added since it last had none join the batch.
+    m_exhausted = false;
     // An event raised here may let a slot that was passed over end meanwhile; the round is made again then.
     const auto idleSlotLeft = [this] {
         return !m_stopping && !m_exhausted

@@ -49,9 +49,9 @@ TFormatStreams FormatStreamsOf(const std::string& params)
 
 std::optional<std::string> SourceRefusal(const TMediaInfo& source, const TFormatStreams& format)
 {
-    if (format.NeedsSound && !source.HasSound())
+    if ((format.NeedsSound || !format.KeepsPicture) && !source.HasSound())
         return "The source has no sound track; the audio formats need one.";
-    if (format.NeedsPicture && !source.HasPicture())
+    if ((format.NeedsPicture || !format.KeepsSound) && !source.HasPicture())
         return "The source has no picture; this format needs one.";
     if (!(format.KeepsPicture && source.HasPicture()) && !(format.KeepsSound && source.HasSound()))
         return "The source has no picture and no sound that this format could keep.";

@@ -68,7 +68,8 @@ void TCommand::Start()
     m_finishedRows = 0;
     m_rowsAtStart = static_cast<int>(m_list->RootNodeCount());
     m_toldStartFailure.clear();
-    m_nextNode = m_list->GetFirst();
+    m_lastTaken = nullptr;
+    m_stoppedBeforeLast = false;
     m_currentNode = nullptr;
     m_timer->start();
     m_idle = false;
@@ -81,6 +82,8 @@ void TCommand::Stop()
     if (!m_running)
         return;
     m_idle = true;
+    // Known now: rows may be deleted while the encoders end.
+    m_stoppedBeforeLast = m_list && !m_pool->Stopping() && (m_lastTaken ? m_list->GetNextSibling(m_lastTaken) : m_list->GetFirst());
     m_pool->Stop(TRunOutcome::StoppedByYou());
 }
 
@@ -96,11 +99,11 @@ TItemNodeData* TCommand::Record(PVirtualNode node) const
 
 bool TCommand::TakeNext(std::size_t slot, TRowRequest& row)
 {
-    if (!m_list || !m_nextNode)
+    const PVirtualNode next = !m_list ? nullptr : m_lastTaken ? m_list->GetNextSibling(m_lastTaken) : m_list->GetFirst();
+    if (!next)
         return false;
-    m_currentNode = m_nextNode;
+    m_lastTaken = m_currentNode = next;
     m_currentIndex = m_list->IndexOf(m_currentNode);
-    m_nextNode = m_list->GetNextSibling(m_nextNode);
     m_slotRows[slot] = m_currentNode;
     const TItemData& item = Record(m_currentNode)->ItemData;
     row = TRowRequest { item.FileName, item.FormatIndex, item.Path };
@@ -175,13 +178,13 @@ void TCommand::TellStartFailure(const TRowConversion& conversion)
 void TCommand::EndBatch()
 {
     // The last row ends the batch as finished, also when a stop came during it.
-    const bool stopped = m_nextNode != nullptr;
+    const bool stopped = m_stoppedBeforeLast;
     m_currentIndex = 0;
     m_timer->stop();
     m_idle = true;
     m_elapsedSeconds = 0;
     m_currentNode = nullptr;
-    m_nextNode = nullptr;
+    m_lastTaken = nullptr;
     m_running = false;
     if (OnFinished)
         OnFinished(m_lastSender, stopped);
@@ -208,7 +211,7 @@ void TCommand::TimerTick()
 void TCommand::ListGone()
 {
     m_currentNode = nullptr;
-    m_nextNode = nullptr;
+    m_lastTaken = nullptr;
     m_slotRows.assign(m_slotRows.size(), nullptr);
     m_timer->stop();
     m_idle = true;

@@ -95,7 +95,10 @@ private:
     std::string m_outputFolder;
     std::string m_outputName;
     PVirtualNode m_currentNode = nullptr;
-    PVirtualNode m_nextNode = nullptr;
+    // The row taken last: the next one is its sibling at the time it is wanted, so rows added meanwhile join.
+    PVirtualNode m_lastTaken = nullptr;
+    // Whether rows were left unstarted when a stop was asked for.
+    bool m_stoppedBeforeLast = false;
     // The row each encoder converts, by slot; nullptr for an idle one.
     std::vector<PVirtualNode> m_slotRows;
     std::unique_ptr<TOverwriteManager> m_overwriteManager;

@@ -123,7 +123,7 @@ QStringList TMainWindowTest::AddClips(const QList<QByteArray>& scripts)
 {
     QStringList files;
     for (int i = 0; i < scripts.size(); ++i)
-        files << m_folder.Source(QString("clip%1.avi").arg(i), scripts[i]);
+        files << m_folder.Clip(QString("clip%1.avi").arg(i), scripts[i]);
     AddFilesThroughDialog(*m_window, m_dialogs, files);
     return files;
 }

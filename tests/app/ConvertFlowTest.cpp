@@ -104,7 +104,7 @@ TEST_F(ConvertFlow, CancellingAnAddAfterABatchResetsTheFinishedCount)
     Click(m_window->btnConvert);
     WaitUntilIdle();
     EXPECT_EQ(m_window->lbCount->text(), "3 files, finished 3 of 3");
-    m_dialogs.FileAnswers.append(QStringList { m_folder.Source("more.avi") });
+    m_dialogs.FileAnswers.append(QStringList { m_folder.Clip("more.avi") });
     WhenModal([](QDialog* shown) { Click(static_cast<TaddDlg*>(shown)->btnCancel); });
     Click(m_window->btnAdd);
     EXPECT_EQ(m_window->lbCount->text(), "3 files, finished 0 of 3");

@@ -59,7 +59,7 @@ TEST_F(DropFlow, FilesAndFoldersDroppedOnTheListOrTheWindowAreAddedThroughTheAdd
     EXPECT_EQ(RowState(*m_window, 2), int(Waiting));
     EXPECT_EQ(m_window->lbCount->text(), "3 files, finished 0 of 3");
 
-    const QString clip = m_folder.Source("clip.avi");
+    const QString clip = m_folder.Clip("clip.avi");
     AcceptAddDialog();
     const QPoint overAddButton = m_window->btnAdd->geometry().center();
     ASSERT_EQ(DropPaths(m_window.get(), overAddButton, { clip }), Qt::CopyAction);
@@ -73,7 +73,7 @@ TEST_F(DropFlow, FilesDroppedDuringABatchJoinItAndTheCountKeepsTheFinishedRows)
     AddClips({ "", "sleep 3000" });
     ConvertUntilRow(1);
     AcceptAddDialog();
-    const QString late = m_folder.Source("late.avi");
+    const QString late = m_folder.Clip("late.avi");
     TVirtualStringTree* tree = m_window->VirtualStringTree1;
     const QPoint overList = tree->viewport()->mapTo(m_window.get(), QPoint(100, 100));
     ASSERT_EQ(DropPaths(m_window.get(), overList, { late }), Qt::CopyAction);

@@ -8,6 +8,7 @@
 #include "controls/imagebutton.h"
 #include "list/ItemData.h"
 #include "tests/app/AppTesting.h"
+#include "tests/support/PrivateFolders.h"
 #include "tests/support/Clips.h"
 #include "tests/support/WaitUntil.h"
 #include "toolkit/VirtualStringTree.h"
@@ -132,12 +133,12 @@ TEST_F(FailureReasons, EachFailedFileTellsWhyAndLeavesNoOutputBehind)
 
     Click(m_window->btnConvert);
     ASSERT_TRUE(UnderWay(5));
-    ASSERT_TRUE(QFile::exists(m_folder.ConvertFolder() + "/killed.avi"));
+    ASSERT_EQ(OutputsBeingWritten(m_folder.ConvertFolder()), 1);
     const int encoder = EncoderOf(killed);
     ASSERT_GT(encoder, 0);
     ::kill(encoder, SIGKILL);
     ASSERT_TRUE(UnderWay(6));
-    ASSERT_TRUE(QFile::exists(m_folder.ConvertFolder() + "/stopped.avi"));
+    ASSERT_EQ(OutputsBeingWritten(m_folder.ConvertFolder()), 1);
     Click(m_window->btnStop);
     WaitUntilIdle();
 
@@ -149,8 +150,8 @@ TEST_F(FailureReasons, EachFailedFileTellsWhyAndLeavesNoOutputBehind)
 
     const QStringList sources = { notes, empty, odd, gone, silent, killed, stopped };
     const QStringList formats = { "MP4", "MP4", "MP4", "MP4", "WAV", "Steady", "Steady" };
-    const QStringList why = { "Invalid data found when processing input", "Invalid data found when processing input",
-        "width not divisible by 2", "The source file does not exist.", "does not contain any stream",
+    const QStringList why = { "The file is damaged or is not a video: ", "The file is damaged or is not a video: ",
+        "width not divisible by 2", "The source file does not exist.", "The source has no sound track; the audio formats need one.",
         "The encoder was killed by signal 9.", "Stopped by you." };
     for (int row = 0; row < sources.size(); ++row) {
         EXPECT_EQ(RowState(*m_window, row), int(Failed)) << row;
@@ -173,7 +174,8 @@ TEST_F(FailureReasons, EachFailedFileTellsWhyAndLeavesNoOutputBehind)
     EXPECT_TRUE(m_dialogs.Messages[0].Text.startsWith("System Error.  Code: 2."));
 
     // Nothing of the failed runs is left; the earlier file is untouched.
-    EXPECT_EQ(QDir(m_folder.ConvertFolder()).entryList(QDir::Files), QStringList({ "odd.mp4" }));
+    EXPECT_EQ(QDir(m_folder.ConvertFolder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+        QStringList({ "odd.mp4" }));
     ASSERT_TRUE(earlier.open(QIODevice::ReadOnly));
     EXPECT_EQ(earlier.readAll(), "earlier work");
 }

@@ -87,7 +87,7 @@ TEST_F(KeyboardFlow, DuringABatchDeleteAndTheMenuKeyAreRefusedWhileEnterStillSho
 TEST_F(KeyboardFlow, AltAndTheCaptionsUnderlinedLetterPressTheBigButtonsOnlyWhileEnabled)
 {
     Activate(m_window.get());
-    m_dialogs.FileAnswers.append(QStringList { m_folder.Source("clip.avi", "wait") });
+    m_dialogs.FileAnswers.append(QStringList { m_folder.Clip("clip.avi", "wait") });
     WhenModal([](QDialog* shown) { Click(static_cast<TaddDlg*>(shown)->btnOk); });
     QTest::keyClick(m_window.get(), Qt::Key_A, Qt::AltModifier);
     ASSERT_EQ(m_window->VirtualStringTree1->RootNodeCount(), 1u);

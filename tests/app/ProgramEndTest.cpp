@@ -1,6 +1,7 @@
 // The program ended from outside during a conversion: by a request to end, or by losing its display. It must
 // end, and take the encoder and the encoder's own helpers with it.
 #include "tests/app/ProgramFolder.h"
+#include "tests/support/PrivateFolders.h"
 #include "tests/support/ProcessState.h"
 #include "tests/support/WaitUntil.h"
 
@@ -26,7 +27,7 @@ public:
         m_program.setProcessEnvironment(environment);
         m_program.setProcessChannelMode(QProcess::ForwardedChannels);
         m_program.start(
-            REELHAND_PROGRAMDRIVER, { m_folder.Path(), m_folder.Source("clip.avi", "begin\nhelper\nwait\n") });
+            REELHAND_PROGRAMDRIVER, { m_folder.Path(), m_folder.Clip("clip.avi", "begin\nhelper\nwait\n") });
     }
     ~ConvertingProgram()
     {
@@ -55,8 +56,13 @@ public:
     }
 
     QProcess& Program() { return m_program; }
-    // The output the encoder began, as a real one opens its output file before it encodes.
-    QString Output() const { return m_folder.ConvertFolder() + "/clip.mp4"; }
+    // True while the encoder's output, begun as a real one opens it before it encodes, stands unfinished.
+    bool Writing() const { return OutputsBeingWritten(m_folder.ConvertFolder()) > 0; }
+    // True when nothing at all of the run is left in the output folder.
+    bool NothingLeft() const
+    {
+        return QDir(m_folder.ConvertFolder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).isEmpty();
+    }
     int Encoder = 0;
     int Helper = 0;
 
@@ -79,7 +85,7 @@ TEST_P(ProgramEndBySignal, EndsTheProgramTheEncoderAndItsHelpers)
     offscreen.insert("QT_QPA_PLATFORM", "offscreen");
     ConvertingProgram converting(offscreen);
     ASSERT_TRUE(converting.WaitUntilEncoding());
-    ASSERT_TRUE(WaitUntil([&] { return QFile::exists(converting.Output()); }));
+    ASSERT_TRUE(WaitUntil([&] { return converting.Writing(); }));
 
     ::kill(static_cast<pid_t>(converting.Program().processId()), GetParam());
 
@@ -89,7 +95,7 @@ TEST_P(ProgramEndBySignal, EndsTheProgramTheEncoderAndItsHelpers)
     EXPECT_EQ(converting.Program().exitCode(), GetParam());
     EXPECT_TRUE(ProcessEnded(converting.Encoder)) << "the encoder runs on";
     EXPECT_TRUE(WaitUntil([&] { return ProcessEnded(converting.Helper); }, 5000)) << "the encoder's helper runs on";
-    EXPECT_FALSE(QFile::exists(converting.Output())) << "the unfinished output was left behind";
+    EXPECT_TRUE(converting.NothingLeft()) << "the unfinished output was left behind";
 }
 
 INSTANTIATE_TEST_SUITE_P(Requests, ProgramEndBySignal, ::testing::Values(SIGTERM, SIGHUP, SIGINT));
@@ -108,7 +114,7 @@ TEST(ProgramEndByDisplay, LosingTheDisplayEndsTheEncoderAndItsHelpers)
     display.insert("DISPLAY", ":" + QString::fromLatin1(number));
     ConvertingProgram converting(display);
     ASSERT_TRUE(converting.WaitUntilEncoding());
-    ASSERT_TRUE(WaitUntil([&] { return QFile::exists(converting.Output()); }));
+    ASSERT_TRUE(WaitUntil([&] { return converting.Writing(); }));
 
     server.kill();
     server.waitForFinished(10000);
@@ -116,5 +122,5 @@ TEST(ProgramEndByDisplay, LosingTheDisplayEndsTheEncoderAndItsHelpers)
     ASSERT_TRUE(converting.Program().waitForFinished(20000)) << "the program did not end";
     EXPECT_TRUE(ProcessEnded(converting.Encoder)) << "the encoder runs on";
     EXPECT_TRUE(WaitUntil([&] { return ProcessEnded(converting.Helper); }, 5000)) << "the encoder's helper runs on";
-    EXPECT_FALSE(QFile::exists(converting.Output())) << "the unfinished output was left behind";
+    EXPECT_TRUE(converting.NothingLeft()) << "the unfinished output was left behind";
 }

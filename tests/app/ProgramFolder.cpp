@@ -30,6 +30,16 @@ QString TProgramFolder::Source(const QString& name, const QByteArray& script) co
 {
     QDir(m_dir.path()).mkpath("sources");
     const QString path = m_dir.path() + "/sources/" + name;
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write(script);
+    return path;
+}
+
+QString TProgramFolder::Clip(const QString& name, const QByteArray& script) const
+{
+    QDir(m_dir.path()).mkpath("sources");
+    const QString path = m_dir.path() + "/sources/" + name;
     EXPECT_TRUE(MakeScriptedClip(path, script));
     return path;
 }

@@ -17,6 +17,8 @@ public:
 
     // Writes a source file whose lines script the fake encoder ("wait", "exit 1", "sleep 200"); returns its path.
     QString Source(const QString& name, const QByteArray& script = {}) const;
+    // A real clip for the fake encoder with its script beside it; returns its path.
+    QString Clip(const QString& name, const QByteArray& script = {}) const;
 
     // Two formats: "Test A" (.mp4) and "Test B" (.mkv).
     static QByteArray DefaultCatalogue();

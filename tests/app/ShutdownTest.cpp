@@ -73,7 +73,7 @@ TEST_F(BrokenCatalogue, ShowsTheParseErrorOnceAndStartsWithNoFormats)
     ASSERT_EQ(m_dialogs.Messages.size(), 1);
     EXPECT_EQ(m_dialogs.Messages[0].Icon, TMsgIcon::Stop);
     EXPECT_TRUE(m_dialogs.Messages[0].Text.contains("command"));
-    m_dialogs.FileAnswers.append(QStringList { m_folder.Source("a.avi") });
+    m_dialogs.FileAnswers.append(QStringList { m_folder.Clip("a.avi") });
     int formats = -1;
     WhenModal([&formats](QDialog* shown) {
         auto* dialog = static_cast<TaddDlg*>(shown);

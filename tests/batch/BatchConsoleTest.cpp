@@ -5,15 +5,14 @@
 
 namespace {
 
-// Two rows: one whose encoder reports half of a ten-second source done and then works on for a while, and one
+// Two rows: one whose encoder reports half of its one-second source done and then works on for a while, and one
 // that fails at once.
 QString TwoRowList(const TBatchProgram& program)
 {
     const QString out = program.Folder("out");
     return program.WriteList("list.qfl",
         { { program.Source("slow.avi",
-                "say   Duration: 00:00:10.00, start: 0.000000, bitrate: 5 kb/s\n"
-                "say frame=   25 fps=0.0 q=0.0 size=0kB time=00:00:05.00 speed=1x\n"
+                "say frame=   5 fps=0.0 q=0.0 size=0kB time=00:00:00.50 speed=1x\n"
                 "sleep 2500\n"),
               0, out },
             { program.Source("bad.avi", "say bad.avi: Invalid data found when processing input\nexit 1\n"), 0, out } });
@@ -52,7 +51,7 @@ TEST(BatchConsole, QuietPrintsOnlyFailuresAndTheSummary)
 
     EXPECT_EQ(result.ExitCode, 1);
     const QString failure = "item 2: " + program.Folder("clips") +
-        "/bad.avi: bad.avi: Invalid data found when "
+        "/bad.avi: The file is damaged or is not a video: bad.avi: Invalid data found when "
         "processing input\n";
     EXPECT_EQ(result.Out.section("Converted", 0, 0), "failed   " + failure);
     EXPECT_TRUE(result.Out.endsWith("Failed:\n  " + failure)) << result.Out.toStdString();

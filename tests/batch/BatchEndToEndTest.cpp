@@ -2,6 +2,7 @@
 #include "tests/batch/BatchProgram.h"
 #include "tests/support/Clips.h"
 
+#include <QFile>
 #include <gtest/gtest.h>
 
 TEST(BatchEndToEnd, ConvertsAListWithTwoEncodersAndNamesTheRowThatFailed)
@@ -10,7 +11,11 @@ TEST(BatchEndToEnd, ConvertsAListWithTwoEncodersAndNamesTheRowThatFailed)
     const QString clips = program.Folder("clips");
     for (const char* name : { "a.avi", "b.mpg", "c.avi" })
         ASSERT_TRUE(MakeClip(clips + "/" + name, "160x120"));
-    const QString bad = program.Source("bad.avi", "this is no video\n");
+    const QString bad = clips + "/bad.avi";
+    QFile text(bad);
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.write("this is no video\n");
+    text.close();
     const QString out = program.Folder("out");
     // Formats 0 (MP4, H.264) and 4 (AVI, MPEG-4) of the shipped catalogue; an empty folder means convert/.
     const QString list = program.WriteList("clips.qfl",

@@ -1,5 +1,6 @@
 // Spreading a list over several runs, and picking a list up again after a run that died.
 #include "engine/RowConversion.h"
+#include "tests/support/PrivateFolders.h"
 #include "tests/batch/BatchProgram.h"
 #include "tests/support/ProcessState.h"
 #include "tests/support/WaitUntil.h"
@@ -39,8 +40,9 @@ TEST(BatchShard, ShardsTogetherConvertEveryRowExactlyOnce)
     EXPECT_EQ(FilesIn(out), (QStringList { "s0.mp4", "s1.mp4", "s2.mp4", "s3.mp4", "s4.mp4", "s5.mp4", "s6.mp4" }));
 }
 
-// A run killed outright leaves a half-written output with its reservation. Running the list again with
-// --skip-done passes over what was finished, converts the rest, and finishes the killed row under its own name.
+// A run killed outright leaves its half-written output in its private folder, under no real name. Running the list
+// again with --skip-done passes over what was finished, converts the rest, finishes the killed row under its own
+// name, and clears the dead run's private folder.
 TEST(BatchShard, SkipDoneResumesAfterARunThatWasKilled)
 {
     TBatchProgram program;
@@ -51,7 +53,7 @@ TEST(BatchShard, SkipDoneResumesAfterARunThatWasKilled)
     const QString first = program.WriteList("first.qfl", { rows[0], rows[2] });
     {
         std::unique_ptr<QProcess> killed = program.Start({ "--convert", first });
-        ASSERT_TRUE(WaitUntil([&] { return program.Runs().size() == 2 && QFile::exists(out + "/c.mp4"); }, 30000));
+        ASSERT_TRUE(WaitUntil([&] { return program.Runs().size() == 2 && OutputsBeingWritten(out) == 1; }, 30000));
         killed->kill();
         killed->waitForFinished();
         const int encoder = program.Runs()[1].Pid;
@@ -59,11 +61,7 @@ TEST(BatchShard, SkipDoneResumesAfterARunThatWasKilled)
         if (!ProcessEnded(encoder))
             ::kill(encoder, SIGKILL);
     }
-    ASSERT_TRUE(QFile::exists(out + "/.c.mp4.reserved"));
-    QFile partial(out + "/c.mp4"); // some of it written: only its reservation tells that it is unfinished
-    ASSERT_TRUE(partial.open(QIODevice::Append));
-    partial.write("half a picture");
-    partial.close();
+    EXPECT_FALSE(QFile::exists(out + "/c.mp4"));
     QFile(out + "/b.mp4").open(QIODevice::WriteOnly); // empty: nobody's finished output
     program.Source("c.avi");
     const QString all = program.WriteList("all.qfl", rows);
@@ -77,4 +75,5 @@ TEST(BatchShard, SkipDoneResumesAfterARunThatWasKilled)
     EXPECT_EQ(FilesIn(out), (QStringList { "a.mp4", "b.mp4", "b_2.mp4", "c.mp4", "d.mp4" }));
     for (const QString& name : { "a.mp4", "b_2.mp4", "c.mp4", "d.mp4" })
         EXPECT_TRUE(OutputDone((out + "/" + name).toStdString())) << name.toStdString();
+    EXPECT_TRUE(PrivateFolders(out).isEmpty());
 }

@@ -1,5 +1,6 @@
 // Ctrl+C or SIGTERM in the middle of a batch: every encoder ends, no partial output stays, the summary is printed.
 #include "tests/batch/BatchProgram.h"
+#include "tests/support/PrivateFolders.h"
 #include "tests/support/ProcessState.h"
 #include "tests/support/WaitUntil.h"
 
@@ -21,7 +22,7 @@ TEST(BatchStop, SignalEndsEveryEncoderAndLeavesNoPartialFile)
         for (const char* name : { "a.avi", "b.avi", "c.avi", "d.avi" })
             rows.push_back({ program.Source(name, "begin\nwait\n"), 0, out });
         std::unique_ptr<QProcess> batch = program.Start({ "--convert", program.WriteList("l.qfl", rows), "-j", "2" });
-        ASSERT_TRUE(WaitUntil([&] { return FilesIn(out).size() == 4; }, 30000)) << "two outputs, two reservations";
+        ASSERT_TRUE(WaitUntil([&] { return OutputsBeingWritten(out) == 2; }, 30000)) << "two encoders writing";
 
         ::kill(static_cast<pid_t>(batch->processId()), c.signal);
 
@@ -33,6 +34,7 @@ TEST(BatchStop, SignalEndsEveryEncoderAndLeavesNoPartialFile)
         EXPECT_TRUE(text.contains("Converted 0, failed 2, skipped 0 of 4 in "));
         EXPECT_TRUE(text.contains("  item 2: " + rows[1].FileName + ": " + c.reason + "\n")) << text.toStdString();
         EXPECT_TRUE(FilesIn(out).isEmpty()) << FilesIn(out).join(' ').toStdString();
+        EXPECT_TRUE(PrivateFolders(out).isEmpty()) << PrivateFolders(out).join(' ').toStdString();
         const std::vector<TEncoderRun> runs = program.Runs();
         ASSERT_EQ(runs.size(), 2u);
         for (const TEncoderRun& run : runs)

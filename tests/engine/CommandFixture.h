@@ -4,6 +4,7 @@
 #include "engine/commandManager.h"
 #include "list/ItemData.h"
 #include "tests/support/EncoderLog.h"
+#include "tests/support/PrivateFolders.h"
 #include "tests/support/WaitUntil.h"
 #include "toolkit/Application.h"
 #include "toolkit/VirtualStringTree.h"
@@ -67,14 +68,7 @@ protected:
     {
         return QString(argument).replace(QRegularExpression("/\\.reelhand-[^/]{6}/"), "/<private>/");
     }
-    // True while an encoder's unfinished output stands in a private folder of folder.
-    static bool Writing(const QString& folder)
-    {
-        for (const QString& work : QDir(folder).entryList({ ".reelhand-*" }, QDir::Dirs | QDir::Hidden))
-            if (!QDir(folder + "/" + work).entryList({ "output*" }, QDir::Files).isEmpty())
-                return true;
-        return false;
-    }
+    static bool Writing(const QString& folder) { return OutputsBeingWritten(folder) > 0; }
     // The stand-in encoder's runs, in the order they started.
     std::vector<TEncoderRun> Runs() const;
     // Waits until n runs of the stand-in have started.
