@@ -31,7 +31,8 @@ TEST(BatchConsole, TerminalShowsEachEncoderAndTheWholeBatchRedrawnInPlace)
     const QString text = QString::fromUtf8(terminal->readAllStandardOutput());
 
     EXPECT_EQ(terminal->exitCode(), 1) << text.toStdString();
-    EXPECT_TRUE(text.contains("  slow.avi  50 %, ")) << text.toStdString();
+    // Half of the clip's picture; its sound lasts a little longer.
+    EXPECT_TRUE(text.contains(QRegularExpression("  slow\\.avi  (49|50) %, "))) << text.toStdString();
     EXPECT_TRUE(text.contains("  bad.avi  00:00:00 elapsed"));
     EXPECT_TRUE(text.contains(QRegularExpression("0 done, 1 failed, 0 skipped of 2, 00:00:0\\d elapsed, "
                                                  "about \\d\\d:\\d\\d:\\d\\d left")))
