@@ -1,9 +1,11 @@
+#include "app/FilesAtOnce.h"
 #include "app/Program.h"
 #include "batch/BatchMain.h"
 #include "batch/BatchOptions.h"
 #include "toolkit/Application.h"
 
 #include <QApplication>
+#include <cstdio>
 
 int main(int argc, char* argv[])
 {
@@ -16,7 +18,16 @@ int main(int argc, char* argv[])
         return RunBatch(argc, argv);
 
     QApplication qtApp(argc, argv);
+    QCoreApplication::setOrganizationName("Quor");
+    QCoreApplication::setApplicationName("Reelhand");
     TApplication application;
     application.SetTitle("Quor Reelhand");
+    try {
+        if (const std::optional<int> jobs = FilesAtOnce::FromArguments(arguments))
+            FilesAtOnce::Store(*jobs);
+    } catch (const EFilesAtOnceArgument& error) {
+        std::fprintf(stderr, "reelhand: %s\n", error.what());
+        return 2;
+    }
     return RunProgram();
 }

@@ -3,6 +3,7 @@
 #include "app/FormStyle.h"
 #include "app/uihook.h"
 #include "controls/FSProgressBar.h"
+#include "controls/FlatEditUnit.h"
 #include "controls/LinePanelUnit.h"
 #include "controls/MyButtonEx.h"
 #include "controls/MyFlatHintUnit.h"
@@ -154,6 +155,19 @@ void TmainDlg::CreateButtons()
     btnExport = MakePushButton(this, "btnExport", "&Export", QRect(144, 456, 121, 41));
     btnExport->setToolTip("save list to a disk file");
     setTabOrder(btnImport, btnExport);
+
+    lbFilesAtOnce = MakeLabel(this, "lbFilesAtOnce", "files at &once:", QRect(288, 467, 92, 18),
+        TrebuchetFont(12, false, true), clWhite, Qt::AlignRight | Qt::AlignTop);
+    cbFilesAtOnce = new TMyFlatComboBox(this);
+    cbFilesAtOnce->setObjectName("cbFilesAtOnce");
+    cbFilesAtOnce->setGeometry(388, 461, 56, 30);
+    cbFilesAtOnce->SetStyle(csDropDownList);
+    cbFilesAtOnce->SetColor(clWindow);
+    cbFilesAtOnce->SetColorArrowBackground(clBtnFace);
+    cbFilesAtOnce->SetColorBorder(clWhite);
+    cbFilesAtOnce->setToolTip("how many files are converted at the same time");
+    lbFilesAtOnce->setBuddy(cbFilesAtOnce);
+    setTabOrder(btnExport, cbFilesAtOnce);
 }
 
 void TmainDlg::CreateListPanel()

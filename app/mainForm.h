@@ -10,6 +10,7 @@ class TFSProgressBar;
 class TImageButton;
 class TLinePanel;
 class TMyButtonEx;
+class TMyFlatComboBox;
 class TMyFlatHint;
 class TPngImageList;
 class TUIHook;
@@ -35,6 +36,8 @@ public:
     TImageButton* btnConvert;
     QLabel* lbConvert;
     QLabel* lbTimer;
+    QLabel* lbFilesAtOnce;
+    TMyFlatComboBox* cbFilesAtOnce;
     TImageButton* btnStop;
     QLabel* lbStop;
     TImageButton* btnSupport;

@@ -1,5 +1,6 @@
 #include "app/uihook.h"
 
+#include "app/FilesAtOnce.h"
 #include "app/FormStyle.h"
 #include "app/ItemForm.h"
 #include "app/addForm.h"
@@ -194,6 +195,14 @@ void TUIHook::WireMainWindow()
     Command->OnProgress = [this](auto*, int percent) { Application->Guard([&] { JobProgress(percent); }); };
     Command->OnFinished = [this](auto*, bool stopped) { Application->Guard([&] { JobFinished(stopped); }); };
     Command->OnTick = [this](auto*) { Application->Guard([&] { JobTick(); }); };
+    Command->SetFilesAtOnce(FilesAtOnce::Stored());
+    for (int count = 1; count <= FilesAtOnce::Limit(); ++count)
+        m_form->cbFilesAtOnce->addItem(QString::number(count));
+    m_form->cbFilesAtOnce->SetItemIndex(Command->FilesAtOnce() - 1);
+    m_form->cbFilesAtOnce->OnChange = [this](QObject*) {
+        FilesAtOnce::Store(m_form->cbFilesAtOnce->ItemIndex() + 1);
+        Command->SetFilesAtOnce(FilesAtOnce::Stored());
+    };
 
     SaveManager = new TSaveManager(m_form->VirtualStringTree1);
 }
@@ -274,8 +283,8 @@ void TUIHook::AddChosenFiles(const QStringList& chosen)
             TreeManager->AddFiles(files);
         }
     }
-    // Files dropped during a batch join it: the rows before the current one are the finished ones.
-    UpdateCountLabel(BatchRunning() ? Command->CurrentIndex() : 0);
+    // Files dropped during a batch join it.
+    UpdateCountLabel(BatchRunning() ? Command->FinishedRows() : 0);
 }
 
 void TUIHook::btnConvertClick()
@@ -285,6 +294,9 @@ void TUIHook::btnConvertClick()
     // A missing encoder is told once, before the window turns busy, rather than once per row.
     Command->CheckEncoder();
     SetBusyState();
+    // The bar and the count start from the new batch, not from where the last one ended.
+    m_form->ProgressBar1->SetPosition(0);
+    UpdateCountLabel(0);
     Command->Start();
 }
 
@@ -375,7 +387,7 @@ void TUIHook::pmiPropertiesClick()
 void TUIHook::JobProgress(int percent)
 {
     m_form->ProgressBar1->SetPosition(percent);
-    UpdateCountLabel(Command->CurrentIndex() + 1);
+    UpdateCountLabel(Command->FinishedRows());
 }
 
 void TUIHook::JobFinished(bool stopped)

@@ -32,7 +32,8 @@ void Describe(QCommandLineParser& parser)
 
 bool WantsBatchMode(const QStringList& arguments)
 {
-    static const QStringList names = { "--convert", "-j", "--jobs", "--shard", "--skip-done", "-q", "--quiet", "-h",
+    // --jobs alone sets how many files the window converts at once.
+    static const QStringList names = { "--convert", "--shard", "--skip-done", "-q", "--quiet", "-h",
         "--help", "-?", "--help-all", "-v", "--version" };
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString name = arguments[i].section('=', 0, 0);

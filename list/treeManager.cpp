@@ -103,6 +103,8 @@ QString TTreeManager::HintText(PVirtualNode node)
     const TItemData& item = row.ItemData;
     QString hint = QStringLiteral("[File Name]: %1\n[format]: %2\n[path]: %3")
                        .arg(item.FileName, FormatName(item.FormatIndex), item.Path);
+    if (row.ImageIndex == Done && !item.Output.isEmpty())
+        hint += "\n[output]: " + item.Output;
     if (row.ImageIndex == Failed && !item.Reason.isEmpty())
         hint += "\n[error]: " + item.Reason;
     else if (row.ImageIndex == Converting && !item.Progress.isEmpty())
@@ -126,6 +128,7 @@ void TTreeManager::TreeFreeNode(PVirtualNode node)
     data->ItemData.Path.clear();
     data->ItemData.Reason.clear();
     data->ItemData.Progress.clear();
+    data->ItemData.Output.clear();
 }
 
 void TTreeManager::TreeGetImageIndex(PVirtualNode node, int column, int& imageIndex)

@@ -69,7 +69,8 @@ TEST(BatchOptions, OnlyTheModesOwnOptionsLeaveTheWindow)
     EXPECT_FALSE(WantsBatchMode({ "reelhand", "-platform", "offscreen" }));
     EXPECT_FALSE(WantsBatchMode({ "reelhand", "clip.avi" }));
     EXPECT_TRUE(WantsBatchMode({ "reelhand", "--convert=a.qfl" }));
-    EXPECT_TRUE(WantsBatchMode({ "reelhand", "--jobs", "2" }));
+    EXPECT_FALSE(WantsBatchMode({ "reelhand", "--jobs", "2" })) << "the window's files at once";
+    EXPECT_TRUE(WantsBatchMode({ "reelhand", "--convert", "a.qfl", "--jobs", "2" }));
     EXPECT_TRUE(WantsBatchMode({ "reelhand", "--version" }));
     EXPECT_TRUE(WantsBatchMode({ "reelhand", "-h" }));
 }

@@ -1,5 +1,6 @@
 #include "engine/DosCommand.h"
 #include "engine/EncoderTask.h"
+#include "engine/OutputCheck.h"
 #include "engine/command.h"
 #include "engine/commandManager.h"
 #include "toolkit/Application.h"
@@ -197,6 +198,8 @@ void TwoAtATime(size_t count, const std::function<void(size_t)>& work)
 // What a player finds in a converted file.
 struct Converted {
     Finished Conversion;
+    std::optional<std::string> Refusal; // why the program would not start this conversion
+    std::optional<std::string> Fault;   // what the program's check after the encoder finds wrong
     bool Exists = false;
     Finished Probe;
     QJsonObject Found; // ffprobe's format and streams, each stream with the count of frames it decoded
@@ -296,10 +299,13 @@ protected:
         Converted result;
         const QString out
             = s_dir->filePath("converted files/") + QFileInfo(source.File).completeBaseName() + " " + name;
+        const TMediaInfo probed = ProbeMedia(SourcePath(source).toStdString());
+        result.Refusal = SourceRefusal(probed, FormatStreamsOf(params));
         result.Conversion = RunCommandLine(CommandLine(params, SourcePath(source), out));
         result.Exists = QFileInfo::exists(out);
         if (result.Conversion.ExitCode != 0)
             return result;
+        result.Fault = OutputFault(probed, FormatStreamsOf(params), out.toStdString());
         // Counting frames decodes every stream, so a file whose header reads well but does not play fails too.
         result.Probe = RunProgram(REELHAND_FFPROBE,
             { "-v", "error", "-count_frames", "-of", "json", "-show_entries",
@@ -355,6 +361,8 @@ TEST_F(ShippedCatalogue, EveryEntryConvertsEverySourceThatHasWhatItNeeds)
         const bool hasWhatItNeeds = target.Type == Kind::Audio ? source.Audio
             : target.Type == Kind::Gif                         ? source.Video()
                                                                : source.Video() || source.Audio;
+        EXPECT_EQ(result.Refusal.has_value(), !hasWhatItNeeds) << result.Refusal.value_or("");
+        EXPECT_FALSE(result.Fault) << *result.Fault;
         if (!hasWhatItNeeds) {
             EXPECT_GT(result.Conversion.ExitCode, 0) << "should fail at once, neither succeed nor hang";
             EXPECT_FALSE(result.Exists);

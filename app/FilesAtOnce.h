@@ -1,0 +1,26 @@
+#pragma once
+
+#include "toolkit/Exception.h"
+
+#include <QStringList>
+#include <optional>
+
+// A --jobs value the window cannot take.
+class EFilesAtOnceArgument : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// How many files the window converts at once: from 1 to the number of processors, 1 until the user chooses
+// otherwise, kept across starts in the user's settings.
+namespace FilesAtOnce {
+
+int Limit();
+// The value kept, brought within 1 to Limit().
+int Stored();
+void Store(int value);
+// The value of "--jobs N" ("-j N", "--jobs=N") among the window's arguments, when given; EFilesAtOnceArgument
+// for one that is not a whole number from 1 to Limit().
+std::optional<int> FromArguments(const QStringList& arguments);
+
+} // namespace FilesAtOnce
