@@ -8,6 +8,8 @@
 //   wait         wait until killed
 //   helper       start a helper process that runs until killed, as encoders start helpers of their own
 //   nooutput     do not create OUT
+//   copy FILE    make OUT a copy of FILE rather than of IN
+//   vanish       remove OUT again once it is written, as someone else might
 //   exit N       end with exit code N (default 0)
 // A missing IN ends with exit code 1, as the encoder does for a file it cannot open. With `-n` among the
 // parameters an existing OUT is left alone and the run ends with exit code 1, as the encoder does.
@@ -124,6 +126,8 @@ int main(int argc, char* argv[])
     int code = 0;
     bool makeOutput = true;
     bool begun = false;
+    bool vanish = false;
+    std::string copied = in;
     std::string line;
     while (std::getline(script, line)) {
         std::istringstream words(line);
@@ -154,6 +158,10 @@ int main(int argc, char* argv[])
             appendLog("helper " + std::to_string(nowNs()) + " " + std::to_string(helper) + "\n");
         } else if (verb == "nooutput") {
             makeOutput = false;
+        } else if (verb == "copy") {
+            copied = line.size() > 5 ? line.substr(5) : std::string();
+        } else if (verb == "vanish") {
+            vanish = true;
         } else if (verb == "exit") {
             words >> code;
         }
@@ -166,11 +174,13 @@ int main(int argc, char* argv[])
             std::fprintf(stderr, "%s: %s\n", out.c_str(), std::strerror(errno));
             finish(1);
         }
-        std::ifstream source(in, std::ios::binary);
+        std::ifstream source(copied, std::ios::binary);
         std::string body((std::istreambuf_iterator<char>(source)), std::istreambuf_iterator<char>());
         ssize_t written = write(fd, body.data(), body.size());
         (void)written;
         close(fd);
+        if (vanish)
+            unlink(out.c_str());
     }
     finish(code);
 }

@@ -1,0 +1,30 @@
+// The window's job does not take an encoder's exit code 0 for done: each kind of broken result fails its row.
+#include "tests/engine/CommandFixture.h"
+#include "tests/support/FailureKinds.h"
+
+namespace {
+
+class RowCheckTest : public CommandFixture {
+};
+
+TEST_F(RowCheckTest, EveryKindOfBrokenResultFailsItsRowWithItsCauseAndLeavesNothing)
+{
+    const std::vector<TFailureKind> kinds = FailureKinds(ClipsDir());
+    MakeJob();
+    for (const TFailureKind& kind : kinds)
+        AddRow(Clip(QString(kind.Name).replace(' ', '-') + ".avi", kind.Script));
+    AddRow(Clip("good.avi"));
+
+    RunBatch();
+
+    for (std::size_t row = 0; row < kinds.size(); ++row) {
+        EXPECT_EQ(State(int(row)), Failed) << kinds[row].Name;
+        EXPECT_TRUE(Row(int(row))->ItemData.Reason.startsWith(kinds[row].Reason))
+            << kinds[row].Name << ": " << Row(int(row))->ItemData.Reason.toStdString();
+    }
+    EXPECT_EQ(State(int(kinds.size())), Done);
+    EXPECT_EQ(QDir(ConvertDir()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+        QStringList({ "good.mp4" }));
+}
+
+} // namespace
