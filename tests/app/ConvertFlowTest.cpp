@@ -1,11 +1,14 @@
+#include "app/FilesAtOnce.h"
 #include "app/addForm.h"
 #include "app/mainForm.h"
 #include "controls/FSProgressBar.h"
+#include "controls/FlatEditUnit.h"
 #include "controls/MyButtonEx.h"
 #include "controls/imagebutton.h"
 #include "engine/command.h"
 #include "list/ItemData.h"
 #include "tests/app/AppTesting.h"
+#include "tests/support/EncoderLog.h"
 #include "toolkit/VirtualStringTree.h"
 
 #include <QDialog>
@@ -225,4 +228,39 @@ TEST_F(ConvertFlow, TheRowBeingConvertedIsScrolledIntoView)
     EXPECT_TRUE(tree->viewport()->rect().contains(tree->CellRect(tree->GetNodeAtIndex(25), -1)));
     Click(m_window->btnStop);
     WaitUntilIdle();
+}
+
+// Two files at once, chosen with the keyboard: two encoders run together, the bar and the count go by finished
+// files, every row ends right, and the next batch starts its bar and count from nothing.
+TEST_F(ConvertFlow, TwoFilesAtOnceRunTwoEncodersTogetherAndEveryRowEndsRight)
+{
+    if (FilesAtOnce::Limit() < 2)
+        GTEST_SKIP() << "one processor";
+    m_window->cbFilesAtOnce->setFocus();
+    QTest::keyClick(m_window->cbFilesAtOnce, Qt::Key_Down);
+    EXPECT_EQ(FilesAtOnce::Stored(), 2);
+    AddClips({ "sleep 400", "sleep 400", "sleep 400", "sleep 400" });
+    RecordProgress();
+
+    Click(m_window->btnConvert);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return RowState(*m_window, 0) == Converting && RowState(*m_window, 1) == Converting; }, 10000));
+    EXPECT_EQ(RowState(*m_window, 2), int(Waiting));
+    WaitUntilIdle();
+
+    const std::vector<TEncoderRun> runs = EncoderRuns(m_folder.Path() + "/bin/encoder.log");
+    ASSERT_EQ(runs.size(), 4u);
+    EXPECT_LT(runs[1].StartNs, runs[0].EndNs) << "the second encoder waited for the first";
+    EXPECT_EQ(m_positions, std::vector<int>({ 25, 50, 75, 100 }));
+    EXPECT_EQ(m_counts.last(), "4 files, finished 4 of 4");
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(RowState(*m_window, i), int(Done)) << i;
+    ASSERT_EQ(m_dialogs.Messages.size(), 1);
+    EXPECT_EQ(m_dialogs.Messages[0].Text, "Congratulations, works done!");
+
+    Click(m_window->btnConvert);
+    EXPECT_EQ(m_window->ProgressBar1->Position(), 0);
+    EXPECT_EQ(m_window->lbCount->text(), "4 files, finished 0 of 4");
+    WaitUntilIdle();
+    FilesAtOnce::Store(1);
 }
