@@ -1,8 +1,11 @@
 // A batch of 20 short clips through the conversion job against a plain shell loop running the same 20 encoder
 // commands, in the same run: the ratio of wall times, and the idle gap between one encoder's exit and the next
-// start (measured with the scripted stand-in encoder, which logs both moments).
+// start (measured with the scripted stand-in encoder, which logs both moments). Then the window's job converting
+// two files at once against the command-line mode's --jobs 2 on 12 clips, each against itself with one file at
+// a time; and what the check of each finished file costs within a batch of 20.
 #include "engine/DosCommand.h"
 #include "engine/EncoderTask.h"
+#include "engine/OutputCheck.h"
 #include "engine/command.h"
 #include "engine/commandManager.h"
 #include "list/ItemData.h"
@@ -51,7 +54,7 @@ void ClearFolder(const QString& folder)
 }
 
 // Runs the job over the given sources and returns the wall time in seconds from Start to OnFinished.
-double RunJob(const QStringList& sources)
+double RunJob(const QStringList& sources, int filesAtOnce = 1)
 {
     auto catalogue = std::make_unique<TCommandManager>();
     CommandManager = catalogue.get();
@@ -64,6 +67,7 @@ double RunJob(const QStringList& sources)
         data->ItemData.FormatIndex = 0;
     }
     TCommand job(&list);
+    job.SetFilesAtOnce(filesAtOnce);
     bool finished = false;
     QEventLoop loop;
     job.OnFinished = [&](TDosCommand*, bool) {
@@ -128,6 +132,78 @@ void BM_TwentyClipsJobVersusShell(benchmark::State& state)
 }
 BENCHMARK(BM_TwentyClipsJobVersusShell)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
 
+// The command-line mode on the same sources, from the same program folder, as a list file.
+double RunCommandLine(const QStringList& sources, int jobs)
+{
+    QByteArray xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<list>\r\n";
+    for (const QString& source : sources)
+        xml += "  <item>\r\n    <filename>" + source.toHtmlEscaped().toUtf8()
+            + "</filename>\r\n    <format>0</format>\r\n    <path></path>\r\n  </item>\r\n";
+    const QString list = Bench->Root.path() + "/list.qfl";
+    QFile file(list);
+    file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    file.write(xml + "</list>\r\n");
+    file.close();
+    auto begin = std::chrono::steady_clock::now();
+    QProcess::execute(Bench->Program() + "/reelhand", { "--convert", list, "--jobs", QString::number(jobs), "-q" });
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
+}
+
+void BM_TwelveClipsWindowTwoAtOnceVersusCommandLine(benchmark::State& state)
+{
+    PointEncoder(REELHAND_FFMPEG);
+    const QStringList twelve = Bench->Sources.mid(0, 12);
+    double window1 = 0, window2 = 0, cli1 = 0, cli2 = 0;
+    for (auto _ : state) {
+        double times[4];
+        ClearFolder(Bench->Convert());
+        times[0] = RunJob(twelve, 2);
+        ClearFolder(Bench->Convert());
+        times[1] = RunCommandLine(twelve, 2);
+        ClearFolder(Bench->Convert());
+        times[2] = RunJob(twelve, 1);
+        ClearFolder(Bench->Convert());
+        times[3] = RunCommandLine(twelve, 1);
+        window2 += times[0];
+        cli2 += times[1];
+        window1 += times[2];
+        cli1 += times[3];
+        state.SetIterationTime(times[0] + times[1] + times[2] + times[3]);
+    }
+    state.counters["window2_s"] = window2 / state.iterations();
+    state.counters["cli2_s"] = cli2 / state.iterations();
+    state.counters["window2_vs_cli2"] = window2 / cli2;
+    state.counters["window_speedup"] = window1 / window2;
+    state.counters["cli_speedup"] = cli1 / cli2;
+}
+BENCHMARK(BM_TwelveClipsWindowTwoAtOnceVersusCommandLine)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+
+// The probe of each source and the check of each finished file, as a batch makes them, against the batch's time.
+void BM_CheckAfterEachFileInABatchOfTwenty(benchmark::State& state)
+{
+    PointEncoder(REELHAND_FFMPEG);
+    TCommandManager catalogue;
+    const TFormatStreams format = FormatStreamsOf(catalogue.GetParams(0));
+    double batch = 0, check = 0;
+    for (auto _ : state) {
+        ClearFolder(Bench->Convert());
+        batch += RunJob(Bench->Sources);
+        auto begin = std::chrono::steady_clock::now();
+        for (const QString& source : Bench->Sources) {
+            const QString name = source.mid(source.lastIndexOf('/') + 1).replace(".avi", "." + QString::fromStdString(catalogue.GetExt(0)));
+            const TMediaInfo probed = ProbeMedia(source.toStdString());
+            if (OutputFault(probed, format, (Bench->Convert() + "/" + name).toStdString()))
+                state.SkipWithError("a finished file failed its check");
+        }
+        check += std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
+        state.SetIterationTime(batch);
+    }
+    state.counters["batch_s"] = batch / state.iterations();
+    state.counters["check_s"] = check / state.iterations();
+    state.counters["check_share_pct"] = 100 * check / batch;
+}
+BENCHMARK(BM_CheckAfterEachFileInABatchOfTwenty)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+
 #ifdef REELHAND_FAKEENCODER
 // Gaps in milliseconds between one run's end and the next run's start, from the stand-in's log.
 std::vector<double> Gaps(const QString& log)
@@ -189,6 +265,8 @@ bool Prepare(TBench& bench)
         return false;
     if (!QFile::copy(REELHAND_SOURCE_DIR "/resources/command", bench.Program() + "/command"))
         return false;
+    if (!QFile::copy(REELHAND_PROGRAM_DIR "/reelhand", bench.Program() + "/reelhand"))
+        return false;
     for (int i = 0; i < Clips; ++i) {
         QString clip = bench.Root.path() + QString("/clips/clip%1.avi").arg(i, 2, 10, QChar('0'));
         int code = QProcess::execute(REELHAND_FFMPEG,
@@ -198,8 +276,10 @@ bool Prepare(TBench& bench)
         if (code != 0)
             return false;
         bench.Sources << clip;
+        // A real clip, so that the stand-in's runs pass the check; its empty script makes them instant.
         QString script = bench.Root.path() + QString("/clips/instant%1.avi").arg(i, 2, 10, QChar('0'));
-        QFile(script).open(QIODevice::WriteOnly);
+        QFile::copy(clip, script);
+        QFile(script + ".script").open(QIODevice::WriteOnly);
         bench.Scripts << script;
     }
     return true;
