@@ -6,6 +6,7 @@
 #include "batch/ConsoleDialogs.h"
 #include "engine/EncoderTask.h"
 #include "engine/commandManager.h"
+#include "platform/FileSystem.h"
 #include "platform/Terminal.h"
 #include "toolkit/Application.h"
 #include "toolkit/SignalWatcher.h"
@@ -14,6 +15,7 @@
 #include <QEventLoop>
 #include <QThread>
 #include <QTimer>
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 
@@ -21,6 +23,8 @@ namespace {
 
 constexpr int ExitFailed = 1;
 constexpr int ExitUsage = 2;
+constexpr int FilesForTheProgram = 32;
+constexpr int FilesPerEncoder = 8;
 
 void Complain(const std::string& message)
 {
@@ -70,7 +74,16 @@ int Convert(const TBatchOptions& options)
         Complain(error.Message());
         return ExitFailed;
     }
-    const int jobs = options.Jobs > 0 ? options.Jobs : QThread::idealThreadCount();
+    int jobs = options.Jobs > 0 ? options.Jobs : QThread::idealThreadCount();
+    // Each encoder holds a few files open here (its pipes, its private folder's lock, the probes); more encoders
+    // than the limit allows would fail rows with "Too many open files" instead of waiting for their turn.
+    const int allowed = std::max(1, (platform::OpenFileLimit() - FilesForTheProgram) / FilesPerEncoder);
+    if (jobs > allowed) {
+        Complain("--jobs " + std::to_string(jobs) + " needs more open files than the limit of "
+            + std::to_string(platform::OpenFileLimit()) + " allows; converting " + std::to_string(allowed)
+            + " files at once.");
+        jobs = allowed;
+    }
     TBatchRunner runner(std::move(rows), jobs, settings);
     TBatchConsole console(ConsoleMode(options), runner);
 

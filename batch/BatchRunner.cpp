@@ -86,10 +86,10 @@ bool TBatchRunner::Skips(TBatchRow& row) const
     try {
         const TEncoderTask task = EncoderTaskFor(row.FileName, row.FormatIndex, row.Path,
             m_settings.Conversion.Catalogue, m_settings.Conversion.ProgramFolder);
-        if (!OutputDone(task.WantedOutput()))
-            return false;
-        row.Output = task.WantedOutput();
-        return true;
+        const std::optional<std::string> finished = FinishedOutput(task, row.FormatIndex);
+        if (finished)
+            row.Output = *finished;
+        return finished.has_value();
     } catch (const std::exception&) {
         // The conversion tells why such a row cannot be done.
         return false;

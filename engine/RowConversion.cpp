@@ -9,6 +9,15 @@
 
 namespace {
 
+// The note that marks a finished output as a row's: which source, in which format. A resume finds the row's own
+// file by it, whatever name it got and whatever else stands in the folder.
+constexpr const char* RowNote = "reelhand.row";
+
+std::string RowMark(const std::string& source, int formatIndex)
+{
+    return source + "\n" + std::to_string(formatIndex);
+}
+
 // The encoder's output in the private folder: its own name there cannot clash with anything, is short whatever
 // the wanted name's length, and keeps the extension by which the encoder picks the container.
 std::string WorkName(const std::string& wanted)
@@ -85,7 +94,11 @@ bool TRowConversion::Start(const TRowRequest& row)
 void TRowConversion::Prepare(const TRowRequest& row)
 {
     m_task = EncoderTaskFor(row.FileName, row.FormatIndex, row.Path, m_settings.Catalogue, m_settings.ProgramFolder);
+    m_formatIndex = row.FormatIndex;
     m_output = m_task.WantedOutput();
+    // A pipe or a device would never end, and the demuxer would wait on it for good.
+    if (!platform::IsRegularFile(m_task.Source))
+        throw ERowRefused(TRunOutcome::Failure("The source is not a plain file."));
     // The naming rule refuses a name that no system call could take as it stands, before anything is made.
     TOverwriteManager::FirstFree(m_output, [](const std::string&) { return false; });
     try {
@@ -146,11 +159,16 @@ TRunOutcome TRowConversion::Finish(TRunOutcome outcome)
     }
     if (outcome.Succeeded()) {
         try {
+            platform::SetFileNote(m_work->Path() + m_workName, RowNote, RowMark(m_task.Source, m_formatIndex));
             m_output = Publish();
         } catch (const std::exception& error) {
             outcome = TRunOutcome::Failure(error.what());
         }
     }
+    const std::string workPath = m_work->Path();
+    int error = 0;
+    if (!m_work->Remove(error) && !outcome.Succeeded())
+        outcome.OutputNotRemoved(workPath, platform::SystemErrorMessage(error));
     m_work.reset();
     return outcome;
 }
@@ -192,7 +210,18 @@ std::string TRowConversion::ProgressText() const
     return done + elapsedText;
 }
 
-bool OutputDone(const std::string& path)
+bool OutputDone(const std::string& path, const std::string& source, int formatIndex)
 {
-    return platform::FileSize(path) > 0;
+    return platform::FileNote(path, RowNote) == RowMark(source, formatIndex) && platform::FileSize(path) > 0;
+}
+
+std::optional<std::string> FinishedOutput(const TEncoderTask& task, int formatIndex)
+{
+    std::optional<std::string> found;
+    TOverwriteManager::FirstFree(task.WantedOutput(), [&](const std::string& candidate) {
+        if (OutputDone(candidate, task.Source, formatIndex))
+            found = candidate;
+        return !found && platform::FileExists(candidate);
+    });
+    return found;
 }

@@ -84,6 +84,7 @@ private:
 
     const TConversionSettings m_settings;
     TEncoderTask m_task;
+    int m_formatIndex = -1;
     TMediaInfo m_source;
     TFormatStreams m_format;
     std::string m_workName;
@@ -100,6 +101,9 @@ private:
     std::unique_ptr<TDosCommand> m_runner;
 };
 
-// True when a finished output is at path. Only checked files are ever given a real name, so a plain file there
-// that is not empty is one.
-bool OutputDone(const std::string& path);
+// True when a finished output of a row with that source and format is at path: a checked file that this program
+// gave its name and marked as the row's.
+bool OutputDone(const std::string& path, const std::string& source, int formatIndex);
+// The finished output of the row with that task and format, when one stands at one of the names the naming rule
+// gives it (the first, the "_2" one, ...); none when the first name where nothing stands comes first.
+std::optional<std::string> FinishedOutput(const TEncoderTask& task, int formatIndex);

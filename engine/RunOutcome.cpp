@@ -94,6 +94,6 @@ void TRunOutcome::OutputNotRemoved(const std::string& path, const std::string& w
 {
     // Both halves stay readable however long the path or the first reason is.
     const std::string note
-        = BoundedText("The unfinished output file " + path + " could not be removed: " + why + ".", MaxReason / 2);
+        = BoundedText("What the run left in " + path + " could not be removed: " + why + ".", MaxReason / 2);
     m_reason = BoundedText(m_reason, MaxReason - note.size() - 1) + " " + note;
 }

@@ -32,7 +32,7 @@ public:
     bool Succeeded() const { return m_succeeded; }
     // Empty for a success.
     const std::string& Reason() const { return m_reason; }
-    // Adds to a failure's reason that the unfinished output file stays on disk, and why.
+    // Adds to a failure's reason that what the run left at path stays on disk, and why.
     void OutputNotRemoved(const std::string& path, const std::string& why);
 
 private:

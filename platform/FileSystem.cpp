@@ -3,7 +3,9 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace platform {
@@ -59,6 +61,34 @@ bool MakeFolders(const std::string& path, int& error)
         return true;
     error = ENOTDIR;
     return false;
+}
+
+bool IsRegularFile(const std::string& path)
+{
+    struct stat info {};
+    return StatWhole(path, info) == 0 && S_ISREG(info.st_mode);
+}
+
+bool SetFileNote(const std::string& path, const std::string& name, const std::string& value)
+{
+    return !HoldsZeroByte(path) && ::lsetxattr(path.c_str(), ("user." + name).c_str(), value.data(), value.size(), 0) == 0;
+}
+
+std::string FileNote(const std::string& path, const std::string& name)
+{
+    if (HoldsZeroByte(path))
+        return {};
+    char value[4096];
+    const ssize_t size = ::lgetxattr(path.c_str(), ("user." + name).c_str(), value, sizeof value);
+    return size > 0 ? std::string(value, static_cast<std::size_t>(size)) : std::string();
+}
+
+int OpenFileLimit()
+{
+    rlimit limit {};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY || limit.rlim_cur > 1 << 20)
+        return 1 << 20;
+    return static_cast<int>(limit.rlim_cur);
 }
 
 bool IsExecutableFile(const std::string& path)

@@ -19,6 +19,15 @@ bool DirectoryExists(const std::string& path);
 // Makes the folder at path with every folder above it that is missing. True when a folder is there afterwards;
 // false with the system's error code in error.
 bool MakeFolders(const std::string& path, int& error);
+// True when a plain file is at path: not a folder, a pipe, a device or a socket (a link counts as what it leads to).
+bool IsRegularFile(const std::string& path);
+// Keeps a short note with the file at path (an extended attribute in the user's namespace; never through a
+// link). False where the file system keeps no notes.
+bool SetFileNote(const std::string& path, const std::string& name, const std::string& value);
+// The note of that name kept with the file at path; empty when there is none or no file.
+std::string FileNote(const std::string& path, const std::string& name);
+// How many files this process may have open at once.
+int OpenFileLimit();
 // True when a file (not a folder) is at path that this process may run.
 bool IsExecutableFile(const std::string& path);
 // Removes the file at path. True when no file is there afterwards: also when none was, or a folder is there

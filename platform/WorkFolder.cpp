@@ -38,8 +38,8 @@ std::string NamePart(const std::string& path)
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// Removes every entry of the folder open at fd that is not a folder; the lock file last, when keepLock is false.
-void EmptyFolder(int fd, bool keepLock)
+// Removes every entry of the folder open at fd that is not a folder, the lock file last.
+void EmptyFolder(int fd)
 {
     const int listFd = ::dup(fd);
     if (listFd < 0)
@@ -61,7 +61,7 @@ void EmptyFolder(int fd, bool keepLock)
         ::unlinkat(fd, name.c_str(), 0);
     }
     ::closedir(dir);
-    if (lockThere && !keepLock)
+    if (lockThere)
         ::unlinkat(fd, LockName, 0);
 }
 
@@ -83,7 +83,8 @@ int MoveNoReplace(int folderFd, const std::string& from, const std::string& to)
 
 bool TWorkFolder::Make(const std::string& folder, int& error)
 {
-    Remove();
+    int ignored = 0;
+    Remove(ignored);
     m_folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (m_folderFd < 0) {
         error = errno;
@@ -92,7 +93,7 @@ bool TWorkFolder::Make(const std::string& folder, int& error)
     std::string pattern = folder + (folder.ends_with('/') ? "" : "/") + Prefix + "XXXXXX";
     if (!::mkdtemp(pattern.data())) {
         error = errno;
-        Remove();
+        Remove(error);
         return false;
     }
     m_path = pattern + "/";
@@ -100,8 +101,9 @@ bool TWorkFolder::Make(const std::string& folder, int& error)
     const std::string fresh = m_path + LockName + ".new";
     m_lockFd = ::open(fresh.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (m_lockFd < 0 || !Lock(m_lockFd, true) || ::rename(fresh.c_str(), (m_path + LockName).c_str()) != 0) {
-        error = errno;
-        Remove();
+        const int failure = errno;
+        Remove(error);
+        error = failure;
         return false;
     }
     return true;
@@ -109,18 +111,23 @@ bool TWorkFolder::Make(const std::string& folder, int& error)
 
 TWorkFolder::~TWorkFolder()
 {
-    Remove();
+    int ignored = 0;
+    Remove(ignored);
 }
 
-void TWorkFolder::Remove()
+bool TWorkFolder::Remove(int& error)
 {
+    bool removed = true;
     if (!m_path.empty()) {
         const int fd = ::open(m_path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         if (fd >= 0) {
-            EmptyFolder(fd, false);
+            EmptyFolder(fd);
             ::close(fd);
         }
-        ::rmdir(m_path.c_str());
+        if (::rmdir(m_path.c_str()) != 0 && errno != ENOENT) {
+            error = errno;
+            removed = false;
+        }
         m_path.clear();
     }
     if (m_lockFd >= 0)
@@ -129,6 +136,7 @@ void TWorkFolder::Remove()
         ::close(m_folderFd);
     m_lockFd = -1;
     m_folderFd = -1;
+    return removed;
 }
 
 bool TWorkFolder::Publish(const std::string& name, const std::string& target, int& error)
@@ -139,15 +147,6 @@ bool TWorkFolder::Publish(const std::string& name, const std::string& target, in
     }
     error = MoveNoReplace(m_folderFd, NamePart(m_path.substr(0, m_path.size() - 1)) + "/" + name, NamePart(target));
     return error == 0;
-}
-
-void TWorkFolder::Empty()
-{
-    const int fd = m_path.empty() ? -1 : ::open(m_path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    EmptyFolder(fd, true);
-    ::close(fd);
 }
 
 void RemoveAbandonedWorkFolders(const std::string& folder)
@@ -177,12 +176,12 @@ void RemoveAbandonedWorkFolders(const std::string& folder)
             struct stat lockInfo {};
             if (lockFd >= 0) {
                 if (::fstat(lockFd, &lockInfo) == 0 && S_ISREG(lockInfo.st_mode) && Lock(lockFd, false)) {
-                    EmptyFolder(fd, false);
+                    EmptyFolder(fd);
                     ::unlinkat(folderFd, name.c_str(), AT_REMOVEDIR);
                 }
                 ::close(lockFd);
             } else if (errno == ENOENT && info.st_mtime + UnlockedFolderAge < ::time(nullptr)) {
-                EmptyFolder(fd, false);
+                EmptyFolder(fd);
                 ::unlinkat(folderFd, name.c_str(), AT_REMOVEDIR);
             }
         }

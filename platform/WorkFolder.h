@@ -24,11 +24,8 @@ public:
     // nothing (no file, link, folder or pipe) stands at target; never replaces and never follows a link. False
     // with EEXIST when something stands there, with another code when the move cannot be made.
     bool Publish(const std::string& name, const std::string& target, int& error);
-    // Removes every file in the private folder, keeping the folder.
-    void Empty();
-
-private:
-    void Remove();
+    // Removes the folder with everything in it. False with the system's error code in error when it stays.
+    bool Remove(int& error);
 
     std::string m_path;
     int m_folderFd = -1; // the output folder

@@ -73,7 +73,8 @@ TEST(BatchShard, SkipDoneResumesAfterARunThatWasKilled)
     EXPECT_TRUE(result.Out.contains("Converted 3, failed 0, skipped 1 of 4 in "));
     EXPECT_EQ(program.Runs().size(), 5u);
     EXPECT_EQ(FilesIn(out), (QStringList { "a.mp4", "b.mp4", "b_2.mp4", "c.mp4", "d.mp4" }));
-    for (const QString& name : { "a.mp4", "b_2.mp4", "c.mp4", "d.mp4" })
-        EXPECT_TRUE(OutputDone((out + "/" + name).toStdString())) << name.toStdString();
+    const std::pair<const char*, int> made[] = { { "a.mp4", 0 }, { "b_2.mp4", 1 }, { "c.mp4", 2 }, { "d.mp4", 3 } };
+    for (const auto& [name, row] : made)
+        EXPECT_TRUE(OutputDone((out + "/" + name).toStdString(), rows[row].FileName.toStdString(), 0)) << name;
     EXPECT_TRUE(PrivateFolders(out).isEmpty());
 }

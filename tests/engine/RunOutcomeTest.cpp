@@ -69,12 +69,12 @@ TEST(RunOutcome, ReasonsStayBoundedAndANoteOnTheOutputKeepsItsPlace)
     outcome.OutputNotRemoved("/out/" + std::string(1000, 'y') + ".mp4", "Permission denied");
     EXPECT_LE(outcome.Reason().size(), TRunOutcome::MaxReason);
     EXPECT_TRUE(outcome.Reason().starts_with("xxx"));
-    EXPECT_NE(outcome.Reason().find(" The unfinished output file /out/yyy"), std::string::npos);
+    EXPECT_NE(outcome.Reason().find(" What the run left in /out/yyy"), std::string::npos);
 
     TRunOutcome stopped = TRunOutcome::StoppedByYou();
     stopped.OutputNotRemoved("/out/a.mp4", "Read-only file system");
     EXPECT_EQ(stopped.Reason(),
-        "Stopped by you. The unfinished output file /out/a.mp4 could not be removed: Read-only file system.");
+        "Stopped by you. What the run left in /out/a.mp4 could not be removed: Read-only file system.");
 }
 
 } // namespace
