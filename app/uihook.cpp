@@ -195,6 +195,10 @@ void TUIHook::WireMainWindow()
     Command->OnProgress = [this](auto*, int percent) { Application->Guard([&] { JobProgress(percent); }); };
     Command->OnFinished = [this](auto*, bool stopped) { Application->Guard([&] { JobFinished(stopped); }); };
     Command->OnTick = [this](auto*) { Application->Guard([&] { JobTick(); }); };
+    // The box waits for its turn in the event loop, so the batch goes on meanwhile.
+    Command->OnStartFailure = [](TDosCommand*, const std::string& message) {
+        Application->ShowExceptionLater(QString::fromStdString(message), [] { return Command != nullptr; });
+    };
     Command->SetFilesAtOnce(FilesAtOnce::Stored());
     for (int count = 1; count <= FilesAtOnce::Limit(); ++count)
         m_form->cbFilesAtOnce->addItem(QString::number(count));

@@ -3,12 +3,12 @@
 #include "batch/BatchConsole.h"
 #include "batch/BatchOptions.h"
 #include "batch/BatchRunner.h"
-#include "batch/ConsoleDialogs.h"
 #include "engine/EncoderTask.h"
 #include "engine/commandManager.h"
 #include "platform/FileSystem.h"
 #include "platform/Terminal.h"
-#include "toolkit/Application.h"
+#include "toolkit/ErrorReport.h"
+#include "toolkit/ProgramFolder.h"
 #include "toolkit/SignalWatcher.h"
 
 #include <QCoreApplication>
@@ -61,7 +61,7 @@ int Convert(const TBatchOptions& options)
         Complain(error.what());
         return ExitUsage;
     }
-    const std::string programFolder = Application->ProgramFolder().toStdString();
+    const std::string programFolder = ProgramFolder().toStdString();
     // A catalogue that cannot be read is reported through the dialog seam and leaves no formats: every row then
     // fails, naming its format.
     TCommandManager catalogue;
@@ -117,10 +117,8 @@ int RunBatch(int argc, char* argv[])
     QCoreApplication qtApp(argc, argv);
     QCoreApplication::setApplicationName("Quor Reelhand");
     QCoreApplication::setApplicationVersion(REELHAND_VERSION);
-    TApplication application;
-    application.SetTitle("Quor Reelhand");
-    TConsoleDialogs dialogs;
-    application.SetSeam(&dialogs);
+    // What the window would show in a box (a catalogue that cannot be read) goes to standard error.
+    SetErrorReporter(Complain);
     platform::IgnoreBrokenPipes();
 
     TBatchOptions options;

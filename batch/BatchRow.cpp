@@ -1,8 +1,7 @@
 #include "batch/BatchRow.h"
 
-#include "list/ItemData.h"
 #include "list/JclSimpleXML.h"
-#include "list/saveManager.h"
+#include "list/ListFileReader.h"
 #include "platform/FileSystem.h"
 
 std::vector<TBatchRow> ReadBatchRows(const std::string& path, int shardIndex, int shardCount)
@@ -13,8 +12,8 @@ std::vector<TBatchRow> ReadBatchRows(const std::string& path, int shardIndex, in
         TJclSimpleXML().LoadDocument(path);
     std::vector<TBatchRow> rows;
     int index = 0;
-    TSaveManager reader(nullptr);
-    reader.ReadList(path, [&](TItemData&& item) {
+    TJclSimpleXML document;
+    ReadListItems(document, path, [&](TItemData&& item) {
         if (index % shardCount == shardIndex) {
             TBatchRow row;
             row.Index = index;

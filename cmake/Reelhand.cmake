@@ -1,13 +1,19 @@
-# reelhand_layer(NAME DIRS dir... [EXCLUDE file...]): one static library from every source of the given folders.
+# reelhand_layer(NAME DIRS dir... [ONLY unit...] [EXCLUDE unit...]): one static library from the sources of the
+# given folders: all of them, only the units named, or all but the units named (a unit is a file name without
+# its ending: "SyncChannel" stands for SyncChannel.h and SyncChannel.cpp).
 function(reelhand_layer name)
-  cmake_parse_arguments(ARG "" "" "DIRS;EXCLUDE" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "DIRS;ONLY;EXCLUDE" ${ARGN})
   set(sources)
   foreach(dir IN LISTS ARG_DIRS)
     file(GLOB found CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.cpp ${CMAKE_SOURCE_DIR}/${dir}/*.h)
     list(APPEND sources ${found})
   endforeach()
+  if(ARG_ONLY)
+    list(JOIN ARG_ONLY "|" only)
+    list(FILTER sources INCLUDE REGEX "/(${only})\\.(h|cpp)$")
+  endif()
   foreach(skip IN LISTS ARG_EXCLUDE)
-    list(FILTER sources EXCLUDE REGEX "/${skip}$")
+    list(FILTER sources EXCLUDE REGEX "/${skip}\\.(h|cpp)$")
   endforeach()
   add_library(${name} STATIC ${sources} ${CMAKE_SOURCE_DIR}/cmake/layer.cpp)
   target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})

@@ -1,7 +1,7 @@
 #include "engine/DosCommand.h"
 
 #include "platform/Process.h"
-#include "toolkit/Application.h"
+#include "toolkit/SyncChannel.h"
 
 #include <cerrno>
 #include <cstring>
@@ -232,20 +232,10 @@ void TDosThread::ReportEnd(uint32_t exitCode, const std::string& message, const 
                 m_owner.m_reader = nullptr;
             m_owner.m_startFailure = message;
             m_owner.m_startFailureKind = failure;
-            const bool show = m_owner.m_showsStartFailures && m_owner.ShowsFailure(failure);
-            // Copies: the handler may destroy the runner, and with it this reader.
+            // A copy: the handler may destroy the runner, and with it this reader.
             std::shared_ptr<const TTerminateEvent> handler = m_onTerminated;
-            TDosCommand* sender = &m_owner;
-            // The job starts the next file from here; a failure of that is shown to the user, not lost.
-            if (*handler && Application)
-                Application->Guard([&] { (*handler)(sender, exitCode); });
-            else if (*handler)
-                (*handler)(sender, exitCode);
-            // Queued only now, so that the box comes after all that the end set off; it is dropped when the
-            // runner is gone by the time the box's turn comes.
-            if (show && Application)
-                Application->ShowExceptionLater(QString::fromStdString(message),
-                                                [channel] { return !channel->Closed(); });
+            if (*handler)
+                (*handler)(&m_owner, exitCode);
         });
     } catch (...) {
     }
@@ -441,19 +431,6 @@ TDosCommand::~TDosCommand()
     m_reader = nullptr;
     m_channel->Close();
     m_readers.clear();
-}
-
-void TDosCommand::BeginSeries()
-{
-    m_inSeries = true;
-    m_lastFailure.clear();
-}
-
-bool TDosCommand::ShowsFailure(const std::string& failure)
-{
-    const bool repeated = m_inSeries && failure == m_lastFailure;
-    m_lastFailure = failure;
-    return !failure.empty() && !repeated;
 }
 
 void TDosCommand::Start()

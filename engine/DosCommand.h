@@ -175,8 +175,7 @@ private:
     // Begins or ends the time-out counting for this run unless a newer run has begun; the check and the
     // timer are one step under the runner's lock, so a newer Start cannot slip in between.
     void CountTime(bool counting);
-    // Reports the end of the run on the user-interface thread, then shows the start failure's message, if
-    // any, in an error box of its own turn. The reader does not wait for the box.
+    // Reports the end of the run, with the start failure's message if any, on the user-interface thread.
     void ReportEnd(uint32_t exitCode, const std::string& message, const std::string& failure);
 
     TDosCommand& m_owner;
@@ -216,17 +215,9 @@ public:
     // still comes), empties CapturedLines and PendingInput, and returns while the reader starts the child.
     // When a run ends, whatever is left of the child's process group is killed, also after a child that exited
     // by itself: helpers it left running go with it.
-    // A run whose child could not be started ends with the system error as its exit code, never with 0; its
-    // message is shown in the standard error box after OnTerminated, from the event loop, one box at a time.
+    // A run whose child could not be started ends with the system error as its exit code, never with 0, and
+    // StartFailure says why; telling the user is the owner's business.
     void Start();
-    // Begins a series of runs, such as a batch: from here to the next BeginSeries, a start failure that
-    // repeats the one of the run before is not shown again (its run still ends with it). Outside a series
-    // every start failure is shown.
-    void BeginSeries();
-    // Whether a start failure is shown in the standard error box (the default). An owner that tells the user
-    // itself turns it off and reads StartFailure.
-    bool ShowsStartFailures() const { return m_showsStartFailures; }
-    void SetShowsStartFailures(bool value) { m_showsStartFailures = value; }
     // The message of the last run's start failure, and what failed (the pipes, or the process with its error and
     // program), so that a repeat can be told apart; both empty after a run that started. Set before OnTerminated.
     const std::string& StartFailure() const { return m_startFailure; }
@@ -287,8 +278,6 @@ private:
     void Reap();
     // Appends a piece to CapturedLines and drops the oldest beyond the limits; under m_mutex.
     void Capture(const std::string& text);
-    // Whether a run's start failure (empty for a run that started its child) is to be shown; see BeginSeries.
-    bool ShowsFailure(const std::string& failure);
 
     std::string m_commandLine;
     std::atomic<bool> m_inputToOutput{false};
@@ -308,11 +297,8 @@ private:
     std::size_t m_capturedBytes = 0;
     uint64_t m_latestGeneration = 0;
 
-    bool m_showsStartFailures = true;
     std::string m_startFailure;
     std::string m_startFailureKind;
-    bool m_inSeries = false;
-    std::string m_lastFailure;
 
     TStrings* m_targetLines = nullptr;
     TPendingInput m_pendingInput;

@@ -42,7 +42,6 @@ private:
 TRowConversion::TRowConversion(TConversionSettings settings)
     : m_settings(std::move(settings)), m_runner(std::make_unique<TDosCommand>())
 {
-    m_runner->SetShowsStartFailures(false);
     m_runner->OnNewLine = [this](TDosCommand*, const std::string& line, TOutputType type) {
         if (type != otEntireLine)
             return;

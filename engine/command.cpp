@@ -5,7 +5,7 @@
 #include "engine/EncoderTask.h"
 #include "engine/commandManager.h"
 #include "engine/overwriteManager.h"
-#include "toolkit/Application.h"
+#include "toolkit/ProgramFolder.h"
 
 TCommand* Command = nullptr;
 
@@ -15,9 +15,9 @@ namespace
 // The block in the state box moves one pixel a second over 75 positions and starts again at the left.
 constexpr int32_t LastBusyPos = 74;
 
-std::string ProgramFolder()
+std::string ProgramFolderText()
 {
-    return Application->ProgramFolder().toStdString();
+    return ProgramFolder().toStdString();
 }
 
 } // namespace
@@ -25,7 +25,7 @@ std::string ProgramFolder()
 TCommand::TCommand(TVirtualStringTree* list)
     : m_timer(std::make_unique<QTimer>())
     , m_list(list)
-    , m_encoderPath(ProgramFolder() + "/bin/ffmpeg")
+    , m_encoderPath(ProgramFolderText() + "/bin/ffmpeg")
     , m_overwriteManager(std::make_unique<TOverwriteManager>())
     , m_self(std::make_shared<TCommand*>(this))
 {
@@ -53,7 +53,7 @@ void TCommand::Start()
         return;
     CheckEncoder();
     m_pool = std::make_unique<TConversionPool>(
-        m_filesAtOnce, TConversionSettings { m_encoderPath, ProgramFolder(), CommandManager });
+        m_filesAtOnce, TConversionSettings { m_encoderPath, ProgramFolderText(), CommandManager });
     m_pool->TakeNext = [this](std::size_t slot, TRowRequest& row) { return TakeNext(slot, row); };
     m_pool->OnStarted = [this](std::size_t slot) { RowStarted(slot); };
     m_pool->OnEnded = [this](std::size_t slot) { RowEnded(slot); };
@@ -83,7 +83,8 @@ void TCommand::Stop()
         return;
     m_idle = true;
     // Known now: rows may be deleted while the encoders end.
-    m_stoppedBeforeLast = m_list && !m_pool->Stopping() && (m_lastTaken ? m_list->GetNextSibling(m_lastTaken) : m_list->GetFirst());
+    if (!m_pool->Stopping())
+        m_stoppedBeforeLast = m_list && (m_lastTaken ? m_list->GetNextSibling(m_lastTaken) : m_list->GetFirst());
     m_pool->Stop(TRunOutcome::StoppedByYou());
 }
 
@@ -164,15 +165,14 @@ void TCommand::RowEnded(std::size_t slot)
     }
 }
 
-// An encoder that cannot be started fails every row alike; one box says so for the whole batch.
+// An encoder that cannot be started fails every row alike; the window says so once for the whole batch.
 void TCommand::TellStartFailure(const TRowConversion& conversion)
 {
     if (conversion.StartFailure().empty() || conversion.StartFailureKind() == m_toldStartFailure)
         return;
     m_toldStartFailure = conversion.StartFailureKind();
-    if (Application)
-        Application->ShowExceptionLater(QString::fromStdString(conversion.StartFailure()),
-            [self = std::weak_ptr<TCommand*>(m_self)] { return !self.expired() && *self.lock(); });
+    if (OnStartFailure)
+        OnStartFailure(conversion.Runner(), conversion.StartFailure());
 }
 
 void TCommand::EndBatch()

@@ -70,6 +70,9 @@ public:
     std::function<void(TDosCommand* sender, int percent)> OnProgress;
     // Once per batch; stopped is true only when a stop ended the batch before its last row had started.
     std::function<void(TDosCommand* sender, bool stopped)> OnFinished;
+    // An encoder could not be started, with the message why; once per batch for each kind of failure, after the
+    // row has ended.
+    std::function<void(TDosCommand* sender, const std::string& message)> OnStartFailure;
     // Once a second while a batch runs, after ElapsedSeconds has grown.
     std::function<void(QTimer* sender)> OnTick;
 

@@ -1,13 +1,14 @@
 #include "engine/commandManager.h"
 
 #include "platform/FileSystem.h"
-#include "toolkit/Application.h"
+#include "toolkit/ErrorReport.h"
+#include "toolkit/ProgramFolder.h"
 
 TCommandManager* CommandManager = nullptr;
 
 TCommandManager::TCommandManager()
 {
-    Load((Application->ProgramFolder() + "/command").toStdString());
+    Load((ProgramFolder() + "/command").toStdString());
 }
 
 void TCommandManager::Load(const std::string& path)
@@ -18,8 +19,7 @@ void TCommandManager::Load(const std::string& path)
     // offer, and the user is told once why.
     auto report = [&](const std::string& fault) {
         m_document.Root().ClearContent();
-        if (Application)
-            Application->ShowException(Exception("The format catalogue \"" + path + "\" " + fault));
+        ReportError("The format catalogue \"" + path + "\" " + fault);
     };
     int error = 0;
     if (!platform::FileExists(path, error) && error == 0 && !platform::DirectoryExists(path))

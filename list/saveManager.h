@@ -1,6 +1,6 @@
 #pragma once
 
-#include "toolkit/Exception.h"
+#include "list/ListFileReader.h"
 #include "toolkit/VirtualStringTree.h"
 
 #include <QPointer>
@@ -9,14 +9,6 @@
 #include <string>
 
 class TJclSimpleXML;
-struct TItemData;
-
-// A list file item that cannot become a row: a value is missing, holds a 0 byte, or is a file name or folder
-// longer than the system takes.
-class EListFileError : public Exception {
-public:
-    using Exception::Exception;
-};
 
 // Exports the list's rows to a list file and imports list files into the list. One document serves every
 // export and import, so an import's declaration, prolog nodes and root name are what later exports write.

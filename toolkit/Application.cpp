@@ -1,5 +1,8 @@
 #include "toolkit/Application.h"
 
+#include "toolkit/ErrorReport.h"
+#include "toolkit/Exception.h"
+
 #include <QCoreApplication>
 #include <QFont>
 #include <QMessageBox>
@@ -12,6 +15,7 @@ TApplication* Application = nullptr;
 TApplication::TApplication() : m_qtDialogs(std::make_unique<TQtDialogs>()), m_seam(m_qtDialogs.get())
 {
     Application = this;
+    SetErrorReporter([this](const std::string& message) { ShowException(Exception(message)); });
     // The windows are drawn in Trebuchet MS and MS Sans Serif; where they are missing a humanist sans stands in.
     // Lato comes first because its widths match Trebuchet's, so captions fit the fixed label boxes of the forms;
     // Open Sans is some 6% wider and clips them.
@@ -21,13 +25,10 @@ TApplication::TApplication() : m_qtDialogs(std::make_unique<TQtDialogs>()), m_se
 
 TApplication::~TApplication()
 {
-    if (Application == this)
+    if (Application == this) {
         Application = nullptr;
-}
-
-QString TApplication::ProgramFolder() const
-{
-    return m_programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : m_programFolder;
+        SetErrorReporter(nullptr);
+    }
 }
 
 int TApplication::MessageBox(const QString& text, TMsgIcon icon, int buttons)
@@ -109,76 +110,6 @@ void TApplication::Synchronize(const std::function<void()>& work)
 {
     TSyncChannel channel;
     channel.Call(work);
-}
-
-struct TSyncChannel::State {
-    std::mutex Mutex;
-    std::condition_variable Changed;
-    bool Closed = false;
-};
-
-namespace {
-// One call in flight; shared with the queued event so that either side may go first.
-struct Handover {
-    std::function<void()> Work;
-    bool Done = false;
-    std::exception_ptr Error;
-};
-} // namespace
-
-TSyncChannel::TSyncChannel() : m_state(std::make_shared<State>()) {}
-
-bool TSyncChannel::Call(const std::function<void()>& work)
-{
-    QCoreApplication* app = QCoreApplication::instance();
-    if (Closed() || !app)
-        return false;
-    if (QThread::currentThread() == app->thread()) {
-        work();
-        return true;
-    }
-    auto call = std::make_shared<Handover>();
-    call->Work = work;
-    std::shared_ptr<State> state = m_state;
-    QMetaObject::invokeMethod(
-        app,
-        [state, call] {
-            {
-                std::lock_guard lock(state->Mutex);
-                if (state->Closed)
-                    return;
-            }
-            // Run unlocked: the work may close this very channel.
-            try {
-                call->Work();
-            } catch (...) {
-                call->Error = std::current_exception();
-            }
-            std::lock_guard lock(state->Mutex);
-            call->Done = true;
-            state->Changed.notify_all();
-        },
-        Qt::QueuedConnection);
-    std::unique_lock lock(state->Mutex);
-    state->Changed.wait(lock, [&] { return call->Done || state->Closed; });
-    if (!call->Done)
-        return false;
-    if (call->Error)
-        std::rethrow_exception(call->Error);
-    return true;
-}
-
-void TSyncChannel::Close()
-{
-    std::lock_guard lock(m_state->Mutex);
-    m_state->Closed = true;
-    m_state->Changed.notify_all();
-}
-
-bool TSyncChannel::Closed() const
-{
-    std::lock_guard lock(m_state->Mutex);
-    return m_state->Closed;
 }
 
 void TApplication::SetSeam(TDialogSeam* seam)

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "toolkit/DialogSeam.h"
+#include "toolkit/ProgramFolder.h"
+#include "toolkit/SyncChannel.h"
 
 #include <QString>
 #include <deque>
@@ -10,25 +12,6 @@
 #include <mutex>
 
 class QWidget;
-
-// A hand-over line from worker threads to the user-interface thread that its owner can close. Closing it
-// releases a worker waiting in Call, so the user-interface thread may wait for that worker without both
-// waiting for each other forever (for instance while destroying the object the worker reports to).
-class TSyncChannel {
-public:
-    TSyncChannel();
-    // Runs work on the user-interface thread and returns when it has run, passing on what it threw. Returns
-    // false, without running it, when the channel is closed before work starts, and returns false at once
-    // when the channel is closed while work runs. On the user-interface thread it runs work directly.
-    bool Call(const std::function<void()>& work);
-    // Closes the channel for good (any thread); work that has already started runs to its end.
-    void Close();
-    bool Closed() const;
-
-private:
-    struct State;
-    std::shared_ptr<State> m_state;
-};
 
 // The application object: title, program folder, message boxes, the standard error box and the hand-over
 // of work from a reader thread to the user-interface thread. One instance, reachable as Application.
@@ -41,9 +24,9 @@ public:
     void SetTitle(const QString& title) { m_title = title; }
 
     // The folder of the executable, where bin/ffmpeg, the catalogue and convert/ are; ends without '/'.
-    QString ProgramFolder() const;
+    QString ProgramFolder() const { return ::ProgramFolder(); }
     // Tests point the program folder elsewhere; an empty value goes back to the executable's folder.
-    void SetProgramFolder(const QString& folder) { m_programFolder = folder; }
+    void SetProgramFolder(const QString& folder) { ::SetProgramFolder(folder); }
 
     // The window that owns message boxes (the main window once it exists).
     void SetMainWindow(QWidget* window) { m_mainWindow = window; }
@@ -79,7 +62,6 @@ private:
     void ShowLaterErrors();
 
     QString m_title;
-    QString m_programFolder;
     QWidget* m_mainWindow = nullptr;
     std::unique_ptr<TQtDialogs> m_qtDialogs;
     TDialogSeam* m_seam = nullptr;

@@ -27,6 +27,7 @@ void CommandFixture::TearDown()
 void CommandFixture::ResetJob()
 {
     m_job.reset();
+    m_jobAlive = std::make_shared<bool>(true);
     m_list.reset();
     CommandManager = nullptr;
     m_catalogue.reset();
@@ -92,6 +93,10 @@ void CommandFixture::MakeJob()
         TickSender = sender;
         if (m_job->CurrentNode())
             BusyPosAtTick.push_back(m_list->GetNodeData<TItemNodeData>(m_job->CurrentNode())->ItemData.BusyPos);
+    };
+    // As the window does.
+    m_job->OnStartFailure = [alive = std::weak_ptr<bool>(m_jobAlive)](TDosCommand*, const std::string& message) {
+        Application->ShowExceptionLater(QString::fromStdString(message), [alive] { return !alive.expired(); });
     };
     m_job->OnOutput = [this](TDosCommand*, int) { ++Outputs; };
 }

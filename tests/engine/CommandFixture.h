@@ -79,6 +79,8 @@ protected:
     std::unique_ptr<TCommandManager> m_catalogue;
     std::unique_ptr<TVirtualStringTree> m_list;
     std::unique_ptr<TCommand> m_job;
+    // Lives as long as the job: a box the job asked for is dropped once the job is gone.
+    std::shared_ptr<bool> m_jobAlive = std::make_shared<bool>(true);
 
     std::vector<int> Progress;
     std::vector<int> StateAtProgress; // the ended row's state when its OnProgress came

@@ -37,13 +37,12 @@ TEST_F(DosCommandPipeFailure, MissingPipesAreReportedAndTheRunEndsOnce)
         runner.Start();
         ASSERT_TRUE(WaitForEndings(1));
     }
-    ASSERT_TRUE(WaitUntil([&] { return !dialogs.Messages.isEmpty(); }));
     EXPECT_EQ(endings, std::vector<uint32_t>{EMFILE});
     EXPECT_EQ(runner.Status(), 3);
     EXPECT_EQ(runner.ExitCode(), static_cast<uint32_t>(EMFILE));
     EXPECT_TRUE(pieces.empty());
-    EXPECT_EQ(dialogs.Messages[0].Icon, TMsgIcon::Stop);
-    EXPECT_TRUE(dialogs.Messages[0].Text.contains("could not be created"));
+    EXPECT_TRUE(runner.StartFailure().find("could not be created") != std::string::npos) << runner.StartFailure();
+    EXPECT_TRUE(dialogs.Messages.isEmpty());
     runner.Start();
     ASSERT_TRUE(WaitForEndings(2));
     EXPECT_EQ(runner.Status(), 8);

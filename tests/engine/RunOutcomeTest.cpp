@@ -37,7 +37,7 @@ TEST(RunOutcome, EachEndOfARunGivesItsReason)
         const char* Reason; // empty for a success
     } cases[] = {
         { 8, 0, 0, invalid, "" },
-        { 8, 1, 0, invalid, "a.avi: Invalid data found when processing input" },
+        { 8, 1, 0, invalid, "The file is damaged or is not a video: a.avi: Invalid data found when processing input" },
         { 8, 1, 0, silent, "The encoder ended with exit code 1." },
         { 8, 137, 9, invalid, "The encoder was killed by signal 9." },
         { 8, 137, 0, silent, "The encoder ended with exit code 137." },
