@@ -499,7 +499,8 @@ void TJclSimpleXML::LoadFromString(std::string_view data)
     m_root->Clear();
     m_root->SetValue({});
     m_prolog.Clear();
-    TJclSimpleXMLParser(*this, data).ReadDocument(m_prolog, *m_root);
+    m_earlyEnd = {};
+    m_earlyEnd = TJclSimpleXMLParser(*this, data).ReadDocument(m_prolog, *m_root);
 }
 
 std::string TJclSimpleXML::SaveToString()
