@@ -6,7 +6,8 @@ TBatchRunner::TBatchRunner(
     std::vector<TBatchRow> rows, int jobs, TCommandManager& catalogue, const TEncoderSlot::TSettings& settings)
     : m_rows(std::move(rows))
 {
-    m_counts[static_cast<std::size_t>(TRowState::Waiting)] = static_cast<int>(m_rows.size());
+    for (const TBatchRow& row : m_rows)
+        ++m_counts[static_cast<std::size_t>(row.State)];
     const std::size_t count = std::min<std::size_t>(std::max(jobs, 1), m_rows.size());
     for (std::size_t i = 0; i < count; ++i) {
         m_slots.push_back(std::make_unique<TEncoderSlot>(catalogue, settings));
@@ -29,6 +30,9 @@ TBatchRunner::~TBatchRunner()
 
 void TBatchRunner::Start()
 {
+    for (const TBatchRow& row : m_rows)
+        if (row.State != TRowState::Waiting && OnRowEnded)
+            OnRowEnded(row);
     Fill();
 }
 
@@ -64,6 +68,8 @@ void TBatchRunner::Fill()
     for (const std::unique_ptr<TEncoderSlot>& slot : m_slots) {
         while (!m_stopping && !slot->Row() && m_next < m_rows.size()) {
             TBatchRow& row = m_rows[m_next++];
+            if (row.State != TRowState::Waiting)
+                continue;
             const bool started = slot->Start(row);
             Moved(row, TRowState::Waiting);
             if (started) {

@@ -1,5 +1,7 @@
 #include "batch/ConsoleDialogs.h"
 
+#include "toolkit/VisibleText.h"
+
 #include <cstdio>
 
 namespace {
@@ -9,7 +11,8 @@ constexpr int OkButton = 0x00000400;
 
 int TConsoleDialogs::MessageBox(QWidget*, const QString& text, const QString& caption, TMsgIcon, int)
 {
-    std::fprintf(stderr, "%s: %s\n", caption.toUtf8().constData(), text.toUtf8().constData());
+    for (const QString& line : text.split('\n'))
+        std::fprintf(stderr, "%s: %s\n", VisibleText(caption).toUtf8().constData(), VisibleText(line).toUtf8().constData());
     std::fflush(stderr);
     return OkButton;
 }
