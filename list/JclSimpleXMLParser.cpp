@@ -153,12 +153,6 @@ std::string_view TJclSimpleXMLParser::Ahead(size_t count) const
     return {m_p, std::min(count, static_cast<size_t>(m_end - m_p))};
 }
 
-void TJclSimpleXMLParser::SkipBlanks()
-{
-    while (m_p < m_end && IsBlank(*m_p))
-        ++m_p;
-}
-
 std::string TJclSimpleXMLParser::Decoded(std::string_view raw) const
 {
     std::string out;
@@ -166,9 +160,9 @@ std::string TJclSimpleXMLParser::Decoded(std::string_view raw) const
     return out;
 }
 
-bool TJclSimpleXMLParser::IsEndTagOf(std::string_view endName, const TJclSimpleXMLElem& element) const
+bool TJclSimpleXMLParser::IsEndTagOf(std::string_view endName, bool entity, const TJclSimpleXMLElem& element) const
 {
-    if (endName.find('&') != std::string_view::npos)
+    if (entity)
         return JclSameName(Decoded(endName), element.FullName());
     const std::string& prefix = element.NameSpace();
     if (prefix.empty())
@@ -400,13 +394,19 @@ bool TJclSimpleXMLParser::ReadTagName(std::string& prefix, std::string& name)
         Fail("Invalid XML Element: malformed tag found (no valid name)");
     const char* start = m_p;
     const char* colon = nullptr;
-    for (; !AtEnd() && !IsBlank(*m_p) && *m_p != '/' && *m_p != '>'; ++m_p)
+    bool entity = false;
+    for (; !AtEnd() && !IsBlank(*m_p) && *m_p != '/' && *m_p != '>'; ++m_p) {
         if (*m_p == ':' && !colon)
             colon = m_p;
+        entity = entity || *m_p == '&';
+    }
     if (AtEnd())
         return false;
-    prefix = colon ? Decoded({start, colon}) : std::string();
-    name = Decoded(colon ? std::string_view(colon + 1, m_p) : std::string_view(start, m_p));
+    // Names are read once per element; one without '&' decodes to itself, which the scan above already tells.
+    const std::string_view rawPrefix = colon ? std::string_view(start, colon) : std::string_view();
+    const std::string_view rawName = colon ? std::string_view(colon + 1, m_p) : std::string_view(start, m_p);
+    prefix = entity ? Decoded(rawPrefix) : std::string(rawPrefix);
+    name = entity ? Decoded(rawName) : std::string(rawName);
     return true;
 }
 
@@ -503,8 +503,9 @@ void TJclSimpleXMLParser::ReadContent(TJclSimpleXMLElem& element)
             }
             m_p += 2;
             const char* nameStart = m_p;
-            while (!AtEnd() && !IsBlank(*m_p) && *m_p != '>')
-                ++m_p;
+            bool entity = false;
+            for (; !AtEnd() && !IsBlank(*m_p) && *m_p != '>'; ++m_p)
+                entity = entity || *m_p == '&';
             const std::string_view endName(nameStart, m_p - nameStart);
             SkipBlanks();
             if (AtEnd())
@@ -512,7 +513,7 @@ void TJclSimpleXMLParser::ReadContent(TJclSimpleXMLElem& element)
             if (*m_p != '>')
                 Fail("Invalid XML Element: Expected end of tag but " + Quoted(Ahead(1)) + " found");
             ++m_p;
-            if (!IsEndTagOf(endName, *frame.element))
+            if (!IsEndTagOf(endName, entity, *frame.element))
                 Fail("Invalid XML Element: Erroneous end of tag, expecting </" + frame.element->FullName()
                      + "> but </" + std::string(endName) + "> found");
             if (frame.hasText)

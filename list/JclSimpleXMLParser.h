@@ -29,10 +29,16 @@ private:
     bool StartsDeclaration() const;
     // Up to count bytes from the current position, for error messages.
     std::string_view Ahead(size_t count) const;
-    void SkipBlanks();
+    // Called between every two tokens; kept here so that it is inlined into the loops that call it.
+    void SkipBlanks()
+    {
+        while (m_p < m_end && (*m_p == ' ' || *m_p == '\t' || *m_p == '\r' || *m_p == '\n'))
+            ++m_p;
+    }
     std::string Decoded(std::string_view raw) const;
-    // Whether an end tag's (raw) name closes element: same prefix and name, letter case ignored.
-    bool IsEndTagOf(std::string_view endName, const TJclSimpleXMLElem& element) const;
+    // Whether an end tag's (raw) name closes element: same prefix and name, letter case ignored; entity says
+    // whether the raw name holds a '&' and so has to be decoded first.
+    bool IsEndTagOf(std::string_view endName, bool entity, const TJclSimpleXMLElem& element) const;
 
     // Reads the prolog's nodes and then the root element.
     void ReadProlog(TJclSimpleXMLElemsProlog& prolog, TJclSimpleXMLElemClassic& root);
