@@ -92,7 +92,7 @@ std::string EarlyEndText(const std::string& path, const TJclSimpleXMLEarlyEnd& e
         inside += "<" + name + ">";
     return "The list file \"" + path + "\" ends early, on line " + std::to_string(end.Line) +
         (inside.empty() ? std::string(" before its first element") : " inside " + inside) + ": only the " +
-        std::to_string(rows) + " complete items before that point were read";
+        std::to_string(rows) + (rows == 1 ? " complete item" : " complete items") + " before that point were read";
 }
 
 } // namespace

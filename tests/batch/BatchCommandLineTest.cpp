@@ -69,6 +69,7 @@ TEST(BatchCommandLine, UnreadableListEndsWithImportsMessage)
         { missing, "Cannot open file \"" + missing.toStdString() + "\". No such file or directory" },
         { folder, "Cannot open file \"" + folder.toStdString() + "\". Is a directory" },
         { write("broken.qfl", "<list><item><filename>a</filename>"), "" },
+        { write("cut.qfl", "<list>" + good + "<item><filename>b</filename><format>0</format><path/></ite"), "" },
         { write("no-format.qfl", "<list>" + good + "<item><filename>b</filename><path/></item></list>"), "" },
         { write("bad-format.qfl",
               "<list>" + good + "<item><filename>b</filename><format>x</format><path/></item></list>"),
