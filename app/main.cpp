@@ -2,6 +2,7 @@
 #include "app/Program.h"
 #include "batch/BatchMain.h"
 #include "batch/BatchOptions.h"
+#include "platform/Signals.h"
 #include "toolkit/Application.h"
 
 #include <QApplication>
@@ -9,6 +10,7 @@
 
 int main(int argc, char* argv[])
 {
+    platform::CollectChildren();
     // The command-line mode must run where there is no display, so it is chosen before anything of the windows
     // is made.
     QStringList arguments;

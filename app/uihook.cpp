@@ -332,13 +332,40 @@ void TUIHook::btnImportClick()
     if (name.isEmpty())
         return;
     // An import that fails part way keeps the rows read so far; the label counts them either way.
+    const unsigned before = m_form->VirtualStringTree1->RootNodeCount();
     try {
         SaveManager->LoadList(name.toStdString());
     } catch (...) {
         UpdateCountLabel(0);
+        SayUnknownFormats(before);
         throw;
     }
     UpdateCountLabel(0);
+    SayUnknownFormats(before);
+}
+
+// A row whose format the catalogue lacks shows an empty format and would fail only once converted: the user hears
+// of it now, with the items' positions in the file.
+void TUIHook::SayUnknownFormats(unsigned firstImported)
+{
+    const int formats = CommandManager ? static_cast<int>(CommandManager->Formats().size()) : 0;
+    QStringList items;
+    QStringList numbers;
+    unsigned position = 0;
+    for (PVirtualNode node = m_form->VirtualStringTree1->GetFirst(); node;
+         node = m_form->VirtualStringTree1->GetNextSibling(node), ++position) {
+        const int format = m_form->VirtualStringTree1->GetNodeData<TItemNodeData>(node)->ItemData.FormatIndex;
+        if (position >= firstImported && (format < 0 || format >= formats)) {
+            items << QString::number(position - firstImported + 1);
+            numbers << QString::number(format);
+        }
+    }
+    if (items.isEmpty())
+        return;
+    Application->MessageBox((items.size() == 1 ? "Item " : "Items ") + items.join(", ") + " of the list file name "
+            + (items.size() == 1 ? "a format" : "formats") + " that the catalogue does not have (" + numbers.join(", ")
+            + "); choose one in the row's properties before converting.",
+        TMsgIcon::Warning, QMessageBox::Ok);
 }
 
 void TUIHook::btnExportClick()

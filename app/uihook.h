@@ -58,6 +58,8 @@ private:
     void AttachHandlers();
     // True while the job still refers to a row of the list, from Start until OnFinished.
     bool BatchRunning() const;
+    // Warns of the rows from position firstImported on whose format is not in the catalogue.
+    void SayUnknownFormats(unsigned firstImported);
 
     TmainDlg* m_form;
 };

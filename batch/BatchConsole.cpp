@@ -1,7 +1,9 @@
 #include "batch/BatchConsole.h"
 
 #include "batch/BatchRunner.h"
+#include "batch/ColumnFit.h"
 #include "platform/Terminal.h"
+#include "toolkit/VisibleText.h"
 
 #include <QString>
 #include <algorithm>
@@ -14,14 +16,21 @@ std::string Item(const TBatchRow& row)
     return "item " + std::to_string(row.Index + 1);
 }
 
+// Names and reasons come from other people's files and programs: shown escaped, they can neither drive the
+// terminal nor forge a line.
 std::string Source(const TBatchRow& row)
 {
-    return row.FileName.toStdString();
+    return VisibleText(row.FileName).toStdString();
+}
+
+std::string Output(const TBatchRow& row)
+{
+    return VisibleText(row.Output);
 }
 
 std::string Failure(const TBatchRow& row)
 {
-    return Item(row) + ": " + Source(row) + ": " + row.Reason + "\n";
+    return Item(row) + ": " + Source(row) + ": " + VisibleText(row.Reason) + "\n";
 }
 
 } // namespace
@@ -35,7 +44,7 @@ TBatchConsole::TBatchConsole(TMode mode, const TBatchRunner& runner, std::FILE* 
 void TBatchConsole::RowStarted(const TBatchRow& row)
 {
     if (m_mode == TMode::Plain)
-        Write("started  " + Item(row) + ": " + Source(row) + " -> " + row.Output + "\n");
+        Write("started  " + Item(row) + ": " + Source(row) + " -> " + Output(row) + "\n");
     else
         Redraw();
 }
@@ -47,9 +56,9 @@ void TBatchConsole::RowEnded(const TBatchRow& row)
     else if (m_mode == TMode::Quiet)
         return;
     else if (row.State == TRowState::Done)
-        Write("done     " + Item(row) + ": " + row.Output + "\n");
+        Write("done     " + Item(row) + ": " + Output(row) + "\n");
     else if (row.State == TRowState::Skipped)
-        Write("skipped  " + Item(row) + ": " + row.Output + " is already there\n");
+        Write("skipped  " + Item(row) + ": " + Output(row) + " is already there\n");
 }
 
 void TBatchConsole::Redraw()
@@ -107,7 +116,7 @@ std::string TBatchConsole::LiveLines() const
     std::string lines;
     for (const TRunningRow& running : m_runner.Running()) {
         const QString name = running.Row->FileName.section('/', -1);
-        lines += Fit("  " + name.toStdString() + "  " + running.Run->ProgressText()) + "\n";
+        lines += Fit("  " + VisibleText(name).toStdString() + "  " + running.Run->ProgressText()) + "\n";
     }
     return lines + Fit(OverallLine()) + "\n";
 }
@@ -121,22 +130,28 @@ std::string TBatchConsole::OverallLine() const
     const int skipped = m_runner.Count(TRowState::Skipped);
     const int total = static_cast<int>(m_runner.Rows().size());
     double worked = done + failed;
-    for (const TRunningRow& running : m_runner.Running())
+    // The batch lasts at least as long as its slowest running file still needs.
+    std::optional<int64_t> longestRunning;
+    for (const TRunningRow& running : m_runner.Running()) {
         worked += running.Run->Report().Percent().value_or(0) / 100.0;
+        if (const std::optional<int64_t> left = running.Run->SecondsLeft())
+            longestRunning = std::max(longestRunning.value_or(0), *left);
+    }
     const double elapsed = m_clock.elapsed() / 1000.0;
     std::string line = std::to_string(done) + " done, " + std::to_string(failed) + " failed, " +
         std::to_string(skipped) + " skipped of " + std::to_string(total) + ", " +
         ClockText(static_cast<int64_t>(elapsed)) + " elapsed";
-    if (worked > 0)
-        line +=
-            ", about " + ClockText(static_cast<int64_t>(elapsed * (total - skipped - worked) / worked + 0.5)) + " left";
+    if (worked > 0 || longestRunning) {
+        const double byPace = worked > 0 ? elapsed * (total - skipped - worked) / worked : 0;
+        line += ", about " + ClockText(std::max(static_cast<int64_t>(byPace + 0.5), longestRunning.value_or(0))) +
+            " left";
+    }
     return line;
 }
 
-// A line cut to the terminal's width, so that it never wraps and the redraw knows how many lines to go back.
+// A line cut to the terminal's width in columns, short of the last one, so that it never wraps and the redraw
+// knows how many lines to go back.
 std::string TBatchConsole::Fit(const std::string& line) const
 {
-    const int columns = platform::TerminalColumns();
-    const QString text = QString::fromStdString(line);
-    return columns > 1 && text.size() >= columns ? text.left(columns - 1).toStdString() : line;
+    return FitColumns(line, platform::TerminalColumns() - 1);
 }

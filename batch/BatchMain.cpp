@@ -6,10 +6,12 @@
 #include "engine/EncoderTask.h"
 #include "engine/commandManager.h"
 #include "platform/FileSystem.h"
+#include "platform/Signals.h"
 #include "platform/Terminal.h"
 #include "toolkit/ErrorReport.h"
 #include "toolkit/ProgramFolder.h"
 #include "toolkit/SignalWatcher.h"
+#include "toolkit/VisibleText.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -26,9 +28,11 @@ constexpr int ExitUsage = 2;
 constexpr int FilesForTheProgram = 32;
 constexpr int FilesPerEncoder = 8;
 
+// Every line of the message on a line of its own; within a line, what came from outside is shown escaped.
 void Complain(const std::string& message)
 {
-    std::fprintf(stderr, "reelhand: %s\n", message.c_str());
+    for (const QString& line : QString::fromStdString(message).split('\n'))
+        std::fprintf(stderr, "reelhand: %s\n", VisibleText(line).toUtf8().constData());
 }
 
 TRunOutcome StopOutcome(int signal)
@@ -52,18 +56,48 @@ TBatchConsole::TMode ConsoleMode(const TBatchOptions& options)
     return platform::StandardOutputIsTerminal() ? TBatchConsole::TMode::Live : TBatchConsole::TMode::Plain;
 }
 
+// The catalogue as --format takes it: position, name, extension; 1 when there is none to list.
+int ListFormats()
+{
+    TCommandManager catalogue;
+    const std::vector<std::string>& names = catalogue.Formats();
+    std::size_t width = 0;
+    for (const std::string& name : names)
+        width = std::max<std::size_t>(width, QString::fromStdString(VisibleText(name)).size());
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const QString name = QString::fromStdString(VisibleText(names[i])).leftJustified(qsizetype(width));
+        std::printf("%3zu  %s  .%s\n", i, name.toStdString().c_str(),
+            VisibleText(catalogue.GetExt(static_cast<int>(i))).c_str());
+    }
+    return names.empty() ? ExitFailed : 0;
+}
+
+// A row whose format the catalogue lacks fails before any encoder starts, so that a batch never runs half way
+// into a fault the list held from the start.
+void RefuseUnknownFormats(std::vector<TBatchRow>& rows, const TCommandManager& catalogue)
+{
+    for (TBatchRow& row : rows) {
+        if (row.FormatIndex < 0 || static_cast<std::size_t>(row.FormatIndex) >= catalogue.Formats().size()) {
+            row.State = TRowState::Failed;
+            row.Reason = "Format " + std::to_string(row.FormatIndex) + " is not in the catalogue.";
+        }
+    }
+}
+
 int Convert(const TBatchOptions& options)
 {
     std::vector<TBatchRow> rows;
     try {
-        rows = ReadBatchRows(options.ListPath, options.ShardIndex, options.ShardCount);
+        rows = options.ListPath.empty() ? FileRows(options.Files, options.Format, options.OutputFolder)
+                                        : ReadBatchRows(options.ListPath);
     } catch (const std::exception& error) {
         Complain(error.what());
         return ExitUsage;
     }
+    rows = ShardOf(std::move(rows), options.ShardIndex, options.ShardCount);
     const std::string programFolder = ProgramFolder().toStdString();
-    // A catalogue that cannot be read is reported through the dialog seam and leaves no formats: every row then
-    // fails, naming its format.
+    // A catalogue that cannot be read is reported on standard error and leaves no formats: every row then fails,
+    // naming its format.
     TCommandManager catalogue;
     const TBatchRunner::TSettings settings { { programFolder + "/bin/ffmpeg", programFolder, &catalogue },
         options.SkipDone };
@@ -74,6 +108,11 @@ int Convert(const TBatchOptions& options)
         Complain(error.Message());
         return ExitFailed;
     }
+    if (options.ListPath.empty() && static_cast<std::size_t>(options.Format) >= catalogue.Formats().size()) {
+        Complain("--format " + std::to_string(options.Format) + " is not in the catalogue; reelhand --formats lists it.");
+        return ExitUsage;
+    }
+    RefuseUnknownFormats(rows, catalogue);
     int jobs = options.Jobs > 0 ? options.Jobs : QThread::idealThreadCount();
     // Each encoder holds a few files open here (its pipes, its private folder's lock, the probes); more encoders
     // than the limit allows would fail rows with "Too many open files" instead of waiting for their turn.
@@ -105,8 +144,9 @@ int Convert(const TBatchOptions& options)
         loop.exec();
 
     console.Summary(stoppedBy ? StopOutcome(stoppedBy).Reason() : std::string());
+    // Ended by the signal itself, so that a calling shell or loop knows it was asked to stop, and stops too.
     if (stoppedBy)
-        return 128 + stoppedBy;
+        platform::TerminationSignals::EndBy(stoppedBy);
     return runner.Count(TRowState::Failed) > 0 ? ExitFailed : 0;
 }
 
@@ -137,5 +177,5 @@ int RunBatch(int argc, char* argv[])
         std::printf("Quor Reelhand %s\n", REELHAND_VERSION);
         return 0;
     }
-    return Convert(options);
+    return options.ListFormats ? ListFormats() : Convert(options);
 }

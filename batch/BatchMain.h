@@ -2,7 +2,7 @@
 
 // The command-line mode: converts a list file without the window and without a display, and returns the exit
 // code: 0 when every row was converted or skipped, 1 when a row failed or the encoder is missing, 2 for a bad
-// command line or a list file that cannot be read, 128 + the signal's number when SIGINT, SIGTERM or SIGHUP
-// stopped it. It makes the
-// application objects itself; none may exist yet.
+// command line or a list file that cannot be read. When SIGINT, SIGTERM or SIGHUP stopped it, it cleans up and
+// then ends by that signal (a shell shows 128 + its number). It makes the application objects itself; none may
+// exist yet.
 int RunBatch(int argc, char* argv[]);

@@ -6,26 +6,110 @@
 namespace {
 
 const QCommandLineOption ConvertOption("convert",
-    "Convert every row of the list file <list> (.qfl) with its format "
-    "and into its output folder, as the window would.",
-    "list");
+    "Convert every row of the list file <list> (.qfl) with its format and into its output folder, as the window "
+    "would; with --format, convert the files named after the options instead.");
+const QCommandLineOption FormatOption("format",
+    "Convert the files named on the command line with the catalogue's format <n> (the position --formats shows, "
+    "from 0, as list files store it).",
+    "n");
+const QCommandLineOption OutputOption("output",
+    "With --format: write the outputs into <folder> (default: convert/ beside the program).", "folder");
+const QCommandLineOption FormatsOption("formats", "List the catalogue's formats: position, name, extension.");
 const QCommandLineOption JobsOption(
     { "j", "jobs" }, "Run up to <n> encoders at once (default 1; 0: one per processor).", "n");
 const QCommandLineOption ShardOption("shard",
-    "Convert only the rows whose position in the list, counted from 0, leaves <i> "
-    "when divided by <n>: n runs with i = 0 .. n-1 convert every row exactly once.",
+    "Convert only rows i, i+n, i+2n, ... of the list, counted from 1 as the output counts them: n runs with "
+    "i = 1 .. n convert every row exactly once.",
     "i/n");
 const QCommandLineOption SkipDoneOption("skip-done", "Skip a row whose output file is already there and finished.");
 const QCommandLineOption QuietOption({ "q", "quiet" }, "Print only the rows that fail and the summary.");
+
+const QList<QCommandLineOption> Options = { ConvertOption, FormatOption, OutputOption, FormatsOption, JobsOption,
+    ShardOption, SkipDoneOption, QuietOption };
 
 // The parser's options are kept by value; help and version are the parser's own, so that their texts and
 // spellings are the ones users know from other programs.
 void Describe(QCommandLineParser& parser)
 {
-    parser.setApplicationDescription("Converts the rows of a list file exported by the window, without a display.");
+    parser.setApplicationDescription("Converts the rows of a list file exported by the window, or the files named, "
+                                     "without a display. Rows are counted from 1.");
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addOptions({ ConvertOption, JobsOption, ShardOption, SkipDoneOption, QuietOption });
+    parser.addOptions(Options);
+    parser.addPositionalArgument("list|files", "The list file, or with --format the files to convert.");
+}
+
+// --convert once was --convert=LIST; the list is now an argument of its own, so both spellings still read alike.
+QStringList WithListApart(const QStringList& arguments)
+{
+    QStringList apart;
+    for (const QString& argument : arguments) {
+        if (argument.startsWith("--convert="))
+            apart << "--convert" << argument.mid(10);
+        else
+            apart << argument;
+    }
+    return apart;
+}
+
+// Given twice, an option would silently take one of its values; nobody means that.
+void RefuseRepeats(const QCommandLineParser& parser)
+{
+    const QStringList givenNames = parser.optionNames();
+    for (const QCommandLineOption& option : Options) {
+        const QStringList names = option.names();
+        const auto given = std::count_if(
+            givenNames.begin(), givenNames.end(), [&](const QString& name) { return names.contains(name); });
+        if (given > 1)
+            throw EBatchUsage("--" + names.last().toStdString() + " is given more than once.");
+    }
+}
+
+int Count(const QCommandLineParser& parser, const QCommandLineOption& option, int least, const std::string& what)
+{
+    bool ok = false;
+    const int value = parser.value(option).toInt(&ok);
+    if (!ok || value < least)
+        throw EBatchUsage("--" + option.names().last().toStdString() + " takes " + what + ", not '" +
+            parser.value(option).toStdString() + "'.");
+    return value;
+}
+
+void ReadShard(const QCommandLineParser& parser, TBatchOptions& options)
+{
+    static const QRegularExpression form("^(\\d{1,9})/(\\d{1,9})$");
+    const QRegularExpressionMatch match = form.match(parser.value(ShardOption));
+    options.ShardIndex = match.hasMatch() ? match.captured(1).toInt() : 0;
+    options.ShardCount = match.hasMatch() ? match.captured(2).toInt() : 0;
+    if (options.ShardIndex < 1 || options.ShardIndex > options.ShardCount)
+        throw EBatchUsage("--shard takes i/n with 1 <= i <= n (rows count from 1), not '" +
+            parser.value(ShardOption).toStdString() + "'.");
+}
+
+void ReadWhatToConvert(const QCommandLineParser& parser, TBatchOptions& options)
+{
+    const QStringList named = parser.positionalArguments();
+    if (!parser.isSet(ConvertOption)) {
+        if (!named.isEmpty())
+            throw EBatchUsage("Unexpected argument '" + named.first().toStdString() + "'.");
+        throw EBatchUsage("Nothing to convert: name the list file with --convert LIST.qfl.");
+    }
+    if (parser.isSet(FormatOption)) {
+        options.Format = Count(parser, FormatOption, 0, "a format's position (see --formats)");
+        options.OutputFolder = parser.value(OutputOption).toStdString();
+        if (named.isEmpty())
+            throw EBatchUsage("Nothing to convert: name the files after --convert --format N.");
+        for (const QString& file : named)
+            options.Files.push_back(file.toStdString());
+        return;
+    }
+    if (parser.isSet(OutputOption))
+        throw EBatchUsage("--output goes with --format: a list names each row's output folder.");
+    if (named.isEmpty())
+        throw EBatchUsage("Missing value after '--convert'.");
+    if (named.size() > 1)
+        throw EBatchUsage("Unexpected argument '" + named[1].toStdString() + "'.");
+    options.ListPath = named.first().toStdString();
 }
 
 } // namespace
@@ -33,8 +117,8 @@ void Describe(QCommandLineParser& parser)
 bool WantsBatchMode(const QStringList& arguments)
 {
     // --jobs alone sets how many files the window converts at once.
-    static const QStringList names = { "--convert", "--shard", "--skip-done", "-q", "--quiet", "-h",
-        "--help", "-?", "--help-all", "-v", "--version" };
+    static const QStringList names = { "--convert", "--format", "--formats", "--output", "--shard", "--skip-done",
+        "-q", "--quiet", "-h", "--help", "-?", "--help-all", "-v", "--version" };
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString name = arguments[i].section('=', 0, 0);
         if (names.contains(name))
@@ -47,34 +131,22 @@ TBatchOptions ParseBatchOptions(const QStringList& arguments)
 {
     QCommandLineParser parser;
     Describe(parser);
-    if (!parser.parse(arguments))
+    if (!parser.parse(WithListApart(arguments)))
         throw EBatchUsage(parser.errorText().toStdString());
     TBatchOptions options;
     options.Help = parser.isSet("help") || parser.isSet("help-all");
     options.Version = parser.isSet("version");
     if (options.Help || options.Version)
         return options;
-    if (!parser.positionalArguments().isEmpty())
-        throw EBatchUsage("Unexpected argument '" + parser.positionalArguments().first().toStdString() + "'.");
-    if (!parser.isSet(ConvertOption))
-        throw EBatchUsage("Nothing to convert: name the list file with --convert LIST.qfl.");
-    options.ListPath = parser.value(ConvertOption).toStdString();
-    if (parser.isSet(JobsOption)) {
-        bool ok = false;
-        options.Jobs = parser.value(JobsOption).toInt(&ok);
-        if (!ok || options.Jobs < 0)
-            throw EBatchUsage("--jobs takes a number of encoders (0: one per processor), not '" +
-                parser.value(JobsOption).toStdString() + "'.");
-    }
-    if (parser.isSet(ShardOption)) {
-        static const QRegularExpression form("^(\\d{1,9})/(\\d{1,9})$");
-        const QRegularExpressionMatch match = form.match(parser.value(ShardOption));
-        options.ShardIndex = match.hasMatch() ? match.captured(1).toInt() : -1;
-        options.ShardCount = match.hasMatch() ? match.captured(2).toInt() : 0;
-        if (options.ShardIndex < 0 || options.ShardIndex >= options.ShardCount)
-            throw EBatchUsage(
-                "--shard takes i/n with 0 <= i < n, not '" + parser.value(ShardOption).toStdString() + "'.");
-    }
+    RefuseRepeats(parser);
+    options.ListFormats = parser.isSet(FormatsOption);
+    if (options.ListFormats)
+        return options;
+    ReadWhatToConvert(parser, options);
+    if (parser.isSet(JobsOption))
+        options.Jobs = Count(parser, JobsOption, 0, "a number of encoders (0: one per processor)");
+    if (parser.isSet(ShardOption))
+        ReadShard(parser, options);
     options.SkipDone = parser.isSet(SkipDoneOption);
     options.Quiet = parser.isSet(QuietOption);
     return options;

@@ -4,6 +4,7 @@
 
 #include <QStringList>
 #include <string>
+#include <vector>
 
 // The command line asks for something that cannot be done; the message says what, for the person who typed it.
 class EBatchUsage : public Exception {
@@ -11,13 +12,18 @@ public:
     using Exception::Exception;
 };
 
-// What `reelhand --convert LIST.qfl [--jobs N] [--shard I/N] [--skip-done] [--quiet]` asks for.
+// What `reelhand --convert LIST.qfl [--jobs N] [--shard I/N] [--skip-done] [--quiet]`, its form for files without
+// a list (`--convert --format N [--output DIR] FILE...`) or `reelhand --formats` asks for.
 struct TBatchOptions {
     bool Help = false; // print the usage and stop
     bool Version = false; // print the version and stop
-    std::string ListPath;
+    bool ListFormats = false; // print the catalogue and stop
+    std::string ListPath; // empty when files are converted without a list
+    std::vector<std::string> Files; // the sources given instead of a list, as typed
+    int Format = -1; // the files' format, a catalogue position from 0
+    std::string OutputFolder; // the files' output folder, as typed; empty for convert/
     int Jobs = 1; // encoders at once; 0 means one per core
-    int ShardIndex = 0; // only rows whose index modulo ShardCount is ShardIndex
+    int ShardIndex = 1; // only rows ShardIndex, ShardIndex + ShardCount, ... counted from 1
     int ShardCount = 1;
     bool SkipDone = false;
     bool Quiet = false;
@@ -27,7 +33,8 @@ struct TBatchOptions {
 // options (the window itself takes no arguments and ignores what it is given).
 bool WantsBatchMode(const QStringList& arguments);
 
-// Reads the arguments (the program's name first). Throws EBatchUsage for anything unknown, missing or out of range.
+// Reads the arguments (the program's name first). Throws EBatchUsage for anything unknown, missing, repeated or
+// out of range.
 TBatchOptions ParseBatchOptions(const QStringList& arguments);
 
 // The text of --help.

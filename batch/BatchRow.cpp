@@ -4,25 +4,56 @@
 #include "list/ListFileReader.h"
 #include "platform/FileSystem.h"
 
-std::vector<TBatchRow> ReadBatchRows(const std::string& path, int shardIndex, int shardCount)
+#include <QDir>
+
+std::vector<TBatchRow> ReadBatchRows(const std::string& path)
 {
     // Import passes over a missing file in silence; a batch must say so, in the words Import uses for a list
     // that cannot be opened, which the document's own reader gives.
     if (!platform::FileExists(path))
         TJclSimpleXML().LoadDocument(path);
     std::vector<TBatchRow> rows;
-    int index = 0;
     TJclSimpleXML document;
     ReadListItems(document, path, [&](TItemData&& item) {
-        if (index % shardCount == shardIndex) {
-            TBatchRow row;
-            row.Index = index;
-            row.FileName = std::move(item.FileName);
-            row.FormatIndex = item.FormatIndex;
-            row.Path = std::move(item.Path);
-            rows.push_back(std::move(row));
-        }
-        ++index;
+        TBatchRow row;
+        row.Index = static_cast<int>(rows.size());
+        row.FileName = std::move(item.FileName);
+        row.FormatIndex = item.FormatIndex;
+        row.Path = std::move(item.Path);
+        rows.push_back(std::move(row));
     });
     return rows;
+}
+
+namespace {
+
+QString Absolute(const std::string& path)
+{
+    return QDir::cleanPath(QDir::current().absoluteFilePath(QString::fromStdString(path)));
+}
+
+} // namespace
+
+std::vector<TBatchRow> FileRows(const std::vector<std::string>& files, int format, const std::string& folder)
+{
+    std::vector<TBatchRow> rows;
+    const QString path = folder.empty() ? QString() : Absolute(folder);
+    for (const std::string& file : files) {
+        TBatchRow row;
+        row.Index = static_cast<int>(rows.size());
+        row.FileName = Absolute(file);
+        row.FormatIndex = format;
+        row.Path = path;
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+std::vector<TBatchRow> ShardOf(std::vector<TBatchRow> rows, int shardIndex, int shardCount)
+{
+    std::vector<TBatchRow> shard;
+    for (TBatchRow& row : rows)
+        if (row.Index % shardCount == shardIndex - 1)
+            shard.push_back(std::move(row));
+    return shard;
 }

@@ -10,7 +10,7 @@ constexpr std::size_t RowStateCount = 5;
 
 // One row of a list file as the command-line mode converts it.
 struct TBatchRow {
-    int Index = 0; // position in the list file, from 0
+    int Index = 0; // position in the list file, from 0 (printed from 1)
     QString FileName;
     int FormatIndex = 0;
     QString Path;
@@ -19,6 +19,11 @@ struct TBatchRow {
     std::string Reason; // why the row failed
 };
 
-// The rows of the list file at path whose index modulo shardCount is shardIndex, read as the window's Import
-// reads them. Throws the reader's errors, with Import's messages; a file that is not there is an error here.
-std::vector<TBatchRow> ReadBatchRows(const std::string& path, int shardIndex, int shardCount);
+// The rows of the list file at path, read as the window's Import reads them. Throws the reader's errors, with
+// Import's messages; a file that is not there, or one that ends early, is an error here.
+std::vector<TBatchRow> ReadBatchRows(const std::string& path);
+// One row per file, in the order given, with the format and output folder (empty: convert/); relative paths are
+// taken from the current folder, as a shell user means them.
+std::vector<TBatchRow> FileRows(const std::vector<std::string>& files, int format, const std::string& folder);
+// Rows shardIndex, shardIndex + shardCount, ... of rows, counted from 1.
+std::vector<TBatchRow> ShardOf(std::vector<TBatchRow> rows, int shardIndex, int shardCount);

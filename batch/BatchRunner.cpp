@@ -9,7 +9,8 @@ TBatchRunner::TBatchRunner(std::vector<TBatchRow> rows, int jobs, const TSetting
           static_cast<int>(std::min<std::size_t>(std::max(jobs, 1), std::max<std::size_t>(m_rows.size(), 1))),
           settings.Conversion))
 {
-    m_counts[static_cast<std::size_t>(TRowState::Waiting)] = static_cast<int>(m_rows.size());
+    for (const TBatchRow& row : m_rows)
+        ++m_counts[static_cast<std::size_t>(row.State)];
     m_slotRows.assign(m_pool->Slots(), nullptr);
     m_pool->TakeNext = [this](std::size_t slot, TRowRequest& request) { return TakeNext(slot, request); };
     m_pool->OnStarted = [this](std::size_t slot) {
@@ -37,6 +38,10 @@ TBatchRunner::TBatchRunner(std::vector<TBatchRow> rows, int jobs, const TSetting
 
 void TBatchRunner::Start()
 {
+    // Rows that failed before the batch (a format the catalogue lacks) are told first.
+    for (const TBatchRow& row : m_rows)
+        if (row.State != TRowState::Waiting && OnRowEnded)
+            OnRowEnded(row);
     m_pool->Start();
 }
 
@@ -61,11 +66,14 @@ void TBatchRunner::Move(TBatchRow& row, TRowState to)
     ++m_counts[static_cast<std::size_t>(to)];
 }
 
-// The next row to convert; rows already done are passed over here, told as skipped.
+// The next row to convert; rows already done are passed over here, told as skipped, and rows that failed before
+// the batch were told at its start.
 bool TBatchRunner::TakeNext(std::size_t slot, TRowRequest& request)
 {
     while (m_next < m_rows.size()) {
         TBatchRow& row = m_rows[m_next++];
+        if (row.State != TRowState::Waiting)
+            continue;
         if (Skips(row)) {
             Move(row, TRowState::Skipped);
             if (OnRowEnded)

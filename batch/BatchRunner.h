@@ -31,7 +31,8 @@ public:
     TBatchRunner(const TBatchRunner&) = delete;
     TBatchRunner& operator=(const TBatchRunner&) = delete;
 
-    // Starts as many rows as there are encoders; OnFinished may come before this returns (nothing to convert).
+    // Reports the rows that ended before any encoder (given Failed), then starts as many rows as there are
+    // encoders; OnFinished may come before this returns (nothing to convert).
     void Start();
     // Starts no further row and kills every running encoder: their rows end Failed with the outcome why and
     // what they made is removed. OnFinished follows when the last encoder is gone (at once when none runs).

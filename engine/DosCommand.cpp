@@ -177,7 +177,9 @@ void TDosThread::Execute()
         if (!session.Child.Start(arguments, session.Input, session.Output, error)) {
             lastError = error;
             failure = "process " + std::to_string(error) + " " + (arguments.empty() ? "" : arguments.front());
-            throw TCreateProcessError(m_commandLine + " doesn't exist.");
+            // Only a missing program "doesn't exist"; a full process table or a refused program is said as such.
+            throw TCreateProcessError(m_commandLine + (error == ENOENT ? std::string(" doesn't exist.")
+                                                                       : " could not be started: " + std::string(std::strerror(error)) + "."));
         }
         CountTime(true);
         exitCode = StillActive;

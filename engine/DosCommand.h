@@ -61,7 +61,8 @@ public:
     using Exception::Exception;
 };
 
-// The child of a run could not be started; the message is the command line and " doesn't exist.".
+// The child of a run could not be started; the message is the command line and " doesn't exist." for a missing
+// program, else " could not be started: " and the system's reason.
 class TCreateProcessError : public Exception {
 public:
     using Exception::Exception;

@@ -25,7 +25,9 @@ std::optional<double> ParseClock(const std::string& text, std::size_t at)
     int used = 0;
     if (std::sscanf(text.c_str() + at, "%ld:%d:%lf%n", &hours, &minutes, &seconds, &used) != 3 || used == 0)
         return std::nullopt;
-    return sign * (hours * 3600.0 + minutes * 60.0 + seconds);
+    // "%lf" takes "inf" and "nan" too, and an endless source or position makes every figure meaningless.
+    const double total = sign * (hours * 3600.0 + minutes * 60.0 + seconds);
+    return std::isfinite(total) ? std::optional<double>(total) : std::nullopt;
 }
 
 bool StartsWith(const std::string& text, std::size_t at, const char* prefix)
@@ -149,7 +151,8 @@ std::optional<int> TEncoderReport::Percent() const
 {
     if (!m_duration || !m_position)
         return std::nullopt;
-    return std::clamp(static_cast<int>(std::floor(*m_position * 100.0 / *m_duration)), 0, 100);
+    // Clamped before the conversion: a position far past the end does not fit an int.
+    return static_cast<int>(std::clamp(std::floor(*m_position * 100.0 / *m_duration), 0.0, 100.0));
 }
 
 std::optional<int64_t> TEncoderReport::SecondsLeft(double elapsedSeconds) const
@@ -157,7 +160,9 @@ std::optional<int64_t> TEncoderReport::SecondsLeft(double elapsedSeconds) const
     if (!m_duration || !m_position || *m_position <= 0 || elapsedSeconds <= 0)
         return std::nullopt;
     const double left = std::max(0.0, *m_duration - *m_position) * elapsedSeconds / *m_position;
-    return static_cast<int64_t>(std::llround(left));
+    // A source of absurd length gives a time left beyond any clock; a century says as much and fits.
+    constexpr double MaxLeft = 100.0 * 365 * 24 * 3600;
+    return static_cast<int64_t>(std::llround(std::min(left, MaxLeft)));
 }
 
 std::string TEncoderReport::LastWords() const

@@ -310,6 +310,13 @@ private:
     std::vector<std::unique_ptr<TJclSimpleXMLElem>> m_items;
 };
 
+// How a document's data ended when it ended before its root element was closed.
+struct TJclSimpleXMLEarlyEnd {
+    bool Complete = true; // the root element was read to its end tag
+    std::vector<std::string> Open; // the elements still open where the data ended, outermost first
+    size_t Line = 0; // the line the data ends on, counted from 1
+};
+
 // One XML document: prolog and root element. Indents two blanks per level, ends lines in CR LF, writes no
 // byte order mark. Reading refuses elements nested deeper than MaxDepth.
 class TJclSimpleXML {
@@ -334,7 +341,8 @@ public:
     void SetRootName(const std::string& name);
 
     // Replaces prolog and root content with the file's. EFOpenError when it cannot be read, EJclSimpleXMLError
-    // for malformed content (what was read before the error stays). Truncated content is no error.
+    // for malformed content (what was read before the error stays). Truncated content is no error; EarlyEnd
+    // tells of it.
     void LoadDocument(const std::string& path);
     // Same as LoadDocument on bytes in memory.
     void LoadFromString(std::string_view data);
@@ -343,13 +351,16 @@ public:
     // folder that takes no new file, where the file is written in place). A link is written through; a file a
     // plain write may not change is refused with EFOpenError.
     void SaveDocument(const std::string& path);
+    // Whether the last load's data ended before the root element was closed, and where.
+    const TJclSimpleXMLEarlyEnd& EarlyEnd() const { return m_earlyEnd; }
     // The bytes SaveDocument writes (and the same declaration rule).
     std::string SaveToString();
 
     // Appends value to out encoded for writing: " & ' < > as entities, bytes 0x80..0xFF as &#xhh;.
     virtual void EncodeValue(std::string_view value, std::string& out) const;
-    // Appends value to out decoded: the five entities (any letter case) and numeric references of a non-zero
-    // byte (the low 8 bits of the number); anything else, and a reference that would give a 0 byte, stays.
+    // Appends value to out decoded: the five entities (any letter case), numeric references up to 255 as that
+    // byte and above it as the character in UTF-8; anything else, and a reference to 0, a surrogate or past
+    // U+10FFFF, stays.
     virtual void DecodeValue(std::string_view value, std::string& out) const;
 
 private:
@@ -358,6 +369,7 @@ private:
     TJclSimpleXMLElemsProlog m_prolog;
     std::unique_ptr<TJclSimpleXMLElemClassic> m_root;
     std::string m_indentString = "  ";
+    TJclSimpleXMLEarlyEnd m_earlyEnd;
 };
 
 template <class NameAt>

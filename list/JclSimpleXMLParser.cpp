@@ -61,9 +61,27 @@ size_t NamedEntity(std::string_view text, char& byte)
     return 0;
 }
 
-// The length of the numeric reference (&#233; or &#xE9;) at the start of text and its byte, the low 8 bits of
-// the number; 0 when it is not one, and also when the byte would be 0, which no text can hold.
-size_t NumericReference(std::string_view text, char& byte)
+// Appends a character above 255 as UTF-8.
+void AppendUtf8(char32_t c, std::string& out)
+{
+    if (c < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+    } else if (c < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+    }
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+}
+
+// The length of the numeric reference (&#233; or &#xE9;) at the start of text, whose character is appended to
+// out: up to 255 as that one byte, as the writer wrote every byte of a value; above it as the character in UTF-8,
+// as other programs write non-ASCII characters. 0 when it is not one, and also when it stands for no character
+// (0, a surrogate, past U+10FFFF), which no text can hold.
+size_t NumericReference(std::string_view text, std::string& out)
 {
     if (text.size() < 3 || text[1] != '#')
         return 0;
@@ -74,12 +92,16 @@ size_t NumericReference(std::string_view text, char& byte)
         ++i;
     }
     const size_t digits = i;
-    unsigned low = 0;
+    char32_t value = 0;
     for (int digit; i < text.size() && (digit = DigitValue(text[i], base)) >= 0; ++i)
-        low = (low * base + digit) & 0xFF;
-    if (i == digits || i == text.size() || text[i] != ';' || low == 0)
+        value = std::min<char32_t>(value * base + digit, 0x110000);
+    if (i == digits || i == text.size() || text[i] != ';' || value == 0 || value >= 0x110000
+        || (value >= 0xD800 && value <= 0xDFFF))
         return 0;
-    byte = static_cast<char>(low);
+    if (value <= 0xFF)
+        out.push_back(static_cast<char>(value));
+    else
+        AppendUtf8(value, out);
     return i + 1;
 }
 
@@ -96,13 +118,14 @@ void TJclSimpleXML::DecodeValue(std::string_view value, std::string& out) const
         const std::string_view rest = value.substr(amp);
         char byte;
         size_t length = NamedEntity(rest, byte);
-        if (length == 0)
-            length = NumericReference(rest, byte);
+        if (length > 0)
+            out.push_back(byte);
+        else
+            length = NumericReference(rest, out);
         if (length == 0) {
             out.push_back('&');
             done = amp + 1;
         } else {
-            out.push_back(byte);
             done = amp + length;
         }
     }
@@ -130,12 +153,6 @@ std::string_view TJclSimpleXMLParser::Ahead(size_t count) const
     return {m_p, std::min(count, static_cast<size_t>(m_end - m_p))};
 }
 
-void TJclSimpleXMLParser::SkipBlanks()
-{
-    while (m_p < m_end && IsBlank(*m_p))
-        ++m_p;
-}
-
 std::string TJclSimpleXMLParser::Decoded(std::string_view raw) const
 {
     std::string out;
@@ -143,9 +160,9 @@ std::string TJclSimpleXMLParser::Decoded(std::string_view raw) const
     return out;
 }
 
-bool TJclSimpleXMLParser::IsEndTagOf(std::string_view endName, const TJclSimpleXMLElem& element) const
+bool TJclSimpleXMLParser::IsEndTagOf(std::string_view endName, bool entity, const TJclSimpleXMLElem& element) const
 {
-    if (endName.find('&') != std::string_view::npos)
+    if (entity)
         return JclSameName(Decoded(endName), element.FullName());
     const std::string& prefix = element.NameSpace();
     if (prefix.empty())
@@ -155,7 +172,20 @@ bool TJclSimpleXMLParser::IsEndTagOf(std::string_view endName, const TJclSimpleX
         && JclSameName(endName.substr(prefix.size() + 1), element.Name());
 }
 
-void TJclSimpleXMLParser::ReadDocument(TJclSimpleXMLElemsProlog& prolog, TJclSimpleXMLElemClassic& root)
+void TJclSimpleXMLParser::EndEarly(std::vector<std::string> open)
+{
+    m_earlyEnd.Complete = false;
+    m_earlyEnd.Open = std::move(open);
+    m_earlyEnd.Line = 1 + static_cast<size_t>(std::count(m_begin, m_end, '\n'));
+}
+
+TJclSimpleXMLEarlyEnd TJclSimpleXMLParser::ReadDocument(TJclSimpleXMLElemsProlog& prolog, TJclSimpleXMLElemClassic& root)
+{
+    ReadProlog(prolog, root);
+    return std::move(m_earlyEnd);
+}
+
+void TJclSimpleXMLParser::ReadProlog(TJclSimpleXMLElemsProlog& prolog, TJclSimpleXMLElemClassic& root)
 {
     while (!AtEnd()) {
         if (IsPrologFiller(static_cast<unsigned char>(*m_p))) {
@@ -177,11 +207,14 @@ void TJclSimpleXMLParser::ReadDocument(TJclSimpleXMLElemsProlog& prolog, TJclSim
             return;
         } else if (IsPrefixOfRest("<?xml ") || IsPrefixOfRest("<?xml-stylesheet") || IsPrefixOfRest("<!--")
                    || IsPrefixOfRest("<!DOCTYPE") || IsPrefixOfRest("<![CDATA[")) {
-            return; // the data ends inside the first bytes of a tag
+            break; // the data ends inside the first bytes of a tag
         } else {
             Fail("Invalid Document: Unexpected text in file prolog");
         }
     }
+    // Data with nothing in it is an empty document, not a cut one.
+    if (!AtEnd() || prolog.Count() > 0)
+        EndEarly({});
 }
 
 // "<?xml" and any blank after it (a line break or a tab as well as a space) open the declaration; "<?xml-"
@@ -361,13 +394,19 @@ bool TJclSimpleXMLParser::ReadTagName(std::string& prefix, std::string& name)
         Fail("Invalid XML Element: malformed tag found (no valid name)");
     const char* start = m_p;
     const char* colon = nullptr;
-    for (; !AtEnd() && !IsBlank(*m_p) && *m_p != '/' && *m_p != '>'; ++m_p)
+    bool entity = false;
+    for (; !AtEnd() && !IsBlank(*m_p) && *m_p != '/' && *m_p != '>'; ++m_p) {
         if (*m_p == ':' && !colon)
             colon = m_p;
+        entity = entity || *m_p == '&';
+    }
     if (AtEnd())
         return false;
-    prefix = colon ? Decoded({start, colon}) : std::string();
-    name = Decoded(colon ? std::string_view(colon + 1, m_p) : std::string_view(start, m_p));
+    // Names are read once per element; one without '&' decodes to itself, which the scan above already tells.
+    const std::string_view rawPrefix = colon ? std::string_view(start, colon) : std::string_view();
+    const std::string_view rawName = colon ? std::string_view(colon + 1, m_p) : std::string_view(start, m_p);
+    prefix = entity ? Decoded(rawPrefix) : std::string(rawPrefix);
+    name = entity ? Decoded(rawName) : std::string(rawName);
     return true;
 }
 
@@ -396,14 +435,16 @@ void TJclSimpleXMLParser::ReadElement(TJclSimpleXMLElemClassic& element)
     std::string prefix;
     std::string name;
     if (!ReadTagName(prefix, name))
-        return;
+        return EndEarly({});
     // A nameless tag keeps the element's name (a document's root keeps the name it was given).
     if (!name.empty()) {
         element.SetName(std::move(name));
         element.SetNameSpace(std::move(prefix));
     }
     bool open = false;
-    if (ReadTagRest(element, open) && open)
+    if (!ReadTagRest(element, open))
+        return EndEarly({element.FullName()});
+    if (open)
         ReadContent(element);
 }
 
@@ -426,9 +467,16 @@ void TJclSimpleXMLParser::ReadContent(TJclSimpleXMLElem& element)
     };
     std::vector<Frame> stack;
     stack.push_back(Frame{&element, {}, false});
-    auto stop = [&] {
-        for (Frame& frame : stack)
+    // Whatever was read stays; the elements still open are noted, with the one whose start tag was cut.
+    auto stop = [&](const TJclSimpleXMLElem* cut = nullptr) {
+        std::vector<std::string> open;
+        for (Frame& frame : stack) {
             flushText(frame);
+            open.push_back(frame.element->FullName());
+        }
+        if (cut)
+            open.push_back(cut->FullName());
+        EndEarly(std::move(open));
     };
     while (!stack.empty()) {
         Frame& frame = stack.back();
@@ -455,8 +503,9 @@ void TJclSimpleXMLParser::ReadContent(TJclSimpleXMLElem& element)
             }
             m_p += 2;
             const char* nameStart = m_p;
-            while (!AtEnd() && !IsBlank(*m_p) && *m_p != '>')
-                ++m_p;
+            bool entity = false;
+            for (; !AtEnd() && !IsBlank(*m_p) && *m_p != '>'; ++m_p)
+                entity = entity || *m_p == '&';
             const std::string_view endName(nameStart, m_p - nameStart);
             SkipBlanks();
             if (AtEnd())
@@ -464,7 +513,7 @@ void TJclSimpleXMLParser::ReadContent(TJclSimpleXMLElem& element)
             if (*m_p != '>')
                 Fail("Invalid XML Element: Expected end of tag but " + Quoted(Ahead(1)) + " found");
             ++m_p;
-            if (!IsEndTagOf(endName, *frame.element))
+            if (!IsEndTagOf(endName, entity, *frame.element))
                 Fail("Invalid XML Element: Erroneous end of tag, expecting </" + frame.element->FullName()
                      + "> but </" + std::string(endName) + "> found");
             if (frame.hasText)
@@ -494,7 +543,7 @@ void TJclSimpleXMLParser::ReadContent(TJclSimpleXMLElem& element)
         child->SetNameSpace(std::move(prefix));
         bool open = false;
         if (!ReadTagRest(*child, open))
-            return stop();
+            return stop(child);
         if (open)
             stack.push_back(Frame{child, {}, false});
     }

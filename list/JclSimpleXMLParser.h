@@ -2,7 +2,9 @@
 
 #include "list/JclSimpleXML.h"
 
+#include <string>
 #include <string_view>
+#include <vector>
 
 // Reads a document from bytes in memory. Elements are read with an explicit stack, never by recursion, so
 // no input can exhaust the call stack; nesting deeper than TJclSimpleXML::MaxDepth is refused.
@@ -12,23 +14,34 @@ public:
     TJclSimpleXMLParser(const TJclSimpleXML& decoder, std::string_view data);
 
     // Reads the prolog nodes into prolog and the root element into root (whose name is only replaced by a
-    // non-empty one). Stops without error where the data ends; what follows the root's end tag is not read.
-    void ReadDocument(TJclSimpleXMLElemsProlog& prolog, TJclSimpleXMLElemClassic& root);
+    // non-empty one). Stops without error where the data ends, and says so in what it returns; what follows the
+    // root's end tag is not read.
+    TJclSimpleXMLEarlyEnd ReadDocument(TJclSimpleXMLElemsProlog& prolog, TJclSimpleXMLElemClassic& root);
     // Reads one element whose "<" must be the first byte.
     void ReadElement(TJclSimpleXMLElemClassic& element);
 
 private:
     bool AtEnd() const { return m_p >= m_end; }
+    // Notes that the data ended with these elements open (outermost first).
+    void EndEarly(std::vector<std::string> open);
     bool StartsWith(std::string_view text) const;
     bool IsPrefixOfRest(std::string_view text) const;
     bool StartsDeclaration() const;
     // Up to count bytes from the current position, for error messages.
     std::string_view Ahead(size_t count) const;
-    void SkipBlanks();
+    // Called between every two tokens; kept here so that it is inlined into the loops that call it.
+    void SkipBlanks()
+    {
+        while (m_p < m_end && (*m_p == ' ' || *m_p == '\t' || *m_p == '\r' || *m_p == '\n'))
+            ++m_p;
+    }
     std::string Decoded(std::string_view raw) const;
-    // Whether an end tag's (raw) name closes element: same prefix and name, letter case ignored.
-    bool IsEndTagOf(std::string_view endName, const TJclSimpleXMLElem& element) const;
+    // Whether an end tag's (raw) name closes element: same prefix and name, letter case ignored; entity says
+    // whether the raw name holds a '&' and so has to be decoded first.
+    bool IsEndTagOf(std::string_view endName, bool entity, const TJclSimpleXMLElem& element) const;
 
+    // Reads the prolog's nodes and then the root element.
+    void ReadProlog(TJclSimpleXMLElemsProlog& prolog, TJclSimpleXMLElemClassic& root);
     void ReadHeader(TJclSimpleXMLElemsProlog& prolog);
     void ReadSheet(TJclSimpleXMLElemsProlog& prolog);
     void ReadDocType(TJclSimpleXMLElemsProlog& prolog);
@@ -48,4 +61,5 @@ private:
     const char* m_begin;
     const char* m_p;
     const char* m_end;
+    TJclSimpleXMLEarlyEnd m_earlyEnd;
 };

@@ -3,8 +3,7 @@
 #include "list/JclSimpleXML.h"
 #include "platform/FileSystem.h"
 #include "toolkit/SysUtils.h"
-
-#include <QStringDecoder>
+#include "toolkit/Utf8Pieces.h"
 
 namespace {
 
@@ -17,24 +16,20 @@ constexpr char16_t Western80To9F[32] = {
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178, // 0x98
 };
 
-QString FromWesternCodePage(const std::string& bytes)
+QChar WesternCharacter(unsigned char byte)
 {
-    QString text(qsizetype(bytes.size()), Qt::Uninitialized);
-    for (size_t i = 0; i < bytes.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(bytes[i]);
-        text[qsizetype(i)] = QChar(byte >= 0x80 && byte <= 0x9F ? Western80To9F[byte - 0x80] : char16_t(byte));
-    }
-    return text;
+    return QChar(byte >= 0x80 && byte <= 0x9F ? Western80To9F[byte - 0x80] : char16_t(byte));
 }
 
-// List files hold UTF-8; one written where the code page was Western European holds single bytes such as
-// 0xE9 for é, which are not UTF-8 and would come back as replacement characters, so those are read in that
-// code page.
+// List files hold UTF-8; one written where the code page was Western European holds single bytes such as 0xE9
+// for é, which are not UTF-8 and would come back as replacement characters, so those bytes are read in that code
+// page. Other programs write é as &#233; (that byte) and an en dash as &#8211; (UTF-8), so one value may hold both.
 QString ToWide(const std::string& bytes)
 {
-    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-    QString text = utf8(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
-    return utf8.hasError() ? FromWesternCodePage(bytes) : text;
+    QString text;
+    SplitUtf8(bytes, [&](const QString& piece) { text += piece; },
+        [&](unsigned char byte) { text += WesternCharacter(byte); });
+    return text;
 }
 
 std::string ItemText(size_t position)
@@ -71,6 +66,18 @@ QString PathValueOf(TJclSimpleXMLElem* item, size_t position, const char* name)
                          + std::to_string(limit) + " bytes");
 }
 
+// A cut file (a full disk, a copy broken off) must not pass for the whole list: says where it ends and what was
+// kept.
+std::string EarlyEndText(const std::string& path, const TJclSimpleXMLEarlyEnd& end, size_t rows)
+{
+    std::string inside;
+    for (const std::string& name : end.Open)
+        inside += "<" + name + ">";
+    return "The list file \"" + path + "\" ends early, on line " + std::to_string(end.Line) +
+        (inside.empty() ? std::string(" before its first element") : " inside " + inside) + ": only the " +
+        std::to_string(rows) + (rows == 1 ? " complete item" : " complete items") + " before that point were read";
+}
+
 } // namespace
 
 TContentRelease::~TContentRelease()
@@ -85,7 +92,10 @@ void ReadListItems(TJclSimpleXML& document, const std::string& path, const std::
     TContentRelease release(document);
     document.LoadDocument(path);
     TJclSimpleXMLElem& root = document.Root();
-    for (size_t i = 0; i < root.NumChildren(); ++i) {
+    const TJclSimpleXMLEarlyEnd& end = document.EarlyEnd();
+    // An item still open where the file ends may lack the end of its name or folder: it never becomes a row.
+    const size_t complete = root.NumChildren() - (!end.Complete && end.Open.size() >= 2 ? 1 : 0);
+    for (size_t i = 0; i < complete; ++i) {
         TJclSimpleXMLElem* element = root.ChildAt(i);
         TItemData item;
         item.FileName = PathValueOf(element, i, "filename");
@@ -93,4 +103,6 @@ void ReadListItems(TJclSimpleXML& document, const std::string& path, const std::
         item.Path = PathValueOf(element, i, "path");
         onItem(std::move(item));
     }
+    if (!end.Complete)
+        throw EListFileError(EarlyEndText(path, end, complete));
 }

@@ -5,7 +5,6 @@
 #include "list/ListFileReader.h"
 #include "toolkit/SysUtils.h"
 
-
 TSaveManager* SaveManager = nullptr;
 
 

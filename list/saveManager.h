@@ -27,7 +27,9 @@ public:
     // Appends one Waiting row per item of the file; no file at the path: nothing happens. A malformed file, or
     // something that is not a regular file, adds no row; an item without its file name, format or folder, with
     // a 0 byte in one of them, a file name or folder longer than the system's path limit, or a format that is
-    // not an integer, stops the import there with an error naming the item, keeping the rows made before it.
+    // not an integer, stops the import there with an error naming the item, keeping the rows made before it. A
+    // file that ends early (cut short) gives the rows of its complete items and then an error naming the file and
+    // where it ends; the item it ends in is never made a row.
     void LoadList(const std::string& path);
     // Reads the items of a list file one by one, as LoadList does, without a list control: each item goes to
     // onItem as soon as it is read, so items before a faulty one have been handed over when the error passes on.

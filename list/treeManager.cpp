@@ -2,6 +2,7 @@
 
 #include "engine/commandManager.h"
 #include "list/itemManager.h"
+#include "toolkit/VisibleText.h"
 
 TTreeManager* TreeManager = nullptr;
 
@@ -101,12 +102,13 @@ QString TTreeManager::HintText(PVirtualNode node)
         return {};
     const TItemNodeData& row = *Data(node);
     const TItemData& item = row.ItemData;
+    // Names and reasons are shown with their controls escaped: a right-to-left override would show them reversed.
     QString hint = QStringLiteral("[File Name]: %1\n[format]: %2\n[path]: %3")
-                       .arg(item.FileName, FormatName(item.FormatIndex), item.Path);
+                       .arg(VisibleText(item.FileName), FormatName(item.FormatIndex), VisibleText(item.Path));
     if (row.ImageIndex == Done && !item.Output.isEmpty())
-        hint += "\n[output]: " + item.Output;
+        hint += "\n[output]: " + VisibleText(item.Output);
     if (row.ImageIndex == Failed && !item.Reason.isEmpty())
-        hint += "\n[error]: " + item.Reason;
+        hint += "\n[error]: " + VisibleText(item.Reason);
     else if (row.ImageIndex == Converting && !item.Progress.isEmpty())
         hint += "\n[progress]: " + item.Progress;
     return hint;
@@ -139,7 +141,7 @@ void TTreeManager::TreeGetImageIndex(PVirtualNode node, int column, int& imageIn
 void TTreeManager::TreeGetText(PVirtualNode node, int column, QString& cellText)
 {
     if (column == 0)
-        cellText = Data(node)->ItemData.FileName;
+        cellText = VisibleText(Data(node)->ItemData.FileName);
     else if (column == 1)
         cellText.clear();
 }

@@ -23,6 +23,24 @@ std::string Reason(int error)
     return std::strerror(error);
 }
 
+// Reads (or writes) exactly size bytes from (to) the start of the file; false with errno set when that fails.
+bool TransferAt(int fd, char* data, size_t size, bool write)
+{
+    for (size_t done = 0; done < size;) {
+        const ssize_t moved = write ? ::pwrite(fd, data + done, size - done, static_cast<off_t>(done))
+                                    : ::pread(fd, data + done, size - done, static_cast<off_t>(done));
+        if (moved < 0 && errno == EINTR)
+            continue;
+        if (moved <= 0) {
+            if (moved == 0)
+                errno = EIO;
+            return false;
+        }
+        done += static_cast<size_t>(moved);
+    }
+    return true;
+}
+
 int OpenRetrying(const std::string& path, int flags, mode_t mode = 0)
 {
     int fd;
@@ -146,6 +164,8 @@ void TReplaceFile::Discard()
     if (m_fd >= 0)
         ::close(m_fd);
     m_fd = -1;
+    m_inPlace = false;
+    m_pending.clear();
     if (!m_temporary.empty())
         ::unlink(m_temporary.c_str());
     m_temporary.clear();
@@ -176,7 +196,10 @@ bool TReplaceFile::Open(const std::string& target, std::string& reason)
     if (exists) {
         // Renaming over a file needs only the folder's permission; a file its owner made read-only is refused
         // here as a plain write refuses it.
-        existing = OpenRetrying(m_target, O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        // Read access too where it is given: a file written in place can then be given its old content back.
+        existing = OpenRetrying(m_target, O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (existing < 0 && errno == EACCES)
+            existing = OpenRetrying(m_target, O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
         if (existing < 0) {
             reason = Reason(errno);
             return false;
@@ -195,9 +218,8 @@ bool TReplaceFile::Open(const std::string& target, std::string& reason)
     return OpenDirect(existing, reason);
 }
 
-// Writes the target itself: the open existing one, or a new one made now. All-or-nothing needs a temporary
-// file beside the target, so in a folder that takes no new file an existing target is written in place like a
-// plain write, and a failure part way leaves it partly written.
+// Writes the target itself: the open existing one, or a new one made now. In a folder that takes no new file an
+// existing regular file is written in place at Commit (see ReplaceInPlace); a pipe or a device as it comes.
 bool TReplaceFile::OpenDirect(int existing, std::string& reason)
 {
     if (existing < 0) {
@@ -211,17 +233,49 @@ bool TReplaceFile::OpenDirect(int existing, std::string& reason)
     m_fd = existing;
     struct stat info {};
     const int flags = ::fcntl(m_fd, F_GETFL);
-    if (flags < 0 || ::fcntl(m_fd, F_SETFL, flags & ~O_NONBLOCK) != 0 || ::fstat(m_fd, &info) != 0
-        || (S_ISREG(info.st_mode) && ::ftruncate(m_fd, 0) != 0)) {
+    if (flags < 0 || ::fcntl(m_fd, F_SETFL, flags & ~O_NONBLOCK) != 0 || ::fstat(m_fd, &info) != 0) {
         reason = Reason(errno);
         Discard();
         return false;
     }
+    m_inPlace = S_ISREG(info.st_mode) && !m_created;
     return true;
+}
+
+// The old content stays whole unless the new one is all there: the space for it is reserved before anything is
+// written (a full disk refuses here), and a write that fails after that puts the old bytes back where they can be
+// read.
+bool TReplaceFile::ReplaceInPlace(std::string& reason)
+{
+    struct stat info {};
+    if (::fstat(m_fd, &info) != 0) {
+        reason = Reason(errno);
+        return false;
+    }
+    std::string old(static_cast<size_t>(info.st_size), '\0');
+    const bool oldKept = TransferAt(m_fd, old.data(), old.size(), false);
+    const auto size = static_cast<off_t>(m_pending.size());
+    if (size > info.st_size) {
+        if (const int error = ::posix_fallocate(m_fd, 0, size); error != 0) {
+            reason = Reason(error);
+            [[maybe_unused]] const int shrunk = ::ftruncate(m_fd, info.st_size);
+            return false;
+        }
+    }
+    if (TransferAt(m_fd, m_pending.data(), m_pending.size(), true) && ::ftruncate(m_fd, size) == 0)
+        return true;
+    reason = Reason(errno);
+    if (oldKept && TransferAt(m_fd, old.data(), old.size(), true))
+        [[maybe_unused]] const int restored = ::ftruncate(m_fd, info.st_size);
+    return false;
 }
 
 bool TReplaceFile::Write(std::string_view bytes, std::string& reason)
 {
+    if (m_inPlace) {
+        m_pending.append(bytes);
+        return true;
+    }
     while (!bytes.empty()) {
         const ssize_t done = ::write(m_fd, bytes.data(), bytes.size());
         if (done < 0 && errno == EINTR)
@@ -239,6 +293,10 @@ bool TReplaceFile::Commit(std::string& reason)
 {
     struct stat info {};
     const bool replacing = !m_temporary.empty() && ::stat(m_target.c_str(), &info) == 0;
+    if (m_inPlace && !ReplaceInPlace(reason)) {
+        Discard();
+        return false;
+    }
     // fsync fails with EINVAL on pipes and devices, which have nothing to flush.
     if ((replacing && ::fchmod(m_fd, info.st_mode & 07777) != 0) || (::fsync(m_fd) != 0 && errno != EINVAL)) {
         reason = Reason(errno);

@@ -28,7 +28,8 @@ bool ReadWholeFile(const std::string& path, TFileBytes& content, std::string& re
 // write never touches an existing file. A writer destroyed before a successful Commit removes its temporary file.
 // What a plain write would refuse is refused, and what it would reach is reached: a symbolic link is written
 // through (its target is replaced, or created when missing), and an existing target must be writable. Where no
-// temporary file can be made beside the target, the target itself is written, as a plain write does.
+// temporary file can be made beside the target, the target itself is written: an existing one in place, but only
+// once the space for the new content is reserved, and a failure leaves its old content whole.
 class TReplaceFile {
 public:
     TReplaceFile() = default;
@@ -47,6 +48,7 @@ public:
 private:
     void Discard();
     bool OpenDirect(int existing, std::string& reason);
+    bool ReplaceInPlace(std::string& reason);
 
     int m_fd = -1;
     std::string m_target;
@@ -54,6 +56,9 @@ private:
     std::string m_temporary;
     // The target did not exist and was made by this writer: removed again when the write fails.
     bool m_created = false;
+    // An existing regular file written in place: its new content is gathered here and put in place at Commit.
+    bool m_inPlace = false;
+    std::string m_pending;
 };
 
 } // namespace platform

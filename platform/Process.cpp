@@ -5,6 +5,8 @@
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
+#include <mutex>
+#include <set>
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/prctl.h>
@@ -42,6 +44,17 @@ bool LiftAboveStandard(int& fd, int& error)
     ::close(fd);
     fd = lifted;
     return true;
+}
+
+// The groups of the children not yet reaped. A group leaves the set before its leader is reaped and under the
+// same lock as every signal to the set, so a signal never reaches a group id that was handed on.
+std::mutex s_groupsLock;
+std::set<int> s_groups;
+
+void ForgetGroup(int pid)
+{
+    std::lock_guard lock(s_groupsLock);
+    s_groups.erase(pid);
 }
 
 uint32_t DecodeStatus(int status, int& signal)
@@ -323,6 +336,10 @@ bool Process::Start(const std::vector<std::string>& args, Pipe& input, Pipe& out
         return false;
     }
     m_pid = pid;
+    {
+        std::lock_guard lock(s_groupsLock);
+        s_groups.insert(pid);
+    }
     m_reaped = false;
     m_status.reset();
     m_signal = 0;
@@ -349,6 +366,7 @@ std::optional<uint32_t> Process::ExitStatus()
         if (errno == EINTR)
             continue;
         // ECHILD: someone else reaped it (SIGCHLD ignored); it is gone and its code with it.
+        ForgetGroup(m_pid);
         m_status = LostStatus;
         m_reaped = true;
         return m_status;
@@ -359,7 +377,11 @@ void Process::Terminate()
 {
     if (!Started() || m_reaped)
         return;
-    ::killpg(m_pid, SIGKILL);
+    {
+        std::lock_guard lock(s_groupsLock);
+        s_groups.erase(m_pid);
+        ::killpg(m_pid, SIGKILL);
+    }
     int status = 0;
     for (;;) {
         pid_t reaped = ::waitpid(m_pid, &status, 0);
@@ -375,6 +397,13 @@ void Process::Terminate()
         break;
     }
     m_reaped = true;
+}
+
+void SignalChildGroups(int signal)
+{
+    std::lock_guard lock(s_groupsLock);
+    for (int group : s_groups)
+        ::killpg(group, signal);
 }
 
 } // namespace platform

@@ -87,4 +87,8 @@ private:
     int m_signal = 0;
 };
 
+// Sends SIGSTOP, or SIGCONT, to the process group of every child of Process not yet reaped: the children run in
+// groups of their own, so a terminal's stop and continue reach them only this way.
+void SignalChildGroups(int signal);
+
 } // namespace platform

@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
-#include <initializer_list>
 #include <unistd.h>
 
 namespace platform {
@@ -14,6 +13,10 @@ namespace {
 // event loop reads at its own pace.
 int s_pipe[2] = {-1, -1};
 
+constexpr int Caught[] = {SIGTERM, SIGINT, SIGHUP, SIGTSTP, SIGCONT};
+// Which of them Catch took over; only those are given back by Release.
+bool s_taken[NSIG] = {};
+
 void Noted(int signal)
 {
     const int saved = errno;
@@ -21,6 +24,26 @@ void Noted(int signal)
     // A full pipe already holds more requests to end than anyone needs; this one may be dropped.
     [[maybe_unused]] ssize_t written = ::write(s_pipe[1], &number, 1);
     errno = saved;
+}
+
+bool NoteFrom(int signal)
+{
+    struct sigaction action {};
+    action.sa_handler = Noted;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    return ::sigaction(signal, &action, nullptr) == 0;
+}
+
+// The signal does to this process what it does uncaught.
+void RaiseByDefault(int signal)
+{
+    ::signal(signal, SIG_DFL);
+    sigset_t only;
+    sigemptyset(&only);
+    sigaddset(&only, signal);
+    pthread_sigmask(SIG_UNBLOCK, &only, nullptr);
+    ::raise(signal);
 }
 
 } // namespace
@@ -31,33 +54,48 @@ bool TerminationSignals::Catch(int& error)
         error = errno;
         return false;
     }
-    struct sigaction action {};
-    action.sa_handler = Noted;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
-        if (::sigaction(signal, &action, nullptr) != 0) {
+    for (int signal : Caught) {
+        struct sigaction before {};
+        if (::sigaction(signal, nullptr, &before) != 0) {
             error = errno;
             return false;
         }
+        if (before.sa_handler == SIG_IGN)
+            continue;
+        if (!NoteFrom(signal)) {
+            error = errno;
+            return false;
+        }
+        s_taken[signal] = true;
     }
     return true;
 }
 
 void TerminationSignals::Release()
 {
-    for (int signal : {SIGTERM, SIGINT, SIGHUP})
-        ::signal(signal, SIG_DFL);
+    for (int signal : Caught) {
+        if (s_taken[signal])
+            ::signal(signal, SIG_DFL);
+        s_taken[signal] = false;
+    }
+}
+
+void TerminationSignals::StopAsTerminalWould()
+{
+    const bool taken = s_taken[SIGTSTP];
+    RaiseByDefault(SIGTSTP);
+    if (taken)
+        NoteFrom(SIGTSTP);
+}
+
+void CollectChildren()
+{
+    ::signal(SIGCHLD, SIG_DFL);
 }
 
 void TerminationSignals::EndBy(int signal)
 {
-    ::signal(signal, SIG_DFL);
-    sigset_t only;
-    sigemptyset(&only);
-    sigaddset(&only, signal);
-    pthread_sigmask(SIG_UNBLOCK, &only, nullptr);
-    ::raise(signal);
+    RaiseByDefault(signal);
     // Only a signal whose default is to go on (none of the three) gets here.
     ::_exit(128 + signal);
 }

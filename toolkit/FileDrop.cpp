@@ -1,5 +1,7 @@
 #include "toolkit/FileDrop.h"
 
+#include "toolkit/FolderWalk.h"
+
 #include <QDir>
 #include <QDirIterator>
 #include <QDropEvent>
@@ -12,6 +14,7 @@
 
 TFileDrop::TFileDrop(QWidget* window, QStringList patterns)
     : QObject(window)
+    , m_window(window)
     , m_patterns(std::move(patterns))
 {
     window->setAcceptDrops(true);
@@ -26,7 +29,7 @@ bool TFileDrop::eventFilter(QObject* watched, QEvent* event)
     // A drag enter and a drag move are drop events too; only the drop itself hands the files over.
     auto* drop = static_cast<QDropEvent*>(event);
     const QStringList paths = LocalPaths(drop->mimeData());
-    if (paths.isEmpty() || !(drop->possibleActions() & Qt::CopyAction)) {
+    if (paths.isEmpty() || !(drop->possibleActions() & Qt::CopyAction) || (m_walk && m_walk->Running())) {
         drop->ignore();
         return true;
     }
@@ -35,12 +38,25 @@ bool TFileDrop::eventFilter(QObject* watched, QEvent* event)
     drop->accept();
     if (type == QEvent::Drop) {
         // The source waits until the drop is handled, so the dialogs a drop leads to open after it.
-        QTimer::singleShot(0, this, [this, paths] {
-            if (OnDrop)
-                OnDrop(DroppedFiles(paths, m_patterns));
-        });
+        QTimer::singleShot(0, this, [this, paths] { Dropped(paths); });
     }
     return true;
+}
+
+void TFileDrop::Dropped(const QStringList& paths)
+{
+    const bool folders = std::any_of(paths.begin(), paths.end(), [](const QString& path) { return QFileInfo(path).isDir(); });
+    if (!folders) {
+        if (OnDrop)
+            OnDrop(DroppedFiles(paths, m_patterns));
+        return;
+    }
+    if (m_walk)
+        m_walk->deleteLater();
+    m_walk = new TFolderWalk(m_window, paths, m_patterns, [this](const QStringList& files) {
+        if (OnDrop)
+            OnDrop(files);
+    });
 }
 
 QStringList LocalPaths(const QMimeData* data)
@@ -57,7 +73,8 @@ QStringList LocalPaths(const QMimeData* data)
     return paths;
 }
 
-QStringList DroppedFiles(const QStringList& paths, const QStringList& patterns)
+QStringList DroppedFiles(const QStringList& paths, const QStringList& patterns, const std::atomic<bool>* cancelled,
+    std::atomic<int>* found)
 {
     QStringList files;
     for (const QString& dropped : paths) {
@@ -68,12 +85,17 @@ QStringList DroppedFiles(const QStringList& paths, const QStringList& patterns)
         } else if (info.isDir()) {
             // Without QDir::CaseSensitive the patterns match in any letter case; without FollowSymlinks a
             // linked folder is not entered, so a link back up the tree cannot make the walk endless.
-            QStringList found;
+            QStringList inFolder;
             QDirIterator walk(path, patterns, QDir::Files, QDirIterator::Subdirectories);
-            while (walk.hasNext())
-                found << walk.next();
-            std::sort(found.begin(), found.end());
-            files << found;
+            while (walk.hasNext()) {
+                if (cancelled && *cancelled)
+                    return {};
+                inFolder << walk.next();
+                if (found)
+                    ++*found;
+            }
+            std::sort(inFolder.begin(), inFolder.end());
+            files << inFolder;
         }
     }
     return files;

@@ -1,15 +1,19 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
 #include <QStringList>
+#include <atomic>
 #include <functional>
 
 class QMimeData;
 class QWidget;
+class TFolderWalk;
 
 // Lets a window take files and folders dragged onto it from a file manager. The drag is accepted, as a
 // copy, only when every dragged item is a local file or folder, so the source never deletes what it sent.
-// After the drop has ended, OnDrop gets the files to add (see DroppedFiles).
+// After the drop has ended, OnDrop gets the files to add (see DroppedFiles); a drop with folders is walked
+// without holding up the window (see TFolderWalk), and no other drop is taken until that walk has ended.
 class TFileDrop : public QObject
 {
 public:
@@ -24,7 +28,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void Dropped(const QStringList& paths);
+
+    QWidget* m_window;
     QStringList m_patterns;
+    QPointer<TFolderWalk> m_walk;
 };
 
 // The local paths of a drag's items; empty when it carries no item or any item that is not a local path.
@@ -33,4 +41,6 @@ QStringList LocalPaths(const QMimeData* data);
 // The files a drop of these paths adds, as a file-open dialog would have chosen them: a file as it is; a
 // folder as the files below it, sub-folders too, that match one of the patterns (letter case aside),
 // sorted by path. Hidden entries and linked folders are not walked; paths that no longer exist are left out.
-QStringList DroppedFiles(const QStringList& paths, const QStringList& patterns);
+// The walk counts the files found so far into found, and stops with no files once cancelled is set.
+QStringList DroppedFiles(const QStringList& paths, const QStringList& patterns,
+    const std::atomic<bool>* cancelled = nullptr, std::atomic<int>* found = nullptr);

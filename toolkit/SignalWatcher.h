@@ -7,7 +7,9 @@
 class QSocketNotifier;
 
 // Brings the requests to end the program (SIGTERM, SIGINT, SIGHUP) into the event loop: from its creation on
-// they no longer end the process, and OnSignal runs on the user-interface thread with each one's number.
+// they no longer end the process, and OnSignal runs on the user-interface thread with each one's number. A
+// signal ignored when the program started stays ignored. The terminal's stop (Ctrl+Z) and continue stop and
+// continue the children's process groups with the program.
 class TSignalWatcher : public QObject {
 public:
     // Throws Exception when the signals cannot be caught.

@@ -3,9 +3,12 @@
 # encoders at once as it was given CPUs. The list, the sources, the output folders the list names and the program
 # must be on a file system that every node shares.
 #
-#   scripts/cluster/submit.sh [--shards N] [--cpus C] [--program PATH] [--skip-done] LIST.qfl [-- SBATCH-OPTIONS...]
+#   scripts/cluster/submit.sh [--shards N] [--tasks I,J,...] [--cpus C] [--program PATH] [--skip-done] LIST.qfl
+#                             [-- SBATCH-OPTIONS...]
 #
-#   --shards N      tasks in the array, each converting every N-th row (default 4)
+#   --shards N      tasks in the array, 1 .. N, task I converting rows I, I+N, I+2N, ... (default 4)
+#   --tasks LIST    only these tasks of the N (Slurm's array syntax: 2,5 or 3-4), to rerun them; each task
+#                   converts the same rows as in the full array
 #   --cpus C        CPUs per task, and so encoders per task (default 2)
 #   --program PATH  the reelhand program (default: the one this tree builds, build/program/reelhand)
 #   --skip-done     pass over rows whose output is already finished (to resume a job)
@@ -16,19 +19,21 @@ set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
 shards=4
+tasks=""
 cpus=2
 program="$here/../../build/program/reelhand"
 options=()
 list=""
 
 usage() {
-    sed -n '2,15s/^# \{0,1\}//p' "$0"
+    sed -n '2,19s/^# \{0,1\}//p' "$0"
     exit "$1"
 }
 
 while [ $# -gt 0 ]; do
     case "$1" in
         --shards) shards=$2; shift 2 ;;
+        --tasks) tasks=$2; shift 2 ;;
         --cpus) cpus=$2; shift 2 ;;
         --program) program=$2; shift 2 ;;
         --skip-done) options+=(--skip-done); shift ;;
@@ -42,10 +47,16 @@ done
 [ -n "$list" ] || { echo "submit.sh: name the list file" >&2; usage 2; }
 [ -f "$list" ] || { echo "submit.sh: no list file at $list" >&2; exit 2; }
 [[ "$shards" =~ ^[1-9][0-9]*$ && "$cpus" =~ ^[1-9][0-9]*$ ]] || { echo "submit.sh: --shards and --cpus take counts" >&2; exit 2; }
+[[ -z "$tasks" || "$tasks" =~ ^[0-9]+(-[0-9]+)?(,[0-9]+(-[0-9]+)?)*$ ]] || { echo "submit.sh: --tasks takes task numbers such as 2,5 or 3-4" >&2; exit 2; }
+for task in $(echo "$tasks" | tr ',-' '  '); do
+    [ "$task" -ge 1 ] && [ "$task" -le "$shards" ] || { echo "submit.sh: task $task is not one of 1 .. $shards" >&2; exit 2; }
+done
 [ -x "$program" ] || { echo "submit.sh: no program at $program (build it, or give --program)" >&2; exit 2; }
 
 # Every task reads the same files, wherever it runs: absolute paths.
 list=$(realpath "$list")
 program=$(realpath "$program")
-exec sbatch --job-name=reelhand --array="0-$((shards - 1))" --cpus-per-task="$cpus" "$@" \
-    "$here/convert-shard.sh" "$program" "$list" "${options[@]}"
+# The shard count goes to every task as it is: a task's shard is its array index, never derived from how many
+# tasks this submission has, so a rerun of some tasks converts what those tasks converted before.
+exec sbatch --job-name=reelhand --array="${tasks:-1-$shards}" --cpus-per-task="$cpus" "$@" \
+    "$here/convert-shard.sh" "$program" "$list" "$shards" "${options[@]}"

@@ -250,3 +250,20 @@ TEST_F(ListOps, SupportAndHomePagesOpenInTheBrowser)
     EXPECT_TRUE(m_dialogs.OpenedUrls[1].startsWith("https://"));
     EXPECT_NE(m_dialogs.OpenedUrls[0], m_dialogs.OpenedUrls[1]);
 }
+
+// A list cut short and naming a format the catalogue lacks: the complete rows come in, the user hears of both.
+TEST_F(ListOps, AnImportSaysWhatTheListLacks)
+{
+    const QByteArray item = "<item><filename>/v/a.avi</filename><format>0</format><path></path></item>";
+    const QString name = m_folder.Source("cut.qfl",
+        "<list>" + item + "<item><filename>/v/b.avi</filename><format>99</format><path></path></item>" + item
+            + "<item><filename>/v/c.avi</filename><format>0</format><path>/o");
+    m_dialogs.FileAnswers.append(QStringList { name });
+    Click(m_window->btnImport);
+    EXPECT_EQ(Rows(*m_window), 3u);
+    ASSERT_EQ(m_dialogs.Messages.size(), 2);
+    EXPECT_EQ(m_dialogs.Messages[0].Text, "Item 2 of the list file name a format that the catalogue does not have "
+                                          "(99); choose one in the row's properties before converting.");
+    EXPECT_EQ(m_dialogs.Messages[1].Text, "The list file \"" + name + "\" ends early, on line 1 inside "
+                                          "<list><item><path>: only the 3 complete items before that point were read");
+}

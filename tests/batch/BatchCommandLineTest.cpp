@@ -27,7 +27,8 @@ TEST(BatchCommandLine, HelpVersionAndUsageErrorsAsUsersExpect)
 
     const TBatchProgram::TResult help = program.Run({ "--help" });
     EXPECT_EQ(help.ExitCode, 0);
-    for (const char* option : { "--convert <list>", "--jobs <n>", "--shard <i/n>", "--skip-done", "--quiet" })
+    for (const char* option : { "--convert", "--format <n>", "--output <folder>", "--formats", "--jobs <n>",
+             "--shard <i/n>", "--skip-done", "--quiet", "counted from 1" })
         EXPECT_TRUE(help.Out.contains(option)) << option;
 
     const TBatchProgram::TResult version = program.Run({ "--version" });
@@ -68,6 +69,7 @@ TEST(BatchCommandLine, UnreadableListEndsWithImportsMessage)
         { missing, "Cannot open file \"" + missing.toStdString() + "\". No such file or directory" },
         { folder, "Cannot open file \"" + folder.toStdString() + "\". Is a directory" },
         { write("broken.qfl", "<list><item><filename>a</filename>"), "" },
+        { write("cut.qfl", "<list>" + good + "<item><filename>b</filename><format>0</format><path/></ite"), "" },
         { write("no-format.qfl", "<list>" + good + "<item><filename>b</filename><path/></item></list>"), "" },
         { write("bad-format.qfl",
               "<list>" + good + "<item><filename>b</filename><format>x</format><path/></item></list>"),
@@ -80,4 +82,28 @@ TEST(BatchCommandLine, UnreadableListEndsWithImportsMessage)
         EXPECT_EQ(result.Err.toStdString(), "reelhand: " + expected + "\n");
     }
     EXPECT_TRUE(program.Runs().empty()) << "nothing of a list that cannot be read is converted";
+}
+
+// Files converted without a list, the catalogue listed for it, and a list row whose format the catalogue lacks
+// failing before any encoder starts.
+TEST(BatchCommandLine, FormatsAndFilesWithoutAList)
+{
+    TBatchProgram program;
+    const TBatchProgram::TResult formats = program.Run({ "--formats" });
+    EXPECT_EQ(formats.ExitCode, 0);
+    EXPECT_EQ(formats.Out, "  0  Stand-in  .mp4\n");
+
+    const QString out = program.Folder("out");
+    const TBatchProgram::TResult files =
+        program.Run({ "--convert", "--format", "0", "--output", out, program.Source("a.avi"), program.Source("b.avi") });
+    EXPECT_EQ(files.ExitCode, 0) << files.Out.toStdString() << files.Err.toStdString();
+    EXPECT_EQ(FilesIn(out), (QStringList { "a.mp4", "b.mp4" }));
+    EXPECT_EQ(program.Run({ "--convert", "--format", "1", program.Source("a.avi") }).ExitCode, 2);
+
+    const QString list = program.WriteList("l.qfl", { { program.Source("c.avi"), 0, out }, { program.Source("d.avi"), 99, out } });
+    const TBatchProgram::TResult unknown = program.Run({ "--convert", list });
+    EXPECT_EQ(unknown.ExitCode, 1);
+    EXPECT_TRUE(unknown.Out.startsWith("failed   item 2: " + program.Folder("clips") + "/d.avi: Format 99 is not in the catalogue.\n"))
+        << unknown.Out.toStdString();
+    EXPECT_EQ(program.Runs().size(), 3u);
 }

@@ -57,3 +57,36 @@ TEST(BatchConsole, QuietPrintsOnlyFailuresAndTheSummary)
     EXPECT_EQ(result.Out.section("Converted", 0, 0), "failed   " + failure);
     EXPECT_TRUE(result.Out.endsWith("Failed:\n  " + failure)) << result.Out.toStdString();
 }
+
+// The batch cannot end before its slowest running file: the overall time left is never below a file's own.
+TEST(BatchConsole, OverallTimeLeftIsAtLeastEachRunningFilesOwn)
+{
+    TBatchProgram program;
+    const QString list = program.WriteList("l.qfl",
+        { { program.Source("fast.avi",
+                "say   Duration: 00:00:10.00, start: 0.000000\nsay size=0kB time=00:00:09.00 speed=1x\nsleep 2500\n"),
+              0, "" },
+            { program.Source("slow.avi",
+                  "say   Duration: 00:01:40.00, start: 0.000000\nsay size=0kB time=00:00:10.00 speed=1x\nsleep 2500\n"),
+                0, "" } });
+    QProcess terminal;
+    terminal.start("script", { "--quiet", "--return", "--flush", "--command",
+                                 program.Path() + "/reelhand --convert " + list + " --jobs 2", "/dev/null" });
+    ASSERT_TRUE(terminal.waitForFinished(60000));
+    const QString text = QString::fromUtf8(terminal.readAllStandardOutput());
+
+    static const QRegularExpression left("(\\.avi  \\d+ %|elapsed), about (\\d\\d):(\\d\\d):(\\d\\d) left");
+    int longestFile = 0;
+    int overallLines = 0;
+    for (const QRegularExpressionMatch& match : left.globalMatch(text)) {
+        const int seconds = match.captured(2).toInt() * 3600 + match.captured(3).toInt() * 60 + match.captured(4).toInt();
+        if (match.captured(1) != "elapsed") {
+            longestFile = std::max(longestFile, seconds);
+            continue;
+        }
+        ++overallLines;
+        EXPECT_GE(seconds, longestFile) << text.toStdString();
+        longestFile = 0;
+    }
+    EXPECT_GT(overallLines, 0) << text.toStdString();
+}

@@ -14,7 +14,10 @@ TEST(BatchOptions, ReadsWhatTheCommandLineAsks)
             { .ListPath = "my list.qfl", .Jobs = 0, .SkipDone = true, .Quiet = true } },
         { { "-j", "3", "--shard", "2/5", "--convert", "a.qfl", "--quiet" },
             { .ListPath = "a.qfl", .Jobs = 3, .ShardIndex = 2, .ShardCount = 5, .Quiet = true } },
-        { { "--shard=0/1", "--convert", "a.qfl" }, { .ListPath = "a.qfl" } },
+        { { "--shard=1/1", "--convert", "a.qfl" }, { .ListPath = "a.qfl" } },
+        { { "--convert", "--format", "3", "--output", "out", "a.avi", "--", "-b.avi" },
+            { .Files = { "a.avi", "-b.avi" }, .Format = 3, .OutputFolder = "out" } },
+        { { "--formats" }, { .ListFormats = true } },
         { { "--help" }, { .Help = true } },
         { { "--jobs", "x", "-v" }, { .Version = true } },
     };
@@ -24,6 +27,10 @@ TEST(BatchOptions, ReadsWhatTheCommandLineAsks)
         EXPECT_EQ(options.Help, c.expected.Help) << line.toStdString();
         EXPECT_EQ(options.Version, c.expected.Version) << line.toStdString();
         EXPECT_EQ(options.ListPath, c.expected.ListPath) << line.toStdString();
+        EXPECT_EQ(options.ListFormats, c.expected.ListFormats) << line.toStdString();
+        EXPECT_EQ(options.Files, c.expected.Files) << line.toStdString();
+        EXPECT_EQ(options.Format, c.expected.Format) << line.toStdString();
+        EXPECT_EQ(options.OutputFolder, c.expected.OutputFolder) << line.toStdString();
         EXPECT_EQ(options.Jobs, c.expected.Jobs) << line.toStdString();
         EXPECT_EQ(options.ShardIndex, c.expected.ShardIndex) << line.toStdString();
         EXPECT_EQ(options.ShardCount, c.expected.ShardCount) << line.toStdString();
@@ -48,9 +55,14 @@ TEST(BatchOptions, RefusesWhatCannotBeDone)
             "--jobs takes a number of encoders (0: one per processor), not '-1'." },
         { { "--convert", "a.qfl", "--jobs", "many" },
             "--jobs takes a number of encoders (0: one per processor), not 'many'." },
-        { { "--convert", "a.qfl", "--shard", "2/2" }, "--shard takes i/n with 0 <= i < n, not '2/2'." },
-        { { "--convert", "a.qfl", "--shard", "0/0" }, "--shard takes i/n with 0 <= i < n, not '0/0'." },
-        { { "--convert", "a.qfl", "--shard", "1" }, "--shard takes i/n with 0 <= i < n, not '1'." },
+        { { "--convert", "a.qfl", "--shard", "3/2" }, "--shard takes i/n with 1 <= i <= n (rows count from 1), not '3/2'." },
+        { { "--convert", "a.qfl", "--shard", "0/2" }, "--shard takes i/n with 1 <= i <= n (rows count from 1), not '0/2'." },
+        { { "--convert", "a.qfl", "--shard", "1" }, "--shard takes i/n with 1 <= i <= n (rows count from 1), not '1'." },
+        { { "--convert", "a.qfl", "--convert", "b.qfl" }, "--convert is given more than once." },
+        { { "--convert=a.qfl", "-j", "2", "--jobs", "3" }, "--jobs is given more than once." },
+        { { "--convert", "a.qfl", "-q", "--quiet" }, "--quiet is given more than once." },
+        { { "--convert", "--format", "1" }, "Nothing to convert: name the files after --convert --format N." },
+        { { "--convert", "a.qfl", "--output", "o" }, "--output goes with --format: a list names each row's output folder." },
     };
     for (const Case& c : cases) {
         try {

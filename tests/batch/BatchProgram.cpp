@@ -56,7 +56,7 @@ QString TBatchProgram::WriteList(const QString& name, const std::vector<TRow>& r
     return path;
 }
 
-std::unique_ptr<QProcess> TBatchProgram::Start(const QStringList& arguments) const
+std::unique_ptr<QProcess> TBatchProgram::Start(const QStringList& arguments, const std::function<void()>& inChild) const
 {
     auto process = std::make_unique<QProcess>();
     // As on a server: no display of any kind, and nothing that picks a platform for Qt.
@@ -64,6 +64,8 @@ std::unique_ptr<QProcess> TBatchProgram::Start(const QStringList& arguments) con
     for (const char* name : { "DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM" })
         environment.remove(name);
     process->setProcessEnvironment(environment);
+    if (inChild)
+        process->setChildProcessModifier(inChild);
     process->start(Path() + "/reelhand", arguments);
     EXPECT_TRUE(process->waitForStarted());
     return process;

@@ -5,6 +5,7 @@
 #include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -37,8 +38,9 @@ public:
     };
     // Runs the program with the arguments and waits for it.
     TResult Run(const QStringList& arguments, int timeoutMs = 120000) const;
-    // Starts the program with the arguments; its output is kept for reading.
-    std::unique_ptr<QProcess> Start(const QStringList& arguments) const;
+    // Starts the program with the arguments; its output is kept for reading. inChild runs in the new process just
+    // before the program, as a parent's settings (an ignored signal, a process group) would be inherited.
+    std::unique_ptr<QProcess> Start(const QStringList& arguments, const std::function<void()>& inChild = {}) const;
 
     // The stand-in's runs so far, from every process of this program folder.
     std::vector<TEncoderRun> Runs() const { return EncoderRuns(Path() + "/bin/encoder.log"); }

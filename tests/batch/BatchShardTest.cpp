@@ -24,8 +24,8 @@ TEST(BatchShard, ShardsTogetherConvertEveryRowExactlyOnce)
 
     std::vector<std::unique_ptr<QProcess>> shards;
     for (int i = 0; i < 3; ++i)
-        shards.push_back(program.Start({ "--convert", list, "--shard", QString("%1/3").arg(i), "--jobs", "2" }));
-    const QStringList counts = { "of 3 in", "of 2 in", "of 2 in" }; // rows 0 3 6, 1 4, 2 5
+        shards.push_back(program.Start({ "--convert", list, "--shard", QString("%1/3").arg(i + 1), "--jobs", "2" }));
+    const QStringList counts = { "of 3 in", "of 2 in", "of 2 in" }; // rows 1 4 7, 2 5, 3 6
     for (int i = 0; i < 3; ++i) {
         ASSERT_TRUE(shards[i]->waitForFinished(60000));
         EXPECT_EQ(shards[i]->exitCode(), 0);

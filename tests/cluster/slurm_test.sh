@@ -112,6 +112,14 @@ found=$(ls -A "$scratch/out")
 tasks=$(ls "$scratch"/log/task_*.out | wc -l)
 [ "$tasks" -eq 2 ] || fail "$tasks task outputs instead of 2"
 grep -h "^Converted" "$scratch"/log/task_*.out
-grep -q "of 3 in" "$scratch"/log/task_*_0.out && grep -q "of 2 in" "$scratch"/log/task_*_1.out ||
+grep -q "of 3 in" "$scratch"/log/task_*_1.out && grep -q "of 2 in" "$scratch"/log/task_*_2.out ||
     fail "the shards did not split the list 3 and 2"
-echo "PASSED: two array tasks converted the five rows once each"
+
+# A rerun of task 2 alone converts task 2's rows again (b and d), not the first shard of a one-task array.
+rm "$scratch/out/b.avi" "$scratch/out/d.avi"
+timeout 600 "$source_dir/scripts/cluster/submit.sh" --shards 2 --tasks 2 --cpus 1 --program "$program" \
+    "$scratch/list.qfl" -- --wait --output="$scratch/log/rerun_%A_%a.out" || fail "the rerun did not succeed"
+found=$(ls -A "$scratch/out")
+[ "$found" = "$expected" ] || fail "outputs after the rerun: $(echo $found), expected: $(echo $expected)"
+grep -q "of 2 in" "$scratch"/log/rerun_*_2.out || fail "the rerun of task 2 did not convert its two rows"
+echo "PASSED: two array tasks converted the five rows once each, and a rerun of one task its own rows"

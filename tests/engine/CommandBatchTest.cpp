@@ -269,7 +269,8 @@ TEST_F(CommandBatchTest, EncoderThatCannotStartIsToldOncePerBatchAndEveryRowFail
     EXPECT_EQ(States(), (std::vector<int> { Failed, Failed, Failed }));
     EXPECT_EQ(Finished, (std::vector<bool> { false }));
     ASSERT_TRUE(WaitUntil([&] { return !dialogs.Messages.isEmpty(); }));
-    EXPECT_TRUE(dialogs.Messages[0].Text.endsWith(" doesn't exist.")) << dialogs.Messages[0].Text.toStdString();
+    EXPECT_TRUE(dialogs.Messages[0].Text.endsWith(" could not be started: Exec format error."))
+        << dialogs.Messages[0].Text.toStdString();
     EXPECT_EQ(dialogs.Messages[0].Icon, TMsgIcon::Stop);
 
     // The next batch is told again, once.

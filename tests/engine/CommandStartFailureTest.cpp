@@ -44,7 +44,8 @@ TEST_F(CommandStartFailureTest, LongListWithAnEncoderThatCannotStartShowsOneBoxO
     EXPECT_EQ(dialogs.MostOpenBoxes, 1) << "error boxes opened inside each other";
     EXPECT_EQ(threadsWhileOpen, threadsBefore) << "reader threads waited for the open box";
     ASSERT_EQ(dialogs.Messages.size(), 1);
-    EXPECT_TRUE(dialogs.Messages[0].Text.endsWith(" doesn't exist.")) << dialogs.Messages[0].Text.toStdString();
+    EXPECT_TRUE(dialogs.Messages[0].Text.endsWith(" could not be started: Exec format error."))
+        << dialogs.Messages[0].Text.toStdString();
     EXPECT_EQ(Finished, (std::vector<bool> { false }));
     EXPECT_EQ(Progress.size(), size_t(rows));
     EXPECT_EQ(States(), std::vector<int>(rows, Failed));

@@ -116,3 +116,27 @@ TEST(EncoderReport, ClockTextIsHoursMinutesSeconds)
     EXPECT_EQ(ClockText(360000), "100:00:00");
     EXPECT_EQ(ClockText(-3), "00:00:00");
 }
+
+// Figures far out of range or not numbers at all never overflow into nonsense: past the end is 100 % and no time
+// left, an absurd length gives a long but real time left, "inf" is no figure.
+TEST(EncoderReport, FiguresOutOfRangeStayWithinTheirBounds)
+{
+    struct Case {
+        const char* duration;
+        const char* time;
+        std::optional<int> percent;
+        std::optional<int64_t> left; // after 10 s
+    };
+    const Case cases[] = {
+        {"00:01:40.00", "10000000000:00:00.00", 100, 0},
+        {"99999999999999:00:00.00", "00:00:00.01", 0, int64_t(100) * 365 * 24 * 3600},
+        {"00:01:40.00", "00:00:inf", std::nullopt, std::nullopt},
+        {"00:00:1e999", "00:00:01.00", std::nullopt, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        const TEncoderReport report = ReportOf({std::string("  Duration: ") + c.duration + ", start: 0.000000",
+                                                std::string("size= 1kB time=") + c.time + " bitrate=N/A"});
+        EXPECT_EQ(report.Percent(), c.percent) << c.duration << " " << c.time;
+        EXPECT_EQ(report.SecondsLeft(10.0), c.left) << c.duration << " " << c.time;
+    }
+}

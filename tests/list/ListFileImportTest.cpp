@@ -206,3 +206,38 @@ TEST_F(ListImport, AFormatThatIsNotANumberStopsTheImportThere)
     EXPECT_EQ(tree.RootNodeCount(), 2u);
     EXPECT_FALSE(tree.Updating());
 }
+
+// A list cut short keeps its complete items and says where it ends; the item it ends in never becomes a row.
+// A character reference above 255 is that character, as other programs write them.
+TEST_F(ListImport, CutListsAndForeignReferences)
+{
+    struct Case {
+        std::string tail; // after two complete items
+        std::vector<TRowView> extra; // rows beyond the first two
+        std::string error; // what follows "ends early, " or empty
+    };
+    const std::string header = "<?xml version=\"1.0\"?>\r\n<list>\r\n" + Item("/a.avi", "1", "") + Item("/b.avi", "2", "");
+    const std::vector<Case> cases = {
+        {"<item><filename>/c.avi</filename><format>1</format><path>/o</path></ite", {}, "on line 5 inside <list><item>"},
+        {"<item><filename>/c.avi</filename><format>1</format><path>/o", {}, "on line 5 inside <list><item><path>"},
+        {"<item><filename>/c.avi</filename", {}, "on line 5 inside <list><item><filename>"},
+        {"<item", {}, "on line 5 inside <list>"},
+        {"", {}, "on line 5 inside <list>"},
+        {Item("/c &#8211; d&#233;.avi", "1", "/&#x65E5;") + "</list>", {Waiting(QString::fromUtf8("/c – dé.avi"), 1, QString::fromUtf8("/日"))}, ""},
+    };
+    for (const Case& c : cases) {
+        tree.Clear();
+        WriteBytes(dir.filePath("cut.qfl"), header + c.tail);
+        std::string error;
+        try {
+            manager.LoadList(PathOf("cut.qfl"));
+        } catch (const EListFileError& e) {
+            error = e.Message();
+        }
+        std::vector<TRowView> rows = {Waiting("/a.avi", 1, ""), Waiting("/b.avi", 2, "")};
+        rows.insert(rows.end(), c.extra.begin(), c.extra.end());
+        EXPECT_EQ(Rows(tree), rows) << c.tail;
+        EXPECT_EQ(error, c.error.empty() ? "" : "The list file \"" + PathOf("cut.qfl") + "\" ends early, " + c.error
+                             + ": only the 2 complete items before that point were read") << c.tail;
+    }
+}

@@ -96,6 +96,16 @@ TEST_F(ListHint, AFailedRowTellsWhyAndTheConvertingOneHowFarAfterTheThreeLines)
     }
 }
 
+// A right-to-left override would show "/v/\u202eiva.exe" as "/v/exe.avi"; it is shown escaped, in the cell too.
+TEST_F(ListHint, ControlsInNamesAreShownEscaped)
+{
+    AddRow(tree, QString::fromUtf8("/v/\u202Eiva.exe"), 1, "/o\n");
+    EXPECT_EQ(model->HintText(tree.GetFirst()), "[File Name]: /v/\\u202eiva.exe\n[format]: MP4 (H.264)\n[path]: /o\\n");
+    QString cell;
+    tree.OnGetText(&tree, tree.GetFirst(), 0, cell);
+    EXPECT_EQ(cell, "/v/\\u202eiva.exe");
+}
+
 TEST_F(ListHint, AFormatOutsideTheCatalogueNamesNone)
 {
     AddRow(tree, "/v/a.avi", 3, "/o");

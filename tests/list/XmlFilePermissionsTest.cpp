@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <csignal>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -36,10 +38,14 @@ std::string NewDocumentBytes()
     return document.SaveToString();
 }
 
-// Saves a new document at path as an ordinary user: "saved", or the message of the error.
-std::string SaveAsUser(const std::string& path)
+// Saves a new document at path as an ordinary user: "saved", or the message of the error. With a limit, no file
+// can grow past that many bytes, as on a disk that is full.
+std::string SaveAsUser(const std::string& path, rlim_t limit)
 {
     return AsUnprivilegedUser([&] {
+        const rlimit full{limit, limit};
+        if (limit > 0 && (::signal(SIGXFSZ, SIG_IGN) == SIG_ERR || ::setrlimit(RLIMIT_FSIZE, &full) != 0))
+            return std::string("no limit");
         TJclSimpleXML document;
         document.SetRootName("new");
         try {
@@ -61,6 +67,8 @@ TEST(XmlFileAsUser, PermissionsBindAsForAPlainWrite)
         QFile::Permissions file;
         QFile::Permissions folder;
         const char* result; // the message's start, or "saved"
+        rlim_t limit = 0; // bytes the disk takes, 0 for no limit
+        const char* reason = "Permission denied";
     };
     const Case cases[] = {
         {"read-only file", true, ReadOnly, Open, "Cannot open file"},
@@ -68,6 +76,8 @@ TEST(XmlFileAsUser, PermissionsBindAsForAPlainWrite)
         {"writable file in a locked folder", true, ReadWrite, Locked, "saved"},
         {"new file in a locked folder", false, {}, Locked, "Cannot create file"},
         {"writable file", true, ReadWrite, Open, "saved"},
+        {"writable file in a locked folder, disk full", true, ReadWrite, Locked, "Cannot write file", 20,
+         "File too large"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -83,11 +93,11 @@ TEST(XmlFileAsUser, PermissionsBindAsForAPlainWrite)
             QFile::setPermissions(target, c.file);
         }
         QFile::setPermissions(folder, c.folder);
-        const std::string result = SaveAsUser(target.toStdString());
+        const std::string result = SaveAsUser(target.toStdString(), c.limit);
         QFile::setPermissions(folder, Open);
 
         const bool saved = std::string(c.result) == "saved";
-        EXPECT_EQ(result, saved ? "saved" : c.result + (" \"" + target.toStdString() + "\". Permission denied"));
+        EXPECT_EQ(result, saved ? "saved" : c.result + (" \"" + target.toStdString() + "\". ") + c.reason);
         EXPECT_EQ(ReadBytes(target), saved ? NewDocumentBytes() : c.existing ? "<old/>" : "<missing>");
         EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden),
                   c.existing || saved ? QStringList{"list.qfl"} : QStringList());

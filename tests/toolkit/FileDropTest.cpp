@@ -10,7 +10,9 @@
 #include <QMimeData>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QUrl>
+#include <atomic>
 #include <gtest/gtest.h>
 
 namespace
@@ -74,4 +76,41 @@ TEST(FileDrop, TakesLocalItemsOnlyAndAlwaysAsACopyThenHandsTheFilesOverAfterTheD
     EXPECT_TRUE(dropped.isEmpty()); // not while the source still waits for the drop to end
     ASSERT_EVENTUALLY(dropped.size() == 1);
     EXPECT_EQ(dropped[0], QStringList({ clip }));
+}
+
+// A big folder is walked beside the window, which goes on handling its events, and a cancelled walk adds nothing.
+TEST(FileDrop, ABigFolderIsWalkedWithoutHoldingTheWindowAndCanBeCancelled)
+{
+    QTemporaryDir dir;
+    const QString folder = dir.path() + "/card";
+    constexpr int count = 20000;
+    for (int i = 0; i < count; ++i)
+        Touch(folder + QString("/clip%1.avi").arg(i));
+    const std::atomic<bool> cancelled { true };
+    std::atomic<int> found { 0 };
+    EXPECT_TRUE(DroppedFiles({ folder }, { "*.avi" }, &cancelled, &found).isEmpty());
+
+    QWidget window;
+    window.resize(200, 100);
+    int ticks = 0;
+    int ticksAtDrop = -1;
+    QList<QStringList> dropped;
+    auto* drop = new TFileDrop(&window, { "*.avi" });
+    drop->OnDrop = [&](const QStringList& files) {
+        ticksAtDrop = ticks;
+        dropped << files;
+    };
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+    ticker.start(0);
+
+    ASSERT_EQ(DropPaths(&window, QPoint(50, 50), { folder }), Qt::CopyAction);
+    // The drop has been handled and the window is free again while the walk goes on; its files come later.
+    EXPECT_TRUE(dropped.isEmpty()) << "the folder was walked while the window waited";
+    const int ticksAfterDrop = ticks;
+    ASSERT_EVENTUALLY(dropped.size() == 1);
+    EXPECT_EQ(dropped[0].size(), count);
+    EXPECT_GE(ticksAtDrop, ticksAfterDrop);
 }
