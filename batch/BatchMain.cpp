@@ -8,6 +8,7 @@
 #include "engine/commandManager.h"
 #include "platform/Terminal.h"
 #include "toolkit/Application.h"
+#include "toolkit/Locations.h"
 #include "toolkit/SignalWatcher.h"
 
 #include <QCoreApplication>
@@ -58,7 +59,7 @@ int Convert(const TBatchOptions& options)
         return ExitUsage;
     }
     const std::string programFolder = Application->ProgramFolder().toStdString();
-    TEncoderSlot::TSettings settings { programFolder + "/bin/ffmpeg", programFolder, options.SkipDone };
+    TEncoderSlot::TSettings settings { FindEncoder(), programFolder, options.SkipDone };
     // Without its encoder every row would fail the same way; the message says what to do instead.
     try {
         CheckEncoder(settings.Encoder);
@@ -101,7 +102,6 @@ int Convert(const TBatchOptions& options)
 int RunBatch(int argc, char* argv[])
 {
     QCoreApplication qtApp(argc, argv);
-    QCoreApplication::setApplicationName("Quor Reelhand");
     QCoreApplication::setApplicationVersion(REELHAND_VERSION);
     TApplication application;
     application.SetTitle("Quor Reelhand");

@@ -5,6 +5,7 @@
 #include "engine/commandManager.h"
 #include "engine/overwriteManager.h"
 #include "toolkit/Application.h"
+#include "toolkit/Locations.h"
 
 TCommand* Command = nullptr;
 
@@ -25,7 +26,7 @@ TCommand::TCommand(TVirtualStringTree* list)
     : m_timer(std::make_unique<QTimer>())
     , m_list(list)
     , m_runner(std::make_unique<TDosCommand>())
-    , m_encoderPath(ProgramFolder() + "/bin/ffmpeg")
+    , m_encoderPath(FindEncoder())
     , m_overwriteManager(std::make_unique<TOverwriteManager>())
     , m_self(std::make_shared<TCommand*>(this))
 {

@@ -20,7 +20,7 @@ class TOverwriteManager;
 class TCommand
 {
 public:
-    // Works on the given list control (not owned); the encoder is bin/ffmpeg in the program folder.
+    // Works on the given list control (not owned); the encoder is the one FindEncoder finds.
     explicit TCommand(TVirtualStringTree* list);
     // Kills a running encoder and removes its unfinished output; no notification is raised and no row is
     // touched afterwards.
@@ -48,7 +48,7 @@ public:
     int64_t ElapsedSeconds() const { return m_elapsedSeconds; }
     // Rows of the current or last batch that ended Failed.
     int FailedRows() const { return m_failedRows; }
-    // The encoder: the program folder's bin/ffmpeg, fixed at creation.
+    // The encoder, fixed at creation.
     const std::string& EncoderPath() const { return m_encoderPath; }
     // Folder (ending in '/') and file name of the current row's wanted output, before a clash is avoided.
     const std::string& OutputFolder() const { return m_outputFolder; }

@@ -2,12 +2,13 @@
 
 #include "platform/FileSystem.h"
 #include "toolkit/Application.h"
+#include "toolkit/Locations.h"
 
 TCommandManager* CommandManager = nullptr;
 
 TCommandManager::TCommandManager()
 {
-    Load((Application->ProgramFolder() + "/command").toStdString());
+    Load(CataloguePath());
 }
 
 void TCommandManager::Load(const std::string& path)
