@@ -22,7 +22,9 @@ const QCommandLineOption QuietOption({ "q", "quiet" }, "Print only the rows that
 // spellings are the ones users know from other programs.
 void Describe(QCommandLineParser& parser)
 {
-    parser.setApplicationDescription("Converts the rows of a list file exported by the window, without a display.");
+    parser.setApplicationDescription("Opens the window; files and folders named on the command line open its "
+                                     "add-files dialog.\nWith --convert, converts the rows of a list file exported "
+                                     "by the window, without a display.");
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addOptions({ ConvertOption, JobsOption, ShardOption, SkipDoneOption, QuietOption });
