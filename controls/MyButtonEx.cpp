@@ -1,6 +1,7 @@
 #include "controls/MyButtonEx.h"
 
 #include "toolkit/Canvas.h"
+#include "toolkit/FocusMark.h"
 #include "toolkit/PngEffects.h"
 
 #include <QKeyEvent>
@@ -179,18 +180,7 @@ void TMyButtonEx::changeEvent(QEvent* event)
 void TMyButtonEx::focusInEvent(QFocusEvent* event)
 {
     QWidget::focusInEvent(event);
-    switch (event->reason()) {
-    case Qt::TabFocusReason:
-    case Qt::BacktabFocusReason:
-        m_keyboardFocus = true;
-        break;
-    case Qt::ActiveWindowFocusReason:
-    case Qt::PopupFocusReason:
-        break; // the focus coming back to the window shows it as it was
-    default:
-        m_keyboardFocus = false;
-        break;
-    }
+    m_keyboardFocus = ShowsFocusMark(event, m_keyboardFocus);
     repaint();
 }
 
