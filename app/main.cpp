@@ -1,12 +1,14 @@
-#include "app/Program.h"
+#include "app/WindowMain.h"
 #include "batch/BatchMain.h"
 #include "batch/BatchOptions.h"
-#include "toolkit/Application.h"
+#include "toolkit/Locations.h"
 
-#include <QApplication>
+#include <QString>
+#include <QStringList>
 
 int main(int argc, char* argv[])
 {
+    SetProgramNames();
     // The command-line mode must run where there is no display, so it is chosen before anything of the windows
     // is made.
     QStringList arguments;
@@ -14,9 +16,5 @@ int main(int argc, char* argv[])
         arguments << QString::fromLocal8Bit(argv[i]);
     if (WantsBatchMode(arguments))
         return RunBatch(argc, argv);
-
-    QApplication qtApp(argc, argv);
-    TApplication application;
-    application.SetTitle("Quor Reelhand");
-    return RunProgram();
+    return RunWindow(argc, argv);
 }

@@ -25,6 +25,11 @@ public:
     // Frees the controller (which stops a running batch) before the controls go.
     ~TmainDlg() override;
 
+    TUIHook& Controller() { return *m_uiHook; }
+    // Closes the window without asking, also during a batch: the program is ending. Any other close asks
+    // first while a batch runs.
+    void CloseUnasked();
+
     QLabel* Image1;
     TImageButton* btnAdd;
     QLabel* lbAdd;
@@ -35,6 +40,7 @@ public:
     TImageButton* btnConvert;
     QLabel* lbConvert;
     QLabel* lbTimer;
+    QLabel* lbOutput;
     TImageButton* btnStop;
     QLabel* lbStop;
     TImageButton* btnSupport;
@@ -55,6 +61,9 @@ public:
     QAction* N1;
     QAction* pmiProperties;
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     void CreateControls();
     void CreateButtons();
@@ -64,4 +73,5 @@ private:
     void FormDestroy();
 
     std::unique_ptr<TUIHook> m_uiHook;
+    bool m_unasked = false;
 };

@@ -34,4 +34,7 @@ QString TConsoleDialogs::BrowseFolder(QWidget*, const QString&)
     return {};
 }
 
-void TConsoleDialogs::OpenUrl(const QString&) { }
+bool TConsoleDialogs::OpenUrl(const QString&)
+{
+    return false;
+}

@@ -11,5 +11,5 @@ public:
     QString OpenFile(QWidget* parent, const QString& title, const QString& filter) override;
     QString SaveFile(QWidget* parent, const QString& title, const QString& filter) override;
     QString BrowseFolder(QWidget* parent, const QString& title) override;
-    void OpenUrl(const QString& url) override;
+    bool OpenUrl(const QString& url) override;
 };

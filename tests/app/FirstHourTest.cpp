@@ -1,0 +1,82 @@
+// What a new user met in the first hour: Delete goes on to the next row, the end message opens the output
+// folder, a page no browser opens is told, closing during a batch asks first, and Tab reaches every command
+// with a mark that shows.
+#include "app/mainForm.h"
+#include "controls/MyButtonEx.h"
+#include "controls/imagebutton.h"
+#include "list/ItemData.h"
+#include "tests/app/AppTesting.h"
+#include "toolkit/VirtualStringTree.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QTest>
+#include <QUrl>
+
+namespace
+{
+
+class FirstHour : public TMainWindowTest
+{
+protected:
+    QString SelectedName()
+    {
+        TVirtualStringTree* list = m_window->VirtualStringTree1;
+        return list->GetNodeData<TItemNodeData>(list->SelectedNode())->ItemData.FileName.section('/', -1);
+    }
+};
+
+} // namespace
+
+TEST_F(FirstHour, DeleteGoesOnToTheNextRowAndTheEndMessageOpensTheFolder)
+{
+    AddClips({ "", "", "" });
+    TVirtualStringTree* list = m_window->VirtualStringTree1;
+    list->SetSelected(list->GetNodeAtIndex(1), true);
+    QTest::keyClick(list, Qt::Key_Delete);
+    EXPECT_EQ(SelectedName(), "clip2.avi");
+    QTest::keyClick(list, Qt::Key_Delete); // the last row: the one before it is selected
+    EXPECT_EQ(SelectedName(), "clip0.avi");
+
+    m_dialogs.ButtonAnswers = { QMessageBox::Open };
+    Click(m_window->btnConvert);
+    WaitUntilIdle();
+    ASSERT_EQ(m_dialogs.Messages.size(), 1);
+    EXPECT_EQ(m_dialogs.Messages[0].Buttons, int(QMessageBox::Ok | QMessageBox::Open));
+    EXPECT_EQ(m_dialogs.OpenedUrls, QStringList { QUrl::fromLocalFile(m_folder.ConvertFolder() + "/").toString() });
+
+    m_dialogs.UrlsOpen = false;
+    Click(m_window->btnSupport);
+    ASSERT_EQ(m_dialogs.Messages.size(), 2);
+    EXPECT_EQ(m_dialogs.Messages[1].Text,
+        "No web browser could be opened for https://reelhand.quor.app/support. Please open it yourself.");
+}
+
+TEST_F(FirstHour, ClosingDuringABatchAsksFirstAndNoKeepsConverting)
+{
+    AddClips({ "wait\n" });
+    ConvertUntilRow(0);
+    m_dialogs.ButtonAnswers = { QMessageBox::No };
+    EXPECT_FALSE(m_window->close());
+    ASSERT_EQ(m_dialogs.Messages.size(), 1);
+    EXPECT_EQ(m_dialogs.Messages[0].Icon, TMsgIcon::Question);
+    EXPECT_TRUE(Busy());
+    EXPECT_EQ(RowState(*m_window, 0), int(Converting));
+    Click(m_window->btnStop);
+    WaitUntilIdle();
+}
+
+TEST_F(FirstHour, TabReachesTheBigButtonsAndTheListEachWithAVisibleMark)
+{
+    AddClips({ "" });
+    Activate(m_window.get());
+    m_window->btnImport->setFocus(Qt::TabFocusReason);
+    for (QWidget* target : std::initializer_list<QWidget*> {
+             m_window->btnAdd, m_window->btnConvert, m_window->btnSupport, m_window->VirtualStringTree1 }) {
+        const QImage plain = Rendered(target);
+        TabTo(target);
+        EXPECT_NE(Rendered(target), plain) << target->objectName().toStdString();
+    }
+    // Stop is disabled while nothing converts, so Tab passes it by.
+    EXPECT_FALSE(m_window->btnStop->hasFocus());
+}
