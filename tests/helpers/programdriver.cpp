@@ -9,6 +9,7 @@
 #include "list/itemManager.h"
 #include "list/treeManager.h"
 #include "toolkit/Application.h"
+#include "toolkit/Locations.h"
 
 #include <QApplication>
 #include <QTest>
@@ -17,6 +18,7 @@
 
 int main(int argc, char* argv[])
 {
+    SetProgramNames();
     QApplication qtApp(argc, argv);
     TApplication application;
     application.SetTitle("Quor Reelhand");
