@@ -1,7 +1,7 @@
 #include "controls/MyButtonEx.h"
 
 #include "toolkit/Canvas.h"
-#include "toolkit/FocusMark.h"
+#include "toolkit/KeyboardFocus.h"
 #include "toolkit/PngEffects.h"
 
 #include <QKeyEvent>
@@ -192,16 +192,8 @@ void TMyButtonEx::focusOutEvent(QFocusEvent* event)
 
 void TMyButtonEx::keyPressEvent(QKeyEvent* event)
 {
-    const int key = event->key();
-    const bool clicks = key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter;
-    if (!clicks || (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
+    if (!ClickOnKey(event, [this] { Click(); }))
         QWidget::keyPressEvent(event);
-        return;
-    }
-    // A held key clicks once.
-    if (!event->isAutoRepeat())
-        Click();
-    event->accept();
 }
 
 void TMyButtonEx::mousePressEvent(QMouseEvent* event)

@@ -1,6 +1,6 @@
 #include "controls/imagebutton.h"
 
-#include "toolkit/FocusMark.h"
+#include "toolkit/KeyboardFocus.h"
 
 #include <QEnterEvent>
 #include <QKeyEvent>
@@ -118,15 +118,8 @@ void TImageButton::paintEvent(QPaintEvent*)
 
 void TImageButton::keyPressEvent(QKeyEvent* event)
 {
-    const int key = event->key();
-    const bool clicks = key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter;
-    if (!clicks || (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
+    if (!ClickOnKey(event, [this] { Click(); }))
         QWidget::keyPressEvent(event);
-        return;
-    }
-    if (!event->isAutoRepeat())
-        Click();
-    event->accept();
 }
 
 void TImageButton::focusInEvent(QFocusEvent* event)

@@ -1,7 +1,7 @@
 #include "toolkit/VirtualStringTree.h"
 
 #include "toolkit/Application.h"
-#include "toolkit/FocusMark.h"
+#include "toolkit/KeyboardFocus.h"
 #include "toolkit/PngImageList.h"
 
 #include <QContextMenuEvent>
