@@ -28,8 +28,9 @@ set(CPACK_PACKAGE_NAME reelhand)
 set(CPACK_PACKAGE_VENDOR Quor)
 set(CPACK_PACKAGE_CONTACT "Quor <support@reelhand.quor.app>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "batch video converter")
-set(CPACK_PACKAGE_DESCRIPTION "Builds a list of source videos, each with a target format and an output folder, and \
-converts them one after the other with ffmpeg. Also converts exported lists without a display (reelhand --convert).")
+set(CPACK_PACKAGE_DESCRIPTION "Builds a list of source videos, each with a target format and an output
+folder, and converts them one after the other with ffmpeg. Also converts
+exported lists without a display (reelhand --convert).")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
