@@ -13,30 +13,18 @@
 #include <QTest>
 #include <QUrl>
 
-namespace
-{
-
-class FirstHour : public TMainWindowTest
-{
-protected:
-    QString SelectedName()
-    {
-        TVirtualStringTree* list = m_window->VirtualStringTree1;
-        return list->GetNodeData<TItemNodeData>(list->SelectedNode())->ItemData.FileName.section('/', -1);
-    }
-};
-
-} // namespace
+using FirstHour = TMainWindowTest;
 
 TEST_F(FirstHour, DeleteGoesOnToTheNextRowAndTheEndMessageOpensTheFolder)
 {
     AddClips({ "", "", "" });
     TVirtualStringTree* list = m_window->VirtualStringTree1;
+    const auto selected = [list] { return list->GetNodeData<TItemNodeData>(list->SelectedNode())->ItemData.FileName; };
     list->SetSelected(list->GetNodeAtIndex(1), true);
     QTest::keyClick(list, Qt::Key_Delete);
-    EXPECT_EQ(SelectedName(), "clip2.avi");
+    EXPECT_TRUE(selected().endsWith("clip2.avi"));
     QTest::keyClick(list, Qt::Key_Delete); // the last row: the one before it is selected
-    EXPECT_EQ(SelectedName(), "clip0.avi");
+    EXPECT_TRUE(selected().endsWith("clip0.avi"));
 
     m_dialogs.ButtonAnswers = { QMessageBox::Open };
     Click(m_window->btnConvert);

@@ -14,8 +14,6 @@ public:
         qputenv("PATH", "/nonexistent");
     }
     ~TEmptyPath() { qputenv("PATH", m_saved); }
-    TEmptyPath(const TEmptyPath&) = delete;
-    TEmptyPath& operator=(const TEmptyPath&) = delete;
 
 private:
     QByteArray m_saved;
