@@ -1,7 +1,9 @@
-// What a new user met in the first hour: Delete goes on to the next row, the end message opens the output
-// folder, a page no browser opens is told, closing during a batch asks first, and Tab reaches every command
-// with a mark that shows.
+// What a new user met in the first hour: a folder named on the command line is added as a drop of it is,
+// Delete goes on to the next row, the end message opens the output folder, a page no browser opens is told,
+// closing during a batch asks first, and Tab reaches every command with a mark that shows.
+#include "app/addForm.h"
 #include "app/mainForm.h"
+#include "app/uihook.h"
 #include "controls/MyButtonEx.h"
 #include "controls/imagebutton.h"
 #include "list/ItemData.h"
@@ -15,10 +17,14 @@
 
 using FirstHour = TMainWindowTest;
 
-TEST_F(FirstHour, DeleteGoesOnToTheNextRowAndTheEndMessageOpensTheFolder)
+TEST_F(FirstHour, FolderFromTheCommandLineDeleteGoesOnAndTheEndMessageOpensTheFolder)
 {
-    AddClips({ "", "", "" });
+    for (const char* name : { "clip0.avi", "clip1.avi", "clip2.avi", "notes.txt" })
+        m_folder.Source(name);
+    WhenModal([](QDialog* dialog) { static_cast<TaddDlg*>(dialog)->btnOk->Click(); });
+    m_window->Controller().AddPaths({ m_folder.Path() + "/sources" }); // as "reelhand FOLDER" passes it
     TVirtualStringTree* list = m_window->VirtualStringTree1;
+    ASSERT_EQ(list->RootNodeCount(), 3u);
     const auto selected = [list] { return list->GetNodeData<TItemNodeData>(list->SelectedNode())->ItemData.FileName; };
     list->SetSelected(list->GetNodeAtIndex(1), true);
     QTest::keyClick(list, Qt::Key_Delete);
