@@ -80,11 +80,7 @@ QString ChosenOutputFolder()
 
 void SetChosenOutputFolder(const QString& folder)
 {
-    QSettings settings;
-    if (folder.isEmpty())
-        settings.remove(OutputFolderKey);
-    else
-        settings.setValue(OutputFolderKey, folder);
+    QSettings().setValue(OutputFolderKey, folder);
 }
 
 QString FirstDialogFolder()

@@ -27,7 +27,7 @@ QString DefaultOutputFolder();
 std::string MakeDefaultOutputFolder();
 // The folder chosen in the window, kept in the settings; empty when none is chosen.
 QString ChosenOutputFolder();
-// Keeps the chosen folder in the settings; empty goes back to the automatic one.
+// Keeps the chosen folder in the settings.
 void SetChosenOutputFolder(const QString& folder);
 
 // Where the first file dialog opens: the user's Videos folder when there is one, else the home folder.

@@ -1,6 +1,7 @@
 // What a new user met in the first hour: a folder named on the command line is added as a drop of it is,
-// Delete goes on to the next row, the end message opens the output folder, a page no browser opens is told,
-// closing during a batch asks first, and Tab reaches every command with a mark that shows.
+// Delete goes on to the next row, a chosen default output folder is kept and made, the end message opens it,
+// a page no browser opens is told, closing during a batch asks first, and Tab reaches every command with a mark
+// that shows.
 #include "app/addForm.h"
 #include "app/mainForm.h"
 #include "app/uihook.h"
@@ -11,7 +12,10 @@
 #include "toolkit/VirtualStringTree.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QLabel>
 #include <QMessageBox>
+#include <QSettings>
 #include <QTest>
 #include <QUrl>
 
@@ -32,12 +36,23 @@ TEST_F(FirstHour, FolderFromTheCommandLineDeleteGoesOnAndTheEndMessageOpensTheFo
     QTest::keyClick(list, Qt::Key_Delete); // the last row: the one before it is selected
     EXPECT_TRUE(selected().endsWith("clip0.avi"));
 
+    // A default output folder chosen in the window, kept in the settings (forgotten again for the next tests),
+    // made when the first row needs it.
+    const QString chosen = m_folder.Path() + "/chosen/deeper/";
+    const std::unique_ptr<QSettings, void (*)(QSettings*)> forget(new QSettings, [](QSettings* settings) {
+        settings->remove("OutputFolder");
+        delete settings;
+    });
+    m_dialogs.FolderAnswers = { chosen };
+    Click(m_window->lbOutput);
+    EXPECT_EQ(m_window->lbOutput->text(), "output folder: " + chosen);
     m_dialogs.ButtonAnswers = { QMessageBox::Open };
     Click(m_window->btnConvert);
     WaitUntilIdle();
     ASSERT_EQ(m_dialogs.Messages.size(), 1);
     EXPECT_EQ(m_dialogs.Messages[0].Buttons, int(QMessageBox::Ok | QMessageBox::Open));
-    EXPECT_EQ(m_dialogs.OpenedUrls, QStringList { QUrl::fromLocalFile(m_folder.ConvertFolder() + "/").toString() });
+    EXPECT_TRUE(QFile::exists(chosen + "clip0.mp4"));
+    EXPECT_EQ(m_dialogs.OpenedUrls, QStringList { QUrl::fromLocalFile(chosen).toString() });
 
     m_dialogs.UrlsOpen = false;
     Click(m_window->btnSupport);
