@@ -8,6 +8,7 @@
 #include "controls/PngSpeedButton.h"
 #include "engine/commandManager.h"
 #include "toolkit/Application.h"
+#include "toolkit/Locations.h"
 #include "toolkit/PngImageList.h"
 
 #include <QKeyEvent>
@@ -139,6 +140,11 @@ void TFileFormDlg::AddLine(const QString& text)
 {
     m_lines.append(text);
     ShowLines();
+}
+
+QString TFileFormDlg::SaveToLine(const QString& folder)
+{
+    return "save to: " + (folder.isEmpty() ? "use global path (" + DefaultOutputFolder() + ")" : folder);
 }
 
 void TFileFormDlg::SetLine(int index, const QString& text)

@@ -32,6 +32,8 @@ public:
     void AddLine(const QString& text);
     // Replaces an existing line; an index past the last line is ignored.
     void SetLine(int index, const QString& text);
+    // The line "save to: <folder>"; a blank folder shows as "use global path (<the default output folder>)".
+    static QString SaveToLine(const QString& folder);
 
     TLinePanel* LinePanel1;
     TMyListBox* MyListBox1;

@@ -23,18 +23,22 @@ void FilesAtOnce::Store(int value)
     QSettings().setValue(Key, std::clamp(value, 1, Limit()));
 }
 
-std::optional<int> FilesAtOnce::FromArguments(const QStringList& arguments)
+std::optional<int> FilesAtOnce::TakeFromArguments(QStringList& arguments)
 {
     std::optional<int> found;
-    for (qsizetype i = 1; i < arguments.size(); ++i) {
-        const QString& argument = arguments[i];
+    for (qsizetype i = 0; i < arguments.size();) {
+        const QString argument = arguments[i];
         QString value;
-        if (argument == "-j" || argument == "--jobs")
-            value = i + 1 < arguments.size() ? arguments[++i] : QString();
-        else if (argument.startsWith("--jobs="))
+        if (argument == "-j" || argument == "--jobs") {
+            value = i + 1 < arguments.size() ? arguments[i + 1] : QString();
+            arguments.remove(i, std::min<qsizetype>(2, arguments.size() - i));
+        } else if (argument.startsWith("--jobs=")) {
             value = argument.mid(7);
-        else
+            arguments.remove(i);
+        } else {
+            ++i;
             continue;
+        }
         bool number = false;
         const int jobs = value.toInt(&number);
         if (!number || jobs < 1 || jobs > Limit())

@@ -19,8 +19,8 @@ int Limit();
 // The value kept, brought within 1 to Limit().
 int Stored();
 void Store(int value);
-// The value of "--jobs N" ("-j N", "--jobs=N") among the window's arguments, when given; EFilesAtOnceArgument
-// for one that is not a whole number from 1 to Limit().
-std::optional<int> FromArguments(const QStringList& arguments);
+// Takes "--jobs N" ("-j N", "--jobs=N") out of the window's arguments (the program's name not among them) and
+// gives its value, when given; EFilesAtOnceArgument for one that is not a whole number from 1 to Limit().
+std::optional<int> TakeFromArguments(QStringList& arguments);
 
 } // namespace FilesAtOnce

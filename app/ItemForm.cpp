@@ -33,6 +33,7 @@ std::optional<TItemProperties> ShowItemDialog(const TItemData& item)
     dialog.etDirectory->setText(item.Path);
     dialog.AddLine("file name: " + item.FileName.mid(item.FileName.lastIndexOf('/') + 1));
     dialog.AddLine(QString("file size: %1 Bytes").arg(size));
+    dialog.AddLine(TFileFormDlg::SaveToLine(item.Path));
     if (!item.Output.isEmpty())
         dialog.AddLine("output: " + item.Output);
     if (!item.Reason.isEmpty())

@@ -32,7 +32,7 @@ int RunProgram(const std::function<void(TmainDlg&)>& shown)
         requested = signal;
         platform::TerminationSignals::Release();
         if (mainDlg)
-            mainDlg->close();
+            mainDlg->CloseUnasked();
         // Leaves the loops of open dialogs and message boxes as well; a loop begun later returns at once.
         QCoreApplication::exit(128 + signal);
     });

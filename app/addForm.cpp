@@ -40,6 +40,5 @@ void TaddDlg::ChooseSaveFolder()
 
 QString TaddDlg::SaveFolderLine() const
 {
-    const QString folder = etDirectory->text();
-    return "save to: " + (folder.isEmpty() ? QString("use global path") : folder);
+    return SaveToLine(etDirectory->text());
 }

@@ -13,6 +13,7 @@
 #include "toolkit/VirtualStringTree.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QImage>
@@ -56,6 +57,14 @@ QLabel* MakeCaption(QWidget* parent, const char* name, const QString& text, cons
     return label;
 }
 
+// The white, underlined italics of the window's links.
+QFont LinkFont()
+{
+    QFont font = TrebuchetFont(12, true, true);
+    font.setUnderline(true);
+    return font;
+}
+
 } // namespace
 
 TmainDlg::TmainDlg(QWidget* parent)
@@ -92,6 +101,18 @@ void TmainDlg::FormCreate()
     m_uiHook->WireMainWindow();
 }
 
+void TmainDlg::CloseUnasked()
+{
+    m_unasked = true;
+    close();
+}
+
+void TmainDlg::closeEvent(QCloseEvent* event)
+{
+    if (!m_unasked && !m_uiHook->FormCloseQuery())
+        event->ignore();
+}
+
 void TmainDlg::FormDestroy()
 {
     m_uiHook.reset();
@@ -120,9 +141,7 @@ void TmainDlg::CreateControls()
     ProgressBar1->SetStep(10);
     ProgressBar1->SetOrientation(pbHorizontal);
 
-    QFont updateFont = TrebuchetFont(12, true, true);
-    updateFont.setUnderline(true);
-    lbUpdate = MakeLabel(this, "lbUpdate", "check for updates", QRect(740, 8, 104, 18), updateFont, clWhite,
+    lbUpdate = MakeLabel(this, "lbUpdate", "check for updates", QRect(740, 8, 104, 18), LinkFont(), clWhite,
         Qt::AlignRight | Qt::AlignTop);
     lbUpdate->setCursor(Qt::PointingHandCursor);
     Image3 = MakePicture(this, "Image3", AppImage("corner.png"), QRect(849, 517, 11, 11));
@@ -130,6 +149,10 @@ void TmainDlg::CreateControls()
     CreateButtons();
     CreateListPanel();
     CreatePopupMenu();
+    // Tab walks the window as it reads: the big buttons, the list, then the buttons below it.
+    QWidget* const order[] = { btnAdd, btnConvert, btnStop, btnSupport, VirtualStringTree1, btnImport, btnExport };
+    for (size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
 
     MyFlatHint1 = new TMyFlatHint(this);
     MyFlatHint1->SetColorBackground(clInfoBk);
@@ -168,6 +191,11 @@ void TmainDlg::CreateButtons()
     cbFilesAtOnce->setToolTip("how many files are converted at the same time");
     lbFilesAtOnce->setBuddy(cbFilesAtOnce);
     setTabOrder(btnExport, cbFilesAtOnce);
+
+    lbOutput = MakeLabel(
+        this, "lbOutput", QString(), QRect(456, 478, 388, 18), LinkFont(), clWhite, Qt::AlignRight | Qt::AlignTop);
+    lbOutput->setCursor(Qt::PointingHandCursor);
+    lbOutput->setToolTip("choose the folder for rows that name none");
 }
 
 void TmainDlg::CreateListPanel()
@@ -185,6 +213,8 @@ void TmainDlg::CreateListPanel()
     btnList->SetImage(AppImage("list-normal.png"));
     btnList->SetImageOver(AppImage("list-hover.png"));
     btnList->SetImageDown(AppImage("list-pressed.png"));
+    // The header tab of the list's only page: nothing to press with the keyboard.
+    btnList->setFocusPolicy(Qt::NoFocus);
 
     Shape1 = new QWidget(LinePanel1);
     Shape1->setObjectName("Shape1");

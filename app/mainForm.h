@@ -26,6 +26,11 @@ public:
     // Frees the controller (which stops a running batch) before the controls go.
     ~TmainDlg() override;
 
+    TUIHook& Controller() { return *m_uiHook; }
+    // Closes the window without asking, also during a batch: the program is ending. Any other close asks
+    // first while a batch runs.
+    void CloseUnasked();
+
     QLabel* Image1;
     TImageButton* btnAdd;
     QLabel* lbAdd;
@@ -38,6 +43,7 @@ public:
     QLabel* lbTimer;
     QLabel* lbFilesAtOnce;
     TMyFlatComboBox* cbFilesAtOnce;
+    QLabel* lbOutput;
     TImageButton* btnStop;
     QLabel* lbStop;
     TImageButton* btnSupport;
@@ -58,6 +64,9 @@ public:
     QAction* N1;
     QAction* pmiProperties;
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     void CreateControls();
     void CreateButtons();
@@ -67,4 +76,5 @@ private:
     void FormDestroy();
 
     std::unique_ptr<TUIHook> m_uiHook;
+    bool m_unasked = false;
 };

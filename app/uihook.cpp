@@ -13,11 +13,14 @@
 #include "engine/EncoderReport.h"
 #include "engine/command.h"
 #include "engine/commandManager.h"
+#include "list/ListKeeper.h"
 #include "list/itemManager.h"
 #include "list/saveManager.h"
 #include "list/treeManager.h"
 #include "toolkit/Application.h"
+#include "toolkit/DesktopNotice.h"
 #include "toolkit/FileDrop.h"
+#include "toolkit/Locations.h"
 #include "toolkit/VirtualStringTree.h"
 
 #include <QAction>
@@ -26,14 +29,19 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QUrl>
+#include <algorithm>
 
 namespace
 {
 
 constexpr TColor DisabledCaptionColor = RGB(141, 141, 141);
 
-const QString AddFilter = "All Supported Formats|*.mpg;*.mpeg;*.wmv;*.avi;*.vob;*.mov;*.mp2;*.mpv;*.mp4;*.flv;*.mkv;"
-                          "*.webm;*.m4v;*.ts;*.mts;*.m2ts;*.3gp;*.ogv|All Files|*.*";
+// Six of the formats are sound only, so sound files are sources too.
+const QString AddFilter
+    = "All Supported Formats|*.mpg;*.mpeg;*.wmv;*.avi;*.vob;*.mov;*.mp2;*.mpv;*.mp4;*.flv;*.mkv;"
+      "*.webm;*.m4v;*.ts;*.mts;*.m2ts;*.3gp;*.ogv;*.wav;*.mp3;*.flac;*.ogg;*.oga;*.opus;*.m4a;*.aac;"
+      "*.wma|All Files|*.*";
 const QString ListFilter = "Quor File List File (*.qfl)|*.qfl";
 const QString SupportPage = "https://reelhand.quor.app/support";
 const QString HomePage = "https://reelhand.quor.app/";
@@ -122,6 +130,11 @@ template <class T> void Free(T*& instance)
 
 } // namespace
 
+QStringList AddPatterns()
+{
+    return AddFilter.section('|', 1, 1).split(';');
+}
+
 QString CountText(int rows, int finished)
 {
     return QString::asprintf("%d files, finished %d of %d", rows, finished, rows);
@@ -156,6 +169,8 @@ TUIHook::TUIHook(TmainDlg* form)
 
 TUIHook::~TUIHook()
 {
+    // The rows are still there: a change not yet kept is written now.
+    m_keeper.reset();
     // The window is closing: whatever the job still says must not reach it.
     if (Command) {
         Command->OnProgress = nullptr;
@@ -209,6 +224,7 @@ void TUIHook::WireMainWindow()
     };
 
     SaveManager = new TSaveManager(m_form->VirtualStringTree1);
+    ShowOutputFolder();
 }
 
 void TUIHook::AttachCaptionForwarding()
@@ -233,9 +249,10 @@ void TUIHook::AttachHandlers()
     m_form->btnImport->OnClick = hook(&TUIHook::btnImportClick);
     m_form->btnExport->OnClick = hook(&TUIHook::btnExportClick);
     new TLabelClick(m_form->lbUpdate, [this] { Application->Guard([this] { lbUpdateClick(); }); });
+    new TLabelClick(m_form->lbOutput, [this] { Application->Guard([this] { lbOutputClick(); }); });
     m_form->VirtualStringTree1->OnKeyDown
         = [this](TVirtualStringTree*, int& key, Qt::KeyboardModifiers shift) { ListKeyDown(key, shift); };
-    auto* drop = new TFileDrop(m_form, AddFilter.section('|', 1, 1).split(';'));
+    auto* drop = new TFileDrop(m_form, AddPatterns());
     drop->OnDrop = [this](const QStringList& files) { Application->Guard([&] { AddChosenFiles(files); }); };
 }
 
@@ -291,6 +308,53 @@ void TUIHook::AddChosenFiles(const QStringList& chosen)
     UpdateCountLabel(BatchRunning() ? Command->FinishedRows() : 0);
 }
 
+void TUIHook::AddPaths(const QStringList& paths)
+{
+    AddChosenFiles(DroppedFiles(paths, AddPatterns()));
+}
+
+void TUIHook::KeepList(const QString& path)
+{
+    m_keeper = std::make_unique<TListKeeper>(m_form->VirtualStringTree1, path);
+    m_keeper->OnSaveFailed
+        = [](const std::string& message) { Application->ShowExceptionLater(QString::fromStdString(message)); };
+    try {
+        m_keeper->Restore();
+    } catch (const EKeptListError& error) {
+        Application->ShowExceptionLater(QString::fromStdString(error.Message()));
+    }
+    UpdateCountLabel(0);
+}
+
+bool TUIHook::FormCloseQuery()
+{
+    return !BatchRunning()
+        || Application->MessageBox("Files are being converted. Stop converting and close the window?",
+               TMsgIcon::Question, QMessageBox::Yes | QMessageBox::No)
+        == QMessageBox::Yes;
+}
+
+void TUIHook::lbOutputClick()
+{
+    const QString folder = Application->Dialogs().BrowseFolder(m_form, "Default Output Folder");
+    if (folder.isEmpty())
+        return;
+    SetChosenOutputFolder(folder);
+    ShowOutputFolder();
+}
+
+void TUIHook::ShowOutputFolder()
+{
+    m_form->lbOutput->setText("output folder: " + DefaultOutputFolder());
+}
+
+void TUIHook::OpenOrTell(const QString& url, const QString& what)
+{
+    if (!Application->Dialogs().OpenUrl(url))
+        Application->MessageBox("No " + what + " could be opened for " + url + ". Please open it yourself.",
+            TMsgIcon::Warning, QMessageBox::Ok);
+}
+
 void TUIHook::btnConvertClick()
 {
     if (m_form->VirtualStringTree1->RootNodeCount() == 0)
@@ -311,12 +375,12 @@ void TUIHook::btnStopClick()
 
 void TUIHook::btnSupportClick()
 {
-    Application->Dialogs().OpenUrl(SupportPage);
+    OpenOrTell(SupportPage, "web browser");
 }
 
 void TUIHook::lbUpdateClick()
 {
-    Application->Dialogs().OpenUrl(HomePage);
+    OpenOrTell(HomePage, "web browser");
 }
 
 void TUIHook::btnListClick()
@@ -382,7 +446,14 @@ void TUIHook::pmiDeleteClick()
 {
     if (BatchRunning())
         return;
-    m_form->VirtualStringTree1->DeleteSelectedNodes();
+    TVirtualStringTree* list = m_form->VirtualStringTree1;
+    const int index = list->IndexOf(list->SelectedNode());
+    list->DeleteSelectedNodes();
+    // The row that took the deleted one's place is selected, so Delete can be pressed again and again.
+    if (PVirtualNode next = list->GetNodeAtIndex(std::min(index, int(list->RootNodeCount()) - 1)); index >= 0 && next) {
+        list->SetSelected(next, true);
+        list->SetFocusedNode(next);
+    }
     UpdateCountLabel(0);
 }
 
@@ -428,11 +499,22 @@ void TUIHook::JobFinished(bool stopped)
         return;
     // A stop during the last row fails that row, so that batch ends with the warning too.
     const int failed = Command->FailedRows();
-    if (failed == 0)
-        Application->MessageBox("Congratulations, works done!", TMsgIcon::Information, QMessageBox::Ok);
-    else
-        Application->MessageBox(
-            FailedText(failed, int(m_form->VirtualStringTree1->RootNodeCount())), TMsgIcon::Warning, QMessageBox::Ok);
+    const QString text = failed == 0 ? QString("Congratulations, works done!")
+                                     : FailedText(failed, int(m_form->VirtualStringTree1->RootNodeCount()));
+    // Someone busy in another window learns of the end without looking.
+    if (!m_form->isActiveWindow())
+        ShowDesktopNotice(Application->Title(), text);
+    const int answer = Application->MessageBox(
+        text, failed == 0 ? TMsgIcon::Information : TMsgIcon::Warning, QMessageBox::Ok | QMessageBox::Open);
+    if (answer == QMessageBox::Open)
+        OpenOrTell(QUrl::fromLocalFile(LastRowsFolder()).toString(), "file manager");
+}
+
+QString TUIHook::LastRowsFolder() const
+{
+    TVirtualStringTree* list = m_form->VirtualStringTree1;
+    const TItemNodeData* last = list->GetNodeData<TItemNodeData>(list->GetNodeAtIndex(int(list->RootNodeCount()) - 1));
+    return last && !last->ItemData.Path.isEmpty() ? last->ItemData.Path : DefaultOutputFolder();
 }
 
 void TUIHook::JobTick()

@@ -3,7 +3,9 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <memory>
 
+class TListKeeper;
 class TmainDlg;
 
 // The main window's controller: makes the program-wide objects, hooks every control of the main window,
@@ -28,6 +30,15 @@ public:
     // Shows the add-files dialog on the files (none: nothing is shown) and appends their rows when it is
     // closed with OK; the count label is rewritten in every case. Files dropped on the window come here too.
     void AddChosenFiles(const QStringList& chosen);
+    // Files and folders named on the command line: added as if they were dropped on the window.
+    void AddPaths(const QStringList& paths);
+    // Brings back the list kept in the file and keeps every later change there; a kept list that cannot be
+    // read back is reported, set aside, and the list starts empty.
+    void KeepList(const QString& path);
+    // Whether the user's close may go on: while a batch runs, only when the user says so.
+    bool FormCloseQuery();
+    // Lets the user choose the default output folder, kept in the settings.
+    void lbOutputClick();
     // Starts a batch when the list has rows; nothing happens with an empty list.
     void btnConvertClick();
     void btnStopClick();
@@ -54,6 +65,11 @@ private:
     void SetIdleState();
     void SetBusyState();
     void UpdateCountLabel(int finished);
+    void ShowOutputFolder();
+    // Opens the address; when nothing opens it, says so, naming what was missing ("web browser").
+    void OpenOrTell(const QString& url, const QString& what);
+    // The output folder of the list's last row, where a finished batch's files are.
+    QString LastRowsFolder() const;
     void AttachCaptionForwarding();
     void AttachHandlers();
     // True while the job still refers to a row of the list, from Start until OnFinished.
@@ -62,7 +78,11 @@ private:
     void SayUnknownFormats(unsigned firstImported);
 
     TmainDlg* m_form;
+    std::unique_ptr<TListKeeper> m_keeper;
 };
+
+// The file name patterns of the add filter's "All Supported Formats".
+QStringList AddPatterns();
 
 // The count label's text: "<rows> files, finished <finished> of <rows>".
 QString CountText(int rows, int finished);

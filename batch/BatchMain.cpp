@@ -10,6 +10,7 @@
 #include "platform/Terminal.h"
 #include "toolkit/ErrorReport.h"
 #include "toolkit/ProgramFolder.h"
+#include "toolkit/Locations.h"
 #include "toolkit/SignalWatcher.h"
 #include "toolkit/VisibleText.h"
 
@@ -99,7 +100,7 @@ int Convert(const TBatchOptions& options)
     // A catalogue that cannot be read is reported on standard error and leaves no formats: every row then fails,
     // naming its format.
     TCommandManager catalogue;
-    const TBatchRunner::TSettings settings { { programFolder + "/bin/ffmpeg", programFolder, &catalogue },
+    const TBatchRunner::TSettings settings { { FindEncoder(), programFolder, &catalogue },
         options.SkipDone };
     // Without its encoder every row would fail the same way; the message says what to do instead.
     try {
@@ -155,7 +156,6 @@ int Convert(const TBatchOptions& options)
 int RunBatch(int argc, char* argv[])
 {
     QCoreApplication qtApp(argc, argv);
-    QCoreApplication::setApplicationName("Quor Reelhand");
     QCoreApplication::setApplicationVersion(REELHAND_VERSION);
     // What the window would show in a box (a catalogue that cannot be read) goes to standard error.
     SetErrorReporter(Complain);

@@ -31,8 +31,9 @@ const QList<QCommandLineOption> Options = { ConvertOption, FormatOption, OutputO
 // spellings are the ones users know from other programs.
 void Describe(QCommandLineParser& parser)
 {
-    parser.setApplicationDescription("Converts the rows of a list file exported by the window, or the files named, "
-                                     "without a display. Rows are counted from 1.");
+    parser.setApplicationDescription("Opens the window; files and folders named on the command line open its "
+                                     "add-files dialog.\nWith --convert, converts the rows of a list file exported "
+                                     "by the window, or the files named, without a display. Rows are counted from 1.");
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addOptions(Options);

@@ -1,6 +1,7 @@
 #include "controls/MyButtonEx.h"
 
 #include "toolkit/Canvas.h"
+#include "toolkit/KeyboardFocus.h"
 #include "toolkit/PngEffects.h"
 
 #include <QKeyEvent>
@@ -179,18 +180,7 @@ void TMyButtonEx::changeEvent(QEvent* event)
 void TMyButtonEx::focusInEvent(QFocusEvent* event)
 {
     QWidget::focusInEvent(event);
-    switch (event->reason()) {
-    case Qt::TabFocusReason:
-    case Qt::BacktabFocusReason:
-        m_keyboardFocus = true;
-        break;
-    case Qt::ActiveWindowFocusReason:
-    case Qt::PopupFocusReason:
-        break; // the focus coming back to the window shows it as it was
-    default:
-        m_keyboardFocus = false;
-        break;
-    }
+    m_keyboardFocus = ShowsFocusMark(event, m_keyboardFocus);
     repaint();
 }
 
@@ -202,16 +192,8 @@ void TMyButtonEx::focusOutEvent(QFocusEvent* event)
 
 void TMyButtonEx::keyPressEvent(QKeyEvent* event)
 {
-    const int key = event->key();
-    const bool clicks = key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter;
-    if (!clicks || (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
+    if (!ClickOnKey(event, [this] { Click(); }))
         QWidget::keyPressEvent(event);
-        return;
-    }
-    // A held key clicks once.
-    if (!event->isAutoRepeat())
-        Click();
-    event->accept();
 }
 
 void TMyButtonEx::mousePressEvent(QMouseEvent* event)

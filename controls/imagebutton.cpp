@@ -1,6 +1,9 @@
 #include "controls/imagebutton.h"
 
+#include "toolkit/KeyboardFocus.h"
+
 #include <QEnterEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -18,7 +21,7 @@ TImageButton::TImageButton(QWidget* parent)
 {
     // No background of its own: the parent's picture shows through the faces' transparent pixels.
     setAutoFillBackground(false);
-    setFocusPolicy(Qt::NoFocus);
+    setFocusPolicy(Qt::TabFocus);
     // Moves without a held button still reach the button, as the hit test expects every move.
     setMouseTracking(true);
 }
@@ -56,6 +59,10 @@ void TImageButton::SetUseDown(bool value)
 void TImageButton::SetEnabled(bool value)
 {
     m_enabled = value;
+    // A disabled button is passed over by Tab; one that had the focus hands it on.
+    setFocusPolicy(value ? Qt::TabFocus : Qt::NoFocus);
+    if (!value && hasFocus())
+        focusNextChild();
     update();
 }
 
@@ -98,6 +105,34 @@ void TImageButton::paintEvent(QPaintEvent*)
         return;
     QPainter painter(this);
     painter.drawImage(rect.Left, rect.Top, face);
+    if (hasFocus() && m_keyboardFocus) {
+        // White dots on the tile, dark where they cross the window's blue, so the ring shows on both.
+        const QRectF ring(rect.Left + 3.5, rect.Top + 3.5, face.width() - 7, face.height() - 7);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(QColor(21, 66, 139), 3));
+        painter.drawRoundedRect(ring, 10, 10);
+        painter.setPen(QPen(Qt::white, 1, Qt::DotLine));
+        painter.drawRoundedRect(ring, 10, 10);
+    }
+}
+
+void TImageButton::keyPressEvent(QKeyEvent* event)
+{
+    if (!ClickOnKey(event, [this] { Click(); }))
+        QWidget::keyPressEvent(event);
+}
+
+void TImageButton::focusInEvent(QFocusEvent* event)
+{
+    QWidget::focusInEvent(event);
+    m_keyboardFocus = ShowsFocusMark(event, m_keyboardFocus);
+    update();
+}
+
+void TImageButton::focusOutEvent(QFocusEvent* event)
+{
+    QWidget::focusOutEvent(event);
+    update();
 }
 
 void TImageButton::MouseEnter()

@@ -8,8 +8,9 @@
 
 // A button drawn from four PNG faces (normal, over, down, disabled) at their own size from the top-left
 // corner; transparent parts show the parent. The face drawn is also the click area. Its Enabled flag is its
-// own: a disabled button keeps getting mouse input but never clicks. It takes no keyboard focus; the
-// keyboard reaches it through Click.
+// own: a disabled button keeps getting mouse input but never clicks. Tab reaches it while it is enabled and a
+// dotted ring shows that it has the focus (ShowsFocusMark); Space or Enter then clicks it. The mouse gives it
+// no focus.
 class TImageButton : public QWidget {
 public:
     explicit TImageButton(QWidget* parent = nullptr);
@@ -55,6 +56,9 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     void MouseEnter();
@@ -74,4 +78,5 @@ private:
     bool m_pressed = false;
     bool m_useDown = true;
     bool m_enabled = true;
+    bool m_keyboardFocus = false;
 };

@@ -3,6 +3,7 @@
 #include "engine/DosCommand.h"
 #include "engine/commandManager.h"
 #include "platform/FileSystem.h"
+#include "toolkit/Locations.h"
 
 namespace {
 
@@ -48,7 +49,7 @@ TEncoderTask EncoderTaskFor(const QString& fileName, int formatIndex, const QStr
     if (!platform::FileExists(task.Source))
         throw ETaskRefused(TRunOutcome::SourceMissing());
     if (path.isEmpty()) {
-        task.OutputFolder = programFolder + "/convert/";
+        task.OutputFolder = MakeDefaultOutputFolder();
     } else {
         // A folder without its closing separator would otherwise glue the folder and file names together.
         task.OutputFolder = Absolute(path, programFolder);

@@ -6,6 +6,7 @@
 #include "engine/commandManager.h"
 #include "engine/overwriteManager.h"
 #include "toolkit/ProgramFolder.h"
+#include "toolkit/Locations.h"
 
 TCommand* Command = nullptr;
 
@@ -25,7 +26,7 @@ std::string ProgramFolderText()
 TCommand::TCommand(TVirtualStringTree* list)
     : m_timer(std::make_unique<QTimer>())
     , m_list(list)
-    , m_encoderPath(ProgramFolderText() + "/bin/ffmpeg")
+    , m_encoderPath(FindEncoder())
     , m_overwriteManager(std::make_unique<TOverwriteManager>())
     , m_self(std::make_shared<TCommand*>(this))
 {

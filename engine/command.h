@@ -21,7 +21,7 @@ class TOverwriteManager;
 class TCommand
 {
 public:
-    // Works on the given list control (not owned); the encoder is bin/ffmpeg in the program folder.
+    // Works on the given list control (not owned); the encoder is the one FindEncoder finds.
     explicit TCommand(TVirtualStringTree* list);
     // Kills running encoders and removes what they made; no notification is raised and no row is touched
     // afterwards.
@@ -55,7 +55,7 @@ public:
     // Rows of the current or last batch that have ended, and of those the ones that ended Failed.
     int FinishedRows() const { return m_finishedRows; }
     int FailedRows() const { return m_failedRows; }
-    // The encoder: the program folder's bin/ffmpeg, fixed at creation.
+    // The encoder, fixed at creation.
     const std::string& EncoderPath() const { return m_encoderPath; }
     // Folder (ending in '/') and file name of the wanted output of the row started last, before a clash is
     // avoided.

@@ -2,13 +2,13 @@
 
 #include "platform/FileSystem.h"
 #include "toolkit/ErrorReport.h"
-#include "toolkit/ProgramFolder.h"
+#include "toolkit/Locations.h"
 
 TCommandManager* CommandManager = nullptr;
 
 TCommandManager::TCommandManager()
 {
-    Load((ProgramFolder() + "/command").toStdString());
+    Load(CataloguePath());
 }
 
 void TCommandManager::Load(const std::string& path)

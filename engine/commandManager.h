@@ -11,13 +11,13 @@ public:
     using Exception::Exception;
 };
 
-// The catalogue of conversion formats, read once from the file "command" in the program's folder: per entry
+// The catalogue of conversion formats, read once from the file "command" that CataloguePath finds: per entry
 // a display name (`format`), encoder parameters (`params`) and an output extension without the dot (`ext`).
 // A format index is the position of its entry among the root's children.
 class TCommandManager {
 public:
-    // Loads <program folder>/command. A catalogue that is missing, cannot be read or parsed, or holds no entry is
-    // reported in the error box (path and reason) and leaves the catalogue empty.
+    // Loads the catalogue CataloguePath names. A catalogue that is missing, cannot be read or parsed, or holds no
+    // entry is reported in the error box (path and reason) and leaves the catalogue empty.
     TCommandManager();
     TCommandManager(const TCommandManager&) = delete;
     TCommandManager& operator=(const TCommandManager&) = delete;

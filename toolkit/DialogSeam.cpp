@@ -1,7 +1,11 @@
 #include "toolkit/DialogSeam.h"
 
+#include "toolkit/Locations.h"
+
+#include <QAbstractButton>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QUrl>
 
@@ -11,6 +15,8 @@ int TQtDialogs::MessageBox(QWidget* parent, const QString& text, const QString& 
     static const QMessageBox::Icon icons[] = {QMessageBox::Information, QMessageBox::Warning,
                                               QMessageBox::Critical, QMessageBox::Question};
     QMessageBox box(icons[int(icon)], caption, text, QMessageBox::StandardButtons(buttons), parent);
+    if (QAbstractButton* open = box.button(QMessageBox::Open))
+        open->setText("Open folder");
     return box.exec();
 }
 
@@ -30,20 +36,36 @@ QString QtFileFilter(const QString& filter)
     return entries.join(";;");
 }
 
+QString TQtDialogs::StartFolder()
+{
+    if (m_folder.isEmpty())
+        m_folder = FirstDialogFolder();
+    return m_folder;
+}
+
+QString TQtDialogs::Chosen(const QString& file)
+{
+    if (!file.isEmpty())
+        m_folder = QFileInfo(file).absolutePath();
+    return file;
+}
+
 QStringList TQtDialogs::OpenFiles(QWidget* parent, const QString& title, const QString& filter)
 {
-    return QFileDialog::getOpenFileNames(parent, title, QString(), QtFileFilter(filter));
+    const QStringList files = QFileDialog::getOpenFileNames(parent, title, StartFolder(), QtFileFilter(filter));
+    Chosen(files.value(0));
+    return files;
 }
 
 QString TQtDialogs::OpenFile(QWidget* parent, const QString& title, const QString& filter)
 {
-    return QFileDialog::getOpenFileName(parent, title, QString(), QtFileFilter(filter));
+    return Chosen(QFileDialog::getOpenFileName(parent, title, StartFolder(), QtFileFilter(filter)));
 }
 
 QString TQtDialogs::SaveFile(QWidget* parent, const QString& title, const QString& filter)
 {
-    return QFileDialog::getSaveFileName(parent, title, QString(), QtFileFilter(filter), nullptr,
-                                        QFileDialog::DontConfirmOverwrite);
+    return Chosen(QFileDialog::getSaveFileName(
+        parent, title, StartFolder(), QtFileFilter(filter), nullptr, QFileDialog::DontConfirmOverwrite));
 }
 
 QString TQtDialogs::BrowseFolder(QWidget* parent, const QString& title)
@@ -51,7 +73,7 @@ QString TQtDialogs::BrowseFolder(QWidget* parent, const QString& title)
     return QFileDialog::getExistingDirectory(parent, title);
 }
 
-void TQtDialogs::OpenUrl(const QString& url)
+bool TQtDialogs::OpenUrl(const QString& url)
 {
-    QDesktopServices::openUrl(QUrl(url));
+    return QDesktopServices::openUrl(QUrl(url));
 }

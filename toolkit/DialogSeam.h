@@ -23,8 +23,8 @@ public:
     virtual QString SaveFile(QWidget* parent, const QString& title, const QString& filter) = 0;
     // The chosen folder, empty when cancelled.
     virtual QString BrowseFolder(QWidget* parent, const QString& title) = 0;
-    // Opens a web page in the user's browser.
-    virtual void OpenUrl(const QString& url) = 0;
+    // Opens a web page in the user's browser, or a local folder in the file manager; false when none opens.
+    virtual bool OpenUrl(const QString& url) = 0;
 };
 
 // A filter in the classic form "Name|*.a;*.b|Other|*.*" as Qt's file dialog takes it:
@@ -32,6 +32,8 @@ public:
 QString QtFileFilter(const QString& filter);
 
 // The real dialogs; the file dialogs take filters in the classic form and never ask before replacing a file.
+// The first file dialog opens in the user's Videos folder (else the home folder), each later one in the folder
+// of the last file chosen. A message box's Open button reads "Open folder", which is all it is used for.
 class TQtDialogs : public TDialogSeam {
 public:
     int MessageBox(QWidget* parent, const QString& text, const QString& caption, TMsgIcon icon,
@@ -40,5 +42,12 @@ public:
     QString OpenFile(QWidget* parent, const QString& title, const QString& filter) override;
     QString SaveFile(QWidget* parent, const QString& title, const QString& filter) override;
     QString BrowseFolder(QWidget* parent, const QString& title) override;
-    void OpenUrl(const QString& url) override;
+    bool OpenUrl(const QString& url) override;
+
+private:
+    QString StartFolder();
+    // Keeps the folder of a chosen file for the next dialog; returns the file.
+    QString Chosen(const QString& file);
+
+    QString m_folder;
 };

@@ -1,6 +1,7 @@
 #include "toolkit/VirtualStringTree.h"
 
 #include "toolkit/Application.h"
+#include "toolkit/KeyboardFocus.h"
 #include "toolkit/PngImageList.h"
 
 #include <QContextMenuEvent>
@@ -107,6 +108,7 @@ void TVirtualStringTree::RepaintNode(PVirtualNode node)
 {
     if (m_updateCount > 0 || IndexOf(node) < 0)
         return;
+    emit RowsChanged();
     const QRect rect = CellRect(node, -1);
     if (rect.intersects(viewport()->rect()))
         viewport()->update(rect);
@@ -219,6 +221,7 @@ void TVirtualStringTree::Changed()
 {
     if (m_updateCount > 0)
         return;
+    emit RowsChanged();
     UpdateScrollBars();
     viewport()->update();
 }
@@ -375,16 +378,31 @@ void TVirtualStringTree::paintEvent(QPaintEvent*)
     painter.fillRect(viewport()->rect(), ColorToRGB(m_color));
     if (!m_background.isNull())
         painter.drawImage(m_backgroundOffsetX, m_backgroundOffsetY, m_background);
-    if (m_rows.empty())
-        return;
     const int offset = verticalScrollBar()->value();
-    const size_t first = size_t(offset / m_rowHeight);
-    for (size_t i = first; i < m_rows.size(); ++i) {
+    for (size_t i = size_t(offset / m_rowHeight); i < m_rows.size(); ++i) {
         const int top = int(qint64(i) * m_rowHeight - offset);
         if (top >= ClientHeight())
             break;
         PaintRow(painter, m_rows[i], top);
     }
+    // Rows show no focus rectangle, so the list as a whole shows that Tab brought the keys to it.
+    if (hasFocus() && m_keyboardFocus) {
+        painter.setPen(QPen(ColorToRGB(m_fontColor), 1, Qt::DotLine));
+        painter.drawRect(viewport()->rect().adjusted(0, 0, -1, -1));
+    }
+}
+
+void TVirtualStringTree::focusInEvent(QFocusEvent* event)
+{
+    QAbstractScrollArea::focusInEvent(event);
+    m_keyboardFocus = ShowsFocusMark(event, m_keyboardFocus);
+    viewport()->update();
+}
+
+void TVirtualStringTree::focusOutEvent(QFocusEvent* event)
+{
+    QAbstractScrollArea::focusOutEvent(event);
+    viewport()->update();
 }
 
 void TVirtualStringTree::PaintRow(QPainter& painter, PVirtualNode node, int top)

@@ -171,6 +171,10 @@ public:
     // Raised first for every key pressed in the list; a handler that sets key to 0 has taken the key.
     std::function<void(TVirtualStringTree* sender, int& key, Qt::KeyboardModifiers shift)> OnKeyDown;
 
+signals:
+    // Rows came or went, or a row was repainted because its content may have changed; once per update bracket.
+    void RowsChanged();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -179,6 +183,8 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     bool viewportEvent(QEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
 
@@ -215,6 +221,7 @@ private:
     int m_backgroundOffsetY = 0;
     TPngImageList* m_images = nullptr;
     int m_pressedColumn = -1;
+    bool m_keyboardFocus = false;
 };
 
 // Holds a tree's redrawing from construction to destruction, also when the work in between fails.

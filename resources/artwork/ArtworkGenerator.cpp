@@ -822,7 +822,7 @@ std::vector<Picture> AllPictures()
     all.push_back({ "app/corner.png", Corner() });
     all.push_back({ "app/folder32.png", Folder(32) });
     all.push_back({ "app/folder16.png", Folder(16) });
-    for (int size : { 16, 24, 32, 48, 64, 72, 96, 128 })
+    for (int size : { 16, 24, 32, 48, 64, 72, 96, 128, 256 })
         all.push_back({ QString("app/icon-%1.png").arg(size), AppIcon(size) });
     all.push_back({ "app/splash.jpg", Splash() });
     return all;

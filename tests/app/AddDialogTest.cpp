@@ -30,6 +30,8 @@ protected:
         CommandManager = m_catalogue.get();
     }
     ~AddDialog() override { CommandManager = nullptr; }
+    // A blank folder shows the folder it stands for.
+    QString GlobalLine() const { return "save to: use global path (" + m_folder.ConvertFolder() + "/)"; }
 
     TProgramFolder m_folder;
     TTestDialogs m_dialogs;
@@ -60,7 +62,7 @@ TEST_F(AddDialog, OpensWithTheFilesAndFiveInformationLines)
     EXPECT_EQ(dialog.MyListBox1->item(0)->text(), TwoFiles[0]);
     EXPECT_EQ(dialog.MyListBox1->item(1)->text(), TwoFiles[1]);
     EXPECT_EQ(dialog.Lines(),
-        QStringList({ "file count: 2", "format: Test A", "save to: use global path", "Ready to go...click OK",
+        QStringList({ "file count: 2", "format: Test A", GlobalLine(), "Ready to go...click OK",
             "Cancel the operation...click Cancel" }));
 }
 
@@ -74,7 +76,7 @@ TEST_F(AddDialog, ChoosingAFormatRewritesOnlyTheFormatLine)
     QTest::keyClick(dialog.ComboBox1, Qt::Key_Down);
     EXPECT_EQ(dialog.ComboBox1->ItemIndex(), 1);
     EXPECT_EQ(dialog.Lines(),
-        QStringList({ "file count: 2", "format: Test B", "save to: use global path", "Ready to go...click OK",
+        QStringList({ "file count: 2", "format: Test B", GlobalLine(), "Ready to go...click OK",
             "Cancel the operation...click Cancel" }));
 }
 
@@ -90,7 +92,7 @@ TEST_F(AddDialog, PickedFolderGetsOneSlashAndCancellingGoesBackToTheGlobalPath)
     EXPECT_EQ(dialog.Lines()[2], "save to: /srv/out/");
     Click(dialog.btDirectory); // the picker is cancelled this time
     EXPECT_EQ(dialog.etDirectory->text(), "");
-    EXPECT_EQ(dialog.Lines()[2], "save to: use global path");
+    EXPECT_EQ(dialog.Lines()[2], GlobalLine());
     EXPECT_EQ(dialog.Lines()[1], "format: Test A");
 }
 

@@ -39,7 +39,7 @@ TEST_F(AddFlow, AddedFilesBecomeWaitingRowsInOrderAndAreCounted)
     ASSERT_EQ(m_dialogs.LastFilters.size(), 1);
     EXPECT_EQ(m_dialogs.LastFilters[0],
         "All Supported Formats|*.mpg;*.mpeg;*.wmv;*.avi;*.vob;*.mov;*.mp2;*.mpv;*.mp4;*.flv;*.mkv;*.webm;*.m4v;*.ts;"
-        "*.mts;*.m2ts;*.3gp;*.ogv|All Files|*.*");
+        "*.mts;*.m2ts;*.3gp;*.ogv;*.wav;*.mp3;*.flac;*.ogg;*.oga;*.opus;*.m4a;*.aac;*.wma|All Files|*.*");
 }
 
 TEST_F(AddFlow, TheDialogsFormatAndFolderGoToEveryAddedFile)

@@ -165,8 +165,8 @@ TEST_F(FailureReasons, EachFailedFileTellsWhyAndLeavesNoOutputBehind)
         if (sources[row] == gone)
             continue;
         const QStringList lines = PropertiesLines(row);
-        ASSERT_EQ(lines.size(), 3) << row;
-        EXPECT_EQ(lines[2], "error: " + hint[3].mid(9));
+        ASSERT_EQ(lines.size(), 4) << row;
+        EXPECT_EQ(lines[3], "error: " + hint[3].mid(9));
     }
     // The properties of the gone file cannot be read, as before: its reason is in the hint only.
     EXPECT_TRUE(PropertiesLines(3).isEmpty());

@@ -53,7 +53,8 @@ TEST_F(ItemDialog, ShowsTheRowsFileFormatFolderNameAndSize)
         EXPECT_EQ(dialog->MyListBox1->item(0)->text(), item.FileName);
         EXPECT_EQ(dialog->ComboBox1->Text(), "Test B");
         EXPECT_EQ(dialog->etDirectory->text(), "/srv/out/");
-        EXPECT_EQ(dialog->Lines(), QStringList({ "file name: holiday clip.avi", "file size: 1234 Bytes" }));
+        EXPECT_EQ(dialog->Lines(),
+            QStringList({ "file name: holiday clip.avi", "file size: 1234 Bytes", "save to: /srv/out/" }));
         Click(dialog->btnCancel);
     });
     EXPECT_FALSE(ShowItemDialog(item).has_value());
@@ -106,7 +107,7 @@ TEST_F(ItemDialog, OkHandsBackTheChosenFormatAndFolder)
 {
     const TItemData item = Item("a.avi", "x", 0, "/old/");
     m_dialogs.FolderAnswers = { "/new" };
-    WhenModal([](QDialog* shown) {
+    WhenModal([this](QDialog* shown) {
         auto* dialog = static_cast<TItemDlg*>(shown);
         dialog->ComboBox1->setFocus();
         QTest::keyClick(dialog->ComboBox1, Qt::Key_Down);
@@ -149,11 +150,13 @@ TEST_F(ItemDialog, FormatOutsideTheCatalogueOpensUnselectedAndOkStoresNoFormat)
 TEST_F(ItemDialog, EscapeAndChoosingAFormatLeaveTheLinesAndAcceptNothing)
 {
     const TItemData item = Item("a.avi", "xy");
-    WhenModal([](QDialog* shown) {
+    WhenModal([this](QDialog* shown) {
         auto* dialog = static_cast<TItemDlg*>(shown);
         dialog->ComboBox1->setFocus();
         QTest::keyClick(dialog->ComboBox1, Qt::Key_Up);
-        EXPECT_EQ(dialog->Lines(), QStringList({ "file name: a.avi", "file size: 2 Bytes" }));
+        EXPECT_EQ(dialog->Lines(),
+            QStringList({ "file name: a.avi", "file size: 2 Bytes",
+                "save to: use global path (" + m_folder.ConvertFolder() + "/)" }));
         QTest::keyClick(dialog->ComboBox1, Qt::Key_Escape);
     });
     EXPECT_FALSE(ShowItemDialog(item).has_value());

@@ -2,6 +2,7 @@
 #include "list/ItemData.h"
 #include "list/saveManager.h"
 #include "tests/batch/BatchProgram.h"
+#include "tests/support/EmptyPath.h"
 
 #include <QFile>
 #include <gtest/gtest.h>
@@ -43,6 +44,7 @@ TEST(BatchCommandLine, HelpVersionAndUsageErrorsAsUsersExpect)
     EXPECT_TRUE(program.Runs().empty());
 
     QFile::remove(program.Path() + "/bin/ffmpeg");
+    TEmptyPath noEncoderOnPath;
     const QString list = program.WriteList("one.qfl", { { program.Source("a.avi"), 0, "" } });
     const TBatchProgram::TResult noEncoder = program.Run({ "--convert", list });
     EXPECT_EQ(noEncoder.ExitCode, 1);

@@ -1,6 +1,7 @@
 // A batch from the first row to the last: row states, progress, the end of the batch.
 #include "engine/DosCommand.h"
 #include "tests/engine/CommandFixture.h"
+#include "tests/support/EmptyPath.h"
 #include "tests/support/TestDialogs.h"
 
 namespace
@@ -235,6 +236,7 @@ TEST_F(CommandBatchTest, EncoderOutputIsCountedButNotPassedOn)
 TEST_F(CommandBatchTest, MissingEncoderStartsNoRowAndOneThatVanishesMidBatchFailsTheRest)
 {
     TTestDialogs dialogs;
+    TEmptyPath noEncoderOnPath;
     QFile::remove(ProgramDir() + "/bin/ffmpeg");
     MakeJob();
     AddRow(Clip("a.avi", "sleep 300\n"));

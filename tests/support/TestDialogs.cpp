@@ -53,7 +53,8 @@ QString TTestDialogs::BrowseFolder(QWidget*, const QString&)
     return FolderAnswers.isEmpty() ? QString() : FolderAnswers.takeFirst();
 }
 
-void TTestDialogs::OpenUrl(const QString& url)
+bool TTestDialogs::OpenUrl(const QString& url)
 {
     OpenedUrls.append(url);
+    return UrlsOpen;
 }

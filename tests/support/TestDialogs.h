@@ -21,6 +21,7 @@ public:
 
     QList<Message> Messages;
     QStringList OpenedUrls;
+    bool UrlsOpen = true;            // what OpenUrl answers
     QList<int> ButtonAnswers;        // answered in order; QMessageBox::Ok when none is left
     QList<QStringList> FileAnswers;  // for OpenFiles and OpenFile; empty (cancelled) when none is left
     QStringList SaveAnswers;         // for SaveFile
@@ -40,7 +41,7 @@ public:
     QString OpenFile(QWidget* parent, const QString& title, const QString& filter) override;
     QString SaveFile(QWidget* parent, const QString& title, const QString& filter) override;
     QString BrowseFolder(QWidget* parent, const QString& title) override;
-    void OpenUrl(const QString& url) override;
+    bool OpenUrl(const QString& url) override;
 
     QStringList LastFilters; // the filter of every file dialog asked, in order
 };

@@ -1,10 +1,19 @@
 #include "toolkit/Application.h"
+#include "toolkit/Locations.h"
 
 #include <QApplication>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 int main(int argc, char* argv[])
 {
+    // The tests, and the programs they start, must neither read nor write the user's own settings, catalogue,
+    // saved list or Videos folder.
+    QTemporaryDir home;
+    qputenv("HOME", home.path().toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", (home.path() + "/.config").toLocal8Bit());
+    qputenv("XDG_STATE_HOME", (home.path() + "/.local/state").toLocal8Bit());
+    SetProgramNames();
     QApplication qtApp(argc, argv);
     TApplication application;
     application.SetTitle("Quor Reelhand");

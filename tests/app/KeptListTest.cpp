@@ -1,0 +1,81 @@
+// The window's list outlives the program: killed in the middle of a batch, it comes back with each row's state;
+// a kept list that cannot be read back is set aside, and the list starts empty.
+#include "list/ItemData.h"
+#include "list/ListKeeper.h"
+#include "tests/app/ProgramFolder.h"
+#include "tests/support/WaitUntil.h"
+
+#include <QFile>
+#include <QProcess>
+#include <gtest/gtest.h>
+#include <vector>
+
+namespace
+{
+
+std::vector<int> States(TVirtualStringTree& list)
+{
+    std::vector<int> states;
+    for (PVirtualNode node = list.GetFirst(); node; node = list.GetNextSibling(node))
+        states.push_back(list.GetNodeData<TItemNodeData>(node)->ImageIndex);
+    return states;
+}
+
+QByteArray Read(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+TEST(KeptList, ComesBackWithItsStatesAfterTheProgramIsKilledMidBatch)
+{
+    TProgramFolder folder;
+    const QString kept = folder.Path() + "/state/list.qfl";
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    program.setProcessEnvironment(environment);
+    program.setProcessChannelMode(QProcess::ForwardedChannels);
+    program.start(REELHAND_PROGRAMDRIVER,
+        { "--keep", kept, folder.Path(), folder.Clip("done.avi"), folder.Clip("failed.avi", "exit 1\n"),
+            folder.Clip("converting.avi", "wait\n"), folder.Clip("c.avi") });
+    // Done, Failed, then the third row Converting: the file is written after every change.
+    const auto thirdConverting = [&] {
+        const QByteArray content = Read(kept);
+        return content.contains("<state>2</state>") && content.contains("<state>3</state>")
+            && content.contains("<state>1</state>");
+    };
+    ASSERT_TRUE(WaitUntil(thirdConverting, 30000)) << Read(kept).data();
+    program.kill();
+    program.waitForFinished();
+
+    TVirtualStringTree list;
+    TListKeeper(&list, kept).Restore();
+    EXPECT_EQ(States(list), (std::vector<int> { Done, Failed, Waiting, Waiting }));
+    const TItemData& failed = list.GetNodeData<TItemNodeData>(list.GetNodeAtIndex(1))->ItemData;
+    EXPECT_EQ(failed.FileName, folder.Path() + "/sources/failed.avi");
+    EXPECT_FALSE(failed.Reason.isEmpty());
+}
+
+TEST(KeptList, OneThatCannotBeReadBackIsSetAsideAndTheListStartsEmpty)
+{
+    const QByteArray unreadable[] = { "\x89PNG not a list at all",
+        "<?xml version=\"1.0\"?><list version=\"1\"><item><filename>/v/a.avi</filename><format>0",
+        "<?xml version=\"1.0\"?><list version=\"2\"></list>" };
+    for (const QByteArray& content : unreadable) {
+        TProgramFolder folder;
+        const QString kept = folder.Path() + "/list.qfl";
+        QFile file(kept);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
+        file.close();
+
+        TVirtualStringTree list;
+        TListKeeper keeper(&list, kept);
+        EXPECT_THROW(keeper.Restore(), EKeptListError) << content.data();
+        EXPECT_EQ(list.RootNodeCount(), 0u);
+        EXPECT_FALSE(QFile::exists(kept));
+        EXPECT_EQ(Read(kept + ".unreadable"), content);
+    }
+}
