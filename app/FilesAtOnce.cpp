@@ -4,7 +4,8 @@
 #include <QThread>
 #include <algorithm>
 
-namespace {
+namespace
+{
 const char* const Key = "convert/filesAtOnce";
 }
 

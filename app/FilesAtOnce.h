@@ -6,14 +6,16 @@
 #include <optional>
 
 // A --jobs value the window cannot take.
-class EFilesAtOnceArgument : public Exception {
+class EFilesAtOnceArgument : public Exception
+{
 public:
     using Exception::Exception;
 };
 
 // How many files the window converts at once: from 1 to the number of processors, 1 until the user chooses
 // otherwise, kept across starts in the user's settings.
-namespace FilesAtOnce {
+namespace FilesAtOnce
+{
 
 int Limit();
 // The value kept, brought within 1 to Limit().

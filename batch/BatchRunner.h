@@ -17,7 +17,8 @@ struct TRunningRow {
 
 // Converts the rows of a batch in list order with up to a given number of encoders at once. Runs on the main
 // thread; its events come from the event loop.
-class TBatchRunner {
+class TBatchRunner
+{
 public:
     struct TSettings {
         TConversionSettings Conversion;

@@ -10,7 +10,8 @@
 // Converts the rows its owner hands out, in the owner's order, with up to a given number of encoders at once:
 // the window's job and the command-line mode share it. Runs on the main thread; its events come from the event
 // loop, and the owner may stop the pool from inside any of them.
-class TConversionPool {
+class TConversionPool
+{
 public:
     TConversionPool(int jobs, const TConversionSettings& settings);
     // Kills what still runs and removes what it made; no event comes.

@@ -10,7 +10,8 @@ extern "C" {
 #include <cmath>
 #include <mutex>
 
-namespace {
+namespace
+{
 
 // The demuxer's complaints go to whoever probes on this thread, never to the program's standard error.
 thread_local std::string* CapturedErrors = nullptr;

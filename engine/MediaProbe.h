@@ -9,7 +9,8 @@
 
 // A file the demuxer cannot read as media; the message is the demuxer's own words for why ("moov atom not
 // found", "Invalid data found when processing input").
-class EProbeError : public Exception {
+class EProbeError : public Exception
+{
 public:
     using Exception::Exception;
 };
@@ -19,20 +20,20 @@ enum class TStreamKind { Video, Audio, Subtitle, Data, Attachment, Other };
 // One track of a media file as the demuxer sees it.
 struct TStreamInfo {
     TStreamKind Kind = TStreamKind::Other;
-    std::string Codec;        // the codec's short name: "h264", "aac", "subrip", "hdmv_pgs_subtitle"
-    std::string Language;     // the language tag, empty when none
-    std::string Title;        // empty when none
+    std::string Codec; // the codec's short name: "h264", "aac", "subrip", "hdmv_pgs_subtitle"
+    std::string Language; // the language tag, empty when none
+    std::string Title; // empty when none
     bool Default = false;
     bool Forced = false;
     bool AttachedPicture = false; // a cover picture, not a moving picture
-    double Rotation = 0;          // degrees the picture is turned for showing, counter-clockwise
+    double Rotation = 0; // degrees the picture is turned for showing, counter-clockwise
     std::optional<double> Duration; // seconds, when the container tells
     // Pictures.
     int Width = 0;
     int Height = 0;
     int BitDepth = 0;
     bool Interlaced = false;
-    std::string ColorTransfer;  // "bt709", "smpte2084", "arib-std-b67", empty when unknown
+    std::string ColorTransfer; // "bt709", "smpte2084", "arib-std-b67", empty when unknown
     std::string ColorPrimaries; // "bt709", "bt2020", empty when unknown
     // Sound.
     int Channels = 0;

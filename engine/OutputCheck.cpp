@@ -6,7 +6,8 @@
 #include <cmath>
 #include <cstdio>
 
-namespace {
+namespace
+{
 
 std::string SecondsText(double seconds)
 {
@@ -58,7 +59,8 @@ std::optional<std::string> SourceRefusal(const TMediaInfo& source, const TFormat
     return std::nullopt;
 }
 
-std::optional<std::string> OutputFault(const TMediaInfo& source, const TFormatStreams& format, const std::string& output)
+std::optional<std::string> OutputFault(
+    const TMediaInfo& source, const TFormatStreams& format, const std::string& output)
 {
     TMediaInfo made;
     try {

@@ -23,4 +23,5 @@ std::optional<std::string> SourceRefusal(const TMediaInfo& source, const TFormat
 // Why the file the encoder finished at output is not a whole conversion of the source; none when it is. It must
 // be readable by the demuxer, have a picture and sound where the source has them and the format keeps them,
 // and last as long as the source within half a second or 2 %, whichever is more, where both lengths are known.
-std::optional<std::string> OutputFault(const TMediaInfo& source, const TFormatStreams& format, const std::string& output);
+std::optional<std::string> OutputFault(
+    const TMediaInfo& source, const TFormatStreams& format, const std::string& output);

@@ -7,7 +7,8 @@
 
 #include <cerrno>
 
-namespace {
+namespace
+{
 
 // The note that marks a finished output as a row's: which source, in which format. A resume finds the row's own
 // file by it, whatever name it got and whatever else stands in the folder.
@@ -24,23 +25,15 @@ std::string WorkName(const std::string& wanted)
 {
     const std::size_t slash = wanted.find_last_of('/');
     const std::size_t dot = wanted.find_last_of('.');
-    return "output" + (dot != std::string::npos && (slash == std::string::npos || dot > slash) ? wanted.substr(dot) : "");
+    return "output"
+        + (dot != std::string::npos && (slash == std::string::npos || dot > slash) ? wanted.substr(dot) : "");
 }
-
-// Everything a row can fail on before its encoder starts.
-class ERowRefused : public Exception {
-public:
-    explicit ERowRefused(const TRunOutcome& outcome) : Exception(outcome.Reason()), m_outcome(outcome) { }
-    const TRunOutcome& Outcome() const { return m_outcome; }
-
-private:
-    TRunOutcome m_outcome;
-};
 
 } // namespace
 
 TRowConversion::TRowConversion(TConversionSettings settings)
-    : m_settings(std::move(settings)), m_runner(std::make_unique<TDosCommand>())
+    : m_settings(std::move(settings))
+    , m_runner(std::make_unique<TDosCommand>())
 {
     m_runner->OnNewLine = [this](TDosCommand*, const std::string& line, TOutputType type) {
         if (type != otEntireLine)
@@ -74,13 +67,12 @@ bool TRowConversion::Start(const TRowRequest& row)
         m_running = true;
         m_runner->Start();
         return true;
-    } catch (const ERowRefused& refused) {
-        m_outcome = refused.Outcome();
     } catch (const ETaskRefused& refused) {
         m_outcome = refused.Outcome();
     } catch (const std::system_error& error) {
         // No thread for the encoder's reader: the system is out of processes or memory for now.
-        m_outcome = TRunOutcome::Failure("The encoder could not be started: " + platform::SystemErrorMessage(error.code().value()) + ".");
+        m_outcome = TRunOutcome::Failure(
+            "The encoder could not be started: " + platform::SystemErrorMessage(error.code().value()) + ".");
     } catch (const std::exception& error) {
         // A name that can no longer be made, or a catalogue entry lacking a part, fails this row only.
         m_outcome = TRunOutcome::Failure(error.what());
@@ -97,31 +89,32 @@ void TRowConversion::Prepare(const TRowRequest& row)
     m_output = m_task.WantedOutput();
     // A pipe or a device would never end, and the demuxer would wait on it for good.
     if (!platform::IsRegularFile(m_task.Source))
-        throw ERowRefused(TRunOutcome::Failure("The source is not a plain file."));
+        throw ETaskRefused(TRunOutcome::Failure("The source is not a plain file."));
     // The naming rule refuses a name that no system call could take as it stands, before anything is made.
     TOverwriteManager::FirstFree(m_output, [](const std::string&) { return false; });
     try {
         m_source = ProbeMedia(m_task.Source);
     } catch (const EProbeError& error) {
-        throw ERowRefused(TRunOutcome::Unreadable(error.Message()));
+        throw ETaskRefused(TRunOutcome::Unreadable(error.Message()));
     }
     m_format = FormatStreamsOf(m_task.Params);
     if (std::optional<std::string> refusal = SourceRefusal(m_source, m_format))
-        throw ERowRefused(TRunOutcome::Failure(*refusal));
+        throw ETaskRefused(TRunOutcome::Failure(*refusal));
     if (std::optional<double> length = m_source.Length(m_format.KeepsPicture, m_format.KeepsSound))
         m_report.SetDuration(*length);
 
     int error = 0;
     if (!platform::MakeFolders(m_task.OutputFolder, error))
-        throw ERowRefused(TRunOutcome::Failure("The output folder \"" + m_task.OutputFolder
+        throw ETaskRefused(TRunOutcome::Failure("The output folder \"" + m_task.OutputFolder
             + "\" cannot be made: " + platform::SystemErrorMessage(error) + "."));
     platform::RemoveAbandonedWorkFolders(m_task.OutputFolder);
     m_work = std::make_unique<platform::TWorkFolder>();
     if (!m_work->Make(m_task.OutputFolder, error))
-        throw ERowRefused(TRunOutcome::Failure("Nothing can be written into the output folder \""
-            + m_task.OutputFolder + "\": " + platform::SystemErrorMessage(error) + "."));
+        throw ETaskRefused(TRunOutcome::Failure("Nothing can be written into the output folder \"" + m_task.OutputFolder
+            + "\": " + platform::SystemErrorMessage(error) + "."));
     m_workName = WorkName(m_task.OutputName);
-    m_runner->SetCommandLine(EncoderCommandLine(m_settings.Encoder, m_task.Source, m_task.Params, m_work->Path() + m_workName));
+    m_runner->SetCommandLine(
+        EncoderCommandLine(m_settings.Encoder, m_task.Source, m_task.Params, m_work->Path() + m_workName));
 }
 
 void TRowConversion::Stop(const TRunOutcome& why)

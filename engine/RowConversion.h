@@ -15,7 +15,8 @@
 
 class TCommandManager;
 class TDosCommand;
-namespace platform {
+namespace platform
+{
 class TWorkFolder;
 }
 
@@ -28,7 +29,7 @@ struct TRowRequest {
 
 // What every conversion of a program run shares.
 struct TConversionSettings {
-    std::string Encoder;       // the encoder program
+    std::string Encoder; // the encoder program
     std::string ProgramFolder; // where relative paths and convert/ are
     TCommandManager* Catalogue = nullptr;
 };
@@ -38,7 +39,8 @@ struct TConversionSettings {
 // file is checked and only then moved to the first name where nothing stands, so no unfinished file ever stands
 // under a real name and none of anyone else's is replaced; whatever a failed run made is removed. Runs on the
 // main thread; its end comes from the event loop.
-class TRowConversion {
+class TRowConversion
+{
 public:
     explicit TRowConversion(TConversionSettings settings);
     // Kills a running encoder and removes what it made; OnEnded does not come.

@@ -5,8 +5,8 @@
 #include "engine/EncoderTask.h"
 #include "engine/commandManager.h"
 #include "engine/overwriteManager.h"
-#include "toolkit/ProgramFolder.h"
 #include "toolkit/Locations.h"
+#include "toolkit/ProgramFolder.h"
 
 TCommand* Command = nullptr;
 
@@ -101,7 +101,9 @@ TItemNodeData* TCommand::Record(PVirtualNode node) const
 
 bool TCommand::TakeNext(std::size_t slot, TRowRequest& row)
 {
-    const PVirtualNode next = !m_list ? nullptr : m_lastTaken ? m_list->GetNextSibling(m_lastTaken) : m_list->GetFirst();
+    const PVirtualNode next = !m_list ? nullptr
+        : m_lastTaken                 ? m_list->GetNextSibling(m_lastTaken)
+                                      : m_list->GetFirst();
     if (!next)
         return false;
     m_lastTaken = m_currentNode = next;

@@ -5,12 +5,12 @@
 
 // One source file of the list: what to convert, to which format, into which folder, and the busy animation.
 struct TItemData {
-    QString FileName;        // full path of the source file
+    QString FileName; // full path of the source file
     int32_t FormatIndex = 0; // position in the format catalogue; -1 for none
-    QString Path;            // output folder; empty means the convert folder beside the program
-    uint8_t Busy = 0;        // 1 while this file is being converted
-    int32_t BusyPos = 0;     // 0..74: offset of the moving block in the state box
-    QString Reason;          // why the last conversion failed; empty unless the row is Failed; never saved
-    QString Progress;        // how far the conversion is; empty unless the row is Converting; never saved
-    QString Output;          // the file the last conversion made; empty unless the row is Done; never saved
+    QString Path; // output folder; empty means the convert folder beside the program
+    uint8_t Busy = 0; // 1 while this file is being converted
+    int32_t BusyPos = 0; // 0..74: offset of the moving block in the state box
+    QString Reason; // why the last conversion failed; empty unless the row is Failed; never saved
+    QString Progress; // how far the conversion is; empty unless the row is Converting; never saved
+    QString Output; // the file the last conversion made; empty unless the row is Done; never saved
 };

@@ -5,7 +5,8 @@
 #include "toolkit/SysUtils.h"
 #include "toolkit/Utf8Pieces.h"
 
-namespace {
+namespace
+{
 
 // The Western European code page (Windows-1252) where it differs from Latin-1: 0x80 to 0x9F hold the euro
 // sign, quotes, dashes and a few letters. Its five unused bytes stay the control characters of the same number.
@@ -27,7 +28,8 @@ QChar WesternCharacter(unsigned char byte)
 QString ToWide(const std::string& bytes)
 {
     QString text;
-    SplitUtf8(bytes, [&](const QString& piece) { text += piece; },
+    SplitUtf8(
+        bytes, [&](const QString& piece) { text += piece; },
         [&](unsigned char byte) { text += WesternCharacter(byte); });
     return text;
 }
@@ -63,7 +65,7 @@ QString PathValueOf(TJclSimpleXMLElem* item, size_t position, const char* name)
             return text;
     }
     throw EListFileError(ItemText(position) + " has a \"" + name + "\" element longer than the system's path limit of "
-                         + std::to_string(limit) + " bytes");
+        + std::to_string(limit) + " bytes");
 }
 
 // A cut file (a full disk, a copy broken off) must not pass for the whole list: says where it ends and what was
@@ -73,9 +75,9 @@ std::string EarlyEndText(const std::string& path, const TJclSimpleXMLEarlyEnd& e
     std::string inside;
     for (const std::string& name : end.Open)
         inside += "<" + name + ">";
-    return "The list file \"" + path + "\" ends early, on line " + std::to_string(end.Line) +
-        (inside.empty() ? std::string(" before its first element") : " inside " + inside) + ": only the " +
-        std::to_string(rows) + (rows == 1 ? " complete item" : " complete items") + " before that point were read";
+    return "The list file \"" + path + "\" ends early, on line " + std::to_string(end.Line)
+        + (inside.empty() ? std::string(" before its first element") : " inside " + inside) + ": only the "
+        + std::to_string(rows) + (rows == 1 ? " complete item" : " complete items") + " before that point were read";
 }
 
 } // namespace

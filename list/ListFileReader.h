@@ -10,7 +10,8 @@ class TJclSimpleXML;
 
 // A list file item that cannot become a row: a value is missing, holds a 0 byte, or is a file name or folder
 // longer than the system takes.
-class EListFileError : public Exception {
+class EListFileError : public Exception
+{
 public:
     using Exception::Exception;
 };
@@ -23,9 +24,13 @@ void ReadListItems(TJclSimpleXML& document, const std::string& path, const std::
 
 // The rows' elements are needed only while a file is read or written; dropping them afterwards keeps what later
 // exports carry over (declaration, prolog nodes, root name) and frees the rest.
-class TContentRelease {
+class TContentRelease
+{
 public:
-    explicit TContentRelease(TJclSimpleXML& document) : m_document(document) { }
+    explicit TContentRelease(TJclSimpleXML& document)
+        : m_document(document)
+    {
+    }
     ~TContentRelease();
     TContentRelease(const TContentRelease&) = delete;
     TContentRelease& operator=(const TContentRelease&) = delete;

@@ -8,76 +8,79 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace platform {
-
-namespace {
-
-constexpr const char* Prefix = ".reelhand-";
-constexpr const char* LockName = "lock";
-// A private folder without its lock file is one that is being made right now, or one whose run died in the
-// moment between making it and locking it; only an old one is known to be the second kind.
-constexpr time_t UnlockedFolderAge = 3600;
-
-// An open-file-description lock: it belongs to this one opening, and network file systems pass it to the server.
-bool Lock(int fd, bool wait)
+namespace platform
 {
-    struct flock lock {};
-    lock.l_type = F_WRLCK;
-    lock.l_whence = SEEK_SET;
-    for (;;) {
-        if (::fcntl(fd, wait ? F_OFD_SETLKW : F_OFD_SETLK, &lock) == 0)
-            return true;
-        if (errno != EINTR)
-            return false;
-    }
-}
 
-std::string NamePart(const std::string& path)
+namespace
 {
-    const std::size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
-// Removes every entry of the folder open at fd that is not a folder, the lock file last.
-void EmptyFolder(int fd)
-{
-    const int listFd = ::dup(fd);
-    if (listFd < 0)
-        return;
-    DIR* dir = ::fdopendir(listFd);
-    if (!dir) {
-        ::close(listFd);
-        return;
-    }
-    bool lockThere = false;
-    while (const dirent* entry = ::readdir(dir)) {
-        const std::string name = entry->d_name;
-        if (name == "." || name == "..")
-            continue;
-        if (name == LockName) {
-            lockThere = true;
-            continue;
+    constexpr const char* Prefix = ".reelhand-";
+    constexpr const char* LockName = "lock";
+    // A private folder without its lock file is one that is being made right now, or one whose run died in the
+    // moment between making it and locking it; only an old one is known to be the second kind.
+    constexpr time_t UnlockedFolderAge = 3600;
+
+    // An open-file-description lock: it belongs to this one opening, and network file systems pass it to the server.
+    bool Lock(int fd, bool wait)
+    {
+        struct flock lock {
+        };
+        lock.l_type = F_WRLCK;
+        lock.l_whence = SEEK_SET;
+        for (;;) {
+            if (::fcntl(fd, wait ? F_OFD_SETLKW : F_OFD_SETLK, &lock) == 0)
+                return true;
+            if (errno != EINTR)
+                return false;
         }
-        ::unlinkat(fd, name.c_str(), 0);
     }
-    ::closedir(dir);
-    if (lockThere)
-        ::unlinkat(fd, LockName, 0);
-}
 
-// Moves from to to inside folderFd without replacing anything. Where the file system cannot rename so, a hard
-// link is made, which refuses an existing name just as well, and the old name is removed.
-int MoveNoReplace(int folderFd, const std::string& from, const std::string& to)
-{
-    if (::renameat2(folderFd, from.c_str(), folderFd, to.c_str(), RENAME_NOREPLACE) == 0)
+    std::string NamePart(const std::string& path)
+    {
+        const std::size_t slash = path.find_last_of('/');
+        return slash == std::string::npos ? path : path.substr(slash + 1);
+    }
+
+    // Removes every entry of the folder open at fd that is not a folder, the lock file last.
+    void EmptyFolder(int fd)
+    {
+        const int listFd = ::dup(fd);
+        if (listFd < 0)
+            return;
+        DIR* dir = ::fdopendir(listFd);
+        if (!dir) {
+            ::close(listFd);
+            return;
+        }
+        bool lockThere = false;
+        while (const dirent* entry = ::readdir(dir)) {
+            const std::string name = entry->d_name;
+            if (name == "." || name == "..")
+                continue;
+            if (name == LockName) {
+                lockThere = true;
+                continue;
+            }
+            ::unlinkat(fd, name.c_str(), 0);
+        }
+        ::closedir(dir);
+        if (lockThere)
+            ::unlinkat(fd, LockName, 0);
+    }
+
+    // Moves from to to inside folderFd without replacing anything. Where the file system cannot rename so, a hard
+    // link is made, which refuses an existing name just as well, and the old name is removed.
+    int MoveNoReplace(int folderFd, const std::string& from, const std::string& to)
+    {
+        if (::renameat2(folderFd, from.c_str(), folderFd, to.c_str(), RENAME_NOREPLACE) == 0)
+            return 0;
+        if (errno != EINVAL && errno != ENOSYS)
+            return errno;
+        if (::linkat(folderFd, from.c_str(), folderFd, to.c_str(), 0) != 0)
+            return errno;
+        ::unlinkat(folderFd, from.c_str(), 0);
         return 0;
-    if (errno != EINVAL && errno != ENOSYS)
-        return errno;
-    if (::linkat(folderFd, from.c_str(), folderFd, to.c_str(), 0) != 0)
-        return errno;
-    ::unlinkat(folderFd, from.c_str(), 0);
-    return 0;
-}
+    }
 
 } // namespace
 
@@ -170,10 +173,12 @@ void RemoveAbandonedWorkFolders(const std::string& folder)
         const int fd = ::openat(folderFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         if (fd < 0)
             continue;
-        struct stat info {};
+        struct stat info {
+        };
         if (::fstat(fd, &info) == 0 && info.st_uid == ::geteuid() && (info.st_mode & 0777) == 0700) {
             const int lockFd = ::openat(fd, LockName, O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-            struct stat lockInfo {};
+            struct stat lockInfo {
+            };
             if (lockFd >= 0) {
                 if (::fstat(lockFd, &lockInfo) == 0 && S_ISREG(lockInfo.st_mode) && Lock(lockFd, false)) {
                     EmptyFolder(fd);

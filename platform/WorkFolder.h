@@ -5,9 +5,11 @@
 // A private folder for one run's unfinished output, inside the output folder the run writes to. Nobody else can
 // plant anything in it (it is made fresh, mode 0700), so the run never writes through a link or into a file of
 // someone else's; only the finished file is moved out, to a name where nothing at all stands.
-namespace platform {
+namespace platform
+{
 
-class TWorkFolder {
+class TWorkFolder
+{
 public:
     // Makes a new private folder ".reelhand-XXXXXX" in folder and holds its lock while this object lives. False
     // with the system's error code in error when no folder can be made there.
@@ -29,7 +31,7 @@ public:
 
     std::string m_path;
     int m_folderFd = -1; // the output folder
-    int m_lockFd = -1;   // the lock file inside the private folder
+    int m_lockFd = -1; // the lock file inside the private folder
 };
 
 // Removes the private folders in folder that runs of this user left when they died: those whose lock nobody

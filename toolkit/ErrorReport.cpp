@@ -1,6 +1,7 @@
 #include "toolkit/ErrorReport.h"
 
-namespace {
+namespace
+{
 std::function<void(const std::string&)>& Reporter()
 {
     static std::function<void(const std::string&)> reporter;

@@ -2,7 +2,8 @@
 
 #include <QCoreApplication>
 
-namespace {
+namespace
+{
 QString& Chosen()
 {
     static QString folder;

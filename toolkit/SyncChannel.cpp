@@ -12,7 +12,8 @@ struct TSyncChannel::State {
     bool Closed = false;
 };
 
-namespace {
+namespace
+{
 // One call in flight; shared with the queued event so that either side may go first.
 struct Handover {
     std::function<void()> Work;
@@ -21,7 +22,10 @@ struct Handover {
 };
 } // namespace
 
-TSyncChannel::TSyncChannel() : m_state(std::make_shared<State>()) {}
+TSyncChannel::TSyncChannel()
+    : m_state(std::make_shared<State>())
+{
+}
 
 bool TSyncChannel::Call(const std::function<void()>& work)
 {

@@ -6,7 +6,8 @@
 // A hand-over line from worker threads to the user-interface thread that its owner can close. Closing it
 // releases a worker waiting in Call, so the user-interface thread may wait for that worker without both
 // waiting for each other forever (for instance while destroying the object the worker reports to).
-class TSyncChannel {
+class TSyncChannel
+{
 public:
     TSyncChannel();
     // Runs work on the user-interface thread and returns when it has run, passing on what it threw. Returns

@@ -32,8 +32,10 @@ TEST(BatchCheck, EveryKindOfBrokenResultFailsItsRowWithItsCauseAndLeavesNothing)
 
     EXPECT_EQ(result.ExitCode, 1);
     for (std::size_t row = 0; row < kinds.size(); ++row)
-        EXPECT_TRUE(result.Out.contains(QString("item %1: %2: %3").arg(row + 1).arg(rows[row].FileName, kinds[row].Reason)))
-            << kinds[row].Name << "\n" << result.Out.toStdString();
+        EXPECT_TRUE(
+            result.Out.contains(QString("item %1: %2: %3").arg(row + 1).arg(rows[row].FileName, kinds[row].Reason)))
+            << kinds[row].Name << "\n"
+            << result.Out.toStdString();
     EXPECT_EQ(QDir(out).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList({ "good.mp4" }));
 }
 
@@ -43,15 +45,14 @@ TEST(BatchCheck, NoThreadOrProcessToBeHadFailsEachRowAndTheRunEnds)
 {
     TBatchProgram program;
     const QString out = program.Folder("out");
-    const QString list = program.WriteList(
-        "l.qfl", { { program.Source("a.avi"), 0, out }, { program.Source("b.avi"), 0, out } });
+    const QString list
+        = program.WriteList("l.qfl", { { program.Source("a.avi"), 0, out }, { program.Source("b.avi"), 0, out } });
     for (const QString& path : { program.Folder("."), out })
         GiveToUnprivilegedUser(path);
 
     const std::string child = AsUnprivilegedUser([&] {
-        const std::string command = QString("'%1/reelhand' --convert '%2' >'%3/said.txt' 2>&1")
-                                        .arg(program.Path(), list, out)
-                                        .toStdString();
+        const std::string command
+            = QString("'%1/reelhand' --convert '%2' >'%3/said.txt' 2>&1").arg(program.Path(), list, out).toStdString();
         // The limit counts every process and thread of the user; this one and its shell are all it may have.
         const rlimit none { 1, 1 };
         ::setrlimit(RLIMIT_NPROC, &none);

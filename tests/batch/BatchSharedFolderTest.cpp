@@ -11,12 +11,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 struct TTrap {
-    const char* Source;  // the row's source, converted to .mp4
+    const char* Source; // the row's source, converted to .mp4
     const char* Planted; // what the other user makes in the folder beforehand
-    const char* Made;    // the name the row's file must get
+    const char* Made; // the name the row's file must get
 };
 
 // Another user's link to where they cannot write, their file with a reservation of the old kind beside it, pipes
@@ -47,10 +48,12 @@ TEST(BatchSharedFolder, NothingAnotherUserPlantsCostsAFileOrBlocks)
     const QString longName = QString(250, 'n');
     ASSERT_TRUE(QFile::copy(rows[0].FileName, program.Folder("clips") + "/" + longName + ".avi"));
     rows.push_back({ program.Folder("clips") + "/" + longName + ".avi", 0, out });
-    const std::string planted = AsUnprivilegedUser([&] { return std::to_string(::system(plant.toUtf8().constData())); });
+    const std::string planted
+        = AsUnprivilegedUser([&] { return std::to_string(::system(plant.toUtf8().constData())); });
     ASSERT_EQ(planted, "0");
 
-    const TBatchProgram::TResult result = program.Run({ "--convert", program.WriteList("l.qfl", rows), "-j", "2" }, 60000);
+    const TBatchProgram::TResult result
+        = program.Run({ "--convert", program.WriteList("l.qfl", rows), "-j", "2" }, 60000);
 
     EXPECT_EQ(result.ExitCode, 0) << result.Out.toStdString();
     for (const TTrap& trap : Traps)
@@ -80,7 +83,8 @@ TEST(BatchSharedFolder, ResumeSkipsExactlyTheRowsThatWereFinished)
     const TBatchProgram::TResult result
         = program.Run({ "--convert", program.WriteList("both.qfl", { first, second }), "--skip-done" });
 
-    EXPECT_TRUE(result.Out.contains("skipped  item 1: " + out + "/holiday.mp4 is already there")) << result.Out.toStdString();
+    EXPECT_TRUE(result.Out.contains("skipped  item 1: " + out + "/holiday.mp4 is already there"))
+        << result.Out.toStdString();
     EXPECT_TRUE(result.Out.contains("Converted 1, failed 0, skipped 1 of 2")) << result.Out.toStdString();
     EXPECT_TRUE(OutputDone((out + "/holiday_2.mp4").toStdString(), second.FileName.toStdString(), 0));
 }
@@ -96,7 +100,8 @@ TEST(BatchSharedFolder, JobsBeyondTheOpenFileLimitAreCappedAndSaidOnce)
     const QString list = program.WriteList("l.qfl", rows);
 
     QProcess shell;
-    shell.start("/bin/sh", { "-c", "ulimit -n 100 && exec '" + program.Path() + "/reelhand' --convert '" + list + "' --jobs 40" });
+    shell.start("/bin/sh",
+        { "-c", "ulimit -n 100 && exec '" + program.Path() + "/reelhand' --convert '" + list + "' --jobs 40" });
     ASSERT_TRUE(shell.waitForFinished(60000));
     const QString err = QString::fromUtf8(shell.readAllStandardError());
     EXPECT_EQ(shell.exitCode(), 0) << err.toStdString() << shell.readAllStandardOutput().toStdString();

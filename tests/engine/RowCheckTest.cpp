@@ -2,9 +2,11 @@
 #include "tests/engine/CommandFixture.h"
 #include "tests/support/FailureKinds.h"
 
-namespace {
+namespace
+{
 
-class RowCheckTest : public CommandFixture {
+class RowCheckTest : public CommandFixture
+{
 };
 
 TEST_F(RowCheckTest, EveryKindOfBrokenResultFailsItsRowWithItsCauseAndLeavesNothing)

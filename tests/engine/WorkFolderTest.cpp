@@ -9,9 +9,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
-class WorkFolderTest : public ::testing::Test {
+class WorkFolderTest : public ::testing::Test
+{
 protected:
     std::string PathOf(const QString& name) const { return (folder.path() + "/" + name).toStdString(); }
     void Write(const QString& path, const QByteArray& bytes) const
@@ -37,7 +39,8 @@ TEST_F(WorkFolderTest, PublishTakesOnlyANameWhereNothingStands)
     platform::TWorkFolder work;
     int error = 0;
     ASSERT_TRUE(work.Make(folder.path().toStdString(), error)) << error;
-    struct stat info {};
+    struct stat info {
+    };
     ASSERT_EQ(::stat(work.Path().c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0700u);
     for (const QString& taken : { "file.mp4", "link.mp4", "dir.mp4", "pipe.mp4" }) {
@@ -82,7 +85,8 @@ TEST_F(WorkFolderTest, OnlyAbandonedFoldersOfThisUserAreRemoved)
     platform::RemoveAbandonedWorkFolders(folder.path().toStdString());
 
     QStringList left = Private();
-    QStringList kept = { ".reelhand-fresh", ".reelhand-other", QString::fromStdString(living.Path()).section('/', -2, -2) };
+    QStringList kept
+        = { ".reelhand-fresh", ".reelhand-other", QString::fromStdString(living.Path()).section('/', -2, -2) };
     left.sort();
     kept.sort();
     EXPECT_EQ(left, kept);

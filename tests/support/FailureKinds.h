@@ -25,8 +25,7 @@ inline std::vector<TFailureKind> FailureKinds(const QString& folder)
     if (!QFile::exists(silentClip))
         MakeClip(silentClip, "64x48", "1", false);
     return {
-        { "disk full near the end",
-            "say [mp4 @ 0x55d0] Error writing trailer of out.mp4: No space left on device\n",
+        { "disk full near the end", "say [mp4 @ 0x55d0] Error writing trailer of out.mp4: No space left on device\n",
             "The disk is full (No space left on device)." },
         { "disk full from the start",
             "say [mp4 @ 0x55d0] Could not write header for output file #0: No space left on device\n"
@@ -34,6 +33,7 @@ inline std::vector<TFailureKind> FailureKinds(const QString& folder)
             "The disk is full (No space left on device)." },
         { "output removed by someone", "vanish\n", "The output cannot be read back (" },
         { "output too short", "copy " + shortClip.toUtf8() + "\n", "The output lasts 0.2" },
-        { "sound track missing", "copy " + silentClip.toUtf8() + "\n", "The output has no sound; the source has some." },
+        { "sound track missing", "copy " + silentClip.toUtf8() + "\n",
+            "The output has no sound; the source has some." },
     };
 }
