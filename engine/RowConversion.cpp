@@ -107,7 +107,9 @@ void TRowConversion::Prepare(const TRowRequest& row)
     if (!platform::MakeFolders(m_task.OutputFolder, error))
         throw ETaskRefused(TRunOutcome::Failure("The output folder \"" + m_task.OutputFolder
             + "\" cannot be made: " + platform::SystemErrorMessage(error) + "."));
-    platform::RemoveAbandonedWorkFolders(m_task.OutputFolder);
+    // What dead runs left is cleared once per folder; a folder of many files is not read again for every row.
+    if (m_swept.insert(m_task.OutputFolder).second)
+        platform::RemoveAbandonedWorkFolders(m_task.OutputFolder);
     m_work = std::make_unique<platform::TWorkFolder>();
     if (!m_work->Make(m_task.OutputFolder, error))
         throw ETaskRefused(TRunOutcome::Failure("Nothing can be written into the output folder \"" + m_task.OutputFolder

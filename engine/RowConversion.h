@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 
 class TCommandManager;
@@ -97,6 +98,7 @@ private:
     std::string m_startFailure;
     std::string m_startFailureKind;
     bool m_running = false;
+    std::set<std::string> m_swept;
     std::chrono::steady_clock::time_point m_began;
     std::unique_ptr<platform::TWorkFolder> m_work;
     // Last, so that it goes first: once it is gone no event of a run can reach the members above.
