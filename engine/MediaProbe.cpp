@@ -103,6 +103,9 @@ TStreamInfo StreamOf(const AVStream* stream)
             if (av_channel_layout_describe(&codec->ch_layout, layout, sizeof layout) > 0)
                 info.ChannelLayout = layout;
         }
+    } else if (info.Kind == TStreamKind::Subtitle) {
+        const AVCodecDescriptor* descriptor = avcodec_descriptor_get(codec->codec_id);
+        info.TextSubtitle = descriptor && (descriptor->props & AV_CODEC_PROP_TEXT_SUB);
     }
     return info;
 }
