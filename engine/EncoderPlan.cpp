@@ -102,6 +102,7 @@ struct TParams {
     std::vector<std::string> Kept;
     std::vector<std::string> Maps;
     std::string PictureFilter;
+    std::string PictureTag;
     std::string SoundFilter;
     std::optional<double> StereoRate; // bits a second
     int Channels = 0;                 // -ac, 0 when the params leave the count as it is
@@ -131,6 +132,8 @@ TParams ParamsOf(const std::string& params)
             result.Maps.push_back(words[++i]);
         } else if (takesValue && (word == "-vf" || word == "-filter:v")) {
             result.PictureFilter = words[++i];
+        } else if (takesValue && (word == "-tag:v" || word == "-vtag")) {
+            result.PictureTag = words[++i];
         } else if (takesValue && (word == "-af" || word == "-filter:a")) {
             result.SoundFilter = words[++i];
         } else {
@@ -147,6 +150,24 @@ TParams ParamsOf(const std::string& params)
 bool IsHdr(const TStreamInfo& picture)
 {
     return picture.ColorTransfer == "smpte2084" || picture.ColorTransfer == "arib-std-b67";
+}
+
+// The usual layout for the channels of a track whose own layout is another (5.1 with side speakers): AAC and
+// Opus take only the usual ones and would otherwise make a layout nobody knows. Empty when the track has the
+// usual one or no layout.
+std::string UsualLayout(const TStreamInfo& sound)
+{
+    AVChannelLayout layout {};
+    if (sound.ChannelLayout.empty() || av_channel_layout_from_string(&layout, sound.ChannelLayout.c_str()) < 0)
+        return "";
+    AVChannelLayout usual {};
+    av_channel_layout_default(&usual, layout.nb_channels);
+    char name[64] = {};
+    const bool other = av_channel_layout_compare(&layout, &usual) != 0
+        && av_channel_layout_describe(&usual, name, sizeof name) > 0;
+    av_channel_layout_uninit(&layout);
+    av_channel_layout_uninit(&usual);
+    return other ? name : "";
 }
 
 // A word of the params as the runner splits it back; quoted only where it must be, so the line stays readable.
@@ -166,15 +187,15 @@ std::string Joined(const std::vector<std::string>& parts, const char* separator)
 // Builds the options of the tracks the plan keeps, in the order they go into the output.
 class TPlanWriter {
 public:
-    TPlanWriter(const TWords& words, const TContainer& container, const TParams& params)
-        : m_words(words), m_container(container), m_params(params)
+    TPlanWriter(const TWords& words, const TContainer& container, const TParams& params, const std::string& source)
+        : m_words(words), m_container(container), m_params(params), m_sourceContainer(source)
     {
     }
 
     void Picture(int index, const TStreamInfo& picture)
     {
         const std::string out = Map(index, 'v');
-        if (CopyFits(picture)) {
+        if (PictureCopies(picture)) {
             Add("-c:" + out, "copy");
             // Apple's players play H.265 only under this name.
             if (picture.Codec == "hevc" && m_container.Iso)
@@ -195,6 +216,8 @@ public:
             filters.push_back(m_params.PictureFilter);
         if (!filters.empty())
             Add("-filter:" + out, Joined(filters, ","));
+        if (!m_params.PictureTag.empty())
+            Add("-tag:" + out, m_params.PictureTag);
         if (toneMap)
             for (const char* tag : { "-color_primaries:", "-color_trc:", "-colorspace:" })
                 Add(tag + out, "bt709");
@@ -213,10 +236,15 @@ public:
     {
         const std::string out = Map(index, 'a');
         Title(out, sound);
-        if (CopyFits(sound))
+        if (SoundCopies(sound))
             return Add("-c:" + out, "copy");
+        std::vector<std::string> filters;
         if (!m_params.SoundFilter.empty())
-            Add("-filter:" + out, m_params.SoundFilter);
+            filters.push_back(m_params.SoundFilter);
+        if (const std::string layout = UsualLayout(sound); m_words.Surround && !layout.empty())
+            filters.push_back("aformat=channel_layouts=" + layout);
+        if (!filters.empty())
+            Add("-filter:" + out, Joined(filters, ","));
         const int channels = m_params.Channels > 0 ? m_params.Channels : sound.Channels;
         if (m_words.Surround && m_params.StereoRate && channels > 0)
             Add("-b:" + out, std::to_string(static_cast<long long>(*m_params.StereoRate * channels / 2)));
@@ -241,11 +269,29 @@ public:
         Add("-c:" + Map(index, 't'), "copy");
     }
 
+    void Add(const std::string& option, const std::string& value)
+    {
+        m_plan.Params += " " + option + " " + Argument(value);
+    }
+
     TEncoderPlan Plan() const { return m_plan; }
     bool MappedAny() const { return m_pictures + m_sounds + m_subtitles + m_attachments > 0; }
 
 private:
-    bool CopyFits(const TStreamInfo& stream) const { return m_words.Copy && Takes(m_container, stream.Codec); }
+    // A turned picture is copied only where the container keeps the turn; packets of an MPEG program stream may
+    // lack the times other containers need.
+    bool PictureCopies(const TStreamInfo& picture) const
+    {
+        return m_words.Copy && Takes(m_container, picture.Codec) && (picture.Rotation == 0 || m_container.Iso)
+            && m_sourceContainer != "mpeg";
+    }
+
+    // Matroska keeps no channel layout for PCM sound, so PCM with a layout is converted.
+    bool SoundCopies(const TStreamInfo& sound) const
+    {
+        return m_words.Copy && Takes(m_container, sound.Codec)
+            && !(sound.Codec.starts_with("pcm_") && !sound.ChannelLayout.empty());
+    }
 
     std::string SubtitleCodec(const TStreamInfo& subtitle) const
     {
@@ -283,14 +329,10 @@ private:
             + (stream.Language.empty() ? "" : ", " + stream.Language) + ") is left out: " + why);
     }
 
-    void Add(const std::string& option, const std::string& value)
-    {
-        m_plan.Params += " " + option + " " + Argument(value);
-    }
-
     const TWords m_words;
     const TContainer m_container;
     const TParams m_params;
+    const std::string m_sourceContainer;
     TEncoderPlan m_plan;
     int m_pictures = 0;
     int m_sounds = 0;
@@ -308,7 +350,7 @@ TEncoderPlan PlanEncoding(const TEncoderTask& task, const TMediaInfo& source)
     const TParams params = ParamsOf(task.Params);
     const TFormatStreams keeps = FormatStreamsOf(task.Params);
     const TContainer container = ContainerOf(task.OutputName);
-    TPlanWriter writer(words, container, params);
+    TPlanWriter writer(words, container, params, source.Container);
     const std::vector<TStreamInfo>& streams = source.Streams;
     auto is = [&](std::size_t i, TStreamKind kind) { return streams[i].Kind == kind; };
     if (keeps.KeepsPicture) {
@@ -334,6 +376,10 @@ TEncoderPlan PlanEncoding(const TEncoderTask& task, const TMediaInfo& source)
         else if (is(i, TStreamKind::Attachment) && container.Attachments)
             writer.Attachment(static_cast<int>(i));
     }
+    // The encoder drops the source's creation time from the tags it copies unless told it again; MP4 and MOV find
+    // it elsewhere, the others lose it.
+    if (const auto created = source.Tags.find("creation_time"); created != source.Tags.end())
+        writer.Add("-metadata", "creation_time=" + created->second);
     TEncoderPlan plan = writer.Plan();
     std::vector<std::string> arguments = params.Kept;
     // With nothing to map, the entry's own maps make the encoder fail as it always did, rather than let it pick
