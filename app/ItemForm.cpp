@@ -35,6 +35,8 @@ std::optional<TItemProperties> ShowItemDialog(const TItemData& item)
     dialog.AddLine(QString("file size: %1 Bytes").arg(size));
     if (!item.Output.isEmpty())
         dialog.AddLine("output: " + item.Output);
+    for (const QString& line : item.LeftOut)
+        dialog.AddLine("note: " + line);
     if (!item.Reason.isEmpty())
         dialog.AddLine("error: " + item.Reason);
     dialog.exec();

@@ -3,6 +3,7 @@
 #include "toolkit/VirtualStringTree.h"
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 
 // A row's state, kept in TItemNodeData::ImageIndex; it is also the index of the row's image.
@@ -18,6 +19,7 @@ struct TItemData {
     QString Reason;          // why the last conversion failed; empty unless the row is Failed; never saved
     QString Progress;        // how far the conversion is; empty unless the row is Converting; never saved
     QString Output;          // the file the last conversion made; empty unless the row is Done; never saved
+    QStringList LeftOut;     // the source's tracks the last conversion left out, one line each; never saved
 };
 
 // Kept with every row; never set or read by the program.

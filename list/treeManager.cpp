@@ -129,6 +129,7 @@ void TTreeManager::TreeFreeNode(PVirtualNode node)
     data->ItemData.Reason.clear();
     data->ItemData.Progress.clear();
     data->ItemData.Output.clear();
+    data->ItemData.LeftOut.clear();
 }
 
 void TTreeManager::TreeGetImageIndex(PVirtualNode node, int column, int& imageIndex)
