@@ -87,6 +87,8 @@ TEST_F(CommandEncoderTest, ConvertsClipsSkipsANonVideoAndCopesWithAwkwardNames)
 TEST_F(CommandEncoderTest, OutputThatAppearsWhileTheEncoderRunsKeepsItsNameAndTheRowTakesTheNext)
 {
     QString clip = MakeClip("clash.avi");
+    // The catalogue names the output's extension, so it is read first.
+    MakeJob();
     QString wanted = OutputFor(ConvertDir() + "/", clip);
     QString wrapper = ProgramDir() + "/latecomer.sh";
     QFile script(wrapper);
@@ -95,7 +97,6 @@ TEST_F(CommandEncoderTest, OutputThatAppearsWhileTheEncoderRunsKeepsItsNameAndTh
     script.close();
     script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
     UseEncoder(wrapper);
-    MakeJob();
     AddRow(clip);
 
     RunBatch(60000);
@@ -149,10 +150,10 @@ TEST_F(CommandEncoderTest, TheConvertingRowsHintTellsHowFarTheEncoderIsAndHowLon
     EXPECT_GT(samples.front().SecondsLeft, samples.back().SecondsLeft);
     for (size_t i = 1; i < samples.size(); ++i)
         EXPECT_GT(samples[i].Percent, samples[i - 1].Percent);
-    // The first lines stay as they were all along; the finished row has no progress line.
+    // The first lines stay as they were all along; the finished row has no progress line but names its file.
     EXPECT_TRUE(headKept);
     EXPECT_EQ(State(0), Done);
-    EXPECT_EQ(model.HintText(row), head);
+    EXPECT_EQ(model.HintText(row), head + "\n[output]: " + Made(0));
 }
 
 } // namespace
