@@ -14,7 +14,8 @@ extern "C" {
 #include <optional>
 #include <sstream>
 
-namespace {
+namespace
+{
 
 struct TWords {
     bool Tracks = false;
@@ -105,7 +106,7 @@ struct TParams {
     std::string PictureTag;
     std::string SoundFilter;
     std::optional<double> StereoRate; // bits a second
-    int Channels = 0;                 // -ac, 0 when the params leave the count as it is
+    int Channels = 0; // -ac, 0 when the params leave the count as it is
 };
 
 std::optional<double> RateOf(const std::string& text)
@@ -115,7 +116,10 @@ std::optional<double> RateOf(const std::string& text)
     if (end == text.c_str() || value <= 0)
         return std::nullopt;
     const std::string unit = end;
-    return unit == "k" ? value * 1000 : unit == "M" ? value * 1000000 : unit.empty() ? std::optional(value) : std::nullopt;
+    return unit == "k" ? value * 1000
+        : unit == "M"  ? value * 1000000
+        : unit.empty() ? std::optional(value)
+                       : std::nullopt;
 }
 
 TParams ParamsOf(const std::string& params)
@@ -163,8 +167,8 @@ std::string UsualLayout(const TStreamInfo& sound)
     AVChannelLayout usual {};
     av_channel_layout_default(&usual, layout.nb_channels);
     char name[64] = {};
-    const bool other = av_channel_layout_compare(&layout, &usual) != 0
-        && av_channel_layout_describe(&usual, name, sizeof name) > 0;
+    const bool other
+        = av_channel_layout_compare(&layout, &usual) != 0 && av_channel_layout_describe(&usual, name, sizeof name) > 0;
     av_channel_layout_uninit(&layout);
     av_channel_layout_uninit(&usual);
     return other ? name : "";
@@ -185,10 +189,14 @@ std::string Joined(const std::vector<std::string>& parts, const char* separator)
 }
 
 // Builds the options of the tracks the plan keeps, in the order they go into the output.
-class TPlanWriter {
+class TPlanWriter
+{
 public:
     TPlanWriter(const TWords& words, const TContainer& container, const TParams& params, const std::string& source)
-        : m_words(words), m_container(container), m_params(params), m_sourceContainer(source)
+        : m_words(words)
+        , m_container(container)
+        , m_params(params)
+        , m_sourceContainer(source)
     {
     }
 
@@ -226,7 +234,9 @@ public:
     void Cover(int index, const TStreamInfo& cover)
     {
         if (!m_container.Cover || (cover.Codec != "mjpeg" && cover.Codec != "png"))
-            return LeaveOut(index, "cover picture", cover, NameOf(m_container) + " keeps no cover picture of this kind.");
+            return LeaveOut(index, "cover picture", cover,
+                NameOf(m_container)
+                    + (m_container.Cover ? " keeps no cover picture of this kind." : " keeps no cover picture."));
         const std::string out = Map(index, 'v');
         Add("-c:" + out, "copy");
         Add("-disposition:" + out, "attached_pic");
@@ -256,18 +266,15 @@ public:
         if (codec.empty())
             return LeaveOut(index, "subtitles", subtitle,
                 NameOf(m_container)
-                    + (m_container.Subtitles == TSubtitles::None        ? " keeps no subtitles."
-                          : m_container.Subtitles == TSubtitles::AsTheyAre ? " cannot carry subtitles of this kind."
-                                                                           : " holds text subtitles only."));
+                    + (m_container.Subtitles == TSubtitles::None             ? " keeps no subtitles."
+                            : m_container.Subtitles == TSubtitles::AsTheyAre ? " cannot carry subtitles of this kind."
+                                                                             : " holds text subtitles only."));
         const std::string out = Map(index, 's');
         Title(out, subtitle);
         Add("-c:" + out, codec);
     }
 
-    void Attachment(int index)
-    {
-        Add("-c:" + Map(index, 't'), "copy");
-    }
+    void Attachment(int index) { Add("-c:" + Map(index, 't'), "copy"); }
 
     void Add(const std::string& option, const std::string& value)
     {

@@ -8,7 +8,8 @@
 #include <vector>
 
 // A catalogue entry whose plan cannot be followed: a word the plan does not know, or params it cannot rework.
-class EPlanError : public Exception {
+class EPlanError : public Exception
+{
 public:
     using Exception::Exception;
 };

@@ -126,7 +126,8 @@ void TRowConversion::Prepare(const TRowRequest& row)
     m_workName = WorkName(m_task.OutputName);
     const TEncoderPlan plan = PlanEncoding(m_task, m_source);
     m_leftOut = plan.LeftOut;
-    m_runner->SetCommandLine(EncoderCommandLine(m_settings.Encoder, m_task.Source, plan.Params, m_work->Path() + m_workName));
+    m_runner->SetCommandLine(
+        EncoderCommandLine(m_settings.Encoder, m_task.Source, plan.Params, m_work->Path() + m_workName));
 }
 
 void TRowConversion::Stop(const TRunOutcome& why)

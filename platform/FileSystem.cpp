@@ -2,8 +2,8 @@
 
 #include <cerrno>
 #include <climits>
-#include <fcntl.h>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>

@@ -54,7 +54,8 @@ TEST_F(ItemDialog, ShowsTheRowsFileFormatFolderNameAndSize)
         EXPECT_EQ(dialog->MyListBox1->item(0)->text(), item.FileName);
         EXPECT_EQ(dialog->ComboBox1->Text(), "Test B");
         EXPECT_EQ(dialog->etDirectory->text(), "/srv/out/");
-        EXPECT_EQ(dialog->Lines(), QStringList({ "file name: holiday clip.avi", "file size: 1234 Bytes", "note: " + item.LeftOut[0] }));
+        EXPECT_EQ(dialog->Lines(),
+            QStringList({ "file name: holiday clip.avi", "file size: 1234 Bytes", "note: " + item.LeftOut[0] }));
         Click(dialog->btnCancel);
     });
     EXPECT_FALSE(ShowItemDialog(item).has_value());

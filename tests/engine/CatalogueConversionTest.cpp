@@ -38,7 +38,7 @@ struct Target {
     int Width = 0; // a fixed frame (DVD players, old phones); 0 keeps the source's shape
     int Height = 0;
     const char* Rate = nullptr;
-    bool Tracks = false;     // every sound and subtitle track the container takes
+    bool Tracks = false; // every sound and subtitle track the container takes
     const char* Copies = ""; // the codecs copied bit for bit, "*" for whatever the container takes
 };
 
@@ -335,8 +335,9 @@ protected:
         write("subs.srt", "1\n00:00:00,100 --> 00:00:00,900\nHello there\n");
         write("subs.sup", BitmapSubtitles());
         write("notes.txt", "what a font or a cover would be\n");
-        write("chapters.txt", ";FFMETADATA1\n[CHAPTER]\nTIMEBASE=1/1000\nSTART=0\nEND=500\ntitle=One\n"
-                              "[CHAPTER]\nTIMEBASE=1/1000\nSTART=500\nEND=1000\ntitle=Two\n");
+        write("chapters.txt",
+            ";FFMETADATA1\n[CHAPTER]\nTIMEBASE=1/1000\nSTART=0\nEND=500\ntitle=One\n"
+            "[CHAPTER]\nTIMEBASE=1/1000\nSTART=500\nEND=1000\ntitle=Two\n");
         auto make = [&](const QString& file, const char* args) {
             const Finished run = RunProgram(REELHAND_FFMPEG,
                 QStringList { "-nostdin", "-v", "error" } + QProcess::splitCommand(QString::fromUtf8(args)) << file,
@@ -469,8 +470,8 @@ TEST_F(ShippedCatalogue, EveryEntryConvertsEverySourceThatHasWhatItNeeds)
         const int covers = tracks && ext == "mp4" && source.Cover ? 1 : 0;
         EXPECT_EQ(Count(found, "video"), video ? 1 + covers : 0);
         EXPECT_EQ(Count(found, "audio"), !source.Audio || target.Type == Kind::Gif ? 0 : tracks ? source.Sounds : 1);
-        EXPECT_EQ(Count(found, "subtitle"),
-            tracks ? source.TextSubtitles + (ext == "mkv" ? source.BitmapSubtitles : 0) : 0);
+        EXPECT_EQ(
+            Count(found, "subtitle"), tracks ? source.TextSubtitles + (ext == "mkv" ? source.BitmapSubtitles : 0) : 0);
         EXPECT_EQ(Count(found, "attachment"), tracks && ext == "mkv" ? source.Attachments : 0);
         for (const QJsonValue& stream : found["streams"].toArray())
             if (stream["codec_type"].toString() == "video" || stream["codec_type"].toString() == "audio")

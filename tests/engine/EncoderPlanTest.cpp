@@ -4,7 +4,8 @@
 
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 TStreamInfo Sound(int channels, const char* codec = "pcm_s16le")
 {
