@@ -125,6 +125,7 @@ void TCommand::RowStarted(std::size_t slot)
     record->ItemData.BusyPos = 0;
     record->ItemData.Reason.clear();
     record->ItemData.Output.clear();
+    record->ItemData.LeftOut.clear();
     record->ItemData.Progress = QString::fromStdString(m_pool->Slot(slot).ProgressText());
     Repaint(node);
     m_list->SetFocus();
