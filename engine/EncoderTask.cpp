@@ -58,6 +58,7 @@ TEncoderTask EncoderTaskFor(const QString& fileName, int formatIndex, const QStr
     }
     task.OutputName = WithExtension(FileNamePart(task.Source), catalogue->GetExt(formatIndex));
     task.Params = catalogue->GetParams(formatIndex);
+    task.Plan = catalogue->GetPlan(formatIndex);
     return task;
 }
 

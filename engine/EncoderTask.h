@@ -24,6 +24,7 @@ struct TEncoderTask {
     std::string OutputFolder; // ends with '/'
     std::string OutputName;
     std::string Params;
+    std::string Plan; // the entry's plan words, empty for an entry in the old form
 
     std::string WantedOutput() const { return OutputFolder + OutputName; }
 };

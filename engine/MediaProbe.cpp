@@ -74,7 +74,7 @@ double RotationOf(const AVStream* stream)
     return std::isnan(degrees) ? 0 : degrees;
 }
 
-TStreamInfo StreamOf(const AVStream* stream)
+TStreamInfo StreamOf(const AVStream* stream, bool toldLengths)
 {
     const AVCodecParameters* codec = stream->codecpar;
     TStreamInfo info;
@@ -85,7 +85,8 @@ TStreamInfo StreamOf(const AVStream* stream)
     info.Default = stream->disposition & AV_DISPOSITION_DEFAULT;
     info.Forced = stream->disposition & AV_DISPOSITION_FORCED;
     info.AttachedPicture = stream->disposition & AV_DISPOSITION_ATTACHED_PIC;
-    info.Duration = Seconds(stream->duration, stream->time_base);
+    if (toldLengths)
+        info.Duration = Seconds(stream->duration, stream->time_base);
     if (info.Kind == TStreamKind::Video) {
         info.Rotation = RotationOf(stream);
         info.Width = codec->width;
@@ -104,6 +105,9 @@ TStreamInfo StreamOf(const AVStream* stream)
             if (av_channel_layout_describe(&codec->ch_layout, layout, sizeof layout) > 0)
                 info.ChannelLayout = layout;
         }
+    } else if (info.Kind == TStreamKind::Subtitle) {
+        const AVCodecDescriptor* descriptor = avcodec_descriptor_get(codec->codec_id);
+        info.TextSubtitle = descriptor && (descriptor->props & AV_CODEC_PROP_TEXT_SUB);
     }
     return info;
 }
@@ -175,8 +179,11 @@ TMediaInfo ProbeMedia(const std::string& path)
     TMediaInfo info;
     info.Container = context->iformat ? context->iformat->name : "";
     info.Duration = Seconds(context->duration, AVRational { 1, AV_TIME_BASE });
+    // A length the demuxer guessed from timestamps or the bit rate holds for the file at best: in an MPEG program
+    // stream it gives the picture one frame.
+    const bool toldLengths = context->duration_estimation_method == AVFMT_DURATION_FROM_STREAM;
     for (unsigned i = 0; i < context->nb_streams; ++i)
-        info.Streams.push_back(StreamOf(context->streams[i]));
+        info.Streams.push_back(StreamOf(context->streams[i], toldLengths));
     for (unsigned i = 0; i < context->nb_chapters; ++i) {
         const AVChapter* chapter = context->chapters[i];
         info.Chapters.push_back({ chapter->start * av_q2d(chapter->time_base),

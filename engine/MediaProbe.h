@@ -38,6 +38,8 @@ struct TStreamInfo {
     // Sound.
     int Channels = 0;
     std::string ChannelLayout; // "stereo", "5.1(side)", empty when unknown
+    // Subtitles.
+    bool TextSubtitle = false; // text a muxer can turn into another text format, not pictures
 };
 
 struct TChapterInfo {

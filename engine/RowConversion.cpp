@@ -1,6 +1,7 @@
 #include "engine/RowConversion.h"
 
 #include "engine/DosCommand.h"
+#include "engine/EncoderPlan.h"
 #include "engine/overwriteManager.h"
 #include "platform/FileSystem.h"
 #include "platform/WorkFolder.h"
@@ -61,6 +62,7 @@ bool TRowConversion::Start(const TRowRequest& row)
     m_startFailureKind.clear();
     m_report.Clear();
     m_output.clear();
+    m_leftOut.clear();
     try {
         Prepare(row);
         m_began = std::chrono::steady_clock::now();
@@ -115,8 +117,10 @@ void TRowConversion::Prepare(const TRowRequest& row)
         throw ETaskRefused(TRunOutcome::Failure("Nothing can be written into the output folder \"" + m_task.OutputFolder
             + "\": " + platform::SystemErrorMessage(error) + "."));
     m_workName = WorkName(m_task.OutputName);
+    const TEncoderPlan plan = PlanEncoding(m_task, m_source);
+    m_leftOut = plan.LeftOut;
     m_runner->SetCommandLine(
-        EncoderCommandLine(m_settings.Encoder, m_task.Source, m_task.Params, m_work->Path() + m_workName));
+        EncoderCommandLine(m_settings.Encoder, m_task.Source, plan.Params, m_work->Path() + m_workName));
 }
 
 void TRowConversion::Stop(const TRunOutcome& why)
@@ -154,6 +158,9 @@ TRunOutcome TRowConversion::Finish(TRunOutcome outcome)
     if (outcome.Succeeded()) {
         try {
             platform::SetFileNote(m_work->Path() + m_workName, RowNote, RowMark(m_task.Source, m_formatIndex));
+            if (int error = 0; !platform::CopyModificationTime(m_task.Source, m_work->Path() + m_workName, error))
+                throw Exception("The finished file cannot be given the source's date: "
+                    + platform::SystemErrorMessage(error) + ".");
             m_output = Publish();
         } catch (const std::exception& error) {
             outcome = TRunOutcome::Failure(error.what());

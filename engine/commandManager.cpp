@@ -49,13 +49,20 @@ std::string TCommandManager::GetExt(int index)
     return EntryValue(index, "ext");
 }
 
-std::string TCommandManager::EntryValue(int index, const char* child)
+std::string TCommandManager::GetPlan(int index)
+{
+    return EntryValue(index, "plan", true);
+}
+
+std::string TCommandManager::EntryValue(int index, const char* child, bool optional)
 {
     TJclSimpleXMLElem& root = m_document.Root();
     if (index < 0 || static_cast<size_t>(index) >= root.NumChildren())
         throw ECommandError("Format " + std::to_string(index) + " is not in the format catalogue, which holds "
                             + std::to_string(root.NumChildren()) + " formats");
     const TJclSimpleXMLElem* found = root.ChildAt(index)->ChildNamed(child);
+    if (!found && optional)
+        return std::string();
     if (!found)
         throw ECommandError("Format " + std::to_string(index) + " of the format catalogue has no \"" + child
                             + "\" entry");

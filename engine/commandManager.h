@@ -32,9 +32,12 @@ public:
     std::string GetParams(int index);
     // The `ext` value (no dot) of the entry at index; ECommandError naming the index when there is none.
     std::string GetExt(int index);
+    // The optional `plan` value of the entry at index (see engine/EncoderPlan.h); empty for an entry in the old
+    // form, which has none. ECommandError naming the index when there is no such entry.
+    std::string GetPlan(int index);
 
 private:
-    std::string EntryValue(int index, const char* child);
+    std::string EntryValue(int index, const char* child, bool optional = false);
 
     TJclSimpleXML m_document;
     std::vector<std::string> m_formats;

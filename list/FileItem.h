@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 
 // One source file of the list: what to convert, to which format, into which folder, and the busy animation.
@@ -13,4 +14,5 @@ struct TItemData {
     QString Reason; // why the last conversion failed; empty unless the row is Failed; never saved
     QString Progress; // how far the conversion is; empty unless the row is Converting; never saved
     QString Output; // the file the last conversion made; empty unless the row is Done; never saved
+    QStringList LeftOut; // the source's tracks the last conversion left out, one line each; never saved
 };

@@ -3,7 +3,6 @@
 #include "list/FileItem.h"
 #include "toolkit/VirtualStringTree.h"
 
-
 // A row's state, kept in TItemNodeData::ImageIndex; it is also the index of the row's image.
 enum TItemState : int32_t { Waiting = 0, Converting = 1, Done = 2, Failed = 3 };
 

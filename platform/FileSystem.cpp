@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
@@ -81,6 +82,23 @@ std::string FileNote(const std::string& path, const std::string& name)
     char value[4096];
     const ssize_t size = ::lgetxattr(path.c_str(), ("user." + name).c_str(), value, sizeof value);
     return size > 0 ? std::string(value, static_cast<std::size_t>(size)) : std::string();
+}
+
+bool CopyModificationTime(const std::string& from, const std::string& to, int& error)
+{
+    struct stat info {};
+    error = StatWhole(from, info);
+    if (error == 0 && HoldsZeroByte(to))
+        error = EINVAL;
+    if (error != 0)
+        return false;
+    // The access time is left as it is: only the date a file manager shows matters.
+    const struct timespec times[2] = { { 0, UTIME_OMIT }, info.st_mtim };
+    if (::utimensat(AT_FDCWD, to.c_str(), times, AT_SYMLINK_NOFOLLOW) != 0) {
+        error = errno;
+        return false;
+    }
+    return true;
 }
 
 int OpenFileLimit()

@@ -26,6 +26,9 @@ bool IsRegularFile(const std::string& path);
 bool SetFileNote(const std::string& path, const std::string& name, const std::string& value);
 // The note of that name kept with the file at path; empty when there is none or no file.
 std::string FileNote(const std::string& path, const std::string& name);
+// Gives the file at to the modification time of the file at from (never through a link at to). False with the
+// system's error code in error when either cannot be reached.
+bool CopyModificationTime(const std::string& from, const std::string& to, int& error);
 // How many files this process may have open at once.
 int OpenFileLimit();
 // True when a file (not a folder) is at path that this process may run.

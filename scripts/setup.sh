@@ -20,6 +20,14 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
+# The catalogue's plans deinterlace with bwdif and tone-map HDR with zscale and tonemap; an encoder built without
+# them would fail every interlaced or HDR source.
+filters=$(ffmpeg -hide_banner -filters 2>/dev/null)
+for filter in bwdif zscale tonemap; do
+  grep -qw "$filter" <<< "$filters" || {
+    echo "The installed ffmpeg lacks the $filter filter, which the format catalogue needs." >&2; exit 1; }
+done
+
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build="$root/build"
 if [ ! -f "$build/build.ninja" ]; then

@@ -45,7 +45,8 @@ protected:
 
 TEST_F(ItemDialog, ShowsTheRowsFileFormatFolderNameAndSize)
 {
-    const TItemData item = Item("holiday clip.avi", QByteArray(1234, 'x'), 1, "/srv/out/");
+    TItemData item = Item("holiday clip.avi", QByteArray(1234, 'x'), 1, "/srv/out/");
+    item.LeftOut = { "Track 4 (subtitles: hdmv_pgs_subtitle) is left out: MP4 holds text subtitles only." };
     WhenModal([&item](QDialog* shown) {
         auto* dialog = static_cast<TItemDlg*>(shown);
         EXPECT_EQ(dialog->windowTitle(), "Item Property");
@@ -54,7 +55,8 @@ TEST_F(ItemDialog, ShowsTheRowsFileFormatFolderNameAndSize)
         EXPECT_EQ(dialog->ComboBox1->Text(), "Test B");
         EXPECT_EQ(dialog->etDirectory->text(), "/srv/out/");
         EXPECT_EQ(dialog->Lines(),
-            QStringList({ "file name: holiday clip.avi", "file size: 1234 Bytes", "save to: /srv/out/" }));
+            QStringList({ "file name: holiday clip.avi", "file size: 1234 Bytes", "save to: /srv/out/",
+                "note: " + item.LeftOut[0] }));
         Click(dialog->btnCancel);
     });
     EXPECT_FALSE(ShowItemDialog(item).has_value());

@@ -1,4 +1,5 @@
 #include "engine/DosCommand.h"
+#include "engine/EncoderPlan.h"
 #include "engine/EncoderTask.h"
 #include "engine/OutputCheck.h"
 #include "engine/command.h"
@@ -37,18 +38,21 @@ struct Target {
     int Width = 0; // a fixed frame (DVD players, old phones); 0 keeps the source's shape
     int Height = 0;
     const char* Rate = nullptr;
+    bool Tracks = false; // every sound and subtitle track the container takes
+    const char* Copies = ""; // the codecs copied bit for bit, "*" for whatever the container takes
 };
 
 const char* const iso = "mov,mp4,m4a,3gp,3g2,mj2";
+const char* const mp4Copies = "h264 hevc av1 mpeg4 aac mp3 ac3 eac3";
 const Target targets[] = {
-    { "mp4", iso, "isom", Kind::Video, true },
-    { "mp4", iso, "isom", Kind::Video, true },
-    { "mkv", "matroska,webm", "", Kind::Video, true },
-    { "webm", "matroska,webm", "", Kind::Video },
+    { "mp4", iso, "isom", Kind::Video, true, 0, 0, nullptr, true },
+    { "mp4", iso, "isom", Kind::Video, true, 0, 0, nullptr, true },
+    { "mkv", "matroska,webm", "", Kind::Video, true, 0, 0, nullptr, true },
+    { "webm", "matroska,webm", "", Kind::Video, false, 0, 0, nullptr, true },
     { "avi", "avi", "", Kind::Video },
     { "flv", "flv", "", Kind::Video, true },
     { "flv", "flv", "", Kind::Video },
-    { "mov", iso, "qt", Kind::Video, true },
+    { "mov", iso, "qt", Kind::Video, true, 0, 0, nullptr, true },
     { "mpg", "mpeg", "", Kind::Video, true, 720, 576, "25/1" },
     { "mpg", "mpeg", "", Kind::Video, true, 720, 480, "30000/1001" },
     { "wmv", "asf", "", Kind::Video, true },
@@ -61,6 +65,9 @@ const Target targets[] = {
     { "flac", "flac", "", Kind::Audio },
     { "ogg", "ogg", "", Kind::Audio },
     { "opus", "ogg", "", Kind::Audio },
+    // A copied picture keeps its odd size.
+    { "mp4", iso, "isom", Kind::Video, false, 0, 0, nullptr, true, mp4Copies },
+    { "mkv", "matroska,webm", "", Kind::Video, false, 0, 0, nullptr, true, "*" },
 };
 
 // The kinds of file people bring, each made by "ffmpeg -nostdin -v error MAKE FILE" in the sources' folder and
@@ -71,6 +78,11 @@ struct Source {
     const char* Make;
     QSize Shown;
     bool Audio;
+    int Sounds = 1;
+    int TextSubtitles = 0;
+    int BitmapSubtitles = 0;
+    int Attachments = 0;
+    bool Cover = false;
     bool Video() const { return Shown.isValid(); }
     double Aspect() const { return double(Shown.width()) / Shown.height(); }
 };
@@ -108,15 +120,39 @@ const Source sources[] = {
         "[2:a]aformat=channel_layouts=5.1[a2]\" -map [v] -map [a1] -map [a2] -map 3 -map 4 -fps_mode vfr "
         "-c:v libx264 -preset ultrafast -c:a:0 pcm_s32le -c:a:1 ac3 -c:s:0 srt -c:s:1 copy -attach notes.txt "
         "-metadata:s:t mimetype=text/plain",
-        { 320, 240 }, true },
+        { 320, 240 }, true, 2, 1, 1, 1 },
     { "portrait still.png", "-f lavfi -i testsrc2=size=199x333:rate=1,format=rgba -frames:v 1", { 199, 333 }, false },
     { "7.1 192 kHz 32-bit.wav", "-f lavfi -i sine=r=192000:d=0.5 -ac 8 -c:a pcm_s32le", {}, true },
+    { "film in two languages.mkv",
+        "-f lavfi -i testsrc2=size=160x90:rate=25:duration=1 -f lavfi -i sine=r=48000:d=1 -f lavfi -i "
+        "sine=r=48000:d=1:f=600 -i subs.srt -i subs.sup -i chapters.txt -map 0 -map 1 -map 2 -map 3 -map 4 "
+        "-map_chapters 5 -c:v libx264 -preset ultrafast -c:a aac -c:s:0 srt -c:s:1 copy -metadata title=Film "
+        "-metadata:s:a:0 language=eng -metadata:s:a:1 language=ger -metadata:s:a:1 title=Deutsch -disposition:a:0 0 "
+        "-disposition:a:1 default -metadata:s:s:0 language=fra -metadata:s:s:1 language=ger -disposition:s:1 forced",
+        { 160, 90 }, true, 2, 1, 1 },
+    { "HDR 10-bit.mp4",
+        "-f lavfi -i testsrc2=size=128x72:rate=25:duration=1 -pix_fmt yuv420p10le -c:v libx265 -preset ultrafast "
+        "-x265-params log-level=error -color_primaries bt2020 -color_trc smpte2084 -colorspace bt2020nc",
+        { 128, 72 }, false },
+    // Every field white where the one before was black: combed, the picture is half grey; deinterlaced, each
+    // frame is one field, white or black.
+    { "interlaced.mpg",
+        "-f lavfi -i color=white:size=64x48:rate=50:duration=1 -f lavfi -i sine=d=1 -vf "
+        "format=yuv420p,geq=lum=if(mod(floor((N+1)/2)\\,2)\\,16\\,235):cb=128:cr=128,tinterlace=interleave_top,"
+        "setfield=tff "
+        "-c:v mpeg2video -flags +ilme+ildct -top 1 -c:a mp2",
+        { 64, 48 }, true },
+    { "with cover.mp4",
+        "-f lavfi -i testsrc2=size=160x90:rate=25:duration=1 -f lavfi -i sine=d=1 -i cover.png -map 0 -map 1 -map 2 "
+        "-c:v:0 libx264 -preset ultrafast -c:v:1 copy -disposition:v:1 attached_pic -c:a aac",
+        { 160, 90 }, true, 1, 0, 0, 0, true },
 };
 
 // A phone films landscape and records how to turn it; the encoder sets that mark only when copying.
 const char* const landscapeMake = "-f lavfi -i testsrc2=size=320x180:rate=60000/1001:duration=1 -f lavfi -i "
                                   "sine=r=48000:d=1 -pix_fmt yuv420p -c:v libx264 -preset ultrafast -c:a aac "
-                                  "-timecode 01:00:00:00";
+                                  "-timecode 01:00:00:00 -metadata creation_time=2024-05-01T10:00:00Z "
+                                  "-metadata location=+35.6895+139.6917/ -metadata make=Quor -metadata model=Phone";
 
 // A Blu-ray subtitle segment: "PG", presentation and decoding time (90 kHz), type, payload size, payload.
 QByteArray SubtitleSegment(quint32 pts, quint8 type, const char* payloadHex)
@@ -201,6 +237,9 @@ struct Converted {
     std::optional<std::string> Refusal; // why the program would not start this conversion
     std::optional<std::string> Fault;   // what the program's check after the encoder finds wrong
     bool Exists = false;
+    TMediaInfo Source;
+    std::string Params; // as planned for the source
+    QString Output;
     Finished Probe;
     QJsonObject Found; // ffprobe's format and streams, each stream with the count of frames it decoded
     QImage FirstFrame; // the first picture as coded, for the fixed frames only
@@ -213,12 +252,48 @@ int Count(const QJsonObject& probe, const QString& type)
         [&](const QJsonValue& stream) { return stream["codec_type"].toString() == type; }));
 }
 
-QJsonObject FirstStream(const QJsonObject& probe, const QString& type)
+std::vector<QJsonObject> StreamsOf(const QJsonObject& probe, const QString& type)
 {
+    std::vector<QJsonObject> found;
     for (const QJsonValue& stream : probe["streams"].toArray())
         if (stream["codec_type"].toString() == type)
-            return stream.toObject();
+            found.push_back(stream.toObject());
+    return found;
+}
+
+// A tag's value whatever the case of its name (Matroska writes names in capitals); "und" is no language.
+QString TagOf(const QJsonObject& tags, const QString& name)
+{
+    for (auto tag = tags.begin(); tag != tags.end(); ++tag)
+        if (tag.key().compare(name, Qt::CaseInsensitive) == 0 && tag.value().toString() != "und")
+            return tag.value().toString();
     return {};
+}
+
+const TStreamInfo* FirstPicture(const TMediaInfo& media)
+{
+    for (const TStreamInfo& stream : media.Streams)
+        if (stream.Kind == TStreamKind::Video && !stream.AttachedPicture)
+            return &stream;
+    return nullptr;
+}
+
+// One checksum over every packet of the track, as stored.
+QByteArray PacketsHash(const QString& file, const QString& track)
+{
+    return RunProgram(REELHAND_FFMPEG,
+        { "-nostdin", "-v", "error", "-i", file, "-map", track, "-c", "copy", "-f", "streamhash", "-hash", "md5", "-" })
+        .Output.split('=')
+        .value(1);
+}
+
+double MeanGrey(const QImage& frame)
+{
+    double sum = 0;
+    for (int y = 0; y < frame.height(); ++y)
+        for (int x = 0; x < frame.width(); ++x)
+            sum += qGray(frame.pixel(x, y));
+    return sum / std::max(1, frame.width() * frame.height());
 }
 
 double PixelAspect(const QJsonObject& stream)
@@ -260,6 +335,9 @@ protected:
         write("subs.srt", "1\n00:00:00,100 --> 00:00:00,900\nHello there\n");
         write("subs.sup", BitmapSubtitles());
         write("notes.txt", "what a font or a cover would be\n");
+        write("chapters.txt",
+            ";FFMETADATA1\n[CHAPTER]\nTIMEBASE=1/1000\nSTART=0\nEND=500\ntitle=One\n"
+            "[CHAPTER]\nTIMEBASE=1/1000\nSTART=500\nEND=1000\ntitle=Two\n");
         auto make = [&](const QString& file, const char* args) {
             const Finished run = RunProgram(REELHAND_FFMPEG,
                 QStringList { "-nostdin", "-v", "error" } + QProcess::splitCommand(QString::fromUtf8(args)) << file,
@@ -267,6 +345,7 @@ protected:
             ASSERT_EQ(run.ExitCode, 0) << file.toStdString() << ": " << run.Errors.toStdString();
         };
         make("landscape.mov", landscapeMake);
+        make("cover.png", "-f lavfi -i testsrc2=size=32x32:rate=1 -frames:v 1");
         for (const Source& source : sources) {
             make(source.File, source.Make);
             if (!source.Video())
@@ -294,26 +373,32 @@ protected:
         return EncoderCommandLine(REELHAND_FFMPEG, in.toStdString(), params, out.toStdString());
     }
 
-    static Converted Convert(const std::string& params, const QString& name, bool fixedFrame, const Source& source)
+    static Converted Convert(TEncoderTask entry, const QString& name, bool fixedFrame, const Source& source)
     {
         Converted result;
         const QString out
             = s_dir->filePath("converted files/") + QFileInfo(source.File).completeBaseName() + " " + name;
-        const TMediaInfo probed = ProbeMedia(SourcePath(source).toStdString());
-        result.Refusal = SourceRefusal(probed, FormatStreamsOf(params));
-        result.Conversion = RunCommandLine(CommandLine(params, SourcePath(source), out));
+        result.Source = ProbeMedia(SourcePath(source).toStdString());
+        result.Refusal = SourceRefusal(result.Source, FormatStreamsOf(entry.Params));
+        entry.OutputName = name.toStdString();
+        result.Params = PlanEncoding(entry, result.Source).Params;
+        result.Conversion = RunCommandLine(CommandLine(result.Params, SourcePath(source), out));
         result.Exists = QFileInfo::exists(out);
         if (result.Conversion.ExitCode != 0)
             return result;
-        result.Fault = OutputFault(probed, FormatStreamsOf(params), out.toStdString());
+        result.Output = out;
+        result.Fault = OutputFault(result.Source, FormatStreamsOf(entry.Params), out.toStdString());
         // Counting frames decodes every stream, so a file whose header reads well but does not play fails too.
         result.Probe = RunProgram(REELHAND_FFPROBE,
             { "-v", "error", "-count_frames", "-of", "json", "-show_entries",
-                "format=format_name:format_tags=major_brand:stream=codec_type,"
-                "width,height,sample_aspect_ratio,r_frame_rate,nb_read_frames",
+                "format=format_name:format_tags=major_brand,title,creation_time,location,make,model:stream=codec_type,"
+                "codec_name,width,height,sample_aspect_ratio,r_frame_rate,nb_read_frames,channels,channel_layout,"
+                "color_transfer,color_primaries:stream_tags=language,title,handler_name:stream_disposition=default,"
+                "attached_pic:stream_side_data=rotation:chapter=id",
                 out });
         result.Found = QJsonDocument::fromJson(result.Probe.Output).object();
-        if (fixedFrame && Count(result.Found, "video"))
+        const TStreamInfo* picture = FirstPicture(result.Source);
+        if ((fixedFrame || (picture && picture->Interlaced)) && Count(result.Found, "video"))
             result.FirstFrame = QImage::fromData(RunProgram(REELHAND_FFMPEG,
                                                      { "-nostdin", "-v", "error", "-i", out, "-frames:v", "1", "-c:v",
                                                          "png", "-f", "image2pipe", "pipe:1" })
@@ -343,9 +428,11 @@ TEST_F(ShippedCatalogue, EveryEntryConvertsEverySourceThatHasWhatItNeeds)
         GTEST_SKIP() << "no ffprobe to read the results back";
     ASSERT_EQ(m_catalogue.Formats().size(), std::size(targets));
     const size_t entries = std::size(targets);
-    std::vector<std::string> params;
-    for (size_t i = 0; i < entries; ++i)
-        params.push_back(m_catalogue.GetParams(static_cast<int>(i)));
+    std::vector<TEncoderTask> params(entries);
+    for (size_t i = 0; i < entries; ++i) {
+        params[i].Params = m_catalogue.GetParams(static_cast<int>(i));
+        params[i].Plan = m_catalogue.GetPlan(static_cast<int>(i));
+    }
     std::vector<Converted> results(std::size(sources) * entries);
     TwoAtATime(results.size(), [&](size_t i) {
         const size_t entry = i % entries;
@@ -369,7 +456,7 @@ TEST_F(ShippedCatalogue, EveryEntryConvertsEverySourceThatHasWhatItNeeds)
             continue;
         }
         if (result.Conversion.ExitCode != 0) {
-            ADD_FAILURE() << "exit code " << result.Conversion.ExitCode << ": "
+            ADD_FAILURE() << "exit code " << result.Conversion.ExitCode << " for " << result.Params << ": "
                           << result.Conversion.Errors.right(2000).toStdString();
             continue;
         }
@@ -378,22 +465,85 @@ TEST_F(ShippedCatalogue, EveryEntryConvertsEverySourceThatHasWhatItNeeds)
         if (*target.Brand)
             EXPECT_EQ(found["format"]["tags"]["major_brand"].toString().trimmed(), target.Brand);
         const bool video = source.Video() && target.Type != Kind::Audio;
-        EXPECT_EQ(Count(found, "video"), video ? 1 : 0);
-        EXPECT_EQ(Count(found, "audio"), source.Audio && target.Type != Kind::Gif ? 1 : 0);
-        EXPECT_EQ(Count(found, "subtitle") + Count(found, "attachment"), 0);
+        const QString ext = target.Ext;
+        const bool tracks = target.Tracks && target.Type == Kind::Video;
+        const int covers = tracks && ext == "mp4" && source.Cover ? 1 : 0;
+        EXPECT_EQ(Count(found, "video"), video ? 1 + covers : 0);
+        EXPECT_EQ(Count(found, "audio"), !source.Audio || target.Type == Kind::Gif ? 0 : tracks ? source.Sounds : 1);
+        EXPECT_EQ(
+            Count(found, "subtitle"), tracks ? source.TextSubtitles + (ext == "mkv" ? source.BitmapSubtitles : 0) : 0);
+        EXPECT_EQ(Count(found, "attachment"), tracks && ext == "mkv" ? source.Attachments : 0);
         for (const QJsonValue& stream : found["streams"].toArray())
             if (stream["codec_type"].toString() == "video" || stream["codec_type"].toString() == "audio")
                 EXPECT_GT(stream["nb_read_frames"].toString().toInt(), 0) << result.Probe.Errors.toStdString();
-        if (!video)
-            continue;
+        for (const QJsonObject& subtitle : StreamsOf(found, "subtitle"))
+            if (ext != "mkv")
+                EXPECT_EQ(subtitle["codec_name"].toString(), ext == "webm" ? "webvtt" : "mov_text");
+        if (covers)
+            EXPECT_EQ(StreamsOf(found, "video").back().value("disposition")["attached_pic"].toInt(), 1);
 
-        const QJsonObject picture = FirstStream(found, "video");
+        // Each sound track as the source has it; a copied track packet for packet.
+        std::vector<const TStreamInfo*> sounds;
+        for (const TStreamInfo& stream : result.Source.Streams)
+            if (stream.Kind == TStreamKind::Audio && (tracks || sounds.empty()))
+                sounds.push_back(&stream);
+        const bool defaultsTold = std::any_of(sounds.begin(), sounds.end(), [](auto s) { return s->Default; });
+        const std::vector<QJsonObject> made = StreamsOf(found, "audio");
+        // Copied: what the container takes (Matroska: what it still holds as such), but for a turned picture in
+        // Matroska, which keeps no turn, a picture of an MPEG program stream, whose packets may lack times, and PCM
+        // sound with a layout Matroska drops.
+        auto copied = [&](const TStreamInfo& stream, const QJsonObject& out) {
+            const QString codec = QString::fromStdString(stream.Codec);
+            return (QString(target.Copies) == "*" ? out["codec_name"].toString() == codec
+                                                  : QString(target.Copies).split(' ').contains(codec))
+                && !(stream.Rotation != 0 && ext == "mkv")
+                && !(stream.Kind == TStreamKind::Video && result.Source.Container == "mpeg")
+                && !(codec.startsWith("pcm_") && !stream.ChannelLayout.empty());
+        };
+        for (size_t k = 0; k < made.size() && k < sounds.size() && tracks; ++k) {
+            const QJsonObject tags = made[k]["tags"].toObject();
+            EXPECT_EQ(TagOf(tags, "language").toStdString(), sounds[k]->Language == "und" ? "" : sounds[k]->Language);
+            if (!sounds[k]->Title.empty())
+                EXPECT_EQ(TagOf(tags, ext == "mkv" || ext == "webm" ? "title" : "handler_name").toStdString(),
+                    sounds[k]->Title);
+            if (defaultsTold)
+                EXPECT_EQ(made[k]["disposition"]["default"].toInt(), int(sounds[k]->Default)) << k;
+            EXPECT_EQ(made[k]["channels"].toInt(), sounds[k]->Channels);
+            if (!sounds[k]->ChannelLayout.empty())
+                EXPECT_FALSE(QStringList({ "", "unknown" }).contains(made[k]["channel_layout"].toString())) << k;
+            if (copied(*sounds[k], made[k]))
+                EXPECT_EQ(PacketsHash(SourcePath(source), QString("0:%1").arg(sounds[k] - &result.Source.Streams[0])),
+                    PacketsHash(result.Output, QString("0:a:%1").arg(k)));
+        }
+        if (tracks) {
+            EXPECT_EQ(found["chapters"].toArray().size(), qsizetype(result.Source.Chapters.size()));
+            for (const char* key : { "title", "creation_time", "location", "make", "model" })
+                if (result.Source.Tags.count(key) && (ext != "mp4" || key[0] != 'm'))
+                    EXPECT_EQ(TagOf(found["format"]["tags"].toObject(), key).toStdString(), result.Source.Tags.at(key))
+                        << key;
+        }
+        const TStreamInfo* original = FirstPicture(result.Source);
+        const std::vector<QJsonObject> pictures = StreamsOf(found, "video");
+        if (!video || !original || pictures.empty())
+            continue;
+        const QJsonObject& picture = pictures.front();
+        const bool pictureCopied = copied(*original, picture);
+        if (pictureCopied)
+            EXPECT_EQ(PacketsHash(SourcePath(source), QString("0:%1").arg(original - &result.Source.Streams[0])),
+                PacketsHash(result.Output, "0:v:0"));
+        else if (original->ColorTransfer == "smpte2084")
+            EXPECT_TRUE(QStringList({ "", "bt709" }).contains(picture["color_transfer"].toString())) << "tone-mapped";
+        if (original->Interlaced && !pictureCopied && !target.Width)
+            EXPECT_GT(std::abs(MeanGrey(result.FirstFrame) - 128), 60) << "combed";
+
         const int width = picture["width"].toInt(), height = picture["height"].toInt();
         if (target.EvenSize)
             EXPECT_TRUE(width % 2 == 0 && height % 2 == 0) << width << "x" << height;
         // The source's shape as a player shows it (a phone's turn applied), within what rounding to whole and
         // even pixels allows; the fixed frames pad the picture rather than stretch it.
         QSizeF shown(width * PixelAspect(picture), height);
+        if (std::abs(picture["side_data_list"][0]["rotation"].toInt()) == 90)
+            shown.transpose();
         if (target.Width) {
             EXPECT_EQ(width, target.Width);
             EXPECT_EQ(height, target.Height);

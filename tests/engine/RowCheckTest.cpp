@@ -2,8 +2,9 @@
 #include "tests/engine/CommandFixture.h"
 #include "tests/support/FailureKinds.h"
 
-namespace
-{
+#include <QFileInfo>
+
+namespace {
 
 class RowCheckTest : public CommandFixture
 {
@@ -15,7 +16,12 @@ TEST_F(RowCheckTest, EveryKindOfBrokenResultFailsItsRowWithItsCauseAndLeavesNoth
     MakeJob();
     for (const TFailureKind& kind : kinds)
         AddRow(Clip(QString(kind.Name).replace(' ', '-') + ".avi", kind.Script));
-    AddRow(Clip("good.avi"));
+    const QString good = Clip("good.avi");
+    const QDateTime filmed(QDate(2001, 2, 3), QTime(4, 5, 6), Qt::UTC);
+    QFile file(good);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite) && file.setFileTime(filmed, QFileDevice::FileModificationTime));
+    file.close();
+    AddRow(good);
 
     RunBatch();
 
@@ -27,6 +33,7 @@ TEST_F(RowCheckTest, EveryKindOfBrokenResultFailsItsRowWithItsCauseAndLeavesNoth
     EXPECT_EQ(State(int(kinds.size())), Done);
     EXPECT_EQ(QDir(ConvertDir()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
         QStringList({ "good.mp4" }));
+    EXPECT_EQ(QFileInfo(Made(int(kinds.size()))).lastModified(), filmed) << "the source's date";
 }
 
 } // namespace

@@ -1,0 +1,402 @@
+#include "engine/EncoderPlan.h"
+
+#include "engine/DosCommand.h"
+#include "engine/OutputCheck.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+}
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <optional>
+#include <sstream>
+
+namespace
+{
+
+struct TWords {
+    bool Tracks = false;
+    bool Copy = false;
+    bool Surround = false;
+    bool Progressive = false;
+    bool EightBit = false;
+
+    bool Any() const { return Tracks || Copy || Surround || Progressive || EightBit; }
+};
+
+TWords WordsOf(const std::string& plan)
+{
+    TWords words;
+    std::istringstream stream(plan);
+    for (std::string word; stream >> word;) {
+        bool* flag = word == "tracks" ? &words.Tracks
+            : word == "copy"          ? &words.Copy
+            : word == "surround"      ? &words.Surround
+            : word == "progressive"   ? &words.Progressive
+            : word == "8-bit"         ? &words.EightBit
+                                      : nullptr;
+        if (!flag)
+            throw EPlanError("The format's plan word \"" + word
+                + "\" is unknown; a plan knows tracks, copy, surround, progressive and 8-bit.");
+        *flag = true;
+    }
+    return words;
+}
+
+enum class TSubtitles { None, AsTheyAre, MovText, WebVtt };
+
+// What a container carries besides a picture and sound, and which codecs it takes as they are (none: whatever its
+// muxer takes).
+struct TContainer {
+    const char* Ext;
+    const char* Muxer;
+    TSubtitles Subtitles;
+    bool Cover;
+    bool Attachments;
+    bool Iso; // the MP4 family: a track's title is kept as its handler name, H.265 is tagged for Apple
+    std::vector<std::string> Copies;
+};
+
+const std::vector<std::string> isoCopies = { "h264", "hevc", "av1", "mpeg4", "aac", "mp3", "ac3", "eac3" };
+
+const TContainer containers[] = {
+    { "mkv", "matroska", TSubtitles::AsTheyAre, false, true, false, {} },
+    { "mp4", "mp4", TSubtitles::MovText, true, false, true, isoCopies },
+    { "mov", "mov", TSubtitles::MovText, false, false, true, isoCopies },
+    { "webm", "webm", TSubtitles::WebVtt, false, false, false, { "vp8", "vp9", "av1", "opus", "vorbis" } },
+};
+
+TContainer ContainerOf(const std::string& outputName)
+{
+    const std::size_t dot = outputName.rfind('.');
+    std::string ext = dot == std::string::npos ? std::string() : outputName.substr(dot + 1);
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+    for (const TContainer& container : containers)
+        if (ext == container.Ext)
+            return container;
+    return { "", "", TSubtitles::None, false, false, false, {} };
+}
+
+std::string NameOf(const TContainer& container)
+{
+    std::string name = container.Ext;
+    if (name == "webm")
+        return "WebM";
+    std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::toupper(c); });
+    return name.empty() ? "this format" : name;
+}
+
+bool Takes(const TContainer& container, const std::string& codec)
+{
+    if (!container.Copies.empty())
+        return std::find(container.Copies.begin(), container.Copies.end(), codec) != container.Copies.end();
+    const AVOutputFormat* muxer = *container.Muxer ? av_guess_format(container.Muxer, nullptr, nullptr) : nullptr;
+    const AVCodecDescriptor* descriptor = avcodec_descriptor_get_by_name(codec.c_str());
+    return muxer && descriptor && avformat_query_codec(muxer, descriptor->id, FF_COMPLIANCE_NORMAL) == 1;
+}
+
+// The params with what the plan takes over cut out.
+struct TParams {
+    std::vector<std::string> Kept;
+    std::vector<std::string> Maps;
+    std::string PictureFilter;
+    std::string PictureTag;
+    std::string SoundFilter;
+    std::optional<double> StereoRate; // bits a second
+    int Channels = 0; // -ac, 0 when the params leave the count as it is
+};
+
+std::optional<double> RateOf(const std::string& text)
+{
+    char* end = nullptr;
+    const double value = std::strtod(text.c_str(), &end);
+    if (end == text.c_str() || value <= 0)
+        return std::nullopt;
+    const std::string unit = end;
+    return unit == "k" ? value * 1000
+        : unit == "M"  ? value * 1000000
+        : unit.empty() ? std::optional(value)
+                       : std::nullopt;
+}
+
+TParams ParamsOf(const std::string& params)
+{
+    TParams result;
+    const std::vector<std::string> words = SplitCommandLine(params);
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        const std::string& word = words[i];
+        if (word == "-filter_complex" || word == "-lavfi")
+            throw EPlanError("A format with a plan cannot use " + word + "; give its filters with -vf and -af.");
+        const bool takesValue = i + 1 < words.size();
+        if (takesValue && word == "-map") {
+            result.Maps.push_back(word);
+            result.Maps.push_back(words[++i]);
+        } else if (takesValue && (word == "-vf" || word == "-filter:v")) {
+            result.PictureFilter = words[++i];
+        } else if (takesValue && (word == "-tag:v" || word == "-vtag")) {
+            result.PictureTag = words[++i];
+        } else if (takesValue && (word == "-af" || word == "-filter:a")) {
+            result.SoundFilter = words[++i];
+        } else {
+            if (takesValue && word == "-b:a")
+                result.StereoRate = RateOf(words[i + 1]);
+            if (takesValue && word == "-ac")
+                result.Channels = std::atoi(words[i + 1].c_str());
+            result.Kept.push_back(word);
+        }
+    }
+    return result;
+}
+
+bool IsHdr(const TStreamInfo& picture)
+{
+    return picture.ColorTransfer == "smpte2084" || picture.ColorTransfer == "arib-std-b67";
+}
+
+// The usual layout for the channels of a track whose own layout is another (5.1 with side speakers): AAC and
+// Opus take only the usual ones and would otherwise make a layout nobody knows. Empty when the track has the
+// usual one or no layout.
+std::string UsualLayout(const TStreamInfo& sound)
+{
+    AVChannelLayout layout {};
+    if (sound.ChannelLayout.empty() || av_channel_layout_from_string(&layout, sound.ChannelLayout.c_str()) < 0)
+        return "";
+    AVChannelLayout usual {};
+    av_channel_layout_default(&usual, layout.nb_channels);
+    char name[64] = {};
+    const bool other
+        = av_channel_layout_compare(&layout, &usual) != 0 && av_channel_layout_describe(&usual, name, sizeof name) > 0;
+    av_channel_layout_uninit(&layout);
+    av_channel_layout_uninit(&usual);
+    return other ? name : "";
+}
+
+// A word of the params as the runner splits it back; quoted only where it must be, so the line stays readable.
+std::string Argument(const std::string& word)
+{
+    return word.empty() || word.find_first_of(" \t\"\\") != std::string::npos ? QuoteArgument(word) : word;
+}
+
+std::string Joined(const std::vector<std::string>& parts, const char* separator)
+{
+    std::string text;
+    for (const std::string& part : parts)
+        text += (text.empty() ? "" : separator) + part;
+    return text;
+}
+
+// Builds the options of the tracks the plan keeps, in the order they go into the output.
+class TPlanWriter
+{
+public:
+    TPlanWriter(const TWords& words, const TContainer& container, const TParams& params, const std::string& source)
+        : m_words(words)
+        , m_container(container)
+        , m_params(params)
+        , m_sourceContainer(source)
+    {
+    }
+
+    void Picture(int index, const TStreamInfo& picture)
+    {
+        const std::string out = Map(index, 'v');
+        if (PictureCopies(picture)) {
+            Add("-c:" + out, "copy");
+            // Apple's players play H.265 only under this name.
+            if (picture.Codec == "hevc" && m_container.Iso)
+                Add("-tag:" + out, "hvc1");
+            return;
+        }
+        std::vector<std::string> filters;
+        // Each frame becomes one whole picture, so the frame rate stays.
+        if (m_words.Progressive && picture.Interlaced)
+            filters.push_back("bwdif=mode=send_frame");
+        const bool toneMap = m_words.EightBit && IsHdr(picture);
+        if (toneMap)
+            filters.push_back("zscale=tin=" + picture.ColorTransfer
+                + (picture.ColorPrimaries.empty() ? "" : ":pin=" + picture.ColorPrimaries)
+                + ":t=linear:npl=100,format=gbrpf32le,zscale=p=bt709,tonemap=tonemap=hable:desat=0,"
+                  "zscale=t=bt709:m=bt709:r=tv,format=yuv420p");
+        if (!m_params.PictureFilter.empty())
+            filters.push_back(m_params.PictureFilter);
+        if (!filters.empty())
+            Add("-filter:" + out, Joined(filters, ","));
+        if (!m_params.PictureTag.empty())
+            Add("-tag:" + out, m_params.PictureTag);
+        if (toneMap)
+            for (const char* tag : { "-color_primaries:", "-color_trc:", "-colorspace:" })
+                Add(tag + out, "bt709");
+    }
+
+    void Cover(int index, const TStreamInfo& cover)
+    {
+        if (!m_container.Cover || (cover.Codec != "mjpeg" && cover.Codec != "png"))
+            return LeaveOut(index, "cover picture", cover,
+                NameOf(m_container)
+                    + (m_container.Cover ? " keeps no cover picture of this kind." : " keeps no cover picture."));
+        const std::string out = Map(index, 'v');
+        Add("-c:" + out, "copy");
+        Add("-disposition:" + out, "attached_pic");
+    }
+
+    void Sound(int index, const TStreamInfo& sound)
+    {
+        const std::string out = Map(index, 'a');
+        Title(out, sound);
+        if (SoundCopies(sound))
+            return Add("-c:" + out, "copy");
+        std::vector<std::string> filters;
+        if (!m_params.SoundFilter.empty())
+            filters.push_back(m_params.SoundFilter);
+        if (const std::string layout = UsualLayout(sound); m_words.Surround && !layout.empty())
+            filters.push_back("aformat=channel_layouts=" + layout);
+        if (!filters.empty())
+            Add("-filter:" + out, Joined(filters, ","));
+        const int channels = m_params.Channels > 0 ? m_params.Channels : sound.Channels;
+        if (m_words.Surround && m_params.StereoRate && channels > 0)
+            Add("-b:" + out, std::to_string(static_cast<long long>(*m_params.StereoRate * channels / 2)));
+    }
+
+    void Subtitle(int index, const TStreamInfo& subtitle)
+    {
+        const std::string codec = SubtitleCodec(subtitle);
+        if (codec.empty())
+            return LeaveOut(index, "subtitles", subtitle,
+                NameOf(m_container)
+                    + (m_container.Subtitles == TSubtitles::None             ? " keeps no subtitles."
+                            : m_container.Subtitles == TSubtitles::AsTheyAre ? " cannot carry subtitles of this kind."
+                                                                             : " holds text subtitles only."));
+        const std::string out = Map(index, 's');
+        Title(out, subtitle);
+        Add("-c:" + out, codec);
+    }
+
+    void Attachment(int index) { Add("-c:" + Map(index, 't'), "copy"); }
+
+    void Add(const std::string& option, const std::string& value)
+    {
+        m_plan.Params += " " + option + " " + Argument(value);
+    }
+
+    TEncoderPlan Plan() const { return m_plan; }
+    bool MappedAny() const { return m_pictures + m_sounds + m_subtitles + m_attachments > 0; }
+
+private:
+    // A turned picture is copied only where the container keeps the turn; packets of an MPEG program stream may
+    // lack the times other containers need.
+    bool PictureCopies(const TStreamInfo& picture) const
+    {
+        return m_words.Copy && Takes(m_container, picture.Codec) && (picture.Rotation == 0 || m_container.Iso)
+            && m_sourceContainer != "mpeg";
+    }
+
+    // Matroska keeps no channel layout for PCM sound, so PCM with a layout is converted.
+    bool SoundCopies(const TStreamInfo& sound) const
+    {
+        return m_words.Copy && Takes(m_container, sound.Codec)
+            && !(sound.Codec.starts_with("pcm_") && !sound.ChannelLayout.empty());
+    }
+
+    std::string SubtitleCodec(const TStreamInfo& subtitle) const
+    {
+        switch (m_container.Subtitles) {
+        case TSubtitles::None:
+            return "";
+        case TSubtitles::AsTheyAre:
+            return Takes(m_container, subtitle.Codec) ? "copy" : subtitle.TextSubtitle ? "srt" : "";
+        case TSubtitles::MovText:
+            return subtitle.TextSubtitle ? "mov_text" : "";
+        case TSubtitles::WebVtt:
+            return subtitle.TextSubtitle ? "webvtt" : "";
+        }
+        return "";
+    }
+
+    // Maps the source's track index and answers the output track's specifier ("v:0", "a:1").
+    std::string Map(int index, char kind)
+    {
+        Add("-map", "0:" + std::to_string(index));
+        int& count = kind == 'v' ? m_pictures : kind == 'a' ? m_sounds : kind == 's' ? m_subtitles : m_attachments;
+        return std::string(1, kind) + ":" + std::to_string(count++);
+    }
+
+    // The encoder keeps a track's language, title and flags; MP4 and MOV show a title only as the handler name.
+    void Title(const std::string& out, const TStreamInfo& stream)
+    {
+        if (m_container.Iso && !stream.Title.empty())
+            Add("-metadata:s:" + out, "handler_name=" + stream.Title);
+    }
+
+    void LeaveOut(int index, const std::string& what, const TStreamInfo& stream, const std::string& why)
+    {
+        m_plan.LeftOut.push_back("Track " + std::to_string(index + 1) + " (" + what + ": " + stream.Codec
+            + (stream.Language.empty() ? "" : ", " + stream.Language) + ") is left out: " + why);
+    }
+
+    const TWords m_words;
+    const TContainer m_container;
+    const TParams m_params;
+    const std::string m_sourceContainer;
+    TEncoderPlan m_plan;
+    int m_pictures = 0;
+    int m_sounds = 0;
+    int m_subtitles = 0;
+    int m_attachments = 0;
+};
+
+} // namespace
+
+TEncoderPlan PlanEncoding(const TEncoderTask& task, const TMediaInfo& source)
+{
+    const TWords words = WordsOf(task.Plan);
+    if (!words.Any())
+        return { task.Params, {} };
+    const TParams params = ParamsOf(task.Params);
+    const TFormatStreams keeps = FormatStreamsOf(task.Params);
+    const TContainer container = ContainerOf(task.OutputName);
+    TPlanWriter writer(words, container, params, source.Container);
+    const std::vector<TStreamInfo>& streams = source.Streams;
+    auto is = [&](std::size_t i, TStreamKind kind) { return streams[i].Kind == kind; };
+    if (keeps.KeepsPicture) {
+        for (std::size_t i = 0; i < streams.size(); ++i)
+            if (is(i, TStreamKind::Video) && !streams[i].AttachedPicture) {
+                writer.Picture(static_cast<int>(i), streams[i]);
+                break;
+            }
+        for (std::size_t i = 0; i < streams.size() && words.Tracks; ++i)
+            if (is(i, TStreamKind::Video) && streams[i].AttachedPicture)
+                writer.Cover(static_cast<int>(i), streams[i]);
+    }
+    if (keeps.KeepsSound)
+        for (std::size_t i = 0; i < streams.size(); ++i)
+            if (is(i, TStreamKind::Audio)) {
+                writer.Sound(static_cast<int>(i), streams[i]);
+                if (!words.Tracks)
+                    break;
+            }
+    for (std::size_t i = 0; i < streams.size() && words.Tracks; ++i) {
+        if (is(i, TStreamKind::Subtitle))
+            writer.Subtitle(static_cast<int>(i), streams[i]);
+        else if (is(i, TStreamKind::Attachment) && container.Attachments)
+            writer.Attachment(static_cast<int>(i));
+    }
+    // The encoder drops the source's creation time from the tags it copies unless told it again; MP4 and MOV find
+    // it elsewhere, the others lose it.
+    if (const auto created = source.Tags.find("creation_time"); created != source.Tags.end())
+        writer.Add("-metadata", "creation_time=" + created->second);
+    TEncoderPlan plan = writer.Plan();
+    std::vector<std::string> arguments = params.Kept;
+    // With nothing to map, the entry's own maps make the encoder fail as it always did, rather than let it pick
+    // tracks of its own.
+    if (!writer.MappedAny())
+        arguments.insert(arguments.end(), params.Maps.begin(), params.Maps.end());
+    std::string kept;
+    for (const std::string& word : arguments)
+        kept += (kept.empty() ? "" : " ") + Argument(word);
+    // Options for single tracks come after the general ones, which they then override.
+    plan.Params = kept + plan.Params;
+    return plan;
+}

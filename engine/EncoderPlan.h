@@ -1,0 +1,34 @@
+#pragma once
+
+#include "engine/EncoderTask.h"
+#include "engine/MediaProbe.h"
+#include "toolkit/Exception.h"
+
+#include <string>
+#include <vector>
+
+// A catalogue entry whose plan cannot be followed: a word the plan does not know, or params it cannot rework.
+class EPlanError : public Exception
+{
+public:
+    using Exception::Exception;
+};
+
+// The encoder's parameters for one source, and what of the source they leave out that the format keeps in general.
+struct TEncoderPlan {
+    std::string Params;
+    std::vector<std::string> LeftOut; // one line per track left out: "subtitle track 4 (hdmv_pgs_subtitle): ..."
+};
+
+// The parameters for converting source by task's catalogue entry. An entry without plan words (the old form) gets
+// its params unchanged. Plan words, blank-separated, in any order:
+//   tracks       every sound track and every subtitle track the container (by the extension) takes, each with
+//                its language, title, default and forced flags; MKV keeps attached files, MP4 a cover picture
+//   copy         a stream whose codec the container takes as it is is copied bit for bit, the rest converted
+//   surround     the params' -b:a is the stereo rate: each converted sound track gets it scaled by its channels
+//   progressive  an interlaced source is deinterlaced
+//   8-bit        an HDR source (PQ or HLG) is tone-mapped to BT.709 and tagged so
+// With any word the plan picks the tracks itself (the source's first moving picture, never a cover, and its
+// first or every sound track as the params keep them) and turns the params' -vf and -af into per-track filters.
+// Throws EPlanError for an unknown word or a -filter_complex the plan cannot rework.
+TEncoderPlan PlanEncoding(const TEncoderTask& task, const TMediaInfo& source);
