@@ -22,6 +22,9 @@ TEST_F(RowCheckTest, EveryKindOfBrokenResultFailsItsRowWithItsCauseAndLeavesNoth
     ASSERT_TRUE(file.open(QIODevice::ReadWrite) && file.setFileTime(filmed, QFileDevice::FileModificationTime));
     file.close();
     AddRow(good);
+    // A chosen folder that is not there yet is made when its row needs it.
+    const QString chosen = m_root.path() + "/new/deeper/";
+    AddRow(Clip("chosen.avi"), 0, chosen);
 
     RunBatch();
 
@@ -34,6 +37,7 @@ TEST_F(RowCheckTest, EveryKindOfBrokenResultFailsItsRowWithItsCauseAndLeavesNoth
     EXPECT_EQ(QDir(ConvertDir()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
         QStringList({ "good.mp4" }));
     EXPECT_EQ(QFileInfo(Made(int(kinds.size()))).lastModified(), filmed) << "the source's date";
+    EXPECT_EQ(Made(int(kinds.size()) + 1), chosen + "chosen.mp4");
 }
 
 } // namespace
