@@ -32,7 +32,7 @@ TEST(BatchEndToEnd, ConvertsAListWithTwoEncodersAndNamesTheRowThatFailed)
     EXPECT_TRUE(failed.startsWith("  item 3: " + bad + ": ")) << result.Out.toStdString();
     EXPECT_TRUE(failed.contains("Invalid data found when processing input")) << failed.toStdString();
 
-    EXPECT_EQ(FilesIn(out), (QStringList { "a.mp4", "b.avi" })) << "no partial file and no reservation is left";
+    EXPECT_EQ(FilesIn(out), (QStringList { "a.mp4", "b.avi" })) << "no partial file is left";
     EXPECT_EQ(FilesIn(program.Path() + "/convert"), QStringList { "c.avi" });
     for (const QString& output : { out + "/a.mp4", out + "/b.avi", program.Path() + "/convert/c.avi" })
         EXPECT_EQ(Streams(output), (QStringList { "video", "audio" })) << output.toStdString();

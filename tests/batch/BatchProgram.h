@@ -49,5 +49,5 @@ private:
     QTemporaryDir m_dir;
 };
 
-// The files in folder, hidden ones (reservations) included, by name.
+// The files in folder, hidden ones included, by name.
 QStringList FilesIn(const QString& folder);
