@@ -92,7 +92,7 @@ QString FirstDialogFolder()
 QString KeptListFile()
 {
     QString base = qEnvironmentVariable("XDG_STATE_HOME");
-    // The base directory specification ignores a relative value.
+    // A relative XDG_STATE_HOME is invalid by the XDG rules and is passed over, as other desktop programs do.
     if (!QDir::isAbsolutePath(base))
         base = QDir::homePath() + "/.local/state";
     return base + "/" + QCoreApplication::organizationName() + "/" + QCoreApplication::applicationName() + "/list.qfl";
