@@ -1,9 +1,8 @@
-// The private folder a run writes into, and the move that gives its finished file a name.
+// The private folders runs write into: what a dead run left goes, nothing of anyone else's.
 #include "platform/WorkFolder.h"
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -16,7 +15,7 @@ class WorkFolderTest : public ::testing::Test
 {
 protected:
     std::string PathOf(const QString& name) const { return (folder.path() + "/" + name).toStdString(); }
-    void Write(const QString& path, const QByteArray& bytes) const
+    static void Write(const QString& path, const QByteArray& bytes)
     {
         QFile file(path);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
@@ -26,40 +25,6 @@ protected:
 
     QTemporaryDir folder;
 };
-
-// Whatever stands at a name (a file, a link to nowhere, a folder, a pipe) keeps it: the move goes nowhere through
-// it and leaves it as it was.
-TEST_F(WorkFolderTest, PublishTakesOnlyANameWhereNothingStands)
-{
-    Write(folder.path() + "/file.mp4", "someone's");
-    ASSERT_EQ(::symlink(PathOf("elsewhere/new.mp4").c_str(), PathOf("link.mp4").c_str()), 0);
-    ASSERT_TRUE(QDir(folder.path()).mkdir("dir.mp4"));
-    ASSERT_EQ(::mkfifo(PathOf("pipe.mp4").c_str(), 0666), 0);
-
-    platform::TWorkFolder work;
-    int error = 0;
-    ASSERT_TRUE(work.Make(folder.path().toStdString(), error)) << error;
-    struct stat info {
-    };
-    ASSERT_EQ(::stat(work.Path().c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0700u);
-    for (const QString& taken : { "file.mp4", "link.mp4", "dir.mp4", "pipe.mp4" }) {
-        Write(QString::fromStdString(work.Path()) + "output.mp4", "finished");
-        EXPECT_FALSE(work.Publish("output.mp4", PathOf(taken), error)) << taken.toStdString();
-        EXPECT_EQ(error, EEXIST) << taken.toStdString();
-    }
-    EXPECT_FALSE(QFileInfo::exists(folder.path() + "/elsewhere/new.mp4"));
-    QFile kept(folder.path() + "/file.mp4");
-    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
-    EXPECT_EQ(kept.readAll(), "someone's");
-
-    EXPECT_TRUE(work.Publish("output.mp4", PathOf("free.mp4"), error));
-    EXPECT_TRUE(QFileInfo(folder.path() + "/free.mp4").isFile());
-    Write(QString::fromStdString(work.Path()) + "output.mp4", "unfinished");
-    work.~TWorkFolder();
-    new (&work) platform::TWorkFolder;
-    EXPECT_TRUE(Private().isEmpty()) << "a run's private folder goes with it";
-}
 
 // A dead run of this user left its private folder, unlocked: the next run removes it. A living run's, another
 // user's and a fresh one without its lock yet stay.
