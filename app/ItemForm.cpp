@@ -36,7 +36,7 @@ std::optional<TItemProperties> ShowItemDialog(const TItemData& item)
     dialog.AddLine(TFileFormDlg::SaveToLine(item.Path));
     if (!item.Output.isEmpty())
         dialog.AddLine("output: " + item.Output);
-    for (const QString& line : item.LeftOut)
+    for (const QString& line : item.Notes)
         dialog.AddLine("note: " + line);
     if (!item.Reason.isEmpty())
         dialog.AddLine("error: " + item.Reason);

@@ -100,11 +100,11 @@ double RunShell(const QStringList& sources)
     for (const QString& source : sources) {
         std::string name = source.mid(source.lastIndexOf('/') + 1).toStdString();
         name = name.substr(0, name.rfind('.')) + "." + catalogue.GetExt(0);
-        const std::string commandLine = EncoderCommandLine((Bench->Program() + "/bin/ffmpeg").toStdString(),
-            source.toStdString(), catalogue.GetParams(0), (Bench->Convert() + "/").toStdString() + name);
+        const std::vector<std::string> arguments = EncoderArguments((Bench->Program() + "/bin/ffmpeg").toStdString(),
+            source.toStdString(), SplitCommandLine(catalogue.GetParams(0)), (Bench->Convert() + "/").toStdString() + name);
         // The shell gets the very arguments the runner passes, each in single quotes: the catalogue's filter
         // expressions hold parentheses and asterisks that the shell would otherwise read itself.
-        for (const std::string& argument : SplitCommandLine(commandLine))
+        for (const std::string& argument : arguments)
             script += ShellQuoted(argument) + " ";
         script += ">/dev/null 2>&1\n";
     }

@@ -53,6 +53,19 @@ std::string QuoteArgument(const std::string& argument)
     return quoted;
 }
 
+std::string JoinCommandLine(const std::vector<std::string>& arguments)
+{
+    std::string line;
+    for (const std::string& argument : arguments) {
+        if (!line.empty())
+            line += ' ';
+        // Outside quotes a backslash is an ordinary character; only blanks and quotes need a quoted stretch.
+        line += argument.empty() || argument.find_first_of(" \t\r\n\"") != std::string::npos ? QuoteArgument(argument)
+                                                                                            : argument;
+    }
+    return line;
+}
+
 TProcessTimer::TProcessTimer()
 {
     m_timer.setInterval(1000);
@@ -118,7 +131,7 @@ struct TDosThread::Session {
 };
 
 TDosThread::TDosThread(TDosCommand& owner, uint64_t generation)
-    : m_owner(owner), m_generation(generation), m_commandLine(owner.m_commandLine),
+    : m_owner(owner), m_generation(generation), m_commandLine(owner.m_commandLine), m_arguments(owner.m_arguments),
       m_onNewLine(std::make_shared<const TNewLineEvent>(owner.OnNewLine)),
       m_onTerminated(std::make_shared<const TTerminateEvent>(owner.OnTerminated)),
       m_maxTimeAfterBeginning(owner.m_maxTimeAfterBeginning), m_maxTimeAfterLastOutput(owner.m_maxTimeAfterLastOutput),
@@ -173,7 +186,7 @@ void TDosThread::Execute()
                                    std::strerror(error) + ".");
         }
         SetStatus(phase = rsCreatingProcess);
-        const std::vector<std::string> arguments = SplitCommandLine(m_commandLine);
+        const std::vector<std::string>& arguments = m_arguments;
         if (!session.Child.Start(arguments, session.Input, session.Output, error)) {
             lastError = error;
             failure = "process " + std::to_string(error) + " " + (arguments.empty() ? "" : arguments.front());
@@ -423,6 +436,18 @@ bool TDosThread::TimedOut() const
 }
 
 TDosCommand::TDosCommand() : m_channel(std::make_shared<TSyncChannel>()) {}
+
+void TDosCommand::SetCommandLine(const std::string& value)
+{
+    m_commandLine = value;
+    m_arguments = SplitCommandLine(value);
+}
+
+void TDosCommand::SetArguments(std::vector<std::string> value)
+{
+    m_commandLine = JoinCommandLine(value);
+    m_arguments = std::move(value);
+}
 
 TDosCommand::~TDosCommand()
 {

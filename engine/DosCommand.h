@@ -104,6 +104,9 @@ constexpr std::size_t MaxCapturedPieces = 16 * 1024;
 std::vector<std::string> SplitCommandLine(const std::string& commandLine);
 // Quotes one argument so that SplitCommandLine gives it back unchanged, whatever bytes it holds.
 std::string QuoteArgument(const std::string& argument);
+// The arguments as one line to show or store: each quoted only where SplitCommandLine would otherwise not give it
+// back unchanged, so the line reads as typed and splits back into exactly these arguments.
+std::string JoinCommandLine(const std::vector<std::string>& arguments);
 
 // Counts the seconds used by the runner's time-outs. Ticks on the user-interface thread; the counters may be
 // read and the counting begun or ended from any thread.
@@ -184,6 +187,7 @@ private:
     // Copies of the runner's settings, taken when the run is created (ShowWindow, CreationFlag and
     // PriorityClass change nothing here, so the reader needs none of them).
     const std::string m_commandLine;
+    const std::vector<std::string> m_arguments;
     const std::shared_ptr<const TNewLineEvent> m_onNewLine;
     const std::shared_ptr<const TTerminateEvent> m_onTerminated;
     const int m_maxTimeAfterBeginning;
@@ -229,8 +233,14 @@ public:
     // True from Start until the run has ended or has been stopped.
     bool Running() const { return m_reader != nullptr; }
 
+    // The child's command line, program first: setting it splits it into Arguments by SplitCommandLine's rule.
     std::string CommandLine() const { return m_commandLine; }
-    void SetCommandLine(const std::string& value) { m_commandLine = value; }
+    void SetCommandLine(const std::string& value);
+    // The child's words, program first, exactly as the child gets them: nothing in them is ever split again, so a
+    // value that comes from a file stays one argument whatever it holds. Setting them sets CommandLine to the line
+    // that splits back into them.
+    const std::vector<std::string>& Arguments() const { return m_arguments; }
+    void SetArguments(std::vector<std::string> value);
     bool InputToOutput() const { return m_inputToOutput; }
     void SetInputToOutput(bool value) { m_inputToOutput = value; }
     // Seconds a run may last; 0 or less: no limit.
@@ -281,6 +291,7 @@ private:
     void Capture(const std::string& text);
 
     std::string m_commandLine;
+    std::vector<std::string> m_arguments;
     std::atomic<bool> m_inputToOutput{false};
     int m_maxTimeAfterBeginning = 0;
     int m_maxTimeAfterLastOutput = 0;

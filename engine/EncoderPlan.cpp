@@ -174,10 +174,16 @@ std::string UsualLayout(const TStreamInfo& sound)
     return other ? name : "";
 }
 
-// A word of the params as the runner splits it back; quoted only where it must be, so the line stays readable.
-std::string Argument(const std::string& word)
+// A value of the source as one word, cut at a character's start where it is longer than the plan hands on.
+std::string Bounded(const std::string& value, bool& cut)
 {
-    return word.empty() || word.find_first_of(" \t\"\\") != std::string::npos ? QuoteArgument(word) : word;
+    cut = value.size() > MaxSourceValue;
+    if (!cut)
+        return value;
+    std::size_t end = MaxSourceValue;
+    while (end > 0 && (static_cast<unsigned char>(value[end]) & 0xC0) == 0x80)
+        --end;
+    return value.substr(0, end);
 }
 
 std::string Joined(const std::vector<std::string>& parts, const char* separator)
@@ -245,7 +251,7 @@ public:
     void Sound(int index, const TStreamInfo& sound)
     {
         const std::string out = Map(index, 'a');
-        Title(out, sound);
+        Title(index, out, sound);
         if (SoundCopies(sound))
             return Add("-c:" + out, "copy");
         std::vector<std::string> filters;
@@ -270,7 +276,7 @@ public:
                             : m_container.Subtitles == TSubtitles::AsTheyAre ? " cannot carry subtitles of this kind."
                                                                              : " holds text subtitles only."));
         const std::string out = Map(index, 's');
-        Title(out, subtitle);
+        Title(index, out, subtitle);
         Add("-c:" + out, codec);
     }
 
@@ -278,7 +284,19 @@ public:
 
     void Add(const std::string& option, const std::string& value)
     {
-        m_plan.Params += " " + option + " " + Argument(value);
+        m_plan.Arguments.push_back(option);
+        m_plan.Arguments.push_back(value);
+    }
+
+    // A "key=value" option whose value comes from the source: one word whatever it holds, cut where it is long.
+    void AddSourceValue(const std::string& option, const std::string& key, const std::string& value,
+        const std::string& whose)
+    {
+        bool cut = false;
+        Add(option, key + "=" + Bounded(value, cut));
+        if (cut)
+            m_plan.Notes.push_back("The " + whose + " is cut to its first " + std::to_string(MaxSourceValue)
+                + " bytes; it held " + std::to_string(value.size()) + ".");
     }
 
     TEncoderPlan Plan() const { return m_plan; }
@@ -324,15 +342,15 @@ private:
     }
 
     // The encoder keeps a track's language, title and flags; MP4 and MOV show a title only as the handler name.
-    void Title(const std::string& out, const TStreamInfo& stream)
+    void Title(int index, const std::string& out, const TStreamInfo& stream)
     {
         if (m_container.Iso && !stream.Title.empty())
-            Add("-metadata:s:" + out, "handler_name=" + stream.Title);
+            AddSourceValue("-metadata:s:" + out, "handler_name", stream.Title, "title of track " + std::to_string(index + 1));
     }
 
     void LeaveOut(int index, const std::string& what, const TStreamInfo& stream, const std::string& why)
     {
-        m_plan.LeftOut.push_back("Track " + std::to_string(index + 1) + " (" + what + ": " + stream.Codec
+        m_plan.Notes.push_back("Track " + std::to_string(index + 1) + " (" + what + ": " + stream.Codec
             + (stream.Language.empty() ? "" : ", " + stream.Language) + ") is left out: " + why);
     }
 
@@ -353,7 +371,7 @@ TEncoderPlan PlanEncoding(const TEncoderTask& task, const TMediaInfo& source)
 {
     const TWords words = WordsOf(task.Plan);
     if (!words.Any())
-        return { task.Params, {} };
+        return { SplitCommandLine(task.Params), {} };
     const TParams params = ParamsOf(task.Params);
     const TFormatStreams keeps = FormatStreamsOf(task.Params);
     const TContainer container = ContainerOf(task.OutputName);
@@ -386,17 +404,14 @@ TEncoderPlan PlanEncoding(const TEncoderTask& task, const TMediaInfo& source)
     // The encoder drops the source's creation time from the tags it copies unless told it again; MP4 and MOV find
     // it elsewhere, the others lose it.
     if (const auto created = source.Tags.find("creation_time"); created != source.Tags.end())
-        writer.Add("-metadata", "creation_time=" + created->second);
+        writer.AddSourceValue("-metadata", "creation_time", created->second, "creation time");
     TEncoderPlan plan = writer.Plan();
     std::vector<std::string> arguments = params.Kept;
     // With nothing to map, the entry's own maps make the encoder fail as it always did, rather than let it pick
     // tracks of its own.
     if (!writer.MappedAny())
         arguments.insert(arguments.end(), params.Maps.begin(), params.Maps.end());
-    std::string kept;
-    for (const std::string& word : arguments)
-        kept += (kept.empty() ? "" : " ") + Argument(word);
     // Options for single tracks come after the general ones, which they then override.
-    plan.Params = kept + plan.Params;
+    plan.Arguments.insert(plan.Arguments.begin(), arguments.begin(), arguments.end());
     return plan;
 }

@@ -14,14 +14,20 @@ public:
     using Exception::Exception;
 };
 
-// The encoder's parameters for one source, and what of the source they leave out that the format keeps in general.
+// The encoder's parameters for one source, word by word, and notes on what of the source they cannot keep as it is.
 struct TEncoderPlan {
-    std::string Params;
-    std::vector<std::string> LeftOut; // one line per track left out: "subtitle track 4 (hdmv_pgs_subtitle): ..."
+    std::vector<std::string> Arguments;
+    // One line each: a track left out that the format keeps in general ("Track 4 (subtitles: hdmv_pgs_subtitle) is
+    // left out: ..."), a value of the source cut to MaxSourceValue bytes.
+    std::vector<std::string> Notes;
 };
 
+// The most bytes of one value of the source (a title, a date) that the plan hands on; a longer one is cut, since the
+// system takes no argument over 128 kB and no player shows such a title.
+constexpr std::size_t MaxSourceValue = 4096;
+
 // The parameters for converting source by task's catalogue entry. An entry without plan words (the old form) gets
-// its params unchanged. Plan words, blank-separated, in any order:
+// its params as they stand, split into words by the runner's rule. Plan words, blank-separated, in any order:
 //   tracks       every sound track and every subtitle track the container (by the extension) takes, each with
 //                its language, title, default and forced flags; MKV keeps attached files, MP4 a cover picture
 //   copy         a stream whose codec the container takes as it is is copied bit for bit, the rest converted

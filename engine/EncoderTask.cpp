@@ -62,8 +62,11 @@ TEncoderTask EncoderTaskFor(const QString& fileName, int formatIndex, const QStr
     return task;
 }
 
-std::string EncoderCommandLine(
-    const std::string& encoder, const std::string& source, const std::string& params, const std::string& output)
+std::vector<std::string> EncoderArguments(const std::string& encoder, const std::string& source,
+    const std::vector<std::string>& params, const std::string& output)
 {
-    return QuoteArgument(encoder) + " -i " + QuoteArgument(source) + " " + params + " " + QuoteArgument(output);
+    std::vector<std::string> arguments { encoder, "-i", source };
+    arguments.insert(arguments.end(), params.begin(), params.end());
+    arguments.push_back(output);
+    return arguments;
 }

@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <string>
+#include <vector>
 
 class TCommandManager;
 
@@ -47,8 +48,6 @@ private:
 TEncoderTask EncoderTaskFor(const QString& fileName, int formatIndex, const QString& path, TCommandManager* catalogue,
     const std::string& programFolder);
 
-// The encoder's command line `"encoder" -i "source" params "output"`: the values quoted for the runner's
-// splitting, so each reaches the encoder as one unchanged argument; params go in as they stand, so empty
-// params leave two blanks between source and output.
-std::string EncoderCommandLine(
-    const std::string& encoder, const std::string& source, const std::string& params, const std::string& output);
+// The encoder's words `encoder -i source params... output`, each one argument whatever it holds.
+std::vector<std::string> EncoderArguments(const std::string& encoder, const std::string& source,
+    const std::vector<std::string>& params, const std::string& output);

@@ -62,7 +62,7 @@ bool TRowConversion::Start(const TRowRequest& row)
     m_startFailureKind.clear();
     m_report.Clear();
     m_output.clear();
-    m_leftOut.clear();
+    m_notes.clear();
     try {
         Prepare(row);
         m_began = std::chrono::steady_clock::now();
@@ -118,9 +118,9 @@ void TRowConversion::Prepare(const TRowRequest& row)
             + "\": " + platform::SystemErrorMessage(error) + "."));
     m_workName = WorkName(m_task.OutputName);
     const TEncoderPlan plan = PlanEncoding(m_task, m_source);
-    m_leftOut = plan.LeftOut;
-    m_runner->SetCommandLine(
-        EncoderCommandLine(m_settings.Encoder, m_task.Source, plan.Params, m_work->Path() + m_workName));
+    m_notes = plan.Notes;
+    m_runner->SetArguments(
+        EncoderArguments(m_settings.Encoder, m_task.Source, plan.Arguments, m_work->Path() + m_workName));
 }
 
 void TRowConversion::Stop(const TRunOutcome& why)

@@ -71,9 +71,9 @@ public:
     // Seconds the running encoder still needs at its pace so far; none while unknown.
     std::optional<int64_t> SecondsLeft() const;
     const TEncoderReport& Report() const { return m_report; }
-    // The source's tracks the current or last row's format leaves out although it keeps such tracks in general,
-    // one line each.
-    const std::vector<std::string>& LeftOut() const { return m_leftOut; }
+    // What the current or last row's conversion cannot keep of its source as it is (a track its format leaves out
+    // although it keeps such tracks in general, a value cut short), one line each.
+    const std::vector<std::string>& Notes() const { return m_notes; }
     // The runner of this conversion's encoder, as the sender of notifications.
     TDosCommand* Runner() const { return m_runner.get(); }
 
@@ -96,7 +96,7 @@ private:
     TFormatStreams m_format;
     std::string m_workName;
     std::string m_output;
-    std::vector<std::string> m_leftOut;
+    std::vector<std::string> m_notes;
     TEncoderReport m_report;
     TRunOutcome m_outcome = TRunOutcome::Success();
     std::optional<TRunOutcome> m_stopped;

@@ -129,7 +129,7 @@ void TCommand::RowStarted(std::size_t slot)
     record->ItemData.BusyPos = 0;
     record->ItemData.Reason.clear();
     record->ItemData.Output.clear();
-    record->ItemData.LeftOut.clear();
+    record->ItemData.Notes.clear();
     record->ItemData.Progress = QString::fromStdString(m_pool->Slot(slot).ProgressText());
     Repaint(node);
     m_list->SetFocus();
@@ -162,9 +162,9 @@ void TCommand::RowEnded(std::size_t slot)
         record->ImageIndex = outcome.Succeeded() ? Done : Failed;
         record->ItemData.Reason = QString::fromStdString(outcome.Reason());
         record->ItemData.Output = outcome.Succeeded() ? QString::fromStdString(conversion.Output()) : QString();
-        record->ItemData.LeftOut.clear();
-        for (const std::string& line : conversion.LeftOut())
-            record->ItemData.LeftOut << QString::fromStdString(line);
+        record->ItemData.Notes.clear();
+        for (const std::string& line : conversion.Notes())
+            record->ItemData.Notes << QString::fromStdString(line);
         record->ItemData.Progress.clear();
         record->ItemData.Busy = 0;
         record->ItemData.BusyPos = 0;

@@ -14,5 +14,5 @@ struct TItemData {
     QString Reason; // why the last conversion failed; empty unless the row is Failed; never saved
     QString Progress; // how far the conversion is; empty unless the row is Converting; never saved
     QString Output; // the file the last conversion made; empty unless the row is Done; never saved
-    QStringList LeftOut; // the source's tracks the last conversion left out, one line each; never saved
+    QStringList Notes; // what the last conversion could not keep of its source as it is, one line each; never saved
 };

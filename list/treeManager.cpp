@@ -131,7 +131,7 @@ void TTreeManager::TreeFreeNode(PVirtualNode node)
     data->ItemData.Reason.clear();
     data->ItemData.Progress.clear();
     data->ItemData.Output.clear();
-    data->ItemData.LeftOut.clear();
+    data->ItemData.Notes.clear();
 }
 
 void TTreeManager::TreeGetImageIndex(PVirtualNode node, int column, int& imageIndex)

@@ -46,7 +46,7 @@ protected:
 TEST_F(ItemDialog, ShowsTheRowsFileFormatFolderNameAndSize)
 {
     TItemData item = Item("holiday clip.avi", QByteArray(1234, 'x'), 1, "/srv/out/");
-    item.LeftOut = { "Track 4 (subtitles: hdmv_pgs_subtitle) is left out: MP4 holds text subtitles only." };
+    item.Notes = { "Track 4 (subtitles: hdmv_pgs_subtitle) is left out: MP4 holds text subtitles only." };
     WhenModal([&item](QDialog* shown) {
         auto* dialog = static_cast<TItemDlg*>(shown);
         EXPECT_EQ(dialog->windowTitle(), "Item Property");
@@ -56,7 +56,7 @@ TEST_F(ItemDialog, ShowsTheRowsFileFormatFolderNameAndSize)
         EXPECT_EQ(dialog->etDirectory->text(), "/srv/out/");
         EXPECT_EQ(dialog->Lines(),
             QStringList({ "file name: holiday clip.avi", "file size: 1234 Bytes", "save to: /srv/out/",
-                "note: " + item.LeftOut[0] }));
+                "note: " + item.Notes[0] }));
         Click(dialog->btnCancel);
     });
     EXPECT_FALSE(ShowItemDialog(item).has_value());

@@ -208,11 +208,11 @@ Finished RunProgram(const QString& program, const QStringList& args, const QStri
     return run;
 }
 
-// Runs a command line split as the job's runner splits it.
-Finished RunCommandLine(const std::string& commandLine)
+// Runs the very words the job's runner passes.
+Finished RunArguments(const std::vector<std::string>& arguments)
 {
     QStringList args;
-    for (const std::string& arg : SplitCommandLine(commandLine))
+    for (const std::string& arg : arguments)
         args << QString::fromStdString(arg);
     const QString program = args.takeFirst();
     return RunProgram(program, args);
@@ -367,10 +367,10 @@ protected:
 
     static QString SourcePath(const Source& source) { return s_dir->filePath("source clips/") + source.File; }
 
-    // "ENCODER" -i "IN" PARAMS "OUT", as the job builds it.
-    static std::string CommandLine(const std::string& params, const QString& in, const QString& out)
+    // ENCODER -i IN PARAMS... OUT, as the job builds it.
+    static std::vector<std::string> Arguments(const std::vector<std::string>& params, const QString& in, const QString& out)
     {
-        return EncoderCommandLine(REELHAND_FFMPEG, in.toStdString(), params, out.toStdString());
+        return EncoderArguments(REELHAND_FFMPEG, in.toStdString(), params, out.toStdString());
     }
 
     static Converted Convert(TEncoderTask entry, const QString& name, bool fixedFrame, const Source& source)
@@ -381,8 +381,9 @@ protected:
         result.Source = ProbeMedia(SourcePath(source).toStdString());
         result.Refusal = SourceRefusal(result.Source, FormatStreamsOf(entry.Params));
         entry.OutputName = name.toStdString();
-        result.Params = PlanEncoding(entry, result.Source).Params;
-        result.Conversion = RunCommandLine(CommandLine(result.Params, SourcePath(source), out));
+        const std::vector<std::string> params = PlanEncoding(entry, result.Source).Arguments;
+        result.Params = JoinCommandLine(params);
+        result.Conversion = RunArguments(Arguments(params, SourcePath(source), out));
         result.Exists = QFileInfo::exists(out);
         if (result.Conversion.ExitCode != 0)
             return result;
@@ -564,7 +565,7 @@ TEST_F(ShippedCatalogue, AnEntryNeverOverwritesAndNeverWaitsForAnAnswer)
     ASSERT_TRUE(taken.open(QIODevice::WriteOnly));
     taken.write("keep me");
     taken.close();
-    const Finished run = RunCommandLine(CommandLine(m_catalogue.GetParams(0), SourcePath(sources[0]), out));
+    const Finished run = RunArguments(Arguments(SplitCommandLine(m_catalogue.GetParams(0)), SourcePath(sources[0]), out));
     EXPECT_NE(run.ExitCode, 0);
     EXPECT_NE(run.ExitCode, -1) << "it waited for an answer on the open standard input";
     QFile check(out);

@@ -19,24 +19,27 @@ protected:
     }
 };
 
-TEST(CommandLineFormat, ValuesQuotedParamsBareEmptyParamsLeaveTwoBlanks)
+TEST(CommandLineFormat, EncoderWordsAreProgramInputParamsOutput)
 {
-    EXPECT_EQ(EncoderCommandLine("/p/bin/ffmpeg", "/v/a.avi", "-c:v libx264 -n", "/p/convert/a.mp4"),
-        "\"/p/bin/ffmpeg\" -i \"/v/a.avi\" -c:v libx264 -n \"/p/convert/a.mp4\"");
-    EXPECT_EQ(EncoderCommandLine("/p/bin/ffmpeg", "/v/a.avi", "", "/p/convert/a.mp4"),
-        "\"/p/bin/ffmpeg\" -i \"/v/a.avi\"  \"/p/convert/a.mp4\"");
+    EXPECT_EQ(EncoderArguments("/p/bin/ffmpeg", "/v/a.avi", { "-c:v", "libx264", "-n" }, "/p/convert/a.mp4"),
+        (std::vector<std::string> { "/p/bin/ffmpeg", "-i", "/v/a.avi", "-c:v", "libx264", "-n", "/p/convert/a.mp4" }));
+    EXPECT_EQ(EncoderArguments("/p/bin/ffmpeg", "/v/a.avi", {}, "/p/convert/a.mp4"),
+        (std::vector<std::string> { "/p/bin/ffmpeg", "-i", "/v/a.avi", "/p/convert/a.mp4" }));
 }
 
-TEST(CommandLineFormat, EveryValueSplitsBackUnchanged)
+// The line shown for a run splits back into the very words the child got, whatever they hold.
+TEST(CommandLineFormat, ShownLineSplitsBackIntoTheWords)
 {
-    std::string source = R"(/v/say "hi" \ to -me.avi)";
-    std::string output = "/o/Gr\xc3\xbc\xc3\x9f"
-                         "e a:b.mp4";
+    const std::vector<std::string> words = { "/p q/bin/ffmpeg", "-i", R"(/v/say "hi" \ to -me.avi)", "",
+        "handler_name=English\n-c:s\nsrt\n-f\ntee\n[f=srt:select=s]/home/u/.bashrc", "x\r/tmp/elsewhere.mp4",
+        "a\tb", R"(trailing\)", R"(\"quoted\")", "/o/Gr\xc3\xbc\xc3\x9f" "e a:b.mp4" };
+    EXPECT_EQ(SplitCommandLine(JoinCommandLine(words)), words);
+    EXPECT_EQ(JoinCommandLine({ "ffmpeg", "-i", "a b.avi", "-n" }), "ffmpeg -i \"a b.avi\" -n");
 
-    std::vector<std::string> args
-        = SplitCommandLine(EncoderCommandLine("/p q/bin/ffmpeg", source, "-c:v mpeg4 -n", output));
-
-    EXPECT_EQ(args, (std::vector<std::string> { "/p q/bin/ffmpeg", "-i", source, "-c:v", "mpeg4", "-n", output }));
+    TDosCommand runner;
+    runner.SetArguments(words);
+    EXPECT_EQ(runner.Arguments(), words);
+    EXPECT_EQ(SplitCommandLine(runner.CommandLine()), words);
 }
 
 TEST_F(CommandLineTest, EncoderGetsInputParamsAndOutputAsSeparateArguments)
