@@ -1,6 +1,7 @@
 #include "engine/EncoderPlan.h"
 
 #include "engine/DosCommand.h"
+#include "engine/EncoderChoices.h"
 #include "engine/OutputCheck.h"
 
 extern "C" {
@@ -122,10 +123,9 @@ std::optional<double> RateOf(const std::string& text)
                        : std::nullopt;
 }
 
-TParams ParamsOf(const std::string& params)
+TParams ParamsOf(const std::vector<std::string>& words)
 {
     TParams result;
-    const std::vector<std::string> words = SplitCommandLine(params);
     for (std::size_t i = 0; i < words.size(); ++i) {
         const std::string& word = words[i];
         if (word == "-filter_complex" || word == "-lavfi")
@@ -198,18 +198,20 @@ std::string Joined(const std::vector<std::string>& parts, const char* separator)
 class TPlanWriter
 {
 public:
-    TPlanWriter(const TWords& words, const TContainer& container, const TParams& params, const std::string& source)
+    TPlanWriter(const TWords& words, const TContainer& container, const TParams& params, const std::string& source,
+        const TEncoderChoices& choices)
         : m_words(words)
         , m_container(container)
         , m_params(params)
         , m_sourceContainer(source)
+        , m_choices(choices)
     {
     }
 
     void Picture(int index, const TStreamInfo& picture)
     {
         const std::string out = Map(index, 'v');
-        if (PictureCopies(picture)) {
+        if (PictureCopies(picture) && Meets(PictureCopyRefusal(m_choices, picture), "The picture")) {
             Add("-c:" + out, "copy");
             // Apple's players play H.265 only under this name.
             if (picture.Codec == "hevc" && m_container.Iso)
@@ -252,7 +254,8 @@ public:
     {
         const std::string out = Map(index, 'a');
         Title(index, out, sound);
-        if (SoundCopies(sound))
+        if (SoundCopies(sound)
+            && Meets(SoundCopyRefusal(m_choices, sound), "Track " + std::to_string(index + 1) + " (sound)"))
             return Add("-c:" + out, "copy");
         std::vector<std::string> filters;
         if (!m_params.SoundFilter.empty())
@@ -299,6 +302,7 @@ public:
                 + " bytes; it held " + std::to_string(value.size()) + ".");
     }
 
+    void Note(const std::string& line) { m_plan.Notes.push_back(line); }
     TEncoderPlan Plan() const { return m_plan; }
     bool MappedAny() const { return m_pictures + m_sounds + m_subtitles + m_attachments > 0; }
 
@@ -333,6 +337,14 @@ private:
         return "";
     }
 
+    // True when a copy meets the row's choices; else the row's notes say why the track is converted.
+    bool Meets(const std::optional<std::string>& refusal, const std::string& track)
+    {
+        if (refusal)
+            Note(track + " is converted, not copied: " + *refusal);
+        return !refusal;
+    }
+
     // Maps the source's track index and answers the output track's specifier ("v:0", "a:1").
     std::string Map(int index, char kind)
     {
@@ -358,6 +370,7 @@ private:
     const TContainer m_container;
     const TParams m_params;
     const std::string m_sourceContainer;
+    const TEncoderChoices m_choices;
     TEncoderPlan m_plan;
     int m_pictures = 0;
     int m_sounds = 0;
@@ -370,12 +383,16 @@ private:
 TEncoderPlan PlanEncoding(const TEncoderTask& task, const TMediaInfo& source)
 {
     const TWords words = WordsOf(task.Plan);
+    std::vector<std::string> notes;
+    std::vector<std::string> chosen = ChosenParams(task, source, notes);
     if (!words.Any())
-        return { SplitCommandLine(task.Params), {} };
-    const TParams params = ParamsOf(task.Params);
+        return { std::move(chosen), notes };
+    const TParams params = ParamsOf(chosen);
     const TFormatStreams keeps = FormatStreamsOf(task.Params);
     const TContainer container = ContainerOf(task.OutputName);
-    TPlanWriter writer(words, container, params, source.Container);
+    TPlanWriter writer(words, container, params, source.Container, task.Choices);
+    for (const std::string& note : notes)
+        writer.Note(note);
     const std::vector<TStreamInfo>& streams = source.Streams;
     auto is = [&](std::size_t i, TStreamKind kind) { return streams[i].Kind == kind; };
     if (keeps.KeepsPicture) {

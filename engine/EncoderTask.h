@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/EncoderChoices.h"
 #include "engine/RunOutcome.h"
 #include "toolkit/Exception.h"
 
@@ -26,6 +27,7 @@ struct TEncoderTask {
     std::string OutputName;
     std::string Params;
     std::string Plan; // the entry's plan words, empty for an entry in the old form
+    TEncoderChoices Choices; // the row's size, quality and sound
 
     std::string WantedOutput() const { return OutputFolder + OutputName; }
 };

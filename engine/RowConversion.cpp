@@ -15,9 +15,10 @@ namespace
 // file by it, whatever name it got and whatever else stands in the folder.
 constexpr const char* RowNote = "reelhand.row";
 
-std::string RowMark(const std::string& source, int formatIndex)
+// A row's choices make another file of the same source and format; a row without any keeps the mark it always had.
+std::string RowMark(const std::string& source, int formatIndex, const TEncoderChoices& choices)
 {
-    return source + "\n" + std::to_string(formatIndex);
+    return source + "\n" + std::to_string(formatIndex) + (choices.AsFormat() ? "" : "\n" + ChoicesText(choices));
 }
 
 // The encoder's output in the private folder: its own name there cannot clash with anything, is short whatever
@@ -87,6 +88,7 @@ bool TRowConversion::Start(const TRowRequest& row)
 void TRowConversion::Prepare(const TRowRequest& row)
 {
     m_task = EncoderTaskFor(row.FileName, row.FormatIndex, row.Path, m_settings.Catalogue, m_settings.ProgramFolder);
+    m_task.Choices = row.Choices;
     m_formatIndex = row.FormatIndex;
     m_output = m_task.WantedOutput();
     // A pipe or a device would never end, and the demuxer would wait on it for good.
@@ -157,7 +159,8 @@ TRunOutcome TRowConversion::Finish(TRunOutcome outcome)
     }
     if (outcome.Succeeded()) {
         try {
-            platform::SetFileNote(m_work->Path() + m_workName, RowNote, RowMark(m_task.Source, m_formatIndex));
+            platform::SetFileNote(
+                m_work->Path() + m_workName, RowNote, RowMark(m_task.Source, m_formatIndex, m_task.Choices));
             if (int error = 0; !platform::CopyModificationTime(m_task.Source, m_work->Path() + m_workName, error))
                 throw Exception("The finished file cannot be given the source's date: "
                     + platform::SystemErrorMessage(error) + ".");
@@ -211,16 +214,16 @@ std::string TRowConversion::ProgressText() const
     return done + elapsedText;
 }
 
-bool OutputDone(const std::string& path, const std::string& source, int formatIndex)
+bool OutputDone(const std::string& path, const std::string& source, int formatIndex, const TEncoderChoices& choices)
 {
-    return platform::FileNote(path, RowNote) == RowMark(source, formatIndex) && platform::FileSize(path) > 0;
+    return platform::FileNote(path, RowNote) == RowMark(source, formatIndex, choices) && platform::FileSize(path) > 0;
 }
 
 std::optional<std::string> FinishedOutput(const TEncoderTask& task, int formatIndex)
 {
     std::optional<std::string> found;
     TOverwriteManager::FirstFree(task.WantedOutput(), [&](const std::string& candidate) {
-        if (OutputDone(candidate, task.Source, formatIndex))
+        if (OutputDone(candidate, task.Source, formatIndex, task.Choices))
             found = candidate;
         return !found && platform::FileExists(candidate);
     });

@@ -22,11 +22,13 @@ namespace platform
 class TWorkFolder;
 }
 
-// One row of a list: what to convert, to which format, into which folder (empty for the default one).
+// One row of a list: what to convert, to which format, into which folder (empty for the default one), with which
+// size, quality and sound.
 struct TRowRequest {
     QString FileName;
     int FormatIndex = -1;
     QString Path;
+    TEncoderChoices Choices;
 };
 
 // What every conversion of a program run shares.
@@ -110,9 +112,10 @@ private:
     std::unique_ptr<TDosCommand> m_runner;
 };
 
-// True when a finished output of a row with that source and format is at path: a checked file that this program
-// gave its name and marked as the row's.
-bool OutputDone(const std::string& path, const std::string& source, int formatIndex);
-// The finished output of the row with that task and format, when one stands at one of the names the naming rule
-// gives it (the first, the "_2" one, ...); none when the first name where nothing stands comes first.
+// True when a finished output of a row with that source, format and choices is at path: a checked file that this
+// program gave its name and marked as the row's.
+bool OutputDone(
+    const std::string& path, const std::string& source, int formatIndex, const TEncoderChoices& choices = {});
+// The finished output of the row with that task (its choices too) and format, when one stands at one of the names
+// the naming rule gives it (the first, the "_2" one, ...); none when the first name where nothing stands comes first.
 std::optional<std::string> FinishedOutput(const TEncoderTask& task, int formatIndex);

@@ -110,7 +110,7 @@ bool TCommand::TakeNext(std::size_t slot, TRowRequest& row)
     m_currentIndex = m_list->IndexOf(m_currentNode);
     m_slotRows[slot] = m_currentNode;
     const TItemData& item = Record(m_currentNode)->ItemData;
-    row = TRowRequest { item.FileName, item.FormatIndex, item.Path };
+    row = TRowRequest { item.FileName, item.FormatIndex, item.Path, item.Choices };
     return true;
 }
 
