@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/EncoderChoices.h"
+
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -9,6 +11,7 @@ struct TItemData {
     QString FileName; // full path of the source file
     int32_t FormatIndex = 0; // position in the format catalogue; -1 for none
     QString Path; // output folder; empty means the convert folder beside the program
+    TEncoderChoices Choices; // the size, quality and sound chosen beside the format
     uint8_t Busy = 0; // 1 while this file is being converted
     int32_t BusyPos = 0; // 0..74: offset of the moving block in the state box
     QString Reason; // why the last conversion failed; empty unless the row is Failed; never saved

@@ -1,5 +1,6 @@
 #include "list/ListFileReader.h"
 
+#include "list/ChoiceElements.h"
 #include "list/JclSimpleXML.h"
 #include "platform/FileSystem.h"
 #include "toolkit/SysUtils.h"
@@ -103,6 +104,11 @@ void ReadListItems(TJclSimpleXML& document, const std::string& path, const std::
         item.FileName = PathValueOf(element, i, "filename");
         item.FormatIndex = StrToInt(ValueOf(element, i, "format"));
         item.Path = PathValueOf(element, i, "path");
+        try {
+            item.Choices = ChoicesOf(*element);
+        } catch (const EChoiceError& error) {
+            throw EListFileError(ItemText(i) + ": " + error.Message());
+        }
         onItem(std::move(item));
     }
     if (!end.Complete)

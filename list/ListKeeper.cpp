@@ -1,5 +1,6 @@
 #include "list/ListKeeper.h"
 
+#include "list/ChoiceElements.h"
 #include "list/ItemData.h"
 #include "list/JclSimpleXML.h"
 #include "platform/FileIO.h"
@@ -47,6 +48,7 @@ std::vector<TKeptRow> ReadRows(const std::string& path)
         row.Item.FileName = QString::fromStdString(ChildValue(element, i, "filename"));
         row.Item.FormatIndex = StrToInt(ChildValue(element, i, "format"));
         row.Item.Path = QString::fromStdString(ChildValue(element, i, "path"));
+        row.Item.Choices = ChoicesOf(element);
         row.State = StrToInt(ChildValue(element, i, "state"));
         if (row.State < Waiting || row.State > Failed)
             throw Exception("row " + std::to_string(i + 1) + " has an unknown state");
@@ -120,6 +122,7 @@ void TListKeeper::Save()
         item->AppendChild("filename")->SetValue(data.ItemData.FileName.toStdString());
         item->AppendChild("format")->SetValue(IntToStr(data.ItemData.FormatIndex));
         item->AppendChild("path")->SetValue(data.ItemData.Path.toStdString());
+        AppendChoices(*item, data.ItemData.Choices);
         item->AppendChild("state")->SetValue(IntToStr(data.ImageIndex));
         item->AppendChild("reason")->SetValue(data.ItemData.Reason.toStdString());
     }

@@ -1,5 +1,6 @@
 #include "list/saveManager.h"
 
+#include "list/ChoiceElements.h"
 #include "list/ItemData.h"
 #include "list/JclSimpleXML.h"
 #include "list/ListFileReader.h"
@@ -29,6 +30,7 @@ void TSaveManager::SaveList(const std::string& path)
         item->AppendChild("filename")->SetValue(data.FileName.toStdString());
         item->AppendChild("format")->SetValue(IntToStr(data.FormatIndex));
         item->AppendChild("path")->SetValue(data.Path.toStdString());
+        AppendChoices(*item, data.Choices);
     }
     m_document->SaveDocument(path);
 }

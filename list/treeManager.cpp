@@ -70,6 +70,7 @@ void TTreeManager::AddFiles(const std::vector<std::string>& files)
         item.FileName = QString::fromStdString(files[i]);
         item.FormatIndex = ItemManager ? ItemManager->StagedFormat(int(i)) : -1;
         item.Path = ItemManager ? QString::fromStdString(ItemManager->StagedPath(int(i))) : QString();
+        item.Choices = ItemManager ? ItemManager->StagedChoices(int(i)) : TEncoderChoices();
         TTreeUpdate update(m_tree);
         PVirtualNode node = m_tree->AddChild(nullptr);
         TItemNodeData* data = Data(node);
@@ -93,6 +94,7 @@ void TTreeManager::ShowProperties(PVirtualNode node)
     TItemData& item = Data(node)->ItemData;
     item.FormatIndex = accepted->FormatIndex;
     item.Path = accepted->Path;
+    item.Choices = accepted->Choices;
     m_tree->RepaintNode(node);
 }
 
@@ -105,6 +107,8 @@ QString TTreeManager::HintText(PVirtualNode node)
     // Names and reasons are shown with their controls escaped: a right-to-left override would show them reversed.
     QString hint = QStringLiteral("[File Name]: %1\n[format]: %2\n[path]: %3")
                        .arg(VisibleText(item.FileName), FormatName(item.FormatIndex), VisibleText(item.Path));
+    if (!item.Choices.AsFormat())
+        hint += "\n[choices]: " + QString::fromStdString(ChoicesText(item.Choices));
     if (row.ImageIndex == Done && !item.Output.isEmpty())
         hint += "\n[output]: " + VisibleText(item.Output);
     if (row.ImageIndex == Failed && !item.Reason.isEmpty())

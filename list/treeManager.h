@@ -15,6 +15,7 @@ class QMenu;
 struct TItemProperties {
     int32_t FormatIndex = -1;
     QString Path;
+    TEncoderChoices Choices;
 };
 
 // The file list model: answers the list control for every row (text, image, hint, popup menu, state box),
@@ -33,11 +34,12 @@ public:
     // items than files: the staging list's error passes on and the rows made so far stay. Without a staging
     // list the rows get no format (-1) and no folder.
     void AddFiles(const std::vector<std::string>& files);
-    // Runs PropertiesDialog on the row; when it is accepted while IsIdle(), writes back only FormatIndex and
-    // Path. No row, a foreign node or no dialog: nothing happens. The dialog's exceptions pass to the caller.
+    // Runs PropertiesDialog on the row; when it is accepted while IsIdle(), writes back only FormatIndex, Path
+    // and Choices. No row, a foreign node or no dialog: nothing happens. The dialog's exceptions pass to the caller.
     void ShowProperties(PVirtualNode node);
     // The hint lines of a row, joined by LF: file, format (none for an index outside the catalogue) and
-    // folder, then "[error]: <reason>" for a failed row or "[progress]: <how far>" for the converting one.
+    // folder, "[choices]: ..." when the row has any, then "[error]: <reason>" for a failed row or "[progress]: <how
+    // far>" for the converting one.
     QString HintText(PVirtualNode node);
     // Keeps the background picture in the lower right corner of the control's client area.
     void AlignBackground();

@@ -241,3 +241,34 @@ TEST_F(ListImport, CutListsAndForeignReferences)
                              + ": only the 2 complete items before that point were read") << c.tail;
     }
 }
+
+// The choices beside the format are elements of their own, written only when chosen: a list of an older version
+// reads as "as the format says", and a value that is not a choice stops the import at its item.
+TEST_F(ListImport, ChoicesComeBackAndListsWithoutThemReadAsTheFormatSays)
+{
+    const TEncoderChoices chosen[] = { { 720, TQualityChoice::Smaller, TSoundChoice::Stereo },
+        { 0, TQualityChoice::AsFormat, TSoundChoice::Mono }, {} };
+    for (const TEncoderChoices& choices : chosen)
+        tree.GetNodeData<TItemNodeData>(AddRow(tree, "/a.avi", 0, ""))->ItemData.Choices = choices;
+    manager.SaveList(PathOf("chosen.qfl"));
+    const std::string bytes = ReadBytes(dir.filePath("chosen.qfl"));
+    EXPECT_NE(
+        bytes.find("<path/>\r\n    <size>720</size>\r\n    <quality>smaller</quality>\r\n    <sound>stereo</sound>"),
+        std::string::npos);
+    EXPECT_EQ(bytes.find("<size>", bytes.find("<sound>mono</sound>")), std::string::npos);
+    tree.Clear();
+    manager.LoadList(PathOf("chosen.qfl"));
+    manager.LoadList(File(Item("/old.avi", "1", "")));
+    std::vector<TEncoderChoices> read;
+    for (PVirtualNode node = tree.GetFirst(); node; node = tree.GetNextSibling(node))
+        read.push_back(tree.GetNodeData<TItemNodeData>(node)->ItemData.Choices);
+    EXPECT_EQ(read, std::vector<TEncoderChoices>({ chosen[0], chosen[1], {}, {} }));
+    try {
+        manager.LoadList(File("<item><filename>/b.avi</filename><format>1</format><path/><size>huge</size></item>"));
+        FAIL() << "an unknown size was read";
+    } catch (const EListFileError& error) {
+        EXPECT_EQ(error.Message(),
+            "Item 1 of the list file: 'huge' is no size; there are 2160, 1440, 1080, 720, 480 "
+            "(lines at most).");
+    }
+}
