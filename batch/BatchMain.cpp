@@ -89,8 +89,10 @@ int Convert(const TBatchOptions& options)
 {
     std::vector<TBatchRow> rows;
     try {
-        rows = options.ListPath.empty() ? FileRows(options.Files, options.Format, options.OutputFolder)
+        rows = options.ListPath.empty() ? FileRows(options.Files, options.Format, options.OutputFolder, options.Choices)
                                         : ReadBatchRows(options.ListPath);
+        for (TBatchRow& row : rows)
+            row.Choices = row.Choices.Or(options.Choices);
     } catch (const std::exception& error) {
         Complain(error.what());
         return ExitUsage;

@@ -14,6 +14,17 @@ const QCommandLineOption FormatOption("format",
     "n");
 const QCommandLineOption OutputOption("output",
     "With --format: write the outputs into <folder> (default: convert/ beside the program).", "folder");
+const QCommandLineOption SizeOption("size",
+    "Make pictures at most <lines> high (2160, 1440, 1080, 720 or 480; the shorter side of a portrait clip); never "
+    "larger than the source. With a list, for rows without a size of their own.",
+    "lines");
+const QCommandLineOption QualityOption("quality",
+    "Convert at <quality> higher, standard or smaller (files); see the README for what each encoder gets. With a "
+    "list, for rows without a quality of their own.",
+    "quality");
+const QCommandLineOption SoundOption("sound",
+    "Make the sound <layout> stereo (downmixed) or mono. With a list, for rows without a sound choice of their own.",
+    "layout");
 const QCommandLineOption FormatsOption("formats", "List the catalogue's formats: position, name, extension.");
 const QCommandLineOption JobsOption(
     { "j", "jobs" }, "Run up to <n> encoders at once (default 1; 0: one per processor).", "n");
@@ -24,8 +35,8 @@ const QCommandLineOption ShardOption("shard",
 const QCommandLineOption SkipDoneOption("skip-done", "Skip a row whose output file is already there and finished.");
 const QCommandLineOption QuietOption({ "q", "quiet" }, "Print only the rows that fail and the summary.");
 
-const QList<QCommandLineOption> Options = { ConvertOption, FormatOption, OutputOption, FormatsOption, JobsOption,
-    ShardOption, SkipDoneOption, QuietOption };
+const QList<QCommandLineOption> Options = { ConvertOption, FormatOption, OutputOption, SizeOption, QualityOption,
+    SoundOption, FormatsOption, JobsOption, ShardOption, SkipDoneOption, QuietOption };
 
 // The parser's options are kept by value; help and version are the parser's own, so that their texts and
 // spellings are the ones users know from other programs.
@@ -87,6 +98,16 @@ void ReadShard(const QCommandLineParser& parser, TBatchOptions& options)
             parser.value(ShardOption).toStdString() + "'.");
 }
 
+TEncoderChoices ChoicesOf(const QCommandLineParser& parser)
+{
+    const auto word = [&](const QCommandLineOption& option) { return parser.value(option).toStdString(); };
+    try {
+        return { SizeOfWord(word(SizeOption)), QualityOfWord(word(QualityOption)), SoundOfWord(word(SoundOption)) };
+    } catch (const EChoiceError& error) {
+        throw EBatchUsage(error.Message());
+    }
+}
+
 void ReadWhatToConvert(const QCommandLineParser& parser, TBatchOptions& options)
 {
     const QStringList named = parser.positionalArguments();
@@ -118,8 +139,8 @@ void ReadWhatToConvert(const QCommandLineParser& parser, TBatchOptions& options)
 bool WantsBatchMode(const QStringList& arguments)
 {
     // --jobs alone sets how many files the window converts at once.
-    static const QStringList names = { "--convert", "--format", "--formats", "--output", "--shard", "--skip-done",
-        "-q", "--quiet", "-h", "--help", "-?", "--help-all", "-v", "--version" };
+    static const QStringList names = { "--convert", "--format", "--formats", "--output", "--size", "--quality",
+        "--sound", "--shard", "--skip-done", "-q", "--quiet", "-h", "--help", "-?", "--help-all", "-v", "--version" };
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString name = arguments[i].section('=', 0, 0);
         if (names.contains(name))
@@ -144,6 +165,7 @@ TBatchOptions ParseBatchOptions(const QStringList& arguments)
     if (options.ListFormats)
         return options;
     ReadWhatToConvert(parser, options);
+    options.Choices = ChoicesOf(parser);
     if (parser.isSet(JobsOption))
         options.Jobs = Count(parser, JobsOption, 0, "a number of encoders (0: one per processor)");
     if (parser.isSet(ShardOption))

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/EncoderChoices.h"
 #include "toolkit/Exception.h"
 
 #include <QStringList>
@@ -12,8 +13,9 @@ public:
     using Exception::Exception;
 };
 
-// What `reelhand --convert LIST.qfl [--jobs N] [--shard I/N] [--skip-done] [--quiet]`, its form for files without
-// a list (`--convert --format N [--output DIR] FILE...`) or `reelhand --formats` asks for.
+// What `reelhand --convert LIST.qfl [--size L] [--quality Q] [--sound S] [--jobs N] [--shard I/N] [--skip-done]
+// [--quiet]`, its form for files without a list (`--convert --format N [--output DIR] ... FILE...`) or
+// `reelhand --formats` asks for.
 struct TBatchOptions {
     bool Help = false; // print the usage and stop
     bool Version = false; // print the version and stop
@@ -22,6 +24,7 @@ struct TBatchOptions {
     std::vector<std::string> Files; // the sources given instead of a list, as typed
     int Format = -1; // the files' format, a catalogue position from 0
     std::string OutputFolder; // the files' output folder, as typed; empty for convert/
+    TEncoderChoices Choices; // the files' choices; for a list, those of rows that have none of their own
     int Jobs = 1; // encoders at once; 0 means one per core
     int ShardIndex = 1; // only rows ShardIndex, ShardIndex + ShardCount, ... counted from 1
     int ShardCount = 1;

@@ -20,6 +20,7 @@ std::vector<TBatchRow> ReadBatchRows(const std::string& path)
         row.FileName = std::move(item.FileName);
         row.FormatIndex = item.FormatIndex;
         row.Path = std::move(item.Path);
+        row.Choices = item.Choices;
         rows.push_back(std::move(row));
     });
     return rows;
@@ -34,7 +35,8 @@ QString Absolute(const std::string& path)
 
 } // namespace
 
-std::vector<TBatchRow> FileRows(const std::vector<std::string>& files, int format, const std::string& folder)
+std::vector<TBatchRow> FileRows(
+    const std::vector<std::string>& files, int format, const std::string& folder, const TEncoderChoices& choices)
 {
     std::vector<TBatchRow> rows;
     const QString path = folder.empty() ? QString() : Absolute(folder);
@@ -44,6 +46,7 @@ std::vector<TBatchRow> FileRows(const std::vector<std::string>& files, int forma
         row.FileName = Absolute(file);
         row.FormatIndex = format;
         row.Path = path;
+        row.Choices = choices;
         rows.push_back(std::move(row));
     }
     return rows;

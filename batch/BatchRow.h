@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/EncoderChoices.h"
+
 #include <QString>
 #include <cstddef>
 #include <string>
@@ -14,6 +16,7 @@ struct TBatchRow {
     QString FileName;
     int FormatIndex = 0;
     QString Path;
+    TEncoderChoices Choices;
     TRowState State = TRowState::Waiting;
     std::string Output; // the output written or being written; for a skipped row the one found
     std::string Reason; // why the row failed
@@ -22,8 +25,9 @@ struct TBatchRow {
 // The rows of the list file at path, read as the window's Import reads them. Throws the reader's errors, with
 // Import's messages; a file that is not there, or one that ends early, is an error here.
 std::vector<TBatchRow> ReadBatchRows(const std::string& path);
-// One row per file, in the order given, with the format and output folder (empty: convert/); relative paths are
-// taken from the current folder, as a shell user means them.
-std::vector<TBatchRow> FileRows(const std::vector<std::string>& files, int format, const std::string& folder);
+// One row per file, in the order given, with the format, output folder (empty: convert/) and choices; relative
+// paths are taken from the current folder, as a shell user means them.
+std::vector<TBatchRow> FileRows(
+    const std::vector<std::string>& files, int format, const std::string& folder, const TEncoderChoices& choices);
 // Rows shardIndex, shardIndex + shardCount, ... of rows, counted from 1.
 std::vector<TBatchRow> ShardOf(std::vector<TBatchRow> rows, int shardIndex, int shardCount);

@@ -81,7 +81,7 @@ bool TBatchRunner::TakeNext(std::size_t slot, TRowRequest& request)
             continue;
         }
         m_slotRows[slot] = &row;
-        request = TRowRequest { row.FileName, row.FormatIndex, row.Path };
+        request = TRowRequest { row.FileName, row.FormatIndex, row.Path, row.Choices };
         return true;
     }
     return false;
@@ -92,8 +92,9 @@ bool TBatchRunner::Skips(TBatchRow& row) const
     if (!m_settings.SkipDone)
         return false;
     try {
-        const TEncoderTask task = EncoderTaskFor(row.FileName, row.FormatIndex, row.Path,
-            m_settings.Conversion.Catalogue, m_settings.Conversion.ProgramFolder);
+        TEncoderTask task = EncoderTaskFor(row.FileName, row.FormatIndex, row.Path, m_settings.Conversion.Catalogue,
+            m_settings.Conversion.ProgramFolder);
+        task.Choices = row.Choices;
         const std::optional<std::string> finished = FinishedOutput(task, row.FormatIndex);
         if (finished)
             row.Output = *finished;

@@ -17,6 +17,10 @@ TEST(BatchOptions, ReadsWhatTheCommandLineAsks)
         { { "--shard=1/1", "--convert", "a.qfl" }, { .ListPath = "a.qfl" } },
         { { "--convert", "--format", "3", "--output", "out", "a.avi", "--", "-b.avi" },
             { .Files = { "a.avi", "-b.avi" }, .Format = 3, .OutputFolder = "out" } },
+        { { "--convert", "--format", "0", "--size", "720", "--quality", "smaller", "--sound", "stereo", "a.avi" },
+            { .Files = { "a.avi" }, .Format = 0, .Choices = { 720, TQualityChoice::Smaller, TSoundChoice::Stereo } } },
+        { { "--convert", "a.qfl", "--sound", "mono" },
+            { .ListPath = "a.qfl", .Choices = { 0, TQualityChoice::AsFormat, TSoundChoice::Mono } } },
         { { "--formats" }, { .ListFormats = true } },
         { { "--help" }, { .Help = true } },
         { { "--jobs", "x", "-v" }, { .Version = true } },
@@ -31,6 +35,7 @@ TEST(BatchOptions, ReadsWhatTheCommandLineAsks)
         EXPECT_EQ(options.Files, c.expected.Files) << line.toStdString();
         EXPECT_EQ(options.Format, c.expected.Format) << line.toStdString();
         EXPECT_EQ(options.OutputFolder, c.expected.OutputFolder) << line.toStdString();
+        EXPECT_TRUE(options.Choices == c.expected.Choices) << line.toStdString();
         EXPECT_EQ(options.Jobs, c.expected.Jobs) << line.toStdString();
         EXPECT_EQ(options.ShardIndex, c.expected.ShardIndex) << line.toStdString();
         EXPECT_EQ(options.ShardCount, c.expected.ShardCount) << line.toStdString();
@@ -51,18 +56,25 @@ TEST(BatchOptions, RefusesWhatCannotBeDone)
         { { "--convert" }, "Missing value after '--convert'." },
         { { "--convert", "a.qfl", "b.qfl" }, "Unexpected argument 'b.qfl'." },
         { { "--convert", "a.qfl", "--fast" }, "Unknown option 'fast'." },
+        { { "--convert", "a.qfl", "--size", "800" },
+            "'800' is no size; there are 2160, 1440, 1080, 720, 480 (lines at most)." },
+        { { "--convert", "a.qfl", "--quality", "best" }, "'best' is no quality; there are higher, standard, smaller." },
         { { "--convert", "a.qfl", "--jobs", "-1" },
             "--jobs takes a number of encoders (0: one per processor), not '-1'." },
         { { "--convert", "a.qfl", "--jobs", "many" },
             "--jobs takes a number of encoders (0: one per processor), not 'many'." },
-        { { "--convert", "a.qfl", "--shard", "3/2" }, "--shard takes i/n with 1 <= i <= n (rows count from 1), not '3/2'." },
-        { { "--convert", "a.qfl", "--shard", "0/2" }, "--shard takes i/n with 1 <= i <= n (rows count from 1), not '0/2'." },
-        { { "--convert", "a.qfl", "--shard", "1" }, "--shard takes i/n with 1 <= i <= n (rows count from 1), not '1'." },
+        { { "--convert", "a.qfl", "--shard", "3/2" },
+            "--shard takes i/n with 1 <= i <= n (rows count from 1), not '3/2'." },
+        { { "--convert", "a.qfl", "--shard", "0/2" },
+            "--shard takes i/n with 1 <= i <= n (rows count from 1), not '0/2'." },
+        { { "--convert", "a.qfl", "--shard", "1" },
+            "--shard takes i/n with 1 <= i <= n (rows count from 1), not '1'." },
         { { "--convert", "a.qfl", "--convert", "b.qfl" }, "--convert is given more than once." },
         { { "--convert=a.qfl", "-j", "2", "--jobs", "3" }, "--jobs is given more than once." },
         { { "--convert", "a.qfl", "-q", "--quiet" }, "--quiet is given more than once." },
         { { "--convert", "--format", "1" }, "Nothing to convert: name the files after --convert --format N." },
-        { { "--convert", "a.qfl", "--output", "o" }, "--output goes with --format: a list names each row's output folder." },
+        { { "--convert", "a.qfl", "--output", "o" },
+            "--output goes with --format: a list names each row's output folder." },
     };
     for (const Case& c : cases) {
         try {
