@@ -1,5 +1,6 @@
 #include "app/FileFormDlg.h"
 
+#include "app/ChoiceBoxes.h"
 #include "app/FormStyle.h"
 #include "controls/FlatEditUnit.h"
 #include "controls/LinePanelUnit.h"
@@ -39,7 +40,9 @@ TFileFormDlg::TFileFormDlg(const QString& caption)
             | Qt::WindowCloseButtonHint)
 {
     setWindowTitle(caption);
-    setFixedSize(442, 547);
+    // The choices' row sits below the format box and moves what the dialog had there down.
+    constexpr int below = TChoiceBoxes::RowHeight;
+    setFixedSize(442, 547 + below);
     SetBackgroundColor(this, FormColor);
     setFont(TrebuchetFont(12));
     const QFont listFont = TrebuchetFont(16);
@@ -69,31 +72,31 @@ TFileFormDlg::TFileFormDlg(const QString& caption)
     ComboBox1->setFont(listFont);
     ComboBox1->SetFontColor(ListFontColor);
     ComboBox1->SetItemHeight(22);
+    ChoiceBoxes = std::make_unique<TChoiceBoxes>(this, QPoint(9, 190));
 
-    Label2 = MakeLabel(this, "Label2", "save path (leave it blank to use global path)", QRect(8, 192, 315, 22),
+    Label2 = MakeLabel(this, "Label2", "save path (leave it blank to use global path)", QRect(8, 192 + below, 315, 22),
         labelFont, CaptionColor);
 
     etDirectory = new TMyFlatEdit(this);
     etDirectory->setObjectName("etDirectory");
-    etDirectory->setGeometry(8, 224, 393, 28);
+    etDirectory->setGeometry(8, 224 + below, 393, 28);
     etDirectory->setReadOnly(true);
     etDirectory->SetColorBorder(clWhite);
     etDirectory->SetColorFlat(clWhite);
     etDirectory->setFont(listFont);
     etDirectory->SetFontColor(ListFontColor);
-    etDirectory->setGeometry(8, 224, 393, 28);
 
     btDirectory = new TPngSpeedButton(this);
     btDirectory->setObjectName("btDirectory");
-    btDirectory->setGeometry(410, 226, 24, 24);
+    btDirectory->setGeometry(410, 226 + below, 24, 24);
     btDirectory->SetFlat(true);
     btDirectory->setToolTip("directory select");
     btDirectory->SetPngImage(AppImage("folder16.png"));
     btDirectory->OnClick = [this](auto*) { Application->Guard([this] { btDirectoryClick(); }); };
 
-    Label1 = MakeLabel(this, "Label1", "Information", QRect(8, 272, 82, 22), labelFont, CaptionColor);
+    Label1 = MakeLabel(this, "Label1", "Information", QRect(8, 272 + below, 82, 22), labelFont, CaptionColor);
 
-    LinePanel2 = MakePanel(this, "LinePanel2", QRect(9, 304, 425, 177), clBlack);
+    LinePanel2 = MakePanel(this, "LinePanel2", QRect(9, 304 + below, 425, 177), clBlack);
     Memo1 = new QPlainTextEdit(LinePanel2);
     Memo1->setObjectName("Memo1");
     Memo1->setGeometry(5, 5, 415, 167);
@@ -107,9 +110,9 @@ TFileFormDlg::TFileFormDlg(const QString& caption)
     Memo1->viewport()->setCursor(Qt::ArrowCursor);
     Memo1->installEventFilter(this);
 
-    btnCancel = MakePushButton(this, "btnCancel", "&Cancel", QRect(184, 496, 121, 41));
+    btnCancel = MakePushButton(this, "btnCancel", "&Cancel", QRect(184, 496 + below, 121, 41));
     btnCancel->OnClick = [this](auto*) { btnCancelClick(); };
-    btnOk = MakePushButton(this, "btnOk", "&OK", QRect(312, 496, 121, 41));
+    btnOk = MakePushButton(this, "btnOk", "&OK", QRect(312, 496 + below, 121, 41));
     btnOk->OnClick = [this](auto*) { btnOkClick(); };
 
     setTabOrder(MyListBox1, Memo1);
@@ -117,6 +120,9 @@ TFileFormDlg::TFileFormDlg(const QString& caption)
     setTabOrder(btnOk, btnCancel);
     setTabOrder(btnCancel, etDirectory);
     setTabOrder(etDirectory, ComboBox1);
+    setTabOrder(ComboBox1, ChoiceBoxes->cbSize);
+    setTabOrder(ChoiceBoxes->cbSize, ChoiceBoxes->cbQuality);
+    setTabOrder(ChoiceBoxes->cbQuality, ChoiceBoxes->cbSound);
 
     // Every key passes the dialog first, whichever control has the focus.
     for (QWidget* child : findChildren<QWidget*>())

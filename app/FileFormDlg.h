@@ -5,6 +5,7 @@
 #include <memory>
 
 class QLabel;
+class TChoiceBoxes;
 class QPlainTextEdit;
 class TLinePanel;
 class TMyButtonEx;
@@ -14,7 +15,8 @@ class TMyListBox;
 class TPngImageList;
 class TPngSpeedButton;
 
-// The layout both file dialogs share: the file list, the format choice, the save folder with its picker
+// The layout both file dialogs share: the file list, the format choice with the size, quality and sound below
+// it, the save folder with its picker
 // button, the information panel and OK / Cancel. Esc anywhere cancels; Enter does not press OK; the
 // information panel hands the focus straight on to OK.
 class TFileFormDlg : public QDialog
@@ -38,6 +40,7 @@ public:
     TLinePanel* LinePanel1;
     TMyListBox* MyListBox1;
     TMyFlatComboBox* ComboBox1;
+    std::unique_ptr<TChoiceBoxes> ChoiceBoxes;
     QLabel* Label2;
     TMyFlatEdit* etDirectory;
     TPngSpeedButton* btDirectory;

@@ -1,6 +1,7 @@
 #include "app/ItemForm.h"
 
 #include "app/BrowseFolder.h"
+#include "app/ChoiceBoxes.h"
 #include "controls/FlatEditUnit.h"
 #include "controls/MyListBox.h"
 #include "platform/FileSystem.h"
@@ -30,6 +31,7 @@ std::optional<TItemProperties> ShowItemDialog(const TItemData& item)
     TItemDlg dialog;
     dialog.MyListBox1->addItem(item.FileName);
     dialog.ComboBox1->SetItemIndex(item.FormatIndex);
+    dialog.ChoiceBoxes->SetChoices(item.Choices);
     dialog.etDirectory->setText(item.Path);
     dialog.AddLine("file name: " + item.FileName.mid(item.FileName.lastIndexOf('/') + 1));
     dialog.AddLine(QString("file size: %1 Bytes").arg(size));
@@ -43,5 +45,5 @@ std::optional<TItemProperties> ShowItemDialog(const TItemData& item)
     dialog.exec();
     if (!dialog.Accepted())
         return std::nullopt;
-    return TItemProperties { dialog.ComboBox1->ItemIndex(), dialog.etDirectory->text() };
+    return TItemProperties { dialog.ComboBox1->ItemIndex(), dialog.etDirectory->text(), dialog.ChoiceBoxes->Choices() };
 }

@@ -17,7 +17,7 @@ protected:
     void btDirectoryClick() override;
 };
 
-// Shows the dialog for a row: the accepted format index and folder, or nothing when it was not accepted. The
+// Shows the dialog for a row: the accepted format index, folder and choices, or nothing when it was not accepted. The
 // information lines give the file's name and size, and why its last conversion failed when it did.
 // A file that is gone raises EOSError with the system's message and the dialog is not shown.
 std::optional<TItemProperties> ShowItemDialog(const TItemData& item);

@@ -1,6 +1,7 @@
 #include "app/addForm.h"
 
 #include "app/BrowseFolder.h"
+#include "app/ChoiceBoxes.h"
 #include "controls/FlatEditUnit.h"
 #include "controls/MyListBox.h"
 
@@ -9,6 +10,7 @@ TaddDlg::TaddDlg()
 {
     setObjectName("addDlg");
     ComboBox1->OnChange = [this](QObject*) { ComboBox1Change(); };
+    ChoiceBoxes->SetChoices(TChoiceBoxes::Remembered());
 }
 
 void TaddDlg::SetFiles(const QStringList& files)

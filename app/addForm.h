@@ -2,8 +2,9 @@
 
 #include "app/FileFormDlg.h"
 
-// The "Add Files" dialog: shows the chosen files and lets the user pick one format and one save folder
-// for all of them. Its information panel shows the file count, format and folder.
+// The "Add Files" dialog: shows the chosen files and lets the user pick one format, its size, quality and sound
+// (the last ones added at first) and one save folder for all of them. Its information panel shows the file
+// count, format and folder.
 class TaddDlg : public TFileFormDlg
 {
 public:

@@ -1,5 +1,6 @@
 #include "app/uihook.h"
 
+#include "app/ChoiceBoxes.h"
 #include "app/FilesAtOnce.h"
 #include "app/FormStyle.h"
 #include "app/ItemForm.h"
@@ -299,8 +300,10 @@ void TUIHook::AddChosenFiles(const QStringList& chosen)
         if (dialog.Accepted()) {
             const int format = dialog.ComboBox1->ItemIndex();
             const std::string folder = dialog.etDirectory->text().toStdString();
+            const TEncoderChoices choices = dialog.ChoiceBoxes->Choices();
+            TChoiceBoxes::Remember(choices);
             for (const std::string& file : files)
-                ItemManager->StageItem(file, format, folder);
+                ItemManager->StageItem(file, format, folder, choices);
             TreeManager->AddFiles(files);
         }
     }

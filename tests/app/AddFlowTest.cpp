@@ -1,3 +1,6 @@
+#include "app/ChoiceBoxes.h"
+#include "app/FormStyle.h"
+#include "app/ItemForm.h"
 #include "app/addForm.h"
 #include "app/mainForm.h"
 #include "controls/FlatEditUnit.h"
@@ -5,6 +8,7 @@
 #include "controls/PngSpeedButton.h"
 #include "controls/imagebutton.h"
 #include "list/ItemData.h"
+#include "list/treeManager.h"
 #include "tests/app/AppTesting.h"
 #include "toolkit/VirtualStringTree.h"
 
@@ -106,4 +110,53 @@ TEST_F(AddFlow, HoveringTheCaptionShowsTheButtonsHoverFace)
     ASSERT_TRUE(QTest::qWaitFor([&] { return Rendered(m_window.get()).copy(face) != before; }));
     QTest::mouseMove(m_window.get(), QPoint(700, 80));
     EXPECT_TRUE(QTest::qWaitFor([&] { return Rendered(m_window.get()).copy(face) == before; }));
+}
+
+// The size, quality and sound chosen below the format go to every added file, are offered again by the next add
+// and change in a row's properties.
+TEST_F(AddFlow, ChoicesGoToTheRowsComeBackAndChangeInTheProperties)
+{
+    const QStringList files = { m_folder.Source("a.avi"), m_folder.Source("b.avi") };
+    m_dialogs.FileAnswers.append(files);
+    QImage drawn;
+    WhenModal([&](QDialog* shown) {
+        auto* dialog = static_cast<TaddDlg*>(shown);
+        const TChoiceBoxes& boxes = *dialog->ChoiceBoxes;
+        drawn = Rendered(dialog);
+        boxes.cbSize->setFocus();
+        for (int i = 0; i < 4; ++i)
+            QTest::keyClick(boxes.cbSize, Qt::Key_Down);
+        boxes.cbSound->setFocus();
+        QTest::keyClick(boxes.cbSound, Qt::Key_Down);
+        Click(dialog->btnOk);
+    });
+    Click(m_window->btnAdd);
+    // "as the format says" is drawn in each box, between the format box and the folder's label.
+    EXPECT_GT(CountPixelsNear(drawn.copy(9, 214, 425, 30), ListFontColor), 150);
+    const TEncoderChoices chosen { 720, TQualityChoice::AsFormat, TSoundChoice::Stereo };
+    ASSERT_EQ(m_window->VirtualStringTree1->RootNodeCount(), 2u);
+    EXPECT_TRUE(Row(*m_window, 0).Choices == chosen && Row(*m_window, 1).Choices == chosen);
+    const PVirtualNode first = m_window->VirtualStringTree1->GetNodeAtIndex(0);
+    EXPECT_TRUE(TreeManager->HintText(first).endsWith("\n[choices]: at most 720 lines, stereo"));
+
+    TEncoderChoices offered;
+    m_dialogs.FileAnswers.append(files.mid(0, 1));
+    WhenModal([&](QDialog* shown) {
+        offered = static_cast<TaddDlg*>(shown)->ChoiceBoxes->Choices();
+        Click(static_cast<TaddDlg*>(shown)->btnCancel);
+    });
+    Click(m_window->btnAdd);
+    EXPECT_TRUE(offered == chosen);
+
+    WhenModal([](QDialog* shown) {
+        auto* dialog = static_cast<TItemDlg*>(shown);
+        dialog->ChoiceBoxes->cbQuality->setFocus();
+        for (int i = 0; i < 3; ++i)
+            QTest::keyClick(dialog->ChoiceBoxes->cbQuality, Qt::Key_Down);
+        Click(dialog->btnOk);
+    });
+    TreeManager->ShowProperties(first);
+    EXPECT_TRUE(Row(*m_window, 0).Choices == TEncoderChoices({ 720, TQualityChoice::Smaller, TSoundChoice::Stereo }));
+    EXPECT_TRUE(Row(*m_window, 1).Choices == chosen);
+    TChoiceBoxes::Remember({});
 }
