@@ -23,7 +23,7 @@ public:
     static TEncoderChoices Remembered();
     static void Remember(const TEncoderChoices& choices);
 
-    static constexpr int RowHeight = 56;
+    static constexpr int RowHeight = 62;
 
     TMyFlatComboBox* cbSize;
     TMyFlatComboBox* cbQuality;

@@ -56,7 +56,7 @@ TEST_F(AddDialog, OpensWithTheFilesAndFiveInformationLines)
     TaddDlg dialog;
     dialog.SetFiles(TwoFiles);
     EXPECT_EQ(dialog.windowTitle(), "Add Files");
-    EXPECT_EQ(dialog.size(), QSize(442, 603));
+    EXPECT_EQ(dialog.size(), QSize(442, 609));
     EXPECT_EQ(dialog.FileList(), TwoFiles);
     ASSERT_EQ(dialog.MyListBox1->count(), 2);
     EXPECT_EQ(dialog.MyListBox1->item(0)->text(), TwoFiles[0]);
