@@ -1,15 +1,20 @@
+#include "list/ItemData.h"
+#include "list/ListKeeper.h"
 #include "list/itemManager.h"
 #include "list/saveManager.h"
 #include "list/treeManager.h"
 #include "toolkit/Application.h"
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 #include <memory>
 #include <sys/resource.h>
+#include <time.h>
 
 namespace {
 
@@ -146,6 +151,68 @@ void ImportRefusesAHugeName(benchmark::State& state)
     state.counters["peak_rss_mb"] = double(usage.ru_maxrss) / 1024;
 }
 BENCHMARK(ImportRefusesAHugeName)->Arg(256)->Iterations(3)->Unit(benchmark::kMillisecond);
+
+double ThreadSeconds()
+{
+    timespec now {};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
+}
+
+// Drives the rows for the given time as the window's job does in a batch whose rows fail at once: every 10 ms a row
+// ends (state and reason) and the next starts, each repainted and the new one selected; every 100 ms the running
+// row gets a progress tick. Returns the time the window's thread spent, in seconds.
+double RunBatch(TVirtualStringTree& tree, int lengthMs)
+{
+    const double start = ThreadSeconds();
+    int step = 0;
+    QTimer job;
+    QObject::connect(&job, &QTimer::timeout, [&] {
+        const PVirtualNode ended = tree.GetNodeAtIndex(step % int(tree.RootNodeCount()));
+        TItemNodeData* data = tree.GetNodeData<TItemNodeData>(ended);
+        data->ImageIndex = step % 3 ? Done : Failed;
+        data->ItemData.Reason = step % 3 ? QString() : QString("The source file does not exist.");
+        tree.RepaintNode(ended);
+        const PVirtualNode next = tree.GetNodeAtIndex((step + 1) % int(tree.RootNodeCount()));
+        tree.GetNodeData<TItemNodeData>(next)->ImageIndex = Converting;
+        tree.RepaintNode(next);
+        tree.SetSelected(next, true);
+        tree.ScrollIntoView(next);
+        if (++step % 10 == 0) {
+            tree.GetNodeData<TItemNodeData>(next)->ItemData.Progress = QString("%1 %").arg(step % 100);
+            tree.RepaintNode(next);
+        }
+    });
+    job.start(10);
+    QEventLoop loop;
+    QTimer::singleShot(lengthMs, &loop, &QEventLoop::quit);
+    loop.exec();
+    return ThreadSeconds() - start;
+}
+
+// What keeping the list costs the window's thread during a batch over 100,000 rows: window_share_pct is the thread's
+// time with the keeper less its time for the same batch without one, as a share of the batch's length; saves is how
+// often the rows were taken to be written (each a pass over them on the window's thread).
+void KeptListDuringABatch(benchmark::State& state)
+{
+    constexpr int lengthMs = 5000;
+    QTemporaryDir dir;
+    // Not shown: painting would cost both runs alike and only blur the difference.
+    TVirtualStringTree tree;
+    FillRows(tree, FileNames(100000));
+    double share = 0;
+    int saves = 0;
+    for (auto _ : state) {
+        const double without = RunBatch(tree, lengthMs);
+        TListKeeper keeper(&tree, dir.filePath("list.qfl"));
+        const double with = RunBatch(tree, lengthMs);
+        saves = keeper.Saves();
+        share = 100 * (with - without) / (lengthMs / 1000.0);
+    }
+    state.counters["window_share_pct"] = share;
+    state.counters["saves"] = saves;
+}
+BENCHMARK(KeptListDuringABatch)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -108,7 +108,7 @@ void TVirtualStringTree::RepaintNode(PVirtualNode node)
 {
     if (m_updateCount > 0 || IndexOf(node) < 0)
         return;
-    emit RowsChanged();
+    emit RowRepainted(node);
     const QRect rect = CellRect(node, -1);
     if (rect.intersects(viewport()->rect()))
         viewport()->update(rect);

@@ -172,8 +172,10 @@ public:
     std::function<void(TVirtualStringTree* sender, int& key, Qt::KeyboardModifiers shift)> OnKeyDown;
 
 signals:
-    // Rows came or went, or a row was repainted because its content may have changed; once per update bracket.
+    // Rows came, went or moved, or an update bracket ended (its changes are not told one by one).
     void RowsChanged();
+    // A row was redrawn outside an update bracket because it, or only its look, may have changed.
+    void RowRepainted(PVirtualNode node);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -1,0 +1,80 @@
+#include "list/KeptListFile.h"
+
+#include "list/ChoiceElements.h"
+#include "list/ItemData.h"
+#include "list/JclSimpleXML.h"
+#include "platform/FileIO.h"
+#include "toolkit/SysUtils.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace
+{
+
+// Raised whenever the kept file changes in a way an older version could not read.
+constexpr int KeptVersion = 1;
+
+std::string ChildValue(TJclSimpleXMLElem& item, size_t position, const char* name)
+{
+    const TJclSimpleXMLElem* child = item.ChildNamed(name);
+    if (!child)
+        throw Exception("row " + std::to_string(position + 1) + " has no \"" + name + "\"");
+    return child->Value();
+}
+
+} // namespace
+
+TKeptRows ReadKeptList(const std::string& path)
+{
+    TJclSimpleXML document;
+    document.LoadDocument(path);
+    TJclSimpleXMLElemClassic& root = document.Root();
+    const TJclSimpleXMLProp* version = root.Properties().ItemNamed("version");
+    if (root.Name() != "list" || !version)
+        throw Exception("it is not a list kept by this program");
+    if (StrToInt(version->Value) > KeptVersion)
+        throw Exception("it was written by a newer version of the program");
+    TKeptRows rows;
+    for (size_t i = 0; i < root.NumChildren(); ++i) {
+        TJclSimpleXMLElem& element = *root.ChildAt(i);
+        TKeptRow row;
+        row.FileName = QString::fromStdString(ChildValue(element, i, "filename"));
+        row.FormatIndex = StrToInt(ChildValue(element, i, "format"));
+        row.Path = QString::fromStdString(ChildValue(element, i, "path"));
+        row.Choices = ChoicesOf(element);
+        row.State = StrToInt(ChildValue(element, i, "state"));
+        if (row.State < Waiting || row.State > Failed)
+            throw Exception("row " + std::to_string(i + 1) + " has an unknown state");
+        // The conversion ended with the program that ran it.
+        if (row.State == Converting)
+            row.State = Waiting;
+        if (row.State == Failed)
+            row.Reason = QString::fromStdString(ChildValue(element, i, "reason"));
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+void WriteKeptList(const std::string& path, const TKeptRows& rows)
+{
+    TJclSimpleXML document;
+    document.SetPrologEncoding("UTF-8");
+    document.SetRootName("list");
+    document.Root().Properties().Add("version", IntToStr(KeptVersion));
+    for (const TKeptRow& row : rows) {
+        TJclSimpleXMLElem* item = document.Root().AppendChild("item");
+        item->AppendChild("filename")->SetValue(row.FileName.toStdString());
+        item->AppendChild("format")->SetValue(IntToStr(row.FormatIndex));
+        item->AppendChild("path")->SetValue(row.Path.toStdString());
+        AppendChoices(*item, row.Choices);
+        item->AppendChild("state")->SetValue(IntToStr(row.State));
+        item->AppendChild("reason")->SetValue(row.Reason.toStdString());
+    }
+    const std::string content = document.SaveToString();
+    QDir().mkpath(QFileInfo(QString::fromStdString(path)).path());
+    platform::TReplaceFile file;
+    std::string reason;
+    if (!file.Open(path, reason) || !file.Write(content, reason) || !file.Commit(reason))
+        throw Exception("The list cannot be kept in " + path + ": " + reason);
+}
