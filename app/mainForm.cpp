@@ -192,6 +192,15 @@ void TmainDlg::CreateButtons()
     lbFilesAtOnce->setBuddy(cbFilesAtOnce);
     setTabOrder(btnExport, cbFilesAtOnce);
 
+    cbSplitLongFiles = new QCheckBox("split &long files", this);
+    cbSplitLongFiles->setObjectName("cbSplitLongFiles");
+    cbSplitLongFiles->setGeometry(456, 456, 136, 20);
+    cbSplitLongFiles->setFont(TrebuchetFont(12, false, true));
+    SetTextColor(cbSplitLongFiles, clWhite);
+    cbSplitLongFiles->setToolTip("when fewer files than encoders are left, cut a long file into pieces for the free "
+                                 "encoders");
+    setTabOrder(cbFilesAtOnce, cbSplitLongFiles);
+
     lbOutput = MakeLabel(
         this, "lbOutput", QString(), QRect(456, 478, 388, 18), LinkFont(), clWhite, Qt::AlignRight | Qt::AlignTop);
     lbOutput->setCursor(Qt::PointingHandCursor);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCheckBox>
 #include <QWidget>
 #include <memory>
 
@@ -43,6 +44,7 @@ public:
     QLabel* lbTimer;
     QLabel* lbFilesAtOnce;
     TMyFlatComboBox* cbFilesAtOnce;
+    QCheckBox* cbSplitLongFiles;
     QLabel* lbOutput;
     TImageButton* btnStop;
     QLabel* lbStop;

@@ -4,6 +4,7 @@
 #include "app/FilesAtOnce.h"
 #include "app/FormStyle.h"
 #include "app/ItemForm.h"
+#include "app/SplitLongFiles.h"
 #include "app/addForm.h"
 #include "app/mainForm.h"
 #include "controls/FSProgressBar.h"
@@ -223,6 +224,12 @@ void TUIHook::WireMainWindow()
         FilesAtOnce::Store(m_form->cbFilesAtOnce->ItemIndex() + 1);
         Command->SetFilesAtOnce(FilesAtOnce::Stored());
     };
+    Command->SetSplitLongFiles(SplitLongFiles::Stored());
+    m_form->cbSplitLongFiles->setChecked(Command->SplitLongFiles());
+    QObject::connect(m_form->cbSplitLongFiles, &QCheckBox::toggled, [](bool on) {
+        SplitLongFiles::Store(on);
+        Command->SetSplitLongFiles(on);
+    });
 
     SaveManager = new TSaveManager(m_form->VirtualStringTree1);
     ShowOutputFolder();

@@ -133,7 +133,7 @@ std::string TBatchConsole::OverallLine() const
     // The batch lasts at least as long as its slowest running file still needs.
     std::optional<int64_t> longestRunning;
     for (const TRunningRow& running : m_runner.Running()) {
-        worked += running.Run->Report().Percent().value_or(0) / 100.0;
+        worked += running.Run->Percent().value_or(0) / 100.0;
         if (const std::optional<int64_t> left = running.Run->SecondsLeft())
             longestRunning = std::max(longestRunning.value_or(0), *left);
     }

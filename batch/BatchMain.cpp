@@ -102,8 +102,9 @@ int Convert(const TBatchOptions& options)
     // A catalogue that cannot be read is reported on standard error and leaves no formats: every row then fails,
     // naming its format.
     TCommandManager catalogue;
-    const TBatchRunner::TSettings settings { { FindEncoder(), programFolder, &catalogue },
-        options.SkipDone };
+    const TBatchRunner::TSettings settings {
+        { FindEncoder(), programFolder, &catalogue, options.Split, options.SplitStep }, options.SkipDone
+    };
     // Without its encoder every row would fail the same way; the message says what to do instead.
     try {
         CheckEncoder(settings.Conversion.Encoder);
@@ -155,7 +156,7 @@ int Convert(const TBatchOptions& options)
 
 } // namespace
 
-int RunBatch(int argc, char* argv[])
+int RunBatch(int argc, char* argv[], TBatchProgram program)
 {
     QCoreApplication qtApp(argc, argv);
     QCoreApplication::setApplicationVersion(REELHAND_VERSION);
@@ -165,10 +166,11 @@ int RunBatch(int argc, char* argv[])
 
     TBatchOptions options;
     try {
-        options = ParseBatchOptions(QCoreApplication::arguments());
+        options = ParseBatchOptions(QCoreApplication::arguments(), program == TBatchProgram::ConvertOnly);
     } catch (const EBatchUsage& error) {
         Complain(error.Message());
-        std::fprintf(stderr, "Try 'reelhand --help' for more.\n");
+        std::fprintf(stderr, "Try '%s --help' for more.\n",
+            program == TBatchProgram::ConvertOnly ? "reelhand-convert" : "reelhand");
         return ExitUsage;
     }
     if (options.Help) {

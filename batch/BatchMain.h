@@ -5,4 +5,6 @@
 // command line or a list file that cannot be read. When SIGINT, SIGTERM or SIGHUP stopped it, it cleans up and
 // then ends by that signal (a shell shows 128 + its number). It makes the application objects itself; none may
 // exist yet.
-int RunBatch(int argc, char* argv[]);
+// ConvertOnly is the mode's own program, reelhand-convert: --convert goes without saying.
+enum class TBatchProgram { Window, ConvertOnly };
+int RunBatch(int argc, char* argv[], TBatchProgram program = TBatchProgram::Window);

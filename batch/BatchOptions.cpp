@@ -1,5 +1,7 @@
 #include "batch/BatchOptions.h"
 
+#include "engine/RowConversion.h"
+
 #include <QCommandLineParser>
 #include <QRegularExpression>
 
@@ -34,9 +36,20 @@ const QCommandLineOption ShardOption("shard",
     "i/n");
 const QCommandLineOption SkipDoneOption("skip-done", "Skip a row whose output file is already there and finished.");
 const QCommandLineOption QuietOption({ "q", "quiet" }, "Print only the rows that fail and the summary.");
+const QCommandLineOption SplitOption("split",
+    "Cut each long file into <n> pieces at its keyframes, encode the pieces side by side (up to --jobs at once) "
+    "and join them; 'auto': one piece per free encoder, for files longer than a minute.",
+    "n|auto");
+const QCommandLineOption PieceOption("piece",
+    "With --split N and one file: encode only piece <i> (1 .. N) of its picture, or with N + 1 its sound and the "
+    "rest, into a folder beside the output, as one task of a cluster job does.",
+    "i");
+const QCommandLineOption JoinOption(
+    "join", "With --split N and one file: join the pieces the --piece steps made into the output.");
 
 const QList<QCommandLineOption> Options = { ConvertOption, FormatOption, OutputOption, SizeOption, QualityOption,
-    SoundOption, FormatsOption, JobsOption, ShardOption, SkipDoneOption, QuietOption };
+    SoundOption, FormatsOption, JobsOption, ShardOption, SkipDoneOption, QuietOption, SplitOption, PieceOption,
+    JoinOption };
 
 // The parser's options are kept by value; help and version are the parser's own, so that their texts and
 // spellings are the ones users know from other programs.
@@ -108,10 +121,28 @@ TEncoderChoices ChoicesOf(const QCommandLineParser& parser)
     }
 }
 
-void ReadWhatToConvert(const QCommandLineParser& parser, TBatchOptions& options)
+void ReadSplit(const QCommandLineParser& parser, TBatchOptions& options)
+{
+    if (parser.isSet(SplitOption))
+        options.Split = parser.value(SplitOption) == "auto"
+            ? SplitAuto
+            : Count(parser, SplitOption, 1, "a number of pieces from 1, or auto");
+    if (!parser.isSet(PieceOption) && !parser.isSet(JoinOption))
+        return;
+    if (parser.isSet(PieceOption) && parser.isSet(JoinOption))
+        throw EBatchUsage("--piece and --join are steps of their own; give one of them.");
+    if (options.Split < 1 || options.Files.size() != 1)
+        throw EBatchUsage("--piece and --join go with --split N, --format and one file.");
+    options.SplitStep = parser.isSet(JoinOption) ? 0 : Count(parser, PieceOption, 1, "a step from 1");
+    if (*options.SplitStep > options.Split + 1)
+        throw EBatchUsage("--piece takes 1 .. " + std::to_string(options.Split) + " for the pieces and "
+            + std::to_string(options.Split + 1) + " for the rest, not " + std::to_string(*options.SplitStep) + ".");
+}
+
+void ReadWhatToConvert(const QCommandLineParser& parser, TBatchOptions& options, bool convertImplied)
 {
     const QStringList named = parser.positionalArguments();
-    if (!parser.isSet(ConvertOption)) {
+    if (!parser.isSet(ConvertOption) && !convertImplied) {
         if (!named.isEmpty())
             throw EBatchUsage("Unexpected argument '" + named.first().toStdString() + "'.");
         throw EBatchUsage("Nothing to convert: name the list file with --convert LIST.qfl.");
@@ -140,7 +171,8 @@ bool WantsBatchMode(const QStringList& arguments)
 {
     // --jobs alone sets how many files the window converts at once.
     static const QStringList names = { "--convert", "--format", "--formats", "--output", "--size", "--quality",
-        "--sound", "--shard", "--skip-done", "-q", "--quiet", "-h", "--help", "-?", "--help-all", "-v", "--version" };
+        "--sound", "--shard", "--skip-done", "--split", "--piece", "--join", "-q", "--quiet", "-h", "--help", "-?",
+        "--help-all", "-v", "--version" };
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString name = arguments[i].section('=', 0, 0);
         if (names.contains(name))
@@ -149,7 +181,7 @@ bool WantsBatchMode(const QStringList& arguments)
     return false;
 }
 
-TBatchOptions ParseBatchOptions(const QStringList& arguments)
+TBatchOptions ParseBatchOptions(const QStringList& arguments, bool convertImplied)
 {
     QCommandLineParser parser;
     Describe(parser);
@@ -164,7 +196,7 @@ TBatchOptions ParseBatchOptions(const QStringList& arguments)
     options.ListFormats = parser.isSet(FormatsOption);
     if (options.ListFormats)
         return options;
-    ReadWhatToConvert(parser, options);
+    ReadWhatToConvert(parser, options, convertImplied);
     options.Choices = ChoicesOf(parser);
     if (parser.isSet(JobsOption))
         options.Jobs = Count(parser, JobsOption, 0, "a number of encoders (0: one per processor)");
@@ -172,6 +204,7 @@ TBatchOptions ParseBatchOptions(const QStringList& arguments)
         ReadShard(parser, options);
     options.SkipDone = parser.isSet(SkipDoneOption);
     options.Quiet = parser.isSet(QuietOption);
+    ReadSplit(parser, options);
     return options;
 }
 

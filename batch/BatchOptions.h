@@ -4,6 +4,7 @@
 #include "toolkit/Exception.h"
 
 #include <QStringList>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,15 +31,19 @@ struct TBatchOptions {
     int ShardCount = 1;
     bool SkipDone = false;
     bool Quiet = false;
+    int Split = 0; // pieces a long row is cut into: 0 none, SplitAuto one per free encoder
+    // One step of a row cut into Split pieces for a cluster job: 1 .. Split a piece, Split + 1 the rest, 0 the
+    // join; none for the whole row.
+    std::optional<int> SplitStep;
 };
 
 // True when the arguments ask for the command-line mode rather than the window: one of them is one of the mode's
 // options (the window itself takes no arguments and ignores what it is given).
 bool WantsBatchMode(const QStringList& arguments);
 
-// Reads the arguments (the program's name first). Throws EBatchUsage for anything unknown, missing, repeated or
-// out of range.
-TBatchOptions ParseBatchOptions(const QStringList& arguments);
+// Reads the arguments (the program's name first); with convertImplied they convert without --convert. Throws
+// EBatchUsage for anything unknown, missing, repeated or out of range.
+TBatchOptions ParseBatchOptions(const QStringList& arguments, bool convertImplied = false);
 
 // The text of --help.
 std::string BatchHelpText();

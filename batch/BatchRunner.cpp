@@ -13,6 +13,10 @@ TBatchRunner::TBatchRunner(std::vector<TBatchRow> rows, int jobs, const TSetting
         ++m_counts[static_cast<std::size_t>(row.State)];
     m_slotRows.assign(m_pool->Slots(), nullptr);
     m_pool->TakeNext = [this](std::size_t slot, TRowRequest& request) { return TakeNext(slot, request); };
+    m_pool->RowsWaiting = [this] {
+        return static_cast<std::size_t>(std::count_if(m_rows.begin() + static_cast<std::ptrdiff_t>(m_next),
+            m_rows.end(), [](const TBatchRow& row) { return row.State == TRowState::Waiting; }));
+    };
     m_pool->OnStarted = [this](std::size_t slot) {
         TBatchRow& row = *m_slotRows[slot];
         row.Output = m_pool->Slot(slot).Output();

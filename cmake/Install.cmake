@@ -3,7 +3,8 @@
 # Nothing writable goes under the prefix: settings, the saved list and the default output folder are per user.
 include(GNUInstallDirs)
 
-install(TARGETS reelhand RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# reelhand-convert is the command-line mode without the window's libraries, for machines without a display.
+install(TARGETS reelhand reelhand-convert RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # The program finds this catalogue from its own folder as ../share/reelhand/command.
 install(FILES ${CMAKE_SOURCE_DIR}/resources/command DESTINATION ${CMAKE_INSTALL_DATADIR}/reelhand)
 install(FILES ${CMAKE_SOURCE_DIR}/resources/desktop/app.quor.Reelhand.desktop
@@ -30,7 +31,8 @@ set(CPACK_PACKAGE_CONTACT "Quor <support@reelhand.quor.app>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "batch video converter")
 set(CPACK_PACKAGE_DESCRIPTION "Builds a list of source videos, each with a target format and an output
 folder, and converts them one after the other with ffmpeg. Also converts
-exported lists without a display (reelhand --convert).")
+exported lists without a display (reelhand --convert, or reelhand-convert
+without the window's libraries).")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

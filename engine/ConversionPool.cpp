@@ -3,10 +3,16 @@
 #include <algorithm>
 
 TConversionPool::TConversionPool(int jobs, const TConversionSettings& settings)
+    : m_jobs(std::max(jobs, 1))
 {
-    for (int i = 0; i < std::max(jobs, 1); ++i) {
+    for (int i = 0; i < m_jobs; ++i) {
         m_slots.push_back(std::make_unique<TRowConversion>(settings));
         const std::size_t slot = m_slots.size() - 1;
+        m_slots.back()->FreeEncoders = [this] {
+            const int waiting = static_cast<int>(RowsWaiting ? RowsWaiting() : 0);
+            return std::max(m_jobs - Encoders() - 1 - waiting, 0);
+        };
+        m_slots.back()->OnEncoderFreed = [this](TRowConversion&) { Fill(); };
         m_slots.back()->OnLine = [this, slot](TRowConversion&) {
             if (OnLine)
                 OnLine(slot);
@@ -27,6 +33,7 @@ TConversionPool::~TConversionPool()
     for (const std::unique_ptr<TRowConversion>& slot : m_slots) {
         slot->OnEnded = nullptr;
         slot->OnLine = nullptr;
+        slot->OnEncoderFreed = nullptr;
     }
     m_slots.clear();
 }
@@ -51,6 +58,23 @@ std::size_t TConversionPool::Running() const
     return std::count_if(m_slots.begin(), m_slots.end(), [](const auto& slot) { return slot->Running(); });
 }
 
+int TConversionPool::Encoders() const
+{
+    int encoders = 0;
+    for (const std::unique_ptr<TRowConversion>& slot : m_slots)
+        encoders += slot->Encoders();
+    return encoders;
+}
+
+// The pieces of rows already running come before rows not yet begun: a begun row ends sooner, and its pieces
+// take room on the disk until it does.
+void TConversionPool::GrantEncoders()
+{
+    for (const std::unique_ptr<TRowConversion>& slot : m_slots)
+        while (!m_stopping && EncoderFree() && slot->WantsEncoder())
+            slot->TakeEncoder();
+}
+
 // Gives every idle encoder the next row; rows that end at once are passed over in a loop, so thousands of them in
 // a row cost no stack. A row ending from inside (an owner's event) comes back here and finds the loop running.
 void TConversionPool::Fill()
@@ -63,13 +87,14 @@ void TConversionPool::Fill()
     m_exhausted = false;
     // An event raised here may let a slot that was passed over end meanwhile; the round is made again then.
     const auto idleSlotLeft = [this] {
-        return !m_stopping && !m_exhausted
+        return !m_stopping && !m_exhausted && EncoderFree()
             && std::any_of(m_slots.begin(), m_slots.end(), [](const auto& slot) { return !slot->Running(); });
     };
+    GrantEncoders();
     while (idleSlotLeft()) {
         for (std::size_t i = 0; i < m_slots.size(); ++i) {
             TRowConversion& slot = *m_slots[i];
-            while (!m_stopping && !m_exhausted && !slot.Running()) {
+            while (!m_stopping && !m_exhausted && !slot.Running() && EncoderFree()) {
                 TRowRequest row;
                 if (!TakeNext || !TakeNext(i, row)) {
                     m_exhausted = true;
@@ -84,6 +109,7 @@ void TConversionPool::Fill()
                     OnEnded(i);
                 if (!Alive(alive))
                     return;
+                GrantEncoders();
             }
         }
     }

@@ -8,7 +8,8 @@
 #include <vector>
 
 // Converts the rows its owner hands out, in the owner's order, with up to a given number of encoders at once:
-// the window's job and the command-line mode share it. Runs on the main thread; its events come from the event
+// the window's job and the command-line mode share it. A row cut into pieces takes several of them; its pieces
+// get a free encoder before the next row does. Runs on the main thread; its events come from the event
 // loop, and the owner may stop the pool from inside any of them.
 class TConversionPool
 {
@@ -29,9 +30,13 @@ public:
     bool Finished() const { return m_finished; }
     std::size_t Slots() const { return m_slots.size(); }
     const TRowConversion& Slot(std::size_t slot) const { return *m_slots[slot]; }
-    // How many encoders run right now.
+    // How many rows run right now.
     std::size_t Running() const;
+    // How many encoders run right now: a row cut into pieces may run several.
+    int Encoders() const;
 
+    // How many rows wait after those handed out; unset: none. A row cut into pieces leaves them their encoders.
+    std::function<std::size_t()> RowsWaiting;
     // The next row for the idle encoder slot, filled into row; false when no row is left.
     std::function<bool(std::size_t slot, TRowRequest& row)> TakeNext;
     // The slot's encoder has started on the row it took.
@@ -45,9 +50,12 @@ public:
 
 private:
     void Fill();
+    void GrantEncoders();
+    bool EncoderFree() const { return Encoders() < m_jobs; }
     void CheckFinished();
     bool Alive(const std::shared_ptr<bool>& alive) const { return *alive; }
 
+    const int m_jobs;
     std::vector<std::unique_ptr<TRowConversion>> m_slots;
     bool m_exhausted = false;
     bool m_stopping = false;

@@ -210,8 +210,17 @@ public:
 
     void Picture(int index, const TStreamInfo& picture)
     {
+        m_section = &m_plan.Picture;
+        m_plan.PictureTrack = index;
+        PictureOptions(index, picture);
+        m_section = &m_plan.Rest;
+    }
+
+    void PictureOptions(int index, const TStreamInfo& picture)
+    {
         const std::string out = Map(index, 'v');
-        if (PictureCopies(picture) && Meets(PictureCopyRefusal(m_choices, picture), "The picture")) {
+        m_plan.PictureCopied = PictureCopies(picture) && Meets(PictureCopyRefusal(m_choices, picture), "The picture");
+        if (m_plan.PictureCopied) {
             Add("-c:" + out, "copy");
             // Apple's players play H.265 only under this name.
             if (picture.Codec == "hevc" && m_container.Iso)
@@ -230,8 +239,9 @@ public:
                   "zscale=t=bt709:m=bt709:r=tv,format=yuv420p");
         if (!m_params.PictureFilter.empty())
             filters.push_back(m_params.PictureFilter);
+        m_plan.PictureFilter = Joined(filters, ",");
         if (!filters.empty())
-            Add("-filter:" + out, Joined(filters, ","));
+            AddApart("-filter:" + out, m_plan.PictureFilter);
         if (!m_params.PictureTag.empty())
             Add("-tag:" + out, m_params.PictureTag);
         if (toneMap)
@@ -246,8 +256,11 @@ public:
                 NameOf(m_container)
                     + (m_container.Cover ? " keeps no cover picture of this kind." : " keeps no cover picture."));
         const std::string out = Map(index, 'v');
-        Add("-c:" + out, "copy");
-        Add("-disposition:" + out, "attached_pic");
+        // Apart from the picture the cover is the first picture track.
+        const std::string apart = "v:" + std::to_string(m_pictures - 1 - (m_plan.PictureTrack >= 0 ? 1 : 0));
+        AddApart("-c:" + out, "copy");
+        AddApart("-disposition:" + out, "attached_pic");
+        m_plan.Rest.insert(m_plan.Rest.end(), { "-c:" + apart, "copy", "-disposition:" + apart, "attached_pic" });
     }
 
     void Sound(int index, const TStreamInfo& sound)
@@ -286,6 +299,14 @@ public:
     void Attachment(int index) { Add("-c:" + Map(index, 't'), "copy"); }
 
     void Add(const std::string& option, const std::string& value)
+    {
+        AddApart(option, value);
+        m_section->push_back(option);
+        m_section->push_back(value);
+    }
+
+    // To the arguments only: the filters of the picture are kept apart.
+    void AddApart(const std::string& option, const std::string& value)
     {
         m_plan.Arguments.push_back(option);
         m_plan.Arguments.push_back(value);
@@ -372,6 +393,7 @@ private:
     const std::string m_sourceContainer;
     const TEncoderChoices m_choices;
     TEncoderPlan m_plan;
+    std::vector<std::string>* m_section = &m_plan.Rest;
     int m_pictures = 0;
     int m_sounds = 0;
     int m_subtitles = 0;
@@ -385,8 +407,12 @@ TEncoderPlan PlanEncoding(const TEncoderTask& task, const TMediaInfo& source)
     const TWords words = WordsOf(task.Plan);
     std::vector<std::string> notes;
     std::vector<std::string> chosen = ChosenParams(task, source, notes);
-    if (!words.Any())
-        return { std::move(chosen), notes };
+    if (!words.Any()) {
+        TEncoderPlan plan;
+        plan.Arguments = std::move(chosen);
+        plan.Notes = notes;
+        return plan;
+    }
     const TParams params = ParamsOf(chosen);
     const TFormatStreams keeps = FormatStreamsOf(task.Params);
     const TContainer container = ContainerOf(task.OutputName);
@@ -428,6 +454,7 @@ TEncoderPlan PlanEncoding(const TEncoderTask& task, const TMediaInfo& source)
     // tracks of its own.
     if (!writer.MappedAny())
         arguments.insert(arguments.end(), params.Maps.begin(), params.Maps.end());
+    plan.General = arguments;
     // Options for single tracks come after the general ones, which they then override.
     plan.Arguments.insert(plan.Arguments.begin(), arguments.begin(), arguments.end());
     return plan;

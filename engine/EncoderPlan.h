@@ -20,6 +20,16 @@ struct TEncoderPlan {
     // One line each: a track left out that the format keeps in general ("Track 4 (subtitles: hdmv_pgs_subtitle) is
     // left out: ..."), a value of the source cut to MaxSourceValue bytes.
     std::vector<std::string> Notes;
+
+    // The same options apart, so that the picture can be converted on its own in pieces and the rest on its own:
+    // the options for every track (codecs, rates, the container's flags), the picture's own (its map, tag and
+    // colour; its filters apart), and those of every other track with the file's tags. Filled by a plan only.
+    std::vector<std::string> General;
+    int PictureTrack = -1; // the source's track of the picture; -1 when none is kept
+    bool PictureCopied = false;
+    std::string PictureFilter;
+    std::vector<std::string> Picture;
+    std::vector<std::string> Rest;
 };
 
 // The most bytes of one value of the source (a title, a date) that the plan hands on; a longer one is cut, since the

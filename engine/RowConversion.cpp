@@ -2,10 +2,12 @@
 
 #include "engine/DosCommand.h"
 #include "engine/EncoderPlan.h"
+#include "engine/SplitCuts.h"
 #include "engine/overwriteManager.h"
 #include "platform/FileSystem.h"
 #include "platform/WorkFolder.h"
 
+#include <algorithm>
 #include <cerrno>
 
 namespace
@@ -31,6 +33,13 @@ std::string WorkName(const std::string& wanted)
         + (dot != std::string::npos && (slash == std::string::npos || dot > slash) ? wanted.substr(dot) : "");
 }
 
+// The folder a cluster job's steps share for a row's pieces: beside the output, named after it, so that every
+// step finds it; not one of the private folders, which a run of this program may sweep away.
+std::string SharedPiecesFolder(const TEncoderTask& task)
+{
+    return task.OutputFolder + "." + task.OutputName + ".pieces/";
+}
+
 } // namespace
 
 TRowConversion::TRowConversion(TConversionSettings settings)
@@ -49,7 +58,8 @@ TRowConversion::TRowConversion(TConversionSettings settings)
 
 TRowConversion::~TRowConversion()
 {
-    // The runner kills the encoder and waits for its reader before the private folder goes.
+    // The runners kill the encoders and wait for their readers before the private folder goes.
+    m_split.reset();
     m_runner.reset();
     m_work.reset();
 }
@@ -64,12 +74,20 @@ bool TRowConversion::Start(const TRowRequest& row)
     m_report.Clear();
     m_output.clear();
     m_notes.clear();
+    m_split.reset();
     try {
         Prepare(row);
         m_began = std::chrono::steady_clock::now();
         m_running = true;
-        m_runner->Start();
-        return true;
+        if (!m_split) {
+            m_runner->Start();
+            return true;
+        }
+        // A step that ends at once is told by the return value, not by OnEnded.
+        m_starting = true;
+        m_split->Start();
+        m_starting = false;
+        return m_running;
     } catch (const ETaskRefused& refused) {
         m_outcome = refused.Outcome();
     } catch (const std::system_error& error) {
@@ -107,6 +125,8 @@ void TRowConversion::Prepare(const TRowRequest& row)
     if (std::optional<double> length = m_source.Length(m_format.KeepsPicture, m_format.KeepsSound))
         m_report.SetDuration(*length);
 
+    const TEncoderPlan plan = PlanEncoding(m_task, m_source);
+    m_notes = plan.Notes;
     int error = 0;
     if (!platform::MakeFolders(m_task.OutputFolder, error))
         throw ETaskRefused(TRunOutcome::Failure("The output folder \"" + m_task.OutputFolder
@@ -114,15 +134,86 @@ void TRowConversion::Prepare(const TRowRequest& row)
     // What dead runs left is cleared once per folder; a folder of many files is not read again for every row.
     if (m_swept.insert(m_task.OutputFolder).second)
         platform::RemoveAbandonedWorkFolders(m_task.OutputFolder);
+    // A step that encodes a piece for a cluster job writes into the folder every step shares, and publishes nothing.
+    const bool piecesOnly = m_settings.SplitStep && *m_settings.SplitStep > 0;
     m_work = std::make_unique<platform::TWorkFolder>();
-    if (!m_work->Make(m_task.OutputFolder, error))
+    if (!piecesOnly && !m_work->Make(m_task.OutputFolder, error))
         throw ETaskRefused(TRunOutcome::Failure("Nothing can be written into the output folder \"" + m_task.OutputFolder
             + "\": " + platform::SystemErrorMessage(error) + "."));
     m_workName = WorkName(m_task.OutputName);
-    const TEncoderPlan plan = PlanEncoding(m_task, m_source);
-    m_notes = plan.Notes;
+    if (PrepareSplit(plan))
+        return;
     m_runner->SetArguments(
         EncoderArguments(m_settings.Encoder, m_task.Source, plan.Arguments, m_work->Path() + m_workName));
+}
+
+int TRowConversion::PiecesWanted() const
+{
+    if (m_settings.SplitStep)
+        return m_settings.Split;
+    if (m_settings.Split != SplitAuto)
+        return m_settings.Split;
+    const std::optional<double> length = m_source.Length(true, false);
+    if (!length || *length < SplitAutoMinimumSeconds)
+        return 1;
+    return 1 + (FreeEncoders ? FreeEncoders() : 0);
+}
+
+// Sets the row up to be converted in pieces, when it is to be and can be; false when it is converted whole.
+bool TRowConversion::PrepareSplit(const TEncoderPlan& plan)
+{
+    const int pieces = PiecesWanted();
+    if (pieces < 2 && !m_settings.SplitStep)
+        return false;
+    if (std::optional<std::string> refusal = SplitRefusal(m_task, plan)) {
+        if (!m_settings.SplitStep)
+            return false;
+        throw ETaskRefused(TRunOutcome::Failure("This row cannot be converted in pieces: " + *refusal + "."));
+    }
+    TSplitCuts cuts;
+    try {
+        cuts = FindSplitCuts(m_task.Source, plan.PictureTrack, pieces);
+    } catch (const EProbeError& error) {
+        throw ETaskRefused(TRunOutcome::Unreadable(error.Message()));
+    }
+    if (cuts.Pieces() < 2 && !m_settings.SplitStep)
+        return false;
+    TSplitRun::TWork work;
+    std::string folder = m_work->Path();
+    if (m_settings.SplitStep) {
+        folder = SharedPiecesFolder(m_task);
+        int error = 0;
+        if (!platform::MakeFolders(folder, error))
+            throw ETaskRefused(TRunOutcome::Failure("The folder of the pieces \"" + folder
+                + "\" cannot be made: " + platform::SystemErrorMessage(error) + "."));
+        work.CheckPieces = true;
+        work.Join = *m_settings.SplitStep == 0;
+        if (!work.Join) {
+            // The rest is the step after the last piece the count asked for, however many the keyframes allow.
+            const std::size_t step = static_cast<std::size_t>(*m_settings.SplitStep - 1);
+            if (step < cuts.Pieces())
+                work.Steps.push_back(step);
+            else if (step == static_cast<std::size_t>(m_settings.Split))
+                work.Steps.push_back(cuts.Pieces());
+        }
+    } else {
+        for (std::size_t step = 0; step <= cuts.Pieces(); ++step)
+            work.Steps.push_back(step);
+    }
+    work.Output = m_work->Path() + m_workName;
+    const double seconds = m_source.Length(true, false).value_or(0);
+    m_split = std::make_unique<TSplitRun>(
+        TSplitSteps(m_settings.Encoder, m_task, plan, std::move(cuts), folder), std::move(work), seconds);
+    m_split->OnLine = [this] {
+        if (OnLine)
+            OnLine(*this);
+    };
+    m_split->OnEncoderFreed = [this] {
+        if (OnEncoderFreed)
+            OnEncoderFreed(*this);
+    };
+    m_split->OnEnded = [this](const TRunOutcome& outcome) { SplitEnded(outcome); };
+    return true;
 }
 
 void TRowConversion::Stop(const TRunOutcome& why)
@@ -130,7 +221,40 @@ void TRowConversion::Stop(const TRunOutcome& why)
     if (!m_running)
         return;
     m_stopped = why;
-    m_runner->Stop();
+    if (m_split)
+        m_split->Stop();
+    else
+        m_runner->Stop();
+}
+
+void TRowConversion::SplitEnded(TRunOutcome outcome)
+{
+    if (!m_running)
+        return;
+    m_running = false;
+    if (!outcome.Succeeded() && m_stopped)
+        outcome = *m_stopped;
+    m_outcome = Finish(outcome);
+    // A cluster job's pieces go once the row they make is published.
+    if (m_settings.SplitStep == 0 && m_outcome.Succeeded()) {
+        int error = 0;
+        platform::RemoveFolder(m_split->Steps().Folder(), error);
+    }
+    if (OnEnded && !m_starting)
+        OnEnded(*this);
+}
+
+int TRowConversion::Encoders() const
+{
+    if (!m_running)
+        return 0;
+    return m_split ? std::max(m_split->Encoders(), 1) : 1;
+}
+
+void TRowConversion::TakeEncoder()
+{
+    if (WantsEncoder())
+        m_split->TakeEncoder();
 }
 
 void TRowConversion::Ended(uint32_t exitCode)
@@ -153,6 +277,11 @@ void TRowConversion::Ended(uint32_t exitCode)
 // Checks a run the encoder called done and gives its file its name; whatever is left in the private folder goes.
 TRunOutcome TRowConversion::Finish(TRunOutcome outcome)
 {
+    // A piece of a cluster job is checked by its own step and joined by another.
+    if (m_work->Path().empty()) {
+        m_work.reset();
+        return outcome;
+    }
     if (outcome.Succeeded()) {
         if (std::optional<std::string> fault = OutputFault(m_source, m_format, m_work->Path() + m_workName))
             outcome = TRunOutcome::Failure(*fault);
@@ -198,18 +327,32 @@ double TRowConversion::ElapsedSeconds() const
 
 std::optional<int64_t> TRowConversion::SecondsLeft() const
 {
-    return m_running ? m_report.SecondsLeft(ElapsedSeconds()) : std::nullopt;
+    if (!m_running)
+        return std::nullopt;
+    if (!m_split)
+        return m_report.SecondsLeft(ElapsedSeconds());
+    const double done = m_split->Done();
+    if (done <= 0)
+        return std::nullopt;
+    return static_cast<int64_t>(ElapsedSeconds() * (1 - done) / done + 0.5);
+}
+
+std::optional<int> TRowConversion::Percent() const
+{
+    if (m_split && m_running)
+        return static_cast<int>(m_split->Done() * 100);
+    return m_report.Percent();
 }
 
 std::string TRowConversion::ProgressText() const
 {
     const double elapsed = ElapsedSeconds();
     const std::string elapsedText = ClockText(static_cast<int64_t>(elapsed)) + " elapsed";
-    const std::optional<int> percent = m_report.Percent();
+    const std::optional<int> percent = Percent();
     if (!percent)
         return elapsedText;
     const std::string done = std::to_string(*percent) + " %, ";
-    if (const std::optional<int64_t> left = m_report.SecondsLeft(elapsed))
+    if (const std::optional<int64_t> left = SecondsLeft())
         return done + "about " + ClockText(*left) + " left";
     return done + elapsedText;
 }

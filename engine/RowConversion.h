@@ -5,6 +5,7 @@
 #include "engine/MediaProbe.h"
 #include "engine/OutputCheck.h"
 #include "engine/RunOutcome.h"
+#include "engine/SplitRun.h"
 
 #include <QString>
 #include <chrono>
@@ -31,11 +32,22 @@ struct TRowRequest {
     TEncoderChoices Choices;
 };
 
+// Split: one piece for each encoder that is free when the row starts and no waiting row will take.
+constexpr int SplitAuto = -1;
+// Split auto converts shorter sources whole: beside them the pieces' start and the join would gain little.
+constexpr double SplitAutoMinimumSeconds = 60;
+
 // What every conversion of a program run shares.
 struct TConversionSettings {
     std::string Encoder; // the encoder program
     std::string ProgramFolder; // where relative paths and convert/ are
     TCommandManager* Catalogue = nullptr;
+    // Pieces a row whose format allows it is cut into: 0 or 1 for none, SplitAuto.
+    int Split = 0;
+    // A step of a row cut into Split pieces by a cluster job, in a folder beside the output that every step
+    // shares: 1 .. Split encodes that piece of the picture, Split + 1 the rest; 0 joins them into the output.
+    // None: the whole row here.
+    std::optional<int> SplitStep;
 };
 
 // Converts one row at a time, from its task to its outcome: the source is read first, and a row that cannot
@@ -78,6 +90,19 @@ public:
     const std::vector<std::string>& Notes() const { return m_notes; }
     // The runner of this conversion's encoder, as the sender of notifications.
     TDosCommand* Runner() const { return m_runner.get(); }
+    // How far the running row is, in percent; none while unknown.
+    std::optional<int> Percent() const;
+    // Encoders the running row uses now: more than one while its pieces are encoded side by side.
+    int Encoders() const;
+    // True while pieces of the running row wait for an encoder; TakeEncoder starts the next one on a free one.
+    bool WantsEncoder() const { return m_running && m_split && m_split->WantsEncoder(); }
+    void TakeEncoder();
+
+    // Encoders free right now besides the one the row starts on, and rows waiting after it: split auto takes
+    // the difference. Unset: none.
+    std::function<int()> FreeEncoders;
+    // A piece's encoder is free again and no piece of the row waits for it.
+    std::function<void(TRowConversion& conversion)> OnEncoderFreed;
 
     // A line of the encoder's output has come.
     std::function<void(TRowConversion& conversion)> OnLine;
@@ -86,7 +111,10 @@ public:
 
 private:
     void Prepare(const TRowRequest& row);
+    bool PrepareSplit(const TEncoderPlan& plan);
+    int PiecesWanted() const;
     void Ended(uint32_t exitCode);
+    void SplitEnded(TRunOutcome outcome);
     TRunOutcome Finish(TRunOutcome outcome);
     std::string Publish();
     double ElapsedSeconds() const;
@@ -105,9 +133,11 @@ private:
     std::string m_startFailure;
     std::string m_startFailureKind;
     bool m_running = false;
+    bool m_starting = false;
     std::set<std::string> m_swept;
     std::chrono::steady_clock::time_point m_began;
     std::unique_ptr<platform::TWorkFolder> m_work;
+    std::unique_ptr<TSplitRun> m_split;
     // Last, so that it goes first: once it is gone no event of a run can reach the members above.
     std::unique_ptr<TDosCommand> m_runner;
 };

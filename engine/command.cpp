@@ -53,9 +53,19 @@ void TCommand::Start()
     if (m_running || !m_list || !m_list->GetFirst())
         return;
     CheckEncoder();
-    m_pool = std::make_unique<TConversionPool>(
-        m_filesAtOnce, TConversionSettings { m_encoderPath, ProgramFolderText(), CommandManager });
+    m_pool = std::make_unique<TConversionPool>(m_filesAtOnce,
+        TConversionSettings {
+            m_encoderPath, ProgramFolderText(), CommandManager, m_splitLongFiles ? SplitAuto : 0, std::nullopt });
     m_pool->TakeNext = [this](std::size_t slot, TRowRequest& row) { return TakeNext(slot, row); };
+    m_pool->RowsWaiting = [this] {
+        std::size_t waiting = 0;
+        for (PVirtualNode node = !m_list ? nullptr
+                 : m_lastTaken           ? m_list->GetNextSibling(m_lastTaken)
+                                         : m_list->GetFirst();
+             node; node = m_list->GetNextSibling(node))
+            ++waiting;
+        return waiting;
+    };
     m_pool->OnStarted = [this](std::size_t slot) { RowStarted(slot); };
     m_pool->OnEnded = [this](std::size_t slot) { RowEnded(slot); };
     m_pool->OnLine = [this](std::size_t slot) {

@@ -42,6 +42,10 @@ public:
     // How many rows are converted at once, from 1; the next batch takes a new value.
     int FilesAtOnce() const { return m_filesAtOnce; }
     void SetFilesAtOnce(int value) { m_filesAtOnce = value < 1 ? 1 : value; }
+    // Whether a long file is cut into pieces that take the encoders no row is left for; the next batch takes a
+    // new value.
+    bool SplitLongFiles() const { return m_splitLongFiles; }
+    void SetSplitLongFiles(bool value) { m_splitLongFiles = value; }
 
     // True unless a batch runs and no stop has been asked for: the list may be edited by the user.
     bool Idle() const { return m_idle; }
@@ -106,6 +110,7 @@ private:
     std::vector<PVirtualNode> m_slotRows;
     std::unique_ptr<TOverwriteManager> m_overwriteManager;
     int m_filesAtOnce = 1;
+    bool m_splitLongFiles = false;
     int m_rowsAtStart = 0;
     int m_finishedRows = 0;
     int m_failedRows = 0;

@@ -7,15 +7,17 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-TBatchProgram::TBatchProgram(bool realEncoder)
+TBatchProgram::TBatchProgram(bool realEncoder, bool convertOnly)
+    : m_name(convertOnly ? "reelhand-convert" : "reelhand")
 {
     const QDir root(m_dir.path());
     EXPECT_TRUE(root.mkpath("program/bin") && root.mkpath("program/convert") && root.mkpath("clips"));
     // The program finds bin/ffmpeg, the catalogue and convert/ beside its own file, so it needs a file of its own
     // here: a hard link, or a copy where the build is on another file system.
-    const QString program = Path() + "/reelhand";
-    if (::link(REELHAND_EXECUTABLE, program.toLocal8Bit().constData()) != 0)
-        EXPECT_TRUE(QFile::copy(REELHAND_EXECUTABLE, program));
+    const QString program = Path() + "/" + m_name;
+    const char* built = convertOnly ? REELHAND_CONVERT_EXECUTABLE : REELHAND_EXECUTABLE;
+    if (::link(built, program.toLocal8Bit().constData()) != 0)
+        EXPECT_TRUE(QFile::copy(built, program));
     EXPECT_TRUE(QFile::link(realEncoder ? REELHAND_FFMPEG : REELHAND_FAKEENCODER, Path() + "/bin/ffmpeg"));
     if (realEncoder) {
         EXPECT_TRUE(QFile::copy(REELHAND_SOURCE_DIR "/resources/command", Path() + "/command"));
@@ -66,7 +68,7 @@ std::unique_ptr<QProcess> TBatchProgram::Start(const QStringList& arguments, con
     process->setProcessEnvironment(environment);
     if (inChild)
         process->setChildProcessModifier(inChild);
-    process->start(Path() + "/reelhand", arguments);
+    process->start(Path() + "/" + m_name, arguments);
     EXPECT_TRUE(process->waitForStarted());
     return process;
 }

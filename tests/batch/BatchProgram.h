@@ -15,7 +15,8 @@
 class TBatchProgram {
 public:
     // The stand-in's catalogue has one format, "-n" into .mp4; the real encoder's is the shipped catalogue.
-    explicit TBatchProgram(bool realEncoder = false);
+    // convertOnly: the program is reelhand-convert, the mode's own, rather than reelhand.
+    explicit TBatchProgram(bool realEncoder = false, bool convertOnly = false);
 
     QString Path() const { return m_dir.path() + "/program"; }
     // A folder under the test's own folder, made when missing.
@@ -47,6 +48,7 @@ public:
 
 private:
     QTemporaryDir m_dir;
+    QString m_name;
 };
 
 // The files in folder, hidden ones included, by name.

@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # A real one-machine Slurm cluster runs a list through scripts/cluster/submit.sh as a two-task array job; every
-# row's output must then exist exactly once. The daemons are stopped on every way out of this script; a run that
+# row's output must then exist exactly once. Then one file in two pieces: a task killed, the join refusing the
+# missing piece, the task rerun and the join after it. The daemons are stopped on every way out of this script; a run that
 # was killed outright leaves their process ids in the scratch folder, and the next run stops them first.
 #
-#   slurm_test.sh SOURCE_DIR PROGRAM FFMPEG
+#   slurm_test.sh SOURCE_DIR PROGRAM FFMPEG CONVERT-PROGRAM
 set -euo pipefail
 source_dir=$1
 program=$2
 ffmpeg=$3
+convert=$4
 
 skip() {
     echo "SKIPPED: $*"
@@ -45,8 +47,8 @@ stop_daemons
 trap stop_daemons EXIT
 trap 'exit 1' INT TERM HUP
 
-rm -rf "$scratch"/{state,spool,log,clips,out,slurm.conf,list.qfl}
-mkdir -p "$scratch"/{state,spool,log,clips,out}
+rm -rf "$scratch"/{state,spool,log,clips,out,film,slurm.conf,list.qfl,killed,killer.sh}
+mkdir -p "$scratch"/{state,spool,log,clips,out,film}
 export SLURM_CONF="$scratch/slurm.conf"
 cat > "$SLURM_CONF" <<CONF
 ClusterName=local
@@ -122,4 +124,34 @@ timeout 600 "$source_dir/scripts/cluster/submit.sh" --shards 2 --tasks 2 --cpus 
 found=$(ls -A "$scratch/out")
 [ "$found" = "$expected" ] || fail "outputs after the rerun: $(echo $found), expected: $(echo $expected)"
 grep -q "of 2 in" "$scratch"/log/rerun_*_2.out || fail "the rerun of task 2 did not convert its two rows"
-echo "PASSED: two array tasks converted the five rows once each, and a rerun of one task its own rows"
+
+# One film in two pieces: tasks 1 and 2 encode the pieces, task 3 the sound, and the join follows. The program is
+# wrapped so that task 2 is killed outright the first time; the join then never runs.
+"$ffmpeg" -nostdin -loglevel error -f lavfi -i testsrc2=duration=4:rate=25:size=160x120 -f lavfi -i sine=duration=4 \
+    -c:v libx264 -bf 3 -g 25 -c:a aac -y "$scratch/clips/film.mp4"
+cat > "$scratch/killer.sh" <<KILLER
+#!/bin/bash
+if [[ " \$* " == *" --piece 2 "* && ! -e "$scratch/killed" ]]; then touch "$scratch/killed"; kill -9 \$\$; fi
+exec "$convert" "\$@"
+KILLER
+chmod +x "$scratch/killer.sh"
+split=("$source_dir/scripts/cluster/submit.sh" --split 2 --format 0 --output "$scratch/film" --cpus 1
+    --program "$scratch/killer.sh" "$scratch/clips/film.mp4")
+if timeout 600 "${split[@]}" -- --wait --output="$scratch/log/split_%A_%a.out"; then
+    fail "the join ran although task 2 was killed"
+fi
+[ -e "$scratch/killed" ] || fail "task 2 never ran"
+[ -z "$(ls "$scratch/film")" ] || fail "output without every piece: $(ls "$scratch/film")"
+if refused=$("$convert" --format 0 --output "$scratch/film" --split 2 --join "$scratch/clips/film.mp4" 2>&1); then
+    fail "the join ran on a missing piece"
+fi
+grep -q "Piece 2 of 2 of the picture is missing" <<< "$refused" || fail "the join's refusal: $refused"
+
+timeout 600 "${split[@]}" --tasks 2 -- --wait --output="$scratch/log/rerun_split_%A_%a.out" ||
+    fail "the rerun of task 2 and its join did not succeed"
+[ "$(ls -A "$scratch/film")" = film.mp4 ] || fail "after the rerun: $(ls -A "$scratch/film"), expected film.mp4 alone"
+count() { "$ffmpeg" -nostdin -v error -i "$1" -map 0:v:0 -c copy -f null - -stats 2>&1 | grep -o 'frame= *[0-9]*' | tail -n 1; }
+[ "$(count "$scratch/film/film.mp4")" = "$(count "$scratch/clips/film.mp4")" ] ||
+    fail "the joined film has $(count "$scratch/film/film.mp4") frames, the source $(count "$scratch/clips/film.mp4")"
+echo "PASSED: two array tasks converted the five rows once each, and a rerun of one task its own rows; a film in"
+echo "two pieces was joined after its killed task was rerun, with every frame"

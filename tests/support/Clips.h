@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <algorithm>
 
 // Test clips made by the real encoder, and what the real probe finds in a file. Header only: the paths of the
 // encoder and the probe are given to each test area.
@@ -47,4 +48,29 @@ inline QStringList Streams(const QString& path)
     if (!probe.waitForFinished(60000) || probe.exitCode() != 0)
         return {};
     return QString::fromUtf8(probe.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+}
+
+// The times in seconds of the packets of the file's first track of a kind ("v", "a"), in showing order.
+inline QList<double> FrameTimes(const QString& path, const QString& kind)
+{
+    QProcess probe;
+    probe.start(REELHAND_FFPROBE,
+        { "-v", "error", "-select_streams", kind + ":0", "-show_entries", "packet=pts_time", "-of", "csv=p=0", path });
+    QList<double> times;
+    if (!probe.waitForFinished(120000) || probe.exitCode() != 0)
+        return times;
+    for (const QString& line : QString::fromUtf8(probe.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts))
+        times << line.toDouble();
+    std::sort(times.begin(), times.end());
+    return times;
+}
+
+// What the decoder says while it decodes every track of the file to the end: empty for a clean decode.
+inline QString DecodeErrors(const QString& path)
+{
+    QProcess decode;
+    decode.start(REELHAND_FFMPEG, { "-nostdin", "-v", "error", "-i", path, "-f", "null", "-" });
+    if (!decode.waitForFinished(120000))
+        return "the decoder did not end";
+    return QString::fromUtf8(decode.readAllStandardError()) + (decode.exitCode() != 0 ? "exit code not 0" : "");
 }

@@ -1,0 +1,123 @@
+#include "engine/SplitCuts.h"
+
+#include "engine/MediaProbe.h"
+
+extern "C" {
+#include <libavformat/avformat.h>
+}
+
+#include <algorithm>
+#include <cstdlib>
+#include <optional>
+
+namespace
+{
+
+// Closes the demuxer however the search ends.
+struct TInput {
+    AVFormatContext* Context = nullptr;
+    ~TInput() { avformat_close_input(&Context); }
+};
+
+std::string ErrorText(int error)
+{
+    char text[AV_ERROR_MAX_STRING_SIZE] = {};
+    av_strerror(error, text, sizeof text);
+    return text;
+}
+
+// The presentation time of the keyframe that the index puts at timestamp. The index counts in decoding times in
+// some containers and showing times in others, and a seek may land a keyframe early; so the packets are read on
+// from there to the first keyframe of the track that is not before the index's time. None when there is none
+// within a few thousand packets, or it has no time.
+std::optional<int64_t> KeyframeTime(AVFormatContext* context, int track, int64_t timestamp)
+{
+    constexpr int MostPackets = 10000;
+    if (av_seek_frame(context, track, timestamp, AVSEEK_FLAG_BACKWARD) < 0)
+        return std::nullopt;
+    AVPacket* packet = av_packet_alloc();
+    std::optional<int64_t> time;
+    for (int read = 0; read < MostPackets && !time && av_read_frame(context, packet) >= 0; ++read) {
+        const bool key = packet->stream_index == track && (packet->flags & AV_PKT_FLAG_KEY);
+        if (key && packet->pts != AV_NOPTS_VALUE && std::max(packet->dts, packet->pts) >= timestamp)
+            time = packet->pts;
+        av_packet_unref(packet);
+    }
+    av_packet_free(&packet);
+    return time;
+}
+
+} // namespace
+
+int64_t TSplitCuts::SeekMicroseconds(std::size_t piece) const
+{
+    // Rounded up: the demuxer seeks back to the keyframe at or before the time, and that must be this one.
+    const int64_t time = Cuts[piece - 1];
+    return av_rescale_rnd(time, int64_t(TimeBaseNum) * AV_TIME_BASE, TimeBaseDen, AV_ROUND_UP);
+}
+
+std::string TSplitCuts::Trim(std::size_t piece) const
+{
+    if (Cuts.empty())
+        return "";
+    std::string trim = "trim=";
+    if (piece > 0)
+        trim += "start_pts=" + std::to_string(Cuts[piece - 1]);
+    if (piece < Cuts.size())
+        trim += std::string(piece > 0 ? ":" : "") + "end_pts=" + std::to_string(Cuts[piece]);
+    return trim;
+}
+
+TSplitCuts FindSplitCuts(const std::string& path, int track, int pieces)
+{
+    TInput input;
+    int result = avformat_open_input(&input.Context, path.c_str(), nullptr, nullptr);
+    if (result >= 0)
+        result = avformat_find_stream_info(input.Context, nullptr);
+    if (result < 0)
+        throw EProbeError(ErrorText(result));
+    AVFormatContext* context = input.Context;
+    if (track < 0 || static_cast<unsigned>(track) >= context->nb_streams)
+        throw EProbeError("The source has no picture track " + std::to_string(track) + ".");
+    AVStream* stream = context->streams[track];
+    TSplitCuts cuts;
+    cuts.Track = track;
+    cuts.TimeBaseNum = stream->time_base.num;
+    cuts.TimeBaseDen = stream->time_base.den;
+    cuts.StartTime = context->start_time == AV_NOPTS_VALUE ? 0 : context->start_time;
+
+    // Matroska reads its index of keyframes at the first seek only.
+    av_seek_frame(context, track, 0, AVSEEK_FLAG_BACKWARD);
+    std::vector<int64_t> keyframes;
+    for (int i = 0; i < avformat_index_get_entries_count(stream); ++i) {
+        const AVIndexEntry* entry = avformat_index_get_entry(stream, i);
+        if (entry && (entry->flags & AVINDEX_KEYFRAME) && entry->timestamp != AV_NOPTS_VALUE)
+            keyframes.push_back(entry->timestamp);
+    }
+    std::sort(keyframes.begin(), keyframes.end());
+    // A piece's file cannot hold frames before zero.
+    if (pieces < 2 || keyframes.size() < 2 || cuts.StartTime < 0)
+        return cuts;
+    // Each cut at the keyframe nearest its share of the length; the first keyframe starts the first piece.
+    const int64_t first = keyframes.front();
+    const int64_t length = stream->duration != AV_NOPTS_VALUE
+        ? stream->duration
+        : av_rescale_q(context->duration, AV_TIME_BASE_Q, stream->time_base);
+    std::vector<int64_t> chosen;
+    for (int piece = 1; piece < pieces && length > 0; ++piece) {
+        const int64_t wanted = first + length * piece / pieces;
+        const auto nearest = std::min_element(keyframes.begin() + 1, keyframes.end(),
+            [&](int64_t a, int64_t b) { return std::llabs(a - wanted) < std::llabs(b - wanted); });
+        if (chosen.empty() || *nearest > chosen.back())
+            chosen.push_back(*nearest);
+    }
+    for (int64_t timestamp : chosen) {
+        const std::optional<int64_t> time = KeyframeTime(context, track, timestamp);
+        // A keyframe the index names but the track does not bear out: no cut is sure, so none is made.
+        if (!time)
+            return TSplitCuts { cuts.Track, cuts.TimeBaseNum, cuts.TimeBaseDen, cuts.StartTime, {} };
+        if (cuts.Cuts.empty() || *time > cuts.Cuts.back())
+            cuts.Cuts.push_back(*time);
+    }
+    return cuts;
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Where a source's picture is cut into pieces of about equal length: at keyframes, so that every piece can be
+// decoded on its own, and given as the keyframes' own presentation times, so that each frame falls into exactly
+// one piece whatever order the frames are stored in.
+struct TSplitCuts {
+    int Track = -1; // the source's picture track
+    int TimeBaseNum = 1; // the track's clock: times are counted in TimeBaseNum / TimeBaseDen seconds
+    int TimeBaseDen = 1;
+    int64_t StartTime = 0; // the file's start in microseconds: what a whole conversion takes as its zero
+    std::vector<int64_t> Cuts; // ascending; piece p (from 0) holds the frames from Cuts[p - 1] up to Cuts[p]
+
+    std::size_t Pieces() const { return Cuts.size() + 1; }
+    // The time to seek to before piece p, in microseconds (at or just after its first keyframe, so that the seek
+    // lands on it); none for the first piece.
+    int64_t SeekMicroseconds(std::size_t piece) const;
+    // The frames of piece p as a filter that keeps them: "trim=start_pts=A:end_pts=B" (either end left out for the
+    // first and the last piece); empty for a single piece.
+    std::string Trim(std::size_t piece) const;
+};
+
+// The cuts into at most pieces pieces of the picture track of the file at path, taken from the container's index
+// of keyframes without decoding anything: fewer where the keyframes are too far apart, none when the file has no
+// such index (then it is converted whole). Throws EProbeError when the file cannot be read.
+TSplitCuts FindSplitCuts(const std::string& path, int track, int pieces);

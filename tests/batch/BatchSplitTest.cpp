@@ -1,0 +1,130 @@
+// One file cut at its keyframes, its pieces encoded side by side and joined, through reelhand-convert with the
+// real encoder: the result must hold every frame of the source at the source's time, with the sound in step.
+#include "tests/batch/BatchProgram.h"
+#include "tests/support/Clips.h"
+
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+
+namespace
+{
+
+// Sources of four seconds at 25 frames a second with sound, made once for every case.
+struct TSource {
+    const char* File;
+    QStringList Picture;
+};
+const TSource sources[] = {
+    // H.264 with B-frames in MP4: frames stored out of showing order, times shifted by an edit list.
+    { "bframes.mp4", { "-c:v", "libx264", "-bf", "3", "-g", "25", "-c:a", "aac" } },
+    // MPEG-2 with open GOPs: the frames before each keyframe's time come after it and lean on the GOP before.
+    { "opengop.mkv", { "-c:v", "mpeg2video", "-bf", "2", "-g", "12", "-c:a", "mp2" } },
+    // Keyframes 2.4 s apart: three pieces asked for, two possible.
+    { "sparse.mp4", { "-c:v", "libx264", "-g", "60", "-keyint_min", "60", "-sc_threshold", "0", "-c:a", "aac" } },
+};
+
+QString SourcePath(const TSource& source)
+{
+    static QTemporaryDir folder;
+    const QString path = folder.path() + "/" + source.File;
+    if (QFile::exists(path))
+        return path;
+    QProcess ffmpeg;
+    ffmpeg.start(REELHAND_FFMPEG,
+        QStringList { "-nostdin", "-v", "error", "-f", "lavfi", "-i", "testsrc2=duration=4:rate=25:size=160x120", "-f",
+            "lavfi", "-i", "sine=duration=4:frequency=440" }
+            + source.Picture + QStringList { path });
+    return ffmpeg.waitForFinished(120000) && ffmpeg.exitCode() == 0 ? path : QString();
+}
+
+// The real encoder behind a script that logs every run's arguments and fails the runs that name failing.
+QString WrapEncoder(const TBatchProgram& program, const QString& failing = {})
+{
+    const QString wrapper = program.Path() + "/bin/ffmpeg";
+    QFile::remove(wrapper);
+    QFile script(wrapper);
+    EXPECT_TRUE(script.open(QIODevice::WriteOnly));
+    script.write(("#!/bin/sh\nprintf '%s\\n' \"$*\" >> \"$0.log\"\n"
+        + (failing.isEmpty() ? QString()
+                             : "case \"$*\" in *" + failing
+                    + "*) echo 'Error writing trailer: Input/output error' >&2; exit 1;; esac\n")
+        + "exec " REELHAND_FFMPEG " \"$@\"\n")
+                     .toUtf8());
+    script.close();
+    EXPECT_TRUE(script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
+    return wrapper + ".log";
+}
+
+// Each piece's run names its own file; the mux names the joined picture.
+int PieceRuns(const QString& log)
+{
+    QFile file(log);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()).count(".nut") - 1 : -1;
+}
+
+struct TCase {
+    std::size_t Source;
+    int Format;
+    int Pieces;
+    int Made;
+};
+
+class BatchSplit : public ::testing::TestWithParam<TCase>
+{
+};
+
+} // namespace
+
+TEST_P(BatchSplit, KeepsEveryFrameAtItsTimeAndTheSoundInStep)
+{
+    const TCase& row = GetParam();
+    const QString source = SourcePath(sources[row.Source]);
+    ASSERT_FALSE(source.isEmpty());
+    TBatchProgram program(true, true);
+    const QString log = WrapEncoder(program);
+    const QString out = program.Folder("out");
+
+    const TBatchProgram::TResult result = program.Run({ "--format", QString::number(row.Format), "--output", out,
+        "--split", QString::number(row.Pieces), "--jobs", "2", source });
+
+    ASSERT_EQ(result.ExitCode, 0) << result.Out.toStdString() << result.Err.toStdString();
+    EXPECT_EQ(PieceRuns(log), row.Made);
+    const QStringList made = QDir(out).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    ASSERT_EQ(made.size(), 1) << made.join(' ').toStdString() << ": nothing but the output is left";
+    const QString output = out + "/" + made.first();
+
+    // Times from the first frame: WebM starts the picture where the sound encoder's delay ends.
+    const QList<double> wanted = FrameTimes(source, "v");
+    const QList<double> got = FrameTimes(output, "v");
+    ASSERT_EQ(got.size(), wanted.size()) << "no frame lost or doubled";
+    for (qsizetype i = 0; i < got.size(); ++i)
+        EXPECT_NEAR(got[i] - got.first(), wanted[i] - wanted.first(), 0.0011) << "frame " << i;
+    const QList<double> sound = FrameTimes(output, "a");
+    const QList<double> sourceSound = FrameTimes(source, "a");
+    ASSERT_FALSE(sound.isEmpty());
+    EXPECT_NEAR(sound.first() - got.first(), sourceSound.first() - wanted.first(), 0.04) << "in step within a frame";
+    EXPECT_NEAR(sound.last() - got.first(), sourceSound.last() - wanted.first(), 0.04) << "to the end";
+    EXPECT_EQ(DecodeErrors(output), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(PiecesOfOneFile, BatchSplit,
+    ::testing::Values(TCase { 0, 0, 2, 2 }, TCase { 0, 3, 3, 3 }, TCase { 1, 0, 3, 3 }, TCase { 1, 3, 2, 2 },
+        TCase { 2, 0, 3, 2 }, TCase { 2, 3, 2, 2 }));
+
+TEST(BatchSplitFailure, APieceThatFailsFailsTheRowWithItsReasonAndLeavesNothing)
+{
+    const QString source = SourcePath(sources[0]);
+    ASSERT_FALSE(source.isEmpty());
+    TBatchProgram program(true, true);
+    WrapEncoder(program, "piece-2.nut");
+    const QString out = program.Folder("out");
+
+    const TBatchProgram::TResult result
+        = program.Run({ "--format", "0", "--output", out, "--split", "3", "--jobs", "2", "--quiet", source });
+
+    EXPECT_EQ(result.ExitCode, 1) << result.Out.toStdString() << result.Err.toStdString();
+    EXPECT_TRUE(result.Out.contains("Piece 2 of 3 of the picture: ")) << result.Out.toStdString();
+    EXPECT_TRUE(result.Out.contains("Input/output error")) << result.Out.toStdString();
+    EXPECT_EQ(QDir(out).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
+}
