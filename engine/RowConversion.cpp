@@ -201,6 +201,8 @@ bool TRowConversion::PrepareSplit(const TEncoderPlan& plan)
             work.Steps.push_back(step);
     }
     work.Output = m_work->Path() + m_workName;
+    const std::optional<std::size_t> pieceStep
+        = !work.Join && !work.Steps.empty() ? std::optional(work.Steps.front()) : std::nullopt;
     const double seconds = m_source.Length(true, false).value_or(0);
     m_split = std::make_unique<TSplitRun>(
         TSplitSteps(m_settings.Encoder, m_task, plan, std::move(cuts), folder), std::move(work), seconds);
@@ -213,6 +215,10 @@ bool TRowConversion::PrepareSplit(const TEncoderPlan& plan)
             OnEncoderFreed(*this);
     };
     m_split->OnEnded = [this](const TRunOutcome& outcome) { SplitEnded(outcome); };
+    // A step of a cluster job makes its piece, not the output.
+    if (pieceStep)
+        m_output = *pieceStep < m_split->Steps().Pieces() ? m_split->Steps().PiecePath(*pieceStep)
+                                                          : m_split->Steps().RestPath();
     return true;
 }
 

@@ -1,4 +1,5 @@
 #include "batch/BatchOptions.h"
+#include "engine/RowConversion.h"
 
 #include <gtest/gtest.h>
 
@@ -24,6 +25,9 @@ TEST(BatchOptions, ReadsWhatTheCommandLineAsks)
         { { "--formats" }, { .ListFormats = true } },
         { { "--help" }, { .Help = true } },
         { { "--jobs", "x", "-v" }, { .Version = true } },
+        { { "--convert", "a.qfl", "--split", "auto" }, { .ListPath = "a.qfl", .Split = SplitAuto } },
+        { { "--convert", "--format", "3", "--split", "4", "--piece", "5", "a.mkv" },
+            { .Files = { "a.mkv" }, .Format = 3, .Split = 4, .SplitStep = 5 } },
     };
     for (const Case& c : cases) {
         const QString line = c.arguments.join(' ');
@@ -41,6 +45,8 @@ TEST(BatchOptions, ReadsWhatTheCommandLineAsks)
         EXPECT_EQ(options.ShardCount, c.expected.ShardCount) << line.toStdString();
         EXPECT_EQ(options.SkipDone, c.expected.SkipDone) << line.toStdString();
         EXPECT_EQ(options.Quiet, c.expected.Quiet) << line.toStdString();
+        EXPECT_EQ(options.Split, c.expected.Split) << line.toStdString();
+        EXPECT_EQ(options.SplitStep, c.expected.SplitStep) << line.toStdString();
     }
 }
 
@@ -75,6 +81,10 @@ TEST(BatchOptions, RefusesWhatCannotBeDone)
         { { "--convert", "--format", "1" }, "Nothing to convert: name the files after --convert --format N." },
         { { "--convert", "a.qfl", "--output", "o" },
             "--output goes with --format: a list names each row's output folder." },
+        { { "--convert", "a.qfl", "--split", "2", "--join" },
+            "--piece and --join go with --split N, --format and one file." },
+        { { "--convert", "--format", "0", "--split", "2", "--piece", "4", "a.mkv" },
+            "--piece takes 1 .. 2 for the pieces and 3 for the rest, not 4." },
     };
     for (const Case& c : cases) {
         try {

@@ -128,3 +128,14 @@ TEST(BatchSplitFailure, APieceThatFailsFailsTheRowWithItsReasonAndLeavesNothing)
     EXPECT_TRUE(result.Out.contains("Input/output error")) << result.Out.toStdString();
     EXPECT_EQ(QDir(out).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
 }
+
+TEST(BatchConvertProgram, NeedsNoLibraryOfTheWindow)
+{
+    QProcess readelf;
+    readelf.start("readelf", { "-d", REELHAND_CONVERT_EXECUTABLE });
+    ASSERT_TRUE(readelf.waitForFinished(60000));
+    const QString needed = QString::fromUtf8(readelf.readAllStandardOutput());
+    EXPECT_TRUE(needed.contains("libQt6Core")) << needed.toStdString();
+    for (const char* library : { "libQt6Gui", "libQt6Widgets", "libQt6DBus", "libGL", "libEGL", "libX11", "libxcb" })
+        EXPECT_FALSE(needed.contains(library)) << library;
+}
