@@ -56,6 +56,7 @@ TEST_F(MainWindowLayout, EveryControlSitsWhereTheLayoutPutsIt)
         { "lbList", { 32, 21, 18, 16 } },
         { "lbCount", { 576, 8, 244, 18 } },
         { "VirtualStringTree1", { 0, 40, 828, 249 } },
+        { "cbSplitLongFiles", { 456, 456, 136, 20 } },
     };
     for (const auto& control : expected) {
         auto* widget = m_window->findChild<QWidget*>(control.name);
