@@ -6,7 +6,10 @@ TBatchRunner::TBatchRunner(std::vector<TBatchRow> rows, int jobs, const TSetting
     : m_settings(settings)
     , m_rows(std::move(rows))
     , m_pool(std::make_unique<TConversionPool>(
-          static_cast<int>(std::min<std::size_t>(std::max(jobs, 1), std::max<std::size_t>(m_rows.size(), 1))),
+          // Rows cut into pieces take more encoders than there are rows.
+          settings.Conversion.Split > 1 || settings.Conversion.Split == SplitAuto
+              ? std::max(jobs, 1)
+              : static_cast<int>(std::min<std::size_t>(std::max(jobs, 1), std::max<std::size_t>(m_rows.size(), 1))),
           settings.Conversion))
 {
     for (const TBatchRow& row : m_rows)

@@ -25,7 +25,7 @@ public:
         bool SkipDone = false; // a row whose wanted output is finished is not converted again
     };
 
-    // jobs: encoders at once, at least 1 (never more than there are rows).
+    // jobs: encoders at once, at least 1 (never more than there are rows, unless rows are cut into pieces).
     TBatchRunner(std::vector<TBatchRow> rows, int jobs, const TSettings& settings);
     // Kills what still runs and removes what it made.
     ~TBatchRunner() = default;

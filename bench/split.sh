@@ -44,7 +44,7 @@ timed() {
     : > "$work/runs"
     local start end
     start=$(date +%s%N)
-    "$work/program/reelhand-convert" --quiet --output "$work/out" "$@" "$work/clip.mp4"
+    "$work/program/reelhand-convert" --quiet --output "$work/out" "$@" "$work/clip.mp4" > /dev/null
     end=$(date +%s%N)
     [ "$(ls "$work/out" | wc -l)" -eq 1 ] || { echo "no single output from: $*" >&2; exit 1; }
     awk -v ns=$((end - start)) 'BEGIN { printf "%.2f", ns / 1e9 }'

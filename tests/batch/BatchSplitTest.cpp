@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 namespace
@@ -38,29 +39,38 @@ QString SourcePath(const TSource& source)
     return ffmpeg.waitForFinished(120000) && ffmpeg.exitCode() == 0 ? path : QString();
 }
 
-// The real encoder behind a script that logs every run's arguments and fails the runs that name failing.
+// The real encoder behind a script that logs the start and end of every run with its arguments, and fails the
+// runs that name failing.
 QString WrapEncoder(const TBatchProgram& program, const QString& failing = {})
 {
     const QString wrapper = program.Path() + "/bin/ffmpeg";
     QFile::remove(wrapper);
     QFile script(wrapper);
     EXPECT_TRUE(script.open(QIODevice::WriteOnly));
-    script.write(("#!/bin/sh\nprintf '%s\\n' \"$*\" >> \"$0.log\"\n"
+    script.write(("#!/bin/sh\nprintf 'start %s\\n' \"$*\" >> \"$0.log\"\n"
         + (failing.isEmpty() ? QString()
                              : "case \"$*\" in *" + failing
                     + "*) echo 'Error writing trailer: Input/output error' >&2; exit 1;; esac\n")
-        + "exec " REELHAND_FFMPEG " \"$@\"\n")
+        + REELHAND_FFMPEG " \"$@\"\ncode=$?\nprintf 'end %s\\n' \"$*\" >> \"$0.log\"\nexit $code\n")
                      .toUtf8());
     script.close();
     EXPECT_TRUE(script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
     return wrapper + ".log";
 }
 
-// Each piece's run names its own file; the mux names the joined picture.
-int PieceRuns(const QString& log)
+QStringList Lines(const QString& log)
 {
     QFile file(log);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()).count(".nut") - 1 : -1;
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts)
+                                          : QStringList();
+}
+
+qsizetype LineOf(const QStringList& lines, const QString& start)
+{
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        if (lines[i].startsWith(start.section(' ', 0, 0)) && lines[i].contains(start.section(' ', 1)))
+            return i;
+    return -1;
 }
 
 struct TCase {
@@ -89,7 +99,9 @@ TEST_P(BatchSplit, KeepsEveryFrameAtItsTimeAndTheSoundInStep)
         "--split", QString::number(row.Pieces), "--jobs", "2", source });
 
     ASSERT_EQ(result.ExitCode, 0) << result.Out.toStdString() << result.Err.toStdString();
-    EXPECT_EQ(PieceRuns(log), row.Made);
+    const QStringList runs = Lines(log);
+    EXPECT_EQ(runs.filter(QRegularExpression("^start .*piece-\\d\\.nut")).size(), row.Made);
+    EXPECT_LT(LineOf(runs, "start piece-2.nut"), LineOf(runs, "end piece-1.nut")) << "two pieces at once";
     const QStringList made = QDir(out).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
     ASSERT_EQ(made.size(), 1) << made.join(' ').toStdString() << ": nothing but the output is left";
     const QString output = out + "/" + made.first();
