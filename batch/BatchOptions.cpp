@@ -47,9 +47,9 @@ const QCommandLineOption PieceOption("piece",
 const QCommandLineOption JoinOption(
     "join", "With --split N and one file: join the pieces the --piece steps made into the output.");
 
-const QList<QCommandLineOption> Options = { ConvertOption, FormatOption, OutputOption, SizeOption, QualityOption,
-    SoundOption, FormatsOption, JobsOption, ShardOption, SkipDoneOption, QuietOption, SplitOption, PieceOption,
-    JoinOption };
+const QList<QCommandLineOption> Options
+    = { ConvertOption, FormatOption, OutputOption, SizeOption, QualityOption, SoundOption, FormatsOption, JobsOption,
+          ShardOption, SkipDoneOption, QuietOption, SplitOption, PieceOption, JoinOption };
 
 // The parser's options are kept by value; help and version are the parser's own, so that their texts and
 // spellings are the ones users know from other programs.

@@ -1,4 +1,5 @@
 #include "app/SplitLongFiles.h"
+
 #include "app/mainForm.h"
 #include "engine/command.h"
 #include "tests/app/AppTesting.h"

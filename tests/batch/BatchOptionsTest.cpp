@@ -1,4 +1,5 @@
 #include "batch/BatchOptions.h"
+
 #include "engine/RowConversion.h"
 
 #include <gtest/gtest.h>
