@@ -50,10 +50,11 @@ TSplitRun::TSplitRun(TSplitSteps steps, TWork work, double seconds)
 
 TSplitRun::~TSplitRun()
 {
-    m_context.reset();
+    // The join is awaited before its context goes: the end it posted is then dropped with the context.
     m_stopJoin = true;
     if (m_join.joinable())
         m_join.join();
+    m_context.reset();
     // The runners kill their encoders as they go.
     m_queue.clear();
     m_mux.reset();
