@@ -74,6 +74,23 @@ double RotationOf(const AVStream* stream)
     return std::isnan(degrees) ? 0 : degrees;
 }
 
+// Why no decoder can make pictures or sound of a track: the encoder would fail on it, and a copy of it would be a
+// track no player can play.
+std::string UndecodableWhy(const AVCodecParameters* codec)
+{
+    if (codec->codec_type == AVMEDIA_TYPE_ATTACHMENT || codec->codec_type == AVMEDIA_TYPE_DATA)
+        return "";
+    if (!avcodec_find_decoder(codec->codec_id))
+        return "no decoder knows its kind";
+    if (codec->codec_type == AVMEDIA_TYPE_AUDIO && codec->ch_layout.nb_channels <= 0)
+        return "it has no channels";
+    if (codec->codec_type == AVMEDIA_TYPE_AUDIO && codec->sample_rate <= 0)
+        return "it has no sample rate";
+    if (codec->codec_type == AVMEDIA_TYPE_VIDEO && (codec->width <= 0 || codec->height <= 0))
+        return "it has no picture size";
+    return "";
+}
+
 TStreamInfo StreamOf(const AVStream* stream, bool toldLengths)
 {
     const AVCodecParameters* codec = stream->codecpar;
@@ -87,6 +104,7 @@ TStreamInfo StreamOf(const AVStream* stream, bool toldLengths)
     info.AttachedPicture = stream->disposition & AV_DISPOSITION_ATTACHED_PIC;
     if (toldLengths)
         info.Duration = Seconds(stream->duration, stream->time_base);
+    info.Undecodable = UndecodableWhy(codec);
     if (info.Kind == TStreamKind::Video) {
         info.Rotation = RotationOf(stream);
         info.Width = codec->width;
@@ -94,6 +112,7 @@ TStreamInfo StreamOf(const AVStream* stream, bool toldLengths)
         if (const AVPixFmtDescriptor* pixels = av_pix_fmt_desc_get(static_cast<AVPixelFormat>(codec->format)))
             info.BitDepth = pixels->comp[0].depth;
         info.Interlaced = codec->field_order != AV_FIELD_PROGRESSIVE && codec->field_order != AV_FIELD_UNKNOWN;
+        info.Reordered = codec->video_delay > 0;
         if (codec->color_trc != AVCOL_TRC_UNSPECIFIED)
             info.ColorTransfer = av_color_transfer_name(codec->color_trc);
         if (codec->color_primaries != AVCOL_PRI_UNSPECIFIED)
@@ -123,14 +142,17 @@ struct TInput {
 bool TMediaInfo::HasPicture() const
 {
     for (const TStreamInfo& stream : Streams)
-        if (stream.Kind == TStreamKind::Video && !stream.AttachedPicture)
+        if (stream.Kind == TStreamKind::Video && !stream.AttachedPicture && stream.Undecodable.empty())
             return true;
     return false;
 }
 
 bool TMediaInfo::HasSound() const
 {
-    return Count(TStreamKind::Audio) > 0;
+    for (const TStreamInfo& stream : Streams)
+        if (stream.Kind == TStreamKind::Audio && stream.Undecodable.empty())
+            return true;
+    return false;
 }
 
 int TMediaInfo::Count(TStreamKind kind) const

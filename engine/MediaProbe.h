@@ -28,11 +28,13 @@ struct TStreamInfo {
     bool AttachedPicture = false; // a cover picture, not a moving picture
     double Rotation = 0; // degrees the picture is turned for showing, counter-clockwise
     std::optional<double> Duration; // seconds, when the container tells
+    std::string Undecodable; // why nothing can decode the track ("it has no channels"), empty when something can
     // Pictures.
     int Width = 0;
     int Height = 0;
     int BitDepth = 0;
     bool Interlaced = false;
+    bool Reordered = false; // stored in decoding order, which is not the order they are shown in (B-frames)
     std::string ColorTransfer; // "bt709", "smpte2084", "arib-std-b67", empty when unknown
     std::string ColorPrimaries; // "bt709", "bt2020", empty when unknown
     // Sound.
@@ -56,7 +58,7 @@ struct TMediaInfo {
     std::vector<TChapterInfo> Chapters;
     std::map<std::string, std::string> Tags;
 
-    // A moving picture: a picture track that is not an attached cover.
+    // A moving picture: a picture track that is not an attached cover. Only tracks something can decode count.
     bool HasPicture() const;
     bool HasSound() const;
     int Count(TStreamKind kind) const;

@@ -16,6 +16,30 @@ std::string SecondsText(double seconds)
     return text;
 }
 
+// A track of a picture or sound that nothing can decode, said so; empty when there is none. A refusal for a
+// lack of picture or sound names it, since the source does have such a track.
+std::string UndecodableTrack(const TMediaInfo& source)
+{
+    for (std::size_t i = 0; i < source.Streams.size(); ++i) {
+        const TStreamInfo& stream = source.Streams[i];
+        if ((stream.Kind == TStreamKind::Video || stream.Kind == TStreamKind::Audio) && !stream.Undecodable.empty())
+            return " Track " + std::to_string(i + 1) + " (" + stream.Codec
+                + ") cannot be decoded: " + stream.Undecodable + ".";
+    }
+    return "";
+}
+
+std::optional<std::string> Refusal(const TMediaInfo& source, const TFormatStreams& format)
+{
+    if ((format.NeedsSound || !format.KeepsPicture) && !source.HasSound())
+        return "The source has no sound track; the audio formats need one.";
+    if ((format.NeedsPicture || !format.KeepsSound) && !source.HasPicture())
+        return "The source has no picture; this format needs one.";
+    if (!(format.KeepsPicture && source.HasPicture()) && !(format.KeepsSound && source.HasSound()))
+        return "The source has no picture and no sound that this format could keep.";
+    return std::nullopt;
+}
+
 } // namespace
 
 TFormatStreams FormatStreamsOf(const std::string& params)
@@ -50,13 +74,10 @@ TFormatStreams FormatStreamsOf(const std::string& params)
 
 std::optional<std::string> SourceRefusal(const TMediaInfo& source, const TFormatStreams& format)
 {
-    if ((format.NeedsSound || !format.KeepsPicture) && !source.HasSound())
-        return "The source has no sound track; the audio formats need one.";
-    if ((format.NeedsPicture || !format.KeepsSound) && !source.HasPicture())
-        return "The source has no picture; this format needs one.";
-    if (!(format.KeepsPicture && source.HasPicture()) && !(format.KeepsSound && source.HasSound()))
-        return "The source has no picture and no sound that this format could keep.";
-    return std::nullopt;
+    std::optional<std::string> refusal = Refusal(source, format);
+    if (refusal)
+        *refusal += UndecodableTrack(source);
+    return refusal;
 }
 
 std::optional<std::string> OutputFault(
