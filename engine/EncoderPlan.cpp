@@ -1,8 +1,10 @@
 #include "engine/EncoderPlan.h"
 
+#include "engine/CaptureTags.h"
 #include "engine/DosCommand.h"
 #include "engine/EncoderChoices.h"
 #include "engine/OutputCheck.h"
+#include "engine/PictureTiming.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -58,16 +60,17 @@ struct TContainer {
     bool Cover;
     bool Attachments;
     bool Iso; // the MP4 family: a track's title is kept as its handler name, H.265 is tagged for Apple
+    bool Forced; // keeps a track's forced flag
     std::vector<std::string> Copies;
 };
 
 const std::vector<std::string> isoCopies = { "h264", "hevc", "av1", "mpeg4", "aac", "mp3", "ac3", "eac3" };
 
 const TContainer containers[] = {
-    { "mkv", "matroska", TSubtitles::AsTheyAre, false, true, false, {} },
-    { "mp4", "mp4", TSubtitles::MovText, true, false, true, isoCopies },
-    { "mov", "mov", TSubtitles::MovText, false, false, true, isoCopies },
-    { "webm", "webm", TSubtitles::WebVtt, false, false, false, { "vp8", "vp9", "av1", "opus", "vorbis" } },
+    { "mkv", "matroska", TSubtitles::AsTheyAre, false, true, false, true, {} },
+    { "mp4", "mp4", TSubtitles::MovText, true, false, true, true, isoCopies },
+    { "mov", "mov", TSubtitles::MovText, false, false, true, false, isoCopies },
+    { "webm", "webm", TSubtitles::WebVtt, false, false, false, true, { "vp8", "vp9", "av1", "opus", "vorbis" } },
 };
 
 TContainer ContainerOf(const std::string& outputName)
@@ -78,7 +81,7 @@ TContainer ContainerOf(const std::string& outputName)
     for (const TContainer& container : containers)
         if (ext == container.Ext)
             return container;
-    return { "", "", TSubtitles::None, false, false, false, {} };
+    return { "", "", TSubtitles::None, false, false, false, false, {} };
 }
 
 std::string NameOf(const TContainer& container)
@@ -208,17 +211,29 @@ public:
     {
     }
 
-    void Picture(int index, const TStreamInfo& picture)
+    // Maps the picture unless nothing can decode it; answers whether it did.
+    bool Picture(int index, const TStreamInfo& picture)
     {
+        if (!Decodable(index, "picture", picture))
+            return false;
         const std::string out = Map(index, 'v');
-        if (PictureCopies(picture) && Meets(PictureCopyRefusal(m_choices, picture), "The picture")) {
+        // Data tracks are left out, but MP4 and MOV would make a timecode track of the picture's timecode tag.
+        if (m_container.Iso)
+            Add("-write_tmcd", "0");
+        const TPictureTiming timing = PictureTimingOf(m_sourceContainer, picture);
+        if (PictureCopies(picture) && timing.Copyable && Meets(PictureCopyRefusal(m_choices, picture), "The picture")) {
             Add("-c:" + out, "copy");
+            m_plan.InputOptions = timing.CopyInputOptions;
+            if (!timing.CopyBitstreamFilters.empty())
+                Add("-bsf:" + out, timing.CopyBitstreamFilters);
             // Apple's players play H.265 only under this name.
             if (picture.Codec == "hevc" && m_container.Iso)
                 Add("-tag:" + out, "hvc1");
-            return;
+            return true;
         }
         std::vector<std::string> filters;
+        if (!timing.ConvertFilter.empty())
+            filters.push_back(timing.ConvertFilter);
         // Each frame becomes one whole picture, so the frame rate stays.
         if (m_words.Progressive && picture.Interlaced)
             filters.push_back("bwdif=mode=send_frame");
@@ -237,6 +252,7 @@ public:
         if (toneMap)
             for (const char* tag : { "-color_primaries:", "-color_trc:", "-colorspace:" })
                 Add(tag + out, "bt709");
+        return true;
     }
 
     void Cover(int index, const TStreamInfo& cover)
@@ -250,13 +266,19 @@ public:
         Add("-disposition:" + out, "attached_pic");
     }
 
-    void Sound(int index, const TStreamInfo& sound)
+    // Maps the sound track unless nothing can decode it; answers whether it did.
+    bool Sound(int index, const TStreamInfo& sound)
     {
+        if (!Decodable(index, "sound", sound))
+            return false;
         const std::string out = Map(index, 'a');
         Title(index, out, sound);
+        Flags(index, out, sound);
         if (SoundCopies(sound)
-            && Meets(SoundCopyRefusal(m_choices, sound), "Track " + std::to_string(index + 1) + " (sound)"))
-            return Add("-c:" + out, "copy");
+            && Meets(SoundCopyRefusal(m_choices, sound), "Track " + std::to_string(index + 1) + " (sound)")) {
+            Add("-c:" + out, "copy");
+            return true;
+        }
         std::vector<std::string> filters;
         if (!m_params.SoundFilter.empty())
             filters.push_back(m_params.SoundFilter);
@@ -267,10 +289,13 @@ public:
         const int channels = m_params.Channels > 0 ? m_params.Channels : sound.Channels;
         if (m_words.Surround && m_params.StereoRate && channels > 0)
             Add("-b:" + out, std::to_string(static_cast<long long>(*m_params.StereoRate * channels / 2)));
+        return true;
     }
 
     void Subtitle(int index, const TStreamInfo& subtitle)
     {
+        if (!Decodable(index, "subtitles", subtitle))
+            return;
         const std::string codec = SubtitleCodec(subtitle);
         if (codec.empty())
             return LeaveOut(index, "subtitles", subtitle,
@@ -280,7 +305,11 @@ public:
                                                                              : " holds text subtitles only."));
         const std::string out = Map(index, 's');
         Title(index, out, subtitle);
+        Flags(index, out, subtitle);
         Add("-c:" + out, codec);
+        if (!m_firstSubtitle)
+            m_firstSubtitle = index;
+        m_subtitleDefault = m_subtitleDefault || subtitle.Default;
     }
 
     void Attachment(int index) { Add("-c:" + Map(index, 't'), "copy"); }
@@ -292,8 +321,8 @@ public:
     }
 
     // A "key=value" option whose value comes from the source: one word whatever it holds, cut where it is long.
-    void AddSourceValue(const std::string& option, const std::string& key, const std::string& value,
-        const std::string& whose)
+    void AddSourceValue(
+        const std::string& option, const std::string& key, const std::string& value, const std::string& whose)
     {
         bool cut = false;
         Add(option, key + "=" + Bounded(value, cut));
@@ -303,7 +332,17 @@ public:
     }
 
     void Note(const std::string& line) { m_plan.Notes.push_back(line); }
-    TEncoderPlan Plan() const { return m_plan; }
+
+    TEncoderPlan Plan() const
+    {
+        TEncoderPlan plan = m_plan;
+        // The MP4 and MOV muxer turns on the first track of each kind where none is marked default, which players
+        // and the demuxer read as default.
+        if (m_firstSubtitle && !m_subtitleDefault && m_container.Iso)
+            plan.Notes.push_back("Track " + std::to_string(*m_firstSubtitle + 1) + " (subtitles) is marked default: "
+                + NameOf(m_container) + " marks one subtitle track so where the source marks none.");
+        return plan;
+    }
     bool MappedAny() const { return m_pictures + m_sounds + m_subtitles + m_attachments > 0; }
 
 private:
@@ -357,7 +396,26 @@ private:
     void Title(int index, const std::string& out, const TStreamInfo& stream)
     {
         if (m_container.Iso && !stream.Title.empty())
-            AddSourceValue("-metadata:s:" + out, "handler_name", stream.Title, "title of track " + std::to_string(index + 1));
+            AddSourceValue(
+                "-metadata:s:" + out, "handler_name", stream.Title, "title of track " + std::to_string(index + 1));
+    }
+
+    // The encoder would take the flags of the source's track, but marks the first subtitle track default where
+    // the source marks none; the source's flags are given to it, each as it is.
+    void Flags(int index, const std::string& out, const TStreamInfo& stream)
+    {
+        Add("-disposition:" + out,
+            std::string(stream.Default ? "+default" : "-default") + (stream.Forced ? "+forced" : "-forced"));
+        if (stream.Forced && !m_container.Forced)
+            Note("Track " + std::to_string(index + 1) + " loses its forced flag: " + NameOf(m_container)
+                + " keeps none.");
+    }
+
+    bool Decodable(int index, const std::string& what, const TStreamInfo& stream)
+    {
+        if (!stream.Undecodable.empty())
+            LeaveOut(index, what, stream, "nothing can decode it; " + stream.Undecodable + ".");
+        return stream.Undecodable.empty();
     }
 
     void LeaveOut(int index, const std::string& what, const TStreamInfo& stream, const std::string& why)
@@ -376,6 +434,8 @@ private:
     int m_sounds = 0;
     int m_subtitles = 0;
     int m_attachments = 0;
+    std::optional<int> m_firstSubtitle;
+    bool m_subtitleDefault = false;
 };
 
 } // namespace
@@ -385,8 +445,12 @@ TEncoderPlan PlanEncoding(const TEncoderTask& task, const TMediaInfo& source)
     const TWords words = WordsOf(task.Plan);
     std::vector<std::string> notes;
     std::vector<std::string> chosen = ChosenParams(task, source, notes);
-    if (!words.Any())
-        return { std::move(chosen), notes };
+    if (!words.Any()) {
+        TEncoderPlan asItStands;
+        asItStands.Arguments = std::move(chosen);
+        asItStands.Notes = std::move(notes);
+        return asItStands;
+    }
     const TParams params = ParamsOf(chosen);
     const TFormatStreams keeps = FormatStreamsOf(task.Params);
     const TContainer container = ContainerOf(task.OutputName);
@@ -397,21 +461,17 @@ TEncoderPlan PlanEncoding(const TEncoderTask& task, const TMediaInfo& source)
     auto is = [&](std::size_t i, TStreamKind kind) { return streams[i].Kind == kind; };
     if (keeps.KeepsPicture) {
         for (std::size_t i = 0; i < streams.size(); ++i)
-            if (is(i, TStreamKind::Video) && !streams[i].AttachedPicture) {
-                writer.Picture(static_cast<int>(i), streams[i]);
+            if (is(i, TStreamKind::Video) && !streams[i].AttachedPicture
+                && writer.Picture(static_cast<int>(i), streams[i]))
                 break;
-            }
         for (std::size_t i = 0; i < streams.size() && words.Tracks; ++i)
             if (is(i, TStreamKind::Video) && streams[i].AttachedPicture)
                 writer.Cover(static_cast<int>(i), streams[i]);
     }
     if (keeps.KeepsSound)
         for (std::size_t i = 0; i < streams.size(); ++i)
-            if (is(i, TStreamKind::Audio)) {
-                writer.Sound(static_cast<int>(i), streams[i]);
-                if (!words.Tracks)
-                    break;
-            }
+            if (is(i, TStreamKind::Audio) && writer.Sound(static_cast<int>(i), streams[i]) && !words.Tracks)
+                break;
     for (std::size_t i = 0; i < streams.size() && words.Tracks; ++i) {
         if (is(i, TStreamKind::Subtitle))
             writer.Subtitle(static_cast<int>(i), streams[i]);
@@ -422,6 +482,11 @@ TEncoderPlan PlanEncoding(const TEncoderTask& task, const TMediaInfo& source)
     // it elsewhere, the others lose it.
     if (const auto created = source.Tags.find("creation_time"); created != source.Tags.end())
         writer.AddSourceValue("-metadata", "creation_time", created->second, "creation time");
+    const TCaptureTags capture = CaptureTagsFor(source.Tags, task.OutputName);
+    for (const TCaptureTag& tag : capture.Tags)
+        writer.AddSourceValue("-metadata", tag.Key, tag.Value, tag.What);
+    for (const std::string& note : capture.Notes)
+        writer.Note(note);
     TEncoderPlan plan = writer.Plan();
     std::vector<std::string> arguments = params.Kept;
     // With nothing to map, the entry's own maps make the encoder fail as it always did, rather than let it pick

@@ -5,7 +5,8 @@
 #include "platform/FileSystem.h"
 #include "toolkit/Locations.h"
 
-namespace {
+namespace
+{
 
 // A path from an imported list may be relative; it is taken from the program folder, so that the encoder never
 // reads a name as an option ("-x") or as a protocol ("a:b").
@@ -63,9 +64,12 @@ TEncoderTask EncoderTaskFor(const QString& fileName, int formatIndex, const QStr
 }
 
 std::vector<std::string> EncoderArguments(const std::string& encoder, const std::string& source,
-    const std::vector<std::string>& params, const std::string& output)
+    const std::vector<std::string>& params, const std::string& output, const std::vector<std::string>& inputOptions)
 {
-    std::vector<std::string> arguments { encoder, "-i", source };
+    std::vector<std::string> arguments { encoder };
+    arguments.insert(arguments.end(), inputOptions.begin(), inputOptions.end());
+    arguments.push_back("-i");
+    arguments.push_back(source);
     arguments.insert(arguments.end(), params.begin(), params.end());
     arguments.push_back(output);
     return arguments;

@@ -121,8 +121,8 @@ void TRowConversion::Prepare(const TRowRequest& row)
     m_workName = WorkName(m_task.OutputName);
     const TEncoderPlan plan = PlanEncoding(m_task, m_source);
     m_notes = plan.Notes;
-    m_runner->SetArguments(
-        EncoderArguments(m_settings.Encoder, m_task.Source, plan.Arguments, m_work->Path() + m_workName));
+    m_runner->SetArguments(EncoderArguments(
+        m_settings.Encoder, m_task.Source, plan.Arguments, m_work->Path() + m_workName, plan.InputOptions));
 }
 
 void TRowConversion::Stop(const TRunOutcome& why)
