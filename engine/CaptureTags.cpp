@@ -1,7 +1,6 @@
 #include "engine/CaptureTags.h"
 
 #include <algorithm>
-#include <cctype>
 
 namespace
 {
@@ -43,14 +42,6 @@ const TContainerTags containers[] = {
     { "gif", "GIF", 0 },
 };
 
-std::string ExtensionOf(const std::string& name)
-{
-    const std::size_t dot = name.rfind('.');
-    std::string ext = dot == std::string::npos ? std::string() : name.substr(dot + 1);
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
-    return ext;
-}
-
 std::string Listed(const std::vector<std::string>& items)
 {
     std::string text;
@@ -61,9 +52,8 @@ std::string Listed(const std::vector<std::string>& items)
 
 } // namespace
 
-TCaptureTags CaptureTagsFor(const std::map<std::string, std::string>& sourceTags, const std::string& outputName)
+TCaptureTags CaptureTagsFor(const std::map<std::string, std::string>& sourceTags, const std::string& ext)
 {
-    const std::string ext = ExtensionOf(outputName);
     const auto known = std::find_if(
         std::begin(containers), std::end(containers), [&](const TContainerTags& c) { return ext == c.Ext; });
     const unsigned held = known == std::end(containers) ? Everything : known->Held;

@@ -73,11 +73,17 @@ const TContainer containers[] = {
     { "webm", "webm", TSubtitles::WebVtt, false, false, false, true, { "vp8", "vp9", "av1", "opus", "vorbis" } },
 };
 
-TContainer ContainerOf(const std::string& outputName)
+// The extension by which the encoder picks the output's container, in lower case.
+std::string ExtensionOf(const std::string& outputName)
 {
     const std::size_t dot = outputName.rfind('.');
     std::string ext = dot == std::string::npos ? std::string() : outputName.substr(dot + 1);
     std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+    return ext;
+}
+
+TContainer ContainerOf(const std::string& ext)
+{
     for (const TContainer& container : containers)
         if (ext == container.Ext)
             return container;
@@ -453,7 +459,8 @@ TEncoderPlan PlanEncoding(const TEncoderTask& task, const TMediaInfo& source)
     }
     const TParams params = ParamsOf(chosen);
     const TFormatStreams keeps = FormatStreamsOf(task.Params);
-    const TContainer container = ContainerOf(task.OutputName);
+    const std::string ext = ExtensionOf(task.OutputName);
+    const TContainer container = ContainerOf(ext);
     TPlanWriter writer(words, container, params, source.Container, task.Choices);
     for (const std::string& note : notes)
         writer.Note(note);
@@ -482,7 +489,7 @@ TEncoderPlan PlanEncoding(const TEncoderTask& task, const TMediaInfo& source)
     // it elsewhere, the others lose it.
     if (const auto created = source.Tags.find("creation_time"); created != source.Tags.end())
         writer.AddSourceValue("-metadata", "creation_time", created->second, "creation time");
-    const TCaptureTags capture = CaptureTagsFor(source.Tags, task.OutputName);
+    const TCaptureTags capture = CaptureTagsFor(source.Tags, ext);
     for (const TCaptureTag& tag : capture.Tags)
         writer.AddSourceValue("-metadata", tag.Key, tag.Value, tag.What);
     for (const std::string& note : capture.Notes)
