@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/EncoderTask.h"
+#include "engine/FormatParams.h"
 #include "engine/MediaProbe.h"
 #include "toolkit/Exception.h"
 
@@ -20,6 +21,7 @@ struct TEncoderPlan {
     // One line each: a track left out that the format keeps in general ("Track 4 (subtitles: hdmv_pgs_subtitle) is
     // left out: ..."), a value of the source cut to MaxSourceValue bytes.
     std::vector<std::string> Notes;
+    std::vector<TMappedTrack> Tracks; // the source's tracks the encoder writes, in the output's order
 };
 
 // The most bytes of one value of the source (a title, a date) that the plan hands on; a longer one is cut, since the

@@ -23,6 +23,15 @@ inline bool MakeClip(const QString& path, const QString& size, const QString& se
     return ffmpeg.waitForFinished(60000) && ffmpeg.exitCode() == 0;
 }
 
+// A file made by the real encoder from arguments as a shell splits them ("-f lavfi -i testsrc2=d=3 -c:v mpeg4").
+inline bool MakeMedia(const QString& path, const QString& arguments)
+{
+    QProcess ffmpeg;
+    ffmpeg.start(REELHAND_FFMPEG,
+        QStringList { "-nostdin", "-loglevel", "error" } + QProcess::splitCommand(arguments) << "-y" << path);
+    return ffmpeg.waitForFinished(60000) && ffmpeg.exitCode() == 0;
+}
+
 // A real clip at path for the stand-in encoder, with the stand-in's script beside it (path + ".script"): the
 // stand-in copies its input as its output, so a run it ends with 0 is a whole conversion. Copied from one tiny
 // clip made once per test program.
