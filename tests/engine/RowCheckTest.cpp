@@ -82,16 +82,16 @@ TEST_F(RowCheckTest, EveryDamagedOutputFailsWhereverTheDamageLies)
         { "long.mkv", longClip },
         { "long.mp4", "-f lavfi -i testsrc2=size=64x48:rate=25:duration=30 -f lavfi -i sine=duration=30 -c:v mpeg4 "
                       "-c:a mp2 -movflags +faststart" },
-        { "picture cut.mkv", "-f lavfi -i testsrc2=size=64x48:rate=25:duration=0.4 -f lavfi -i sine=duration=30 "
+        { "short picture.mkv", "-f lavfi -i testsrc2=size=64x48:rate=25:duration=0.4 -f lavfi -i sine=duration=30 "
                              "-c:v mpeg4 -c:a mp2" },
-        { "sound cut.mkv", "-f lavfi -i testsrc2=size=64x48:rate=25:duration=30 -f lavfi -i sine=duration=0.3 "
+        { "short sound.mkv", "-f lavfi -i testsrc2=size=64x48:rate=25:duration=30 -f lavfi -i sine=duration=0.3 "
                            "-c:v mpeg4 -c:a mp2" },
     };
     MakeAll(ClipsDir(), made);
     const QString clips = ClipsDir() + "/";
     const std::vector<TCase> cases = {
-        { "picture cut", "long.mkv", "copy picture cut.mkv", "The output's picture lasts 0.40 s; the source's lasts 30" },
-        { "sound cut", "long.mkv", "copy sound cut.mkv", "The output's sound lasts 0.3" },
+        { "picture cut", "long.mkv", "copy short picture.mkv", "The output's picture lasts 0.40 s; the source's lasts 30" },
+        { "sound cut", "long.mkv", "copy short sound.mkv", "The output's sound lasts 0.3" },
         { "cut at 5 %", "long.mkv", "cut 5", "The output's picture lasts 1." },
         { "cut at 50 %", "long.mp4", "cut 50", "The output's picture lasts 1" },
         { "cut at 98.5 %", "long.mp4", "cut 98.5", "The output's picture lasts 29." },
