@@ -102,8 +102,9 @@ double RunShell(const QStringList& sources)
     for (const QString& source : sources) {
         std::string name = source.mid(source.lastIndexOf('/') + 1).toStdString();
         name = name.substr(0, name.rfind('.')) + "." + catalogue.GetExt(0);
-        const std::vector<std::string> arguments = EncoderArguments((Bench->Program() + "/bin/ffmpeg").toStdString(),
-            source.toStdString(), SplitCommandLine(catalogue.GetParams(0)), (Bench->Convert() + "/").toStdString() + name);
+        const std::vector<std::string> arguments
+            = EncoderArguments((Bench->Program() + "/bin/ffmpeg").toStdString(), source.toStdString(),
+                SplitCommandLine(catalogue.GetParams(0)), (Bench->Convert() + "/").toStdString() + name);
         // The shell gets the very arguments the runner passes, each in single quotes: the catalogue's filter
         // expressions hold parentheses and asterisks that the shell would otherwise read itself.
         for (const std::string& argument : arguments)
@@ -178,7 +179,10 @@ void BM_TwelveClipsWindowTwoAtOnceVersusCommandLine(benchmark::State& state)
     state.counters["window_speedup"] = window1 / window2;
     state.counters["cli_speedup"] = cli1 / cli2;
 }
-BENCHMARK(BM_TwelveClipsWindowTwoAtOnceVersusCommandLine)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TwelveClipsWindowTwoAtOnceVersusCommandLine)
+    ->UseManualTime()
+    ->Iterations(3)
+    ->Unit(benchmark::kMillisecond);
 
 // The probe of each source and the check of each finished file, as a batch makes them, against the batch's time.
 void BM_CheckAfterEachFileInABatchOfTwenty(benchmark::State& state)
@@ -194,7 +198,8 @@ void BM_CheckAfterEachFileInABatchOfTwenty(benchmark::State& state)
         batch += RunJob(Bench->Sources);
         auto begin = std::chrono::steady_clock::now();
         for (const QString& source : Bench->Sources) {
-            const QString name = source.mid(source.lastIndexOf('/') + 1).replace(".avi", "." + QString::fromStdString(catalogue.GetExt(0)));
+            const QString name = source.mid(source.lastIndexOf('/') + 1)
+                                     .replace(".avi", "." + QString::fromStdString(catalogue.GetExt(0)));
             task.OutputName = name.toStdString();
             const TMediaInfo probed = ProbeMedia(source.toStdString(), TProbeDepth::Untrusted);
             if (OutputFault(probed, PlanEncoding(task, probed).Tracks, (Bench->Convert() + "/" + name).toStdString()))
@@ -229,7 +234,8 @@ void BM_CheckOfAGigabyteOutput(benchmark::State& state)
     for (auto _ : state) {
         QFile::remove(output);
         auto begin = std::chrono::steady_clock::now();
-        QProcess::execute(REELHAND_FFMPEG, { "-nostdin", "-v", "error", "-i", source, "-map", "0", "-c", "copy", output });
+        QProcess::execute(
+            REELHAND_FFMPEG, { "-nostdin", "-v", "error", "-i", source, "-map", "0", "-c", "copy", output });
         encode += std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
         begin = std::chrono::steady_clock::now();
         const TMediaInfo probed = ProbeMedia(source.toStdString(), TProbeDepth::Untrusted);

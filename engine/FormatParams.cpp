@@ -137,7 +137,8 @@ bool Names(const std::string& specifier, const TStreamInfo& stream, int index, i
         return std::atoi(specifier.c_str()) == index;
     if (!OfKind(stream, specifier[0]))
         return false;
-    return specifier.size() == 1 || (specifier.size() > 2 && specifier[1] == ':' && std::atoi(specifier.c_str() + 2) == nth);
+    return specifier.size() == 1
+        || (specifier.size() > 2 && specifier[1] == ':' && std::atoi(specifier.c_str() + 2) == nth);
 }
 
 // The encoder's own pick without maps: the largest picture and the sound with the most channels (a default track
@@ -247,7 +248,8 @@ std::vector<TMappedTrack> TFormatParams::TracksOf(const TMediaInfo& source, cons
 {
     std::vector<int> picked;
     if (m_maps.empty())
-        picked = DefaultPick(source, av_guess_format(m_muxer.empty() ? nullptr : m_muxer.c_str(), outputName.c_str(), nullptr));
+        picked = DefaultPick(
+            source, av_guess_format(m_muxer.empty() ? nullptr : m_muxer.c_str(), outputName.c_str(), nullptr));
     for (std::size_t i = 1; i < m_maps.size(); i += 2) {
         const TMap map = MapOf(m_maps[i]);
         if (map.OtherInput)
@@ -256,7 +258,8 @@ std::vector<TMappedTrack> TFormatParams::TracksOf(const TMediaInfo& source, cons
         if (!map.Negative)
             picked.insert(picked.end(), named.begin(), named.end());
         else
-            std::erase_if(picked, [&](int index) { return std::find(named.begin(), named.end(), index) != named.end(); });
+            std::erase_if(
+                picked, [&](int index) { return std::find(named.begin(), named.end(), index) != named.end(); });
     }
     std::vector<TMappedTrack> tracks;
     for (int index : picked) {

@@ -278,8 +278,8 @@ TMediaInfo ProbeMedia(const std::string& path, TProbeDepth depth, const TStopFla
     }
     if (stop && stop->load())
         throw EReadStopped();
-    const bool usable = result >= 0 && context
-        && std::any_of(context->streams, context->streams + context->nb_streams, Usable);
+    const bool usable
+        = result >= 0 && context && std::any_of(context->streams, context->streams + context->nb_streams, Usable);
     if (guard.OverBound && !usable)
         throw ENotMediaError();
     if (result < 0) {

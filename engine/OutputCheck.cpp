@@ -39,7 +39,9 @@ std::vector<const TStreamInfo*> TimedOf(const TMediaInfo& media, TStreamKind kin
 // "picture", "sound track 2", "subtitles": what a user calls the output's track.
 std::string NameOf(TStreamKind kind, std::size_t nth, std::size_t of)
 {
-    const std::string name = kind == TStreamKind::Video ? "picture" : kind == TStreamKind::Audio ? "sound" : "subtitles";
+    const std::string name = kind == TStreamKind::Video ? "picture"
+        : kind == TStreamKind::Audio                    ? "sound"
+                                                        : "subtitles";
     return of > 1 ? name + " track " + std::to_string(nth + 1) : name;
 }
 
@@ -49,8 +51,8 @@ std::string Missing(TStreamKind kind, std::size_t have, std::size_t wanted)
         return kind == TStreamKind::Video ? "The output has no picture; the source has one."
             : kind == TStreamKind::Audio  ? "The output has no sound; the source has some."
                                           : "The output has no subtitles; the source has some.";
-    return "The output has " + std::to_string(have) + " of the " + std::to_string(wanted) + " "
-        + NameOf(kind, 0, 1) + " tracks it should have.";
+    return "The output has " + std::to_string(have) + " of the " + std::to_string(wanted) + " " + NameOf(kind, 0, 1)
+        + " tracks it should have.";
 }
 
 std::optional<std::string> TrackFault(const TMediaInfo& source, const TStreamInfo& wanted, const TMediaInfo& made,
@@ -117,8 +119,8 @@ std::optional<std::string> UncheckedLengthNote(const TMediaInfo& source)
     return "The source holds no times of its own, so the output's length is not compared with a guess.";
 }
 
-std::optional<std::string> OutputFault(const TMediaInfo& source, const std::vector<TMappedTrack>& tracks,
-    const std::string& output, const TStopFlag* stop)
+std::optional<std::string> OutputFault(
+    const TMediaInfo& source, const std::vector<TMappedTrack>& tracks, const std::string& output, const TStopFlag* stop)
 {
     TMediaInfo made;
     try {

@@ -127,7 +127,8 @@ void TRowConversion::Prepare(const TRowRequest& row, const std::atomic<bool>& st
             throw ETaskRefused(TRunOutcome::Failure("Nothing can be written into the output folder \""
                 + task.OutputFolder + "\": " + platform::SystemErrorMessage(error) + "."));
         m_workName = WorkName(task.OutputName);
-        prepared.Arguments = EncoderArguments(m_settings.Encoder, task.Source, plan.Arguments, m_work->Path() + m_workName);
+        prepared.Arguments
+            = EncoderArguments(m_settings.Encoder, task.Source, plan.Arguments, m_work->Path() + m_workName);
         return;
     } catch (const EReadStopped&) {
         prepared.Refused = TRunOutcome::StoppedByYou();

@@ -2,8 +2,8 @@
 
 #include "engine/EncoderReport.h"
 #include "engine/EncoderTask.h"
-#include "engine/MediaProbe.h"
 #include "engine/FormatParams.h"
+#include "engine/MediaProbe.h"
 #include "engine/RunOutcome.h"
 #include "engine/WorkThread.h"
 

@@ -235,7 +235,7 @@ void TwoAtATime(size_t count, const std::function<void(size_t)>& work)
 struct Converted {
     Finished Conversion;
     std::optional<std::string> Refusal; // why the program would not start this conversion
-    std::optional<std::string> Fault;   // what the program's check after the encoder finds wrong
+    std::optional<std::string> Fault; // what the program's check after the encoder finds wrong
     bool Exists = false;
     TMediaInfo Source;
     std::string Params; // as planned for the source
@@ -368,7 +368,8 @@ protected:
     static QString SourcePath(const Source& source) { return s_dir->filePath("source clips/") + source.File; }
 
     // ENCODER -i IN PARAMS... OUT, as the job builds it.
-    static std::vector<std::string> Arguments(const std::vector<std::string>& params, const QString& in, const QString& out)
+    static std::vector<std::string> Arguments(
+        const std::vector<std::string>& params, const QString& in, const QString& out)
     {
         return EncoderArguments(REELHAND_FFMPEG, in.toStdString(), params, out.toStdString());
     }
@@ -565,7 +566,8 @@ TEST_F(ShippedCatalogue, AnEntryNeverOverwritesAndNeverWaitsForAnAnswer)
     ASSERT_TRUE(taken.open(QIODevice::WriteOnly));
     taken.write("keep me");
     taken.close();
-    const Finished run = RunArguments(Arguments(SplitCommandLine(m_catalogue.GetParams(0)), SourcePath(sources[0]), out));
+    const Finished run
+        = RunArguments(Arguments(SplitCommandLine(m_catalogue.GetParams(0)), SourcePath(sources[0]), out));
     EXPECT_NE(run.ExitCode, 0);
     EXPECT_NE(run.ExitCode, -1) << "it waited for an answer on the open standard input";
     QFile check(out);

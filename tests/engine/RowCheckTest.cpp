@@ -6,7 +6,8 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 
-namespace {
+namespace
+{
 
 // What a source is made of: ffmpeg's arguments before its name.
 struct TMade {
@@ -80,17 +81,21 @@ TEST_F(RowCheckTest, EveryDamagedOutputFailsWhereverTheDamageLies)
 {
     const std::vector<TMade> made = {
         { "long.mkv", longClip },
-        { "long.mp4", "-f lavfi -i testsrc2=size=64x48:rate=25:duration=30 -f lavfi -i sine=duration=30 -c:v mpeg4 "
-                      "-c:a mp2 -movflags +faststart" },
-        { "short picture.mkv", "-f lavfi -i testsrc2=size=64x48:rate=25:duration=0.4 -f lavfi -i sine=duration=30 "
-                             "-c:v mpeg4 -c:a mp2" },
-        { "short sound.mkv", "-f lavfi -i testsrc2=size=64x48:rate=25:duration=30 -f lavfi -i sine=duration=0.3 "
-                           "-c:v mpeg4 -c:a mp2" },
+        { "long.mp4",
+            "-f lavfi -i testsrc2=size=64x48:rate=25:duration=30 -f lavfi -i sine=duration=30 -c:v mpeg4 "
+            "-c:a mp2 -movflags +faststart" },
+        { "short picture.mkv",
+            "-f lavfi -i testsrc2=size=64x48:rate=25:duration=0.4 -f lavfi -i sine=duration=30 "
+            "-c:v mpeg4 -c:a mp2" },
+        { "short sound.mkv",
+            "-f lavfi -i testsrc2=size=64x48:rate=25:duration=30 -f lavfi -i sine=duration=0.3 "
+            "-c:v mpeg4 -c:a mp2" },
     };
     MakeAll(ClipsDir(), made);
     const QString clips = ClipsDir() + "/";
     const std::vector<TCase> cases = {
-        { "picture cut", "long.mkv", "copy short picture.mkv", "The output's picture lasts 0.40 s; the source's lasts 30" },
+        { "picture cut", "long.mkv", "copy short picture.mkv",
+            "The output's picture lasts 0.40 s; the source's lasts 30" },
         { "sound cut", "long.mkv", "copy short sound.mkv", "The output's sound lasts 0.3" },
         { "cut at 5 %", "long.mkv", "cut 5", "The output's picture lasts 1." },
         { "cut at 50 %", "long.mp4", "cut 50", "The output's picture lasts 1" },
@@ -118,11 +123,14 @@ TEST_F(RowCheckTest, EveryDamagedOutputFailsWhereverTheDamageLies)
 TEST_F(RowCheckTest, AwkwardGoodSourcesPassThroughTheRealEncoder)
 {
     const std::vector<TMade> made = {
-        { "unequal.mkv", "-f lavfi -i testsrc2=size=64x48:rate=25:duration=4 -f lavfi -i sine=duration=3 -c:v mpeg4 -c:a aac" },
-        { "late.mkv", "-f lavfi -i testsrc2=size=64x48:rate=25:duration=3 -itsoffset 1.5 -f lavfi -i sine=duration=3 "
-                      "-c:v mpeg4 -c:a aac" },
-        { "second sound.mp4", "-f lavfi -i testsrc2=size=64x48:rate=25:duration=3 -f lavfi -i sine=duration=3 -f lavfi "
-                              "-i sine=duration=10:f=600 -map 0 -map 1 -map 2 -c:v mpeg4 -c:a aac" },
+        { "unequal.mkv",
+            "-f lavfi -i testsrc2=size=64x48:rate=25:duration=4 -f lavfi -i sine=duration=3 -c:v mpeg4 -c:a aac" },
+        { "late.mkv",
+            "-f lavfi -i testsrc2=size=64x48:rate=25:duration=3 -itsoffset 1.5 -f lavfi -i sine=duration=3 "
+            "-c:v mpeg4 -c:a aac" },
+        { "second sound.mp4",
+            "-f lavfi -i testsrc2=size=64x48:rate=25:duration=3 -f lavfi -i sine=duration=3 -f lavfi "
+            "-i sine=duration=10:f=600 -map 0 -map 1 -map 2 -c:v mpeg4 -c:a aac" },
         { "no header.mp3", "-f lavfi -i sine=duration=8 -c:a libmp3lame -q:a 4 -write_xing 0" },
         { "raw.aac", "-f lavfi -i sine=duration=8 -c:a aac" },
     };

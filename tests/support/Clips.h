@@ -16,8 +16,14 @@ inline bool MakeClip(const QString& path, const QString& size, const QString& se
     QStringList arguments = { "-nostdin", "-loglevel", "error", "-f", "lavfi", "-i",
         "testsrc=duration=" + seconds + ":rate=10:size=" + size };
     if (sound)
-        arguments << "-f" << "lavfi" << "-i" << "sine=duration=" + seconds << "-c:a" << "mp2";
-    arguments << "-c:v" << "mpeg4" << "-y" << path;
+        arguments << "-f"
+                  << "lavfi"
+                  << "-i"
+                  << "sine=duration=" + seconds << "-c:a"
+                  << "mp2";
+    arguments << "-c:v"
+              << "mpeg4"
+              << "-y" << path;
     QProcess ffmpeg;
     ffmpeg.start(REELHAND_FFMPEG, arguments);
     return ffmpeg.waitForFinished(60000) && ffmpeg.exitCode() == 0;
