@@ -275,6 +275,8 @@ TMediaInfo ProbeMedia(const std::string& path, TProbeDepth depth, const TStopFla
             told.push_back(Length(context->streams[i]->duration, context->streams[i]->time_base));
         toldFile = Length(context->duration, AVRational { 1, AV_TIME_BASE });
         result = avformat_find_stream_info(context, nullptr);
+        // Tracks found only in the packets (MPEG program streams) have nothing told of them.
+        told.resize(context->nb_streams);
     }
     if (stop && stop->load())
         throw EReadStopped();

@@ -3,6 +3,7 @@
 #include "engine/DosCommand.h"
 #include "engine/EncoderPlan.h"
 #include "engine/OutputCheck.h"
+#include "engine/commandManager.h"
 #include "engine/overwriteManager.h"
 #include "platform/FileSystem.h"
 #include "platform/WorkFolder.h"
@@ -70,6 +71,12 @@ bool TRowConversion::Start(const TRowRequest& row)
     m_notes.clear();
     m_formatIndex = row.FormatIndex;
     m_began = std::chrono::steady_clock::now();
+    // A row the catalogue has no format for needs no file read: it ends at once.
+    if (!m_settings.Catalogue || row.FormatIndex < 0
+        || static_cast<std::size_t>(row.FormatIndex) >= m_settings.Catalogue->Formats().size()) {
+        m_outcome = TRunOutcome::NotInCatalogue();
+        return false;
+    }
     try {
         m_worker->Run([this, row](const std::atomic<bool>& stop) { Prepare(row, stop); }, [this] { Prepared(); });
     } catch (const std::system_error& error) {

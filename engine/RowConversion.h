@@ -55,8 +55,8 @@ public:
     TRowConversion& operator=(const TRowConversion&) = delete;
 
     // Starts converting the row: OnStarted follows when its encoder runs, OnEnded when the row has ended, also when
-    // it fails without an encoder. False when it has ended at once (no thread to read it beside this one), Failed
-    // with Outcome saying why, and no event follows.
+    // it fails without an encoder. False when it has ended at once (a format the catalogue lacks, no thread to read
+    // it beside this one), Failed with Outcome saying why, and no event follows.
     bool Start(const TRowRequest& row);
     // Stops the row within moments, whatever it is doing: it ends Failed with why, unless it had already finished.
     void Stop(const TRunOutcome& why);
