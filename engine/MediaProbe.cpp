@@ -130,10 +130,12 @@ TStreamInfo StreamOf(const AVStream* stream, std::optional<double> told)
 }
 
 // What may end a read before the demuxer does: a stop asked for, or a probe that has read its bound.
+// Only the search for the tracks' details is bounded: a header (with a Matroska file's attached fonts) is read as
+// far as the demuxer needs, but packets that lead nowhere are not.
 struct TReadGuard {
     const TStopFlag* Stop = nullptr;
     const AVFormatContext* Context = nullptr;
-    bool Bounded = true;
+    std::optional<int64_t> BoundFrom; // bytes read when the bounded part began
     bool OverBound = false;
 
     static int Interrupts(void* opaque)
@@ -141,9 +143,10 @@ struct TReadGuard {
         TReadGuard& guard = *static_cast<TReadGuard*>(opaque);
         if (guard.Stop && guard.Stop->load())
             return 1;
-        if (guard.Bounded && guard.Context && guard.Context->pb && guard.Context->pb->bytes_read > MaxProbeBytes)
+        if (guard.BoundFrom && guard.Context && guard.Context->pb
+            && guard.Context->pb->bytes_read - *guard.BoundFrom > MaxProbeBytes)
             guard.OverBound = true;
-        return guard.Bounded && guard.OverBound ? 1 : 0;
+        return guard.BoundFrom && guard.OverBound ? 1 : 0;
     }
 };
 
@@ -274,6 +277,7 @@ TMediaInfo ProbeMedia(const std::string& path, TProbeDepth depth, const TStopFla
         for (unsigned i = 0; i < context->nb_streams; ++i)
             told.push_back(Length(context->streams[i]->duration, context->streams[i]->time_base));
         toldFile = Length(context->duration, AVRational { 1, AV_TIME_BASE });
+        guard.BoundFrom = context->pb ? context->pb->bytes_read : 0;
         result = avformat_find_stream_info(context, nullptr);
         // Tracks found only in the packets (MPEG program streams) have nothing told of them.
         told.resize(context->nb_streams);
@@ -318,7 +322,7 @@ TMediaInfo ProbeMedia(const std::string& path, TProbeDepth depth, const TStopFla
         info.Tags[tag->key] = tag->value;
     if (depth == TProbeDepth::Header || (depth == TProbeDepth::Untrusted && LengthsTold(context, told)))
         return info;
-    guard.Bounded = false;
+    guard.BoundFrom.reset();
     const std::vector<TPacketTimes> times = ScanPackets(context, info.ReadError);
     if (stop && stop->load())
         throw EReadStopped();

@@ -99,14 +99,15 @@ struct TMediaInfo {
     std::optional<double> PacketsEnd() const;
 };
 
-// How much of a file a probe reads. The header is read within a bound, MaxProbeBytes, whatever the file holds.
+// How much of a file a probe reads. Past its header, the search for its tracks' details reads at most MaxProbeBytes
+// and MaxProbeSeconds of its media, whatever the file holds.
 enum class TProbeDepth {
     Header, // the header only
     Packets, // every packet to the end, no decoding
     Untrusted, // every packet where the header does not tell each track's length or its index runs past the file
 };
 
-constexpr int64_t MaxProbeBytes = 16 << 20;
+constexpr int64_t MaxProbeBytes = 8 << 20;
 constexpr double MaxProbeSeconds = 5; // of media analysed for the tracks' details
 
 // Reads what path holds, in this process. Throws ENotMediaError for a file the demuxers do not know within the

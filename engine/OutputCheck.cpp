@@ -55,8 +55,10 @@ std::string Missing(TStreamKind kind, std::size_t have, std::size_t wanted)
         + " tracks it should have.";
 }
 
+// fileStep: the longest step of any track the file keeps, since a container moves its tracks together, by the
+// encoder's delay of the coarsest one.
 std::optional<std::string> TrackFault(const TMediaInfo& source, const TStreamInfo& wanted, const TMediaInfo& made,
-    const TStreamInfo& got, bool copied, const std::string& name)
+    const TStreamInfo& got, bool copied, const std::string& name, double fileStep)
 {
     const std::string verb = wanted.Kind == TStreamKind::Subtitle ? " last " : " lasts ";
     if (copied && wanted.Packets >= 0 && std::abs(got.Packets - wanted.Packets) > PacketsOff)
@@ -66,7 +68,8 @@ std::optional<std::string> TrackFault(const TMediaInfo& source, const TStreamInf
         return std::nullopt;
     if (!got.End)
         return "The output's " + name + " holds nothing.";
-    const double step = std::max({ wanted.Step, got.Step, wanted.Kind == TStreamKind::Audio ? 0.0 : UsualStep });
+    const double step
+        = std::max({ wanted.Step, got.Step, fileStep, wanted.Kind == TStreamKind::Audio ? 0.0 : UsualStep });
     const double slack = FramesOff * std::max(step, 0.001);
     if (wanted.Start && wanted.End) {
         const double wantedLength = *wanted.End - *wanted.Start, gotLength = *got.End - got.Start.value_or(0);
@@ -128,6 +131,11 @@ std::optional<std::string> OutputFault(
     } catch (const EProbeError& error) {
         return "The output cannot be read back (" + error.Message() + ").";
     }
+    double fileStep = 0;
+    for (const TMappedTrack& track : tracks)
+        fileStep = std::max(fileStep, source.Streams[track.Source].Step);
+    for (const TStreamInfo& stream : made.Streams)
+        fileStep = std::max(fileStep, stream.Step);
     for (TStreamKind kind : { TStreamKind::Video, TStreamKind::Audio, TStreamKind::Subtitle }) {
         std::vector<const TMappedTrack*> mapped;
         for (const TMappedTrack& track : tracks)
@@ -138,7 +146,7 @@ std::optional<std::string> OutputFault(
             return Missing(kind, found.size(), mapped.size());
         for (std::size_t i = 0; i < mapped.size(); ++i)
             if (std::optional<std::string> fault = TrackFault(source, source.Streams[mapped[i]->Source], made,
-                    *found[i], mapped[i]->Copied, NameOf(kind, i, mapped.size())))
+                    *found[i], mapped[i]->Copied, NameOf(kind, i, mapped.size()), fileStep))
                 return fault;
     }
     if (!made.ReadError.empty())

@@ -6,6 +6,8 @@ extern "C" {
 }
 
 #include <algorithm>
+#include <functional>
+#include <queue>
 
 namespace
 {
@@ -25,15 +27,52 @@ bool Blank(const AVPacket* packet)
         && std::equal(packet->data + 1, packet->data + packet->size, packet->data);
 }
 
-// Adds a packet to the track's times: decoded at (seconds; its gap to the latest packet before it counts), shown at
-// start for length.
-void Take(TPacketTimes& times, std::optional<double>& latest, double at, double start, double length)
+// Gaps between packets in the order they are shown, measured through a window wider than any decoder reorders.
+class TGaps
 {
-    if (latest && at - *latest >= times.LongestGap.value_or(0)) {
-        times.LongestGap = at - *latest;
-        times.GapAt = *latest;
+public:
+    void Take(double start)
+    {
+        m_pending.push(start);
+        if (m_pending.size() > ReorderDepth)
+            Next();
     }
-    latest = std::max(latest.value_or(at), at);
+    // The longest gap and where it begins; none when a packet without a time made the order unknown.
+    void Finish(TPacketTimes& times)
+    {
+        while (!m_pending.empty())
+            Next();
+        if (m_untimed || m_count < 2)
+            return;
+        times.LongestGap = m_longest;
+        times.GapAt = m_at;
+    }
+    void Untimed() { m_untimed = true; }
+
+private:
+    static constexpr std::size_t ReorderDepth = 16;
+
+    void Next()
+    {
+        const double start = m_pending.top();
+        m_pending.pop();
+        if (m_count++ > 0 && start - m_latest >= m_longest) {
+            m_longest = start - m_latest;
+            m_at = m_latest;
+        }
+        m_latest = start;
+    }
+
+    std::priority_queue<double, std::vector<double>, std::greater<>> m_pending;
+    double m_latest = 0;
+    double m_longest = 0;
+    double m_at = 0;
+    int64_t m_count = 0;
+    bool m_untimed = false;
+};
+
+void Take(TPacketTimes& times, double start, double length)
+{
     times.Start = std::min(times.Start.value_or(start), start);
     times.End = std::max(times.End.value_or(start), start + length);
     times.LongestPacket = std::max(times.LongestPacket, length);
@@ -50,7 +89,7 @@ std::vector<TPacketTimes> ScanPackets(AVFormatContext* context, std::string& err
 {
     std::vector<TPacketTimes> times(context->nb_streams);
     std::vector<bool> zerosPossible(context->nb_streams);
-    std::vector<std::optional<double>> latest(context->nb_streams);
+    std::vector<TGaps> gaps(context->nb_streams);
     for (unsigned i = 0; i < context->nb_streams; ++i)
         zerosPossible[i] = ZerosPossible(context->streams[i]->codecpar);
     TPacket holder;
@@ -65,16 +104,19 @@ std::vector<TPacketTimes> ScanPackets(AVFormatContext* context, std::string& err
         if (index < times.size() && (zerosPossible[index] || !Blank(packet))) {
             TPacketTimes& track = times[index];
             ++track.Packets;
-            // Decoding times rise steadily where shown times go back and forth between reordered pictures.
             const int64_t shown = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
-            const int64_t decoded = packet->dts != AV_NOPTS_VALUE ? packet->dts : packet->pts;
             const AVRational base = context->streams[index]->time_base;
-            if (shown != AV_NOPTS_VALUE)
-                Take(track, latest[index], decoded * av_q2d(base), shown * av_q2d(base),
-                    std::max<int64_t>(packet->duration, 0) * av_q2d(base));
+            if (shown == AV_NOPTS_VALUE) {
+                gaps[index].Untimed();
+            } else {
+                Take(track, shown * av_q2d(base), std::max<int64_t>(packet->duration, 0) * av_q2d(base));
+                gaps[index].Take(shown * av_q2d(base));
+            }
         }
         av_packet_unref(packet);
     }
+    for (std::size_t i = 0; i < times.size(); ++i)
+        gaps[i].Finish(times[i]);
     if (result != AVERROR_EOF) {
         char text[AV_ERROR_MAX_STRING_SIZE] = {};
         av_strerror(result, text, sizeof text);
@@ -93,12 +135,14 @@ std::optional<TPacketTimes> IndexedTimes(AVFormatContext* context, int track)
     if (count <= 0)
         return std::nullopt;
     TPacketTimes times;
-    std::optional<double> latest;
+    TGaps gaps;
     const AVRational base = stream->time_base;
     for (int i = 0; i < count; ++i) {
         const double at = avformat_index_get_entry(stream, i)->timestamp * av_q2d(base);
-        Take(times, latest, at, at, 0);
+        Take(times, at, 0);
+        gaps.Take(at);
     }
+    gaps.Finish(times);
     times.Packets = count;
     return times;
 }

@@ -154,9 +154,15 @@ TEST_F(RowCheckTest, AwkwardGoodSourcesPassThroughTheRealEncoder)
         { "long second sound, first kept", "second sound.mp4", "14", "" },
         { "MP3 without a header", "no header.mp3", "16", "" },
         { "raw AAC", "raw.aac", "16", "" },
+        { "maps by index, as they stand", "second sound.mp4", "22", "" },
     };
-    QFile::remove(ProgramDir() + "/command");
-    ASSERT_TRUE(QFile::copy(REELHAND_SOURCE_DIR "/resources/command", ProgramDir() + "/command"));
+    // The shipped formats, and after them one in the old form that maps tracks by their index.
+    QFile shipped(REELHAND_SOURCE_DIR "/resources/command"), catalogue(ProgramDir() + "/command");
+    ASSERT_TRUE(shipped.open(QIODevice::ReadOnly) && catalogue.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    catalogue.write(shipped.readAll().replace("</commands>",
+        "<command><format>By index</format><params>-n -map 0:0 -map 0:1 -c copy</params><ext>mkv</ext></command>"
+        "</commands>"));
+    catalogue.close();
     UseEncoder(REELHAND_FFMPEG);
     MakeJob();
     m_job->SetFilesAtOnce(2);
