@@ -78,10 +78,12 @@ std::optional<std::string> TrackFault(const TMediaInfo& source, const TStreamInf
             return "The output's " + name + verb + SecondsText(gotLength) + "; the source's" + verb
                 + SecondsText(wantedLength) + ".";
     }
-    // A picture without an index of every packet may have pauses the check cannot know of; sound has none.
-    const std::optional<double> allowed = wanted.LongestGap ? wanted.LongestGap
-        : wanted.Kind == TStreamKind::Audio                 ? std::optional(0.0)
-                                                            : std::nullopt;
+    // A picture without an index of every packet may have pauses the check cannot know of, and Theora writes no
+    // packet for a frame that repeats the one before; sound has no pauses.
+    const std::optional<double> allowed = got.Codec == "theora" ? std::nullopt
+        : wanted.LongestGap                                     ? wanted.LongestGap
+        : wanted.Kind == TStreamKind::Audio                     ? std::optional(0.0)
+                                                                : std::nullopt;
     if (wanted.Kind != TStreamKind::Subtitle && allowed && got.LongestGap && *got.LongestGap > *allowed + slack)
         return "The output's " + name + " breaks off for " + SecondsText(*got.LongestGap) + " at "
             + SecondsText(got.GapAt - made.Start.value_or(0)) + ".";
