@@ -239,8 +239,8 @@ public:
     }
 
     // A "key=value" option whose value comes from the source: one word whatever it holds, cut where it is long.
-    void AddSourceValue(const std::string& option, const std::string& key, const std::string& value,
-        const std::string& whose)
+    void AddSourceValue(
+        const std::string& option, const std::string& key, const std::string& value, const std::string& whose)
     {
         bool cut = false;
         Add(option, key + "=" + Bounded(value, cut));
@@ -304,7 +304,8 @@ private:
     void Title(int index, const std::string& out, const TStreamInfo& stream)
     {
         if (m_container.Iso && !stream.Title.empty())
-            AddSourceValue("-metadata:s:" + out, "handler_name", stream.Title, "title of track " + std::to_string(index + 1));
+            AddSourceValue(
+                "-metadata:s:" + out, "handler_name", stream.Title, "title of track " + std::to_string(index + 1));
     }
 
     void LeaveOut(int index, const std::string& what, const TStreamInfo& stream, const std::string& why)
