@@ -54,7 +54,7 @@ std::vector<TRunningRow> TBatchRunner::Running() const
 {
     std::vector<TRunningRow> running;
     for (std::size_t slot = 0; slot < m_slotRows.size(); ++slot)
-        if (m_slotRows[slot] && m_pool->Slot(slot).Running())
+        if (m_slotRows[slot] && m_pool->Slot(slot).Started())
             running.push_back({ m_slotRows[slot], &m_pool->Slot(slot) });
     return running;
 }

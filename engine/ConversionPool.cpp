@@ -7,6 +7,10 @@ TConversionPool::TConversionPool(int jobs, const TConversionSettings& settings)
     for (int i = 0; i < std::max(jobs, 1); ++i) {
         m_slots.push_back(std::make_unique<TRowConversion>(settings));
         const std::size_t slot = m_slots.size() - 1;
+        m_slots.back()->OnStarted = [this, slot](TRowConversion&) {
+            if (OnStarted)
+                OnStarted(slot);
+        };
         m_slots.back()->OnLine = [this, slot](TRowConversion&) {
             if (OnLine)
                 OnLine(slot);
@@ -25,6 +29,7 @@ TConversionPool::~TConversionPool()
 {
     *m_alive = false;
     for (const std::unique_ptr<TRowConversion>& slot : m_slots) {
+        slot->OnStarted = nullptr;
         slot->OnEnded = nullptr;
         slot->OnLine = nullptr;
     }
@@ -77,10 +82,7 @@ void TConversionPool::Fill()
                 }
                 if (!Alive(alive))
                     return;
-                const bool started = slot.Start(row);
-                if (started && OnStarted)
-                    OnStarted(i);
-                else if (!started && OnEnded)
+                if (!slot.Start(row) && OnEnded)
                     OnEnded(i);
                 if (!Alive(alive))
                     return;

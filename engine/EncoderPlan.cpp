@@ -3,7 +3,7 @@
 #include "engine/CaptureTags.h"
 #include "engine/DosCommand.h"
 #include "engine/EncoderChoices.h"
-#include "engine/OutputCheck.h"
+#include "engine/FormatParams.h"
 #include "engine/PictureTiming.h"
 
 extern "C" {
@@ -13,7 +13,6 @@ extern "C" {
 
 #include <algorithm>
 #include <cctype>
-#include <cstdlib>
 #include <optional>
 #include <sstream>
 
@@ -108,58 +107,6 @@ bool Takes(const TContainer& container, const std::string& codec)
     return muxer && descriptor && avformat_query_codec(muxer, descriptor->id, FF_COMPLIANCE_NORMAL) == 1;
 }
 
-// The params with what the plan takes over cut out.
-struct TParams {
-    std::vector<std::string> Kept;
-    std::vector<std::string> Maps;
-    std::string PictureFilter;
-    std::string PictureTag;
-    std::string SoundFilter;
-    std::optional<double> StereoRate; // bits a second
-    int Channels = 0; // -ac, 0 when the params leave the count as it is
-};
-
-std::optional<double> RateOf(const std::string& text)
-{
-    char* end = nullptr;
-    const double value = std::strtod(text.c_str(), &end);
-    if (end == text.c_str() || value <= 0)
-        return std::nullopt;
-    const std::string unit = end;
-    return unit == "k" ? value * 1000
-        : unit == "M"  ? value * 1000000
-        : unit.empty() ? std::optional(value)
-                       : std::nullopt;
-}
-
-TParams ParamsOf(const std::vector<std::string>& words)
-{
-    TParams result;
-    for (std::size_t i = 0; i < words.size(); ++i) {
-        const std::string& word = words[i];
-        if (word == "-filter_complex" || word == "-lavfi")
-            throw EPlanError("A format with a plan cannot use " + word + "; give its filters with -vf and -af.");
-        const bool takesValue = i + 1 < words.size();
-        if (takesValue && word == "-map") {
-            result.Maps.push_back(word);
-            result.Maps.push_back(words[++i]);
-        } else if (takesValue && (word == "-vf" || word == "-filter:v")) {
-            result.PictureFilter = words[++i];
-        } else if (takesValue && (word == "-tag:v" || word == "-vtag")) {
-            result.PictureTag = words[++i];
-        } else if (takesValue && (word == "-af" || word == "-filter:a")) {
-            result.SoundFilter = words[++i];
-        } else {
-            if (takesValue && word == "-b:a")
-                result.StereoRate = RateOf(words[i + 1]);
-            if (takesValue && word == "-ac")
-                result.Channels = std::atoi(words[i + 1].c_str());
-            result.Kept.push_back(word);
-        }
-    }
-    return result;
-}
-
 bool IsHdr(const TStreamInfo& picture)
 {
     return picture.ColorTransfer == "smpte2084" || picture.ColorTransfer == "arib-std-b67";
@@ -207,8 +154,8 @@ std::string Joined(const std::vector<std::string>& parts, const char* separator)
 class TPlanWriter
 {
 public:
-    TPlanWriter(const TWords& words, const TContainer& container, const TParams& params, const std::string& source,
-        const TEncoderChoices& choices)
+    TPlanWriter(const TWords& words, const TContainer& container, const TFormatParams& params,
+        const std::string& source, const TEncoderChoices& choices)
         : m_words(words)
         , m_container(container)
         , m_params(params)
@@ -249,12 +196,12 @@ public:
                 + (picture.ColorPrimaries.empty() ? "" : ":pin=" + picture.ColorPrimaries)
                 + ":t=linear:npl=100,format=gbrpf32le,zscale=p=bt709,tonemap=tonemap=hable:desat=0,"
                   "zscale=t=bt709:m=bt709:r=tv,format=yuv420p");
-        if (!m_params.PictureFilter.empty())
-            filters.push_back(m_params.PictureFilter);
+        if (!m_params.PictureFilter().empty())
+            filters.push_back(m_params.PictureFilter());
         if (!filters.empty())
             Add("-filter:" + out, Joined(filters, ","));
-        if (!m_params.PictureTag.empty())
-            Add("-tag:" + out, m_params.PictureTag);
+        if (!m_params.PictureTag().empty())
+            Add("-tag:" + out, m_params.PictureTag());
         if (toneMap)
             for (const char* tag : { "-color_primaries:", "-color_trc:", "-colorspace:" })
                 Add(tag + out, "bt709");
@@ -286,15 +233,15 @@ public:
             return true;
         }
         std::vector<std::string> filters;
-        if (!m_params.SoundFilter.empty())
-            filters.push_back(m_params.SoundFilter);
+        if (!m_params.SoundFilter().empty())
+            filters.push_back(m_params.SoundFilter());
         if (const std::string layout = UsualLayout(sound); m_words.Surround && !layout.empty())
             filters.push_back("aformat=channel_layouts=" + layout);
         if (!filters.empty())
             Add("-filter:" + out, Joined(filters, ","));
-        const int channels = m_params.Channels > 0 ? m_params.Channels : sound.Channels;
-        if (m_words.Surround && m_params.StereoRate && channels > 0)
-            Add("-b:" + out, std::to_string(static_cast<long long>(*m_params.StereoRate * channels / 2)));
+        const int channels = m_params.Channels() > 0 ? m_params.Channels() : sound.Channels;
+        if (m_words.Surround && m_params.SoundRate() && channels > 0)
+            Add("-b:" + out, std::to_string(static_cast<long long>(*m_params.SoundRate() * channels / 2)));
         return true;
     }
 
@@ -432,7 +379,7 @@ private:
 
     const TWords m_words;
     const TContainer m_container;
-    const TParams m_params;
+    const TFormatParams m_params;
     const std::string m_sourceContainer;
     const TEncoderChoices m_choices;
     TEncoderPlan m_plan;
@@ -451,14 +398,18 @@ TEncoderPlan PlanEncoding(const TEncoderTask& task, const TMediaInfo& source)
     const TWords words = WordsOf(task.Plan);
     std::vector<std::string> notes;
     std::vector<std::string> chosen = ChosenParams(task, source, notes);
+    const TFormatParams params(chosen);
     if (!words.Any()) {
         TEncoderPlan asItStands;
         asItStands.Arguments = std::move(chosen);
         asItStands.Notes = std::move(notes);
+        asItStands.Tracks = params.TracksOf(source, task.OutputName);
         return asItStands;
     }
-    const TParams params = ParamsOf(chosen);
-    const TFormatStreams keeps = FormatStreamsOf(task.Params);
+    if (!params.ComplexFilter().empty())
+        throw EPlanError(
+            "A format with a plan cannot use " + params.ComplexFilter() + "; give its filters with -vf and -af.");
+    const TFormatStreams keeps = params.StreamsFor(source);
     const std::string ext = ExtensionOf(task.OutputName);
     const TContainer container = ContainerOf(ext);
     TPlanWriter writer(words, container, params, source.Container, task.Choices);
@@ -495,12 +446,13 @@ TEncoderPlan PlanEncoding(const TEncoderTask& task, const TMediaInfo& source)
     for (const std::string& note : capture.Notes)
         writer.Note(note);
     TEncoderPlan plan = writer.Plan();
-    std::vector<std::string> arguments = params.Kept;
+    std::vector<std::string> arguments = params.General();
     // With nothing to map, the entry's own maps make the encoder fail as it always did, rather than let it pick
     // tracks of its own.
     if (!writer.MappedAny())
-        arguments.insert(arguments.end(), params.Maps.begin(), params.Maps.end());
+        arguments.insert(arguments.end(), params.Maps().begin(), params.Maps().end());
     // Options for single tracks come after the general ones, which they then override.
     plan.Arguments.insert(plan.Arguments.begin(), arguments.begin(), arguments.end());
+    plan.Tracks = TFormatParams(plan.Arguments).TracksOf(source, task.OutputName);
     return plan;
 }

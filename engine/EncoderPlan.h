@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/EncoderTask.h"
+#include "engine/FormatParams.h"
 #include "engine/MediaProbe.h"
 #include "toolkit/Exception.h"
 
@@ -22,6 +23,7 @@ struct TEncoderPlan {
     // left out: ..."), a flag or a camera's tag the container cannot hold, a value of the source cut to
     // MaxSourceValue bytes.
     std::vector<std::string> Notes;
+    std::vector<TMappedTrack> Tracks; // the source's tracks the encoder writes, in the output's order
 };
 
 // The most bytes of one value of the source (a title, a date) that the plan hands on; a longer one is cut, since the

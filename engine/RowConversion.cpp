@@ -2,6 +2,8 @@
 
 #include "engine/DosCommand.h"
 #include "engine/EncoderPlan.h"
+#include "engine/OutputCheck.h"
+#include "engine/commandManager.h"
 #include "engine/overwriteManager.h"
 #include "platform/FileSystem.h"
 #include "platform/WorkFolder.h"
@@ -36,6 +38,7 @@ std::string WorkName(const std::string& wanted)
 TRowConversion::TRowConversion(TConversionSettings settings)
     : m_settings(std::move(settings))
     , m_runner(std::make_unique<TDosCommand>())
+    , m_worker(std::make_unique<TWorkThread>())
 {
     m_runner->OnNewLine = [this](TDosCommand*, const std::string& line, TOutputType type) {
         if (type != otEntireLine)
@@ -49,7 +52,9 @@ TRowConversion::TRowConversion(TConversionSettings settings)
 
 TRowConversion::~TRowConversion()
 {
-    // The runner kills the encoder and waits for its reader before the private folder goes.
+    // A read in progress gives up within moments; the runner kills the encoder and waits for its reader before the
+    // private folder goes.
+    m_worker.reset();
     m_runner.reset();
     m_work.reset();
 }
@@ -64,65 +69,111 @@ bool TRowConversion::Start(const TRowRequest& row)
     m_report.Clear();
     m_output.clear();
     m_notes.clear();
-    try {
-        Prepare(row);
-        m_began = std::chrono::steady_clock::now();
-        m_running = true;
-        m_runner->Start();
-        return true;
-    } catch (const ETaskRefused& refused) {
-        m_outcome = refused.Outcome();
-    } catch (const std::system_error& error) {
-        // No thread for the encoder's reader: the system is out of processes or memory for now.
-        m_outcome = TRunOutcome::Failure(
-            "The encoder could not be started: " + platform::SystemErrorMessage(error.code().value()) + ".");
-    } catch (const std::exception& error) {
-        // A name that can no longer be made, or a catalogue entry lacking a part, fails this row only.
-        m_outcome = TRunOutcome::Failure(error.what());
+    m_formatIndex = row.FormatIndex;
+    m_began = std::chrono::steady_clock::now();
+    // A row the catalogue has no format for needs no file read: it ends at once.
+    if (!m_settings.Catalogue || row.FormatIndex < 0
+        || static_cast<std::size_t>(row.FormatIndex) >= m_settings.Catalogue->Formats().size()) {
+        m_outcome = TRunOutcome::NotInCatalogue();
+        return false;
     }
-    m_running = false;
-    m_work.reset();
-    return false;
+    try {
+        m_worker->Run([this, row](const std::atomic<bool>& stop) { Prepare(row, stop); }, [this] { Prepared(); });
+    } catch (const std::system_error& error) {
+        m_outcome = TRunOutcome::Failure(
+            "The conversion could not be started: " + platform::SystemErrorMessage(error.code().value()) + ".");
+        return false;
+    }
+    m_running = true;
+    return true;
 }
 
-void TRowConversion::Prepare(const TRowRequest& row)
+// Beside the owner's thread: everything up to the encoder's command line. A row refused after its private folder
+// was made leaves nothing behind.
+void TRowConversion::Prepare(const TRowRequest& row, const std::atomic<bool>& stop)
 {
-    m_task = EncoderTaskFor(row.FileName, row.FormatIndex, row.Path, m_settings.Catalogue, m_settings.ProgramFolder);
-    m_task.Choices = row.Choices;
-    m_formatIndex = row.FormatIndex;
-    m_output = m_task.WantedOutput();
-    // A pipe or a device would never end, and the demuxer would wait on it for good.
-    if (!platform::IsRegularFile(m_task.Source))
-        throw ETaskRefused(TRunOutcome::Failure("The source is not a plain file."));
-    // The naming rule refuses a name that no system call could take as it stands, before anything is made.
-    TOverwriteManager::FirstFree(m_output, [](const std::string&) { return false; });
+    m_prepared = TPrepared();
+    TPrepared& prepared = m_prepared;
     try {
-        m_source = ProbeMedia(m_task.Source);
-    } catch (const EProbeError& error) {
-        throw ETaskRefused(TRunOutcome::Unreadable(error.Message()));
-    }
-    m_format = FormatStreamsOf(m_task.Params);
-    if (std::optional<std::string> refusal = SourceRefusal(m_source, m_format))
-        throw ETaskRefused(TRunOutcome::Failure(*refusal));
-    if (std::optional<double> length = m_source.Length(m_format.KeepsPicture, m_format.KeepsSound))
-        m_report.SetDuration(*length);
+        prepared.Task
+            = EncoderTaskFor(row.FileName, row.FormatIndex, row.Path, m_settings.Catalogue, m_settings.ProgramFolder);
+        prepared.Task.Choices = row.Choices;
+        const TEncoderTask& task = prepared.Task;
+        // A pipe or a device would never end, and the demuxer would wait on it for good.
+        if (!platform::IsRegularFile(task.Source))
+            throw ETaskRefused(TRunOutcome::Failure("The source is not a plain file."));
+        // The naming rule refuses a name that no system call could take as it stands, before anything is made.
+        TOverwriteManager::FirstFree(task.WantedOutput(), [](const std::string&) { return false; });
+        try {
+            prepared.Source = ProbeMedia(task.Source, TProbeDepth::Untrusted, &stop);
+        } catch (const ENotMediaError& error) {
+            throw ETaskRefused(TRunOutcome::Failure(error.Message()));
+        } catch (const EProbeError& error) {
+            throw ETaskRefused(TRunOutcome::Unreadable(error.Message()));
+        }
+        if (std::optional<std::string> fault = SourceFault(prepared.Source))
+            throw ETaskRefused(TRunOutcome::Failure(*fault));
+        const TEncoderPlan plan = PlanEncoding(task, prepared.Source);
+        if (std::optional<std::string> refusal
+            = SourceRefusal(prepared.Source, TFormatParams::Of(task.Params).StreamsFor(prepared.Source)))
+            throw ETaskRefused(TRunOutcome::Failure(*refusal));
+        prepared.Tracks = plan.Tracks;
+        prepared.Notes = plan.Notes;
+        if (std::optional<std::string> note = UncheckedLengthNote(prepared.Source))
+            prepared.Notes.push_back(*note);
 
-    int error = 0;
-    if (!platform::MakeFolders(m_task.OutputFolder, error))
-        throw ETaskRefused(TRunOutcome::Failure("The output folder \"" + m_task.OutputFolder
-            + "\" cannot be made: " + platform::SystemErrorMessage(error) + "."));
-    // What dead runs left is cleared once per folder; a folder of many files is not read again for every row.
-    if (m_swept.insert(m_task.OutputFolder).second)
-        platform::RemoveAbandonedWorkFolders(m_task.OutputFolder);
-    m_work = std::make_unique<platform::TWorkFolder>();
-    if (!m_work->Make(m_task.OutputFolder, error))
-        throw ETaskRefused(TRunOutcome::Failure("Nothing can be written into the output folder \"" + m_task.OutputFolder
-            + "\": " + platform::SystemErrorMessage(error) + "."));
-    m_workName = WorkName(m_task.OutputName);
-    const TEncoderPlan plan = PlanEncoding(m_task, m_source);
-    m_notes = plan.Notes;
-    m_runner->SetArguments(EncoderArguments(
-        m_settings.Encoder, m_task.Source, plan.Arguments, m_work->Path() + m_workName, plan.InputOptions));
+        int error = 0;
+        if (!platform::MakeFolders(task.OutputFolder, error))
+            throw ETaskRefused(TRunOutcome::Failure("The output folder \"" + task.OutputFolder
+                + "\" cannot be made: " + platform::SystemErrorMessage(error) + "."));
+        // What dead runs left is cleared once per folder; a folder of many files is not read again for every row.
+        if (m_swept.insert(task.OutputFolder).second)
+            platform::RemoveAbandonedWorkFolders(task.OutputFolder);
+        m_work = std::make_unique<platform::TWorkFolder>();
+        if (!m_work->Make(task.OutputFolder, error))
+            throw ETaskRefused(TRunOutcome::Failure("Nothing can be written into the output folder \""
+                + task.OutputFolder + "\": " + platform::SystemErrorMessage(error) + "."));
+        m_workName = WorkName(task.OutputName);
+        prepared.Arguments
+            = EncoderArguments(m_settings.Encoder, task.Source, plan.Arguments, m_work->Path() + m_workName,
+                plan.InputOptions);
+        return;
+    } catch (const EReadStopped&) {
+        prepared.Refused = TRunOutcome::StoppedByYou();
+    } catch (const ETaskRefused& refused) {
+        prepared.Refused = refused.Outcome();
+    } catch (const std::exception& error) {
+        // A name that can no longer be made, a plan that cannot be followed or a catalogue entry lacking a part
+        // fails this row only.
+        prepared.Refused = TRunOutcome::Failure(error.what());
+    }
+    m_work.reset();
+}
+
+void TRowConversion::Prepared()
+{
+    m_output = m_prepared.Task.WantedOutput();
+    m_notes = m_prepared.Notes;
+    if (m_prepared.Refused || m_stopped)
+        return FinishBeside(m_stopped ? *m_stopped : *m_prepared.Refused);
+    std::vector<int> kept;
+    for (const TMappedTrack& track : m_prepared.Tracks)
+        if (track.Kind == TStreamKind::Video || track.Kind == TStreamKind::Audio)
+            kept.push_back(track.Source);
+    if (std::optional<double> length = m_prepared.Source.Length(kept))
+        m_report.SetDuration(*length);
+    m_runner->SetArguments(m_prepared.Arguments);
+    m_began = std::chrono::steady_clock::now();
+    try {
+        m_runner->Start();
+    } catch (const std::system_error& error) {
+        // No thread for the encoder's reader: the system is out of processes or memory for now.
+        return FinishBeside(TRunOutcome::Failure(
+            "The encoder could not be started: " + platform::SystemErrorMessage(error.code().value()) + "."));
+    }
+    m_started = true;
+    if (OnStarted)
+        OnStarted(*this);
 }
 
 void TRowConversion::Stop(const TRunOutcome& why)
@@ -130,14 +181,14 @@ void TRowConversion::Stop(const TRunOutcome& why)
     if (!m_running)
         return;
     m_stopped = why;
+    m_worker->Stop();
     m_runner->Stop();
 }
 
 void TRowConversion::Ended(uint32_t exitCode)
 {
-    if (!m_running)
+    if (!m_running || m_worker->Busy())
         return;
-    m_running = false;
     TRunOutcome outcome = TRunOutcome::OfRun(m_runner->Status(), exitCode, m_runner->ExitSignal(), m_report);
     if (!outcome.Succeeded() && m_stopped)
         outcome = *m_stopped;
@@ -145,23 +196,40 @@ void TRowConversion::Ended(uint32_t exitCode)
         m_startFailure = m_runner->StartFailure();
         m_startFailureKind = m_runner->StartFailureKind();
     }
-    m_outcome = Finish(outcome);
-    if (OnEnded)
-        OnEnded(*this);
+    FinishBeside(outcome);
 }
 
-// Checks a run the encoder called done and gives its file its name; whatever is left in the private folder goes.
-TRunOutcome TRowConversion::Finish(TRunOutcome outcome)
+void TRowConversion::FinishBeside(const TRunOutcome& outcome)
 {
-    if (outcome.Succeeded()) {
-        if (std::optional<std::string> fault = OutputFault(m_source, m_format, m_work->Path() + m_workName))
-            outcome = TRunOutcome::Failure(*fault);
+    if (!m_work)
+        return End(outcome);
+    try {
+        m_worker->Run([this, outcome](const std::atomic<bool>& stop) { Finish(outcome, stop); },
+            [this] { End(m_stopped && !m_finished.Succeeded() ? *m_stopped : m_finished); });
+    } catch (const std::system_error&) {
+        // No thread to check the file beside this one: what the run made goes, and the row fails.
+        m_work.reset();
+        End(outcome.Succeeded() ? TRunOutcome::Failure("The finished file could not be checked.") : outcome);
+    }
+}
+
+// Beside the owner's thread: checks a run the encoder called done and gives its file its name; whatever is left in
+// the private folder goes.
+void TRowConversion::Finish(TRunOutcome outcome, const std::atomic<bool>& stop)
+{
+    const std::string made = m_work->Path() + m_workName;
+    try {
+        if (outcome.Succeeded())
+            if (std::optional<std::string> fault = OutputFault(m_prepared.Source, m_prepared.Tracks, made, &stop))
+                outcome = TRunOutcome::Failure(*fault);
+    } catch (const EReadStopped&) {
+        outcome = TRunOutcome::StoppedByYou();
     }
     if (outcome.Succeeded()) {
         try {
             platform::SetFileNote(
-                m_work->Path() + m_workName, RowNote, RowMark(m_task.Source, m_formatIndex, m_task.Choices));
-            if (int error = 0; !platform::CopyModificationTime(m_task.Source, m_work->Path() + m_workName, error))
+                made, RowNote, RowMark(m_prepared.Task.Source, m_formatIndex, m_prepared.Task.Choices));
+            if (int error = 0; !platform::CopyModificationTime(m_prepared.Task.Source, made, error))
                 throw Exception("The finished file cannot be given the source's date: "
                     + platform::SystemErrorMessage(error) + ".");
             m_output = Publish();
@@ -174,13 +242,22 @@ TRunOutcome TRowConversion::Finish(TRunOutcome outcome)
     if (!m_work->Remove(error) && !outcome.Succeeded())
         outcome.OutputNotRemoved(workPath, platform::SystemErrorMessage(error));
     m_work.reset();
-    return outcome;
+    m_finished = outcome;
+}
+
+void TRowConversion::End(const TRunOutcome& outcome)
+{
+    m_running = false;
+    m_started = false;
+    m_outcome = outcome;
+    if (OnEnded)
+        OnEnded(*this);
 }
 
 // Moves the checked file to the first name by the naming rule where nothing at all stands.
 std::string TRowConversion::Publish()
 {
-    return TOverwriteManager::FirstFree(m_task.WantedOutput(), [&](const std::string& candidate) {
+    return TOverwriteManager::FirstFree(m_prepared.Task.WantedOutput(), [&](const std::string& candidate) {
         int error = 0;
         if (m_work->Publish(m_workName, candidate, error))
             return false;

@@ -201,7 +201,7 @@ void TCommand::TimerTick()
 {
     for (std::size_t slot = 0; slot < m_slotRows.size(); ++slot) {
         TItemNodeData* record = Record(m_slotRows[slot]);
-        if (!record || !m_pool->Slot(slot).Running())
+        if (!record || !m_pool->Slot(slot).Started())
             continue;
         int32_t& pos = record->ItemData.BusyPos;
         pos = pos >= LastBusyPos ? 0 : pos + 1;

@@ -423,8 +423,8 @@ protected:
         Converted result;
         const QString out
             = s_dir->filePath("converted files/") + QFileInfo(source.File).completeBaseName() + " " + name;
-        result.Source = ProbeMedia(SourcePath(source).toStdString());
-        result.Refusal = SourceRefusal(result.Source, FormatStreamsOf(entry.Params));
+        result.Source = ProbeMedia(SourcePath(source).toStdString(), TProbeDepth::Untrusted);
+        result.Refusal = SourceRefusal(result.Source, TFormatParams::Of(entry.Params).StreamsFor(result.Source));
         entry.OutputName = name.toStdString();
         const TEncoderPlan plan = PlanEncoding(entry, result.Source);
         result.Params = JoinCommandLine(plan.Arguments);
@@ -434,7 +434,7 @@ protected:
         if (result.Conversion.ExitCode != 0)
             return result;
         result.Output = out;
-        result.Fault = OutputFault(result.Source, FormatStreamsOf(entry.Params), out.toStdString());
+        result.Fault = OutputFault(result.Source, plan.Tracks, out.toStdString());
         // Counting frames decodes every stream, so a file whose header reads well but does not play fails too.
         result.Probe = RunProgram(REELHAND_FFPROBE,
             { "-v", "error", "-count_frames", "-of", "json", "-show_entries",
