@@ -51,6 +51,9 @@ TKeptRows ReadKeptList(const std::string& path)
             row.State = Waiting;
         if (row.State == Failed)
             row.Reason = QString::fromStdString(ChildValue(element, i, "reason"));
+        // Lists kept before the output was kept lack it; their finished rows just cannot open their file.
+        if (const TJclSimpleXMLElem* output = element.ChildNamed("output"); output && row.State == Done)
+            row.Output = QString::fromStdString(output->Value());
         rows.push_back(std::move(row));
     }
     return rows;
@@ -70,6 +73,7 @@ void WriteKeptList(const std::string& path, const TKeptRows& rows)
         AppendChoices(*item, row.Choices);
         item->AppendChild("state")->SetValue(IntToStr(row.State));
         item->AppendChild("reason")->SetValue(row.Reason.toStdString());
+        item->AppendChild("output")->SetValue(row.Output.toStdString());
     }
     const std::string content = document.SaveToString();
     QDir().mkpath(QFileInfo(QString::fromStdString(path)).path());

@@ -45,15 +45,18 @@ bool TFileDrop::eventFilter(QObject* watched, QEvent* event)
 
 void TFileDrop::Dropped(const QStringList& paths)
 {
-    const bool folders = std::any_of(paths.begin(), paths.end(), [](const QString& path) { return QFileInfo(path).isDir(); });
+    const bool folders
+        = std::any_of(paths.begin(), paths.end(), [](const QString& path) { return QFileInfo(path).isDir(); });
     if (!folders) {
         if (OnDrop)
             OnDrop(DroppedFiles(paths, m_patterns));
         return;
     }
-    if (m_walk)
-        m_walk->deleteLater();
-    m_walk = new TFolderWalk(m_window, paths, m_patterns, [this](const QStringList& files) {
+    // A walk still running (paths handed over while a drop was walked) goes on and deletes itself when done.
+    auto walk = [paths, patterns = m_patterns](const std::atomic<bool>* cancelled, std::atomic<int>* found) {
+        return DroppedFiles(paths, patterns, cancelled, found);
+    };
+    m_walk = new TFolderWalk(m_window, walk, [this](const QStringList& files) {
         if (OnDrop)
             OnDrop(files);
     });
@@ -73,8 +76,8 @@ QStringList LocalPaths(const QMimeData* data)
     return paths;
 }
 
-QStringList DroppedFiles(const QStringList& paths, const QStringList& patterns, const std::atomic<bool>* cancelled,
-    std::atomic<int>* found)
+QStringList DroppedFiles(
+    const QStringList& paths, const QStringList& patterns, const std::atomic<bool>* cancelled, std::atomic<int>* found)
 {
     QStringList files;
     for (const QString& dropped : paths) {
