@@ -7,18 +7,52 @@
 #include "platform/WorkFolder.h"
 
 #include <cerrno>
+#include <mutex>
 
 namespace
 {
 
-// The note that marks a finished output as a row's: which source, in which format. A resume finds the row's own
-// file by it, whatever name it got and whatever else stands in the folder.
+// The note that marks a finished output as a row's: which source, in which format, and the size, time and owner
+// the file had when it got its name. A resume finds the row's own file by it, whatever name it got and whatever
+// else stands in the folder, and knows it for one that nobody has cut or replaced since.
 constexpr const char* RowNote = "reelhand.row";
 
 // A row's choices make another file of the same source and format; a row without any keeps the mark it always had.
-std::string RowMark(const std::string& source, int formatIndex, const TEncoderChoices& choices)
+std::string RowMark(
+    const std::string& source, int formatIndex, const TEncoderChoices& choices, const platform::TFileStamp& stamp)
 {
-    return source + "\n" + std::to_string(formatIndex) + (choices.AsFormat() ? "" : "\n" + ChoicesText(choices));
+    return source + "\n" + std::to_string(formatIndex) + (choices.AsFormat() ? "" : "\n" + ChoicesText(choices)) + "\n"
+        + std::to_string(stamp.Size) + "\n" + std::to_string(stamp.ModifiedNs) + "\n" + std::to_string(stamp.Owner);
+}
+
+// The one rule for an output name, for publishing and resuming alike: taken when anything at all stands there,
+// a folder, a pipe or a link that leads nowhere too.
+bool NameTaken(const std::string& path)
+{
+    int error = 0;
+    const bool taken = platform::NameTaken(path, error);
+    if (error != 0)
+        throw EOutputNameError(
+            "No output file name can be made from \"" + path + "\": " + platform::SystemErrorMessage(error) + ".");
+    return taken;
+}
+
+// The private folders of dead runs that hold something else are named once in a program run, and each output
+// folder is swept once, whichever conversion (and thread) comes to it first.
+std::vector<std::string> SweepOnce(const std::string& folder)
+{
+    static std::mutex lock;
+    static std::set<std::string> swept;
+    {
+        const std::lock_guard<std::mutex> guard(lock);
+        if (!swept.insert(folder).second)
+            return {};
+    }
+    std::vector<std::string> notes;
+    for (const std::string& name : platform::RemoveAbandonedWorkFolders(folder))
+        notes.push_back("The folder " + folder + name
+            + " looks like one a conversion left, but holds files a conversion never writes; it was left as it is.");
+    return notes;
 }
 
 // The encoder's output in the private folder: its own name there cannot clash with anything, is short whatever
@@ -112,17 +146,17 @@ void TRowConversion::Prepare(const TRowRequest& row)
         throw ETaskRefused(TRunOutcome::Failure("The output folder \"" + m_task.OutputFolder
             + "\" cannot be made: " + platform::SystemErrorMessage(error) + "."));
     // What dead runs left is cleared once per folder; a folder of many files is not read again for every row.
-    if (m_swept.insert(m_task.OutputFolder).second)
-        platform::RemoveAbandonedWorkFolders(m_task.OutputFolder);
+    m_notes = SweepOnce(m_task.OutputFolder);
     m_work = std::make_unique<platform::TWorkFolder>();
     if (!m_work->Make(m_task.OutputFolder, error))
         throw ETaskRefused(TRunOutcome::Failure("Nothing can be written into the output folder \"" + m_task.OutputFolder
             + "\": " + platform::SystemErrorMessage(error) + "."));
     m_workName = WorkName(m_task.OutputName);
     const TEncoderPlan plan = PlanEncoding(m_task, m_source);
-    m_notes = plan.Notes;
+    m_notes.insert(m_notes.end(), plan.Notes.begin(), plan.Notes.end());
+    // The encoder writes through the held folder: nobody can redirect it by renaming the folder's name.
     m_runner->SetArguments(
-        EncoderArguments(m_settings.Encoder, m_task.Source, plan.Arguments, m_work->Path() + m_workName));
+        EncoderArguments(m_settings.Encoder, m_task.Source, plan.Arguments, m_work->HeldPath() + m_workName));
 }
 
 void TRowConversion::Stop(const TRunOutcome& why)
@@ -153,15 +187,21 @@ void TRowConversion::Ended(uint32_t exitCode)
 // Checks a run the encoder called done and gives its file its name; whatever is left in the private folder goes.
 TRunOutcome TRowConversion::Finish(TRunOutcome outcome)
 {
+    const std::string made = m_work->HeldPath() + m_workName;
     if (outcome.Succeeded()) {
-        if (std::optional<std::string> fault = OutputFault(m_source, m_format, m_work->Path() + m_workName))
+        if (std::optional<std::string> fault = OutputFault(m_source, m_format, made))
             outcome = TRunOutcome::Failure(*fault);
     }
     if (outcome.Succeeded()) {
         try {
-            platform::SetFileNote(
-                m_work->Path() + m_workName, RowNote, RowMark(m_task.Source, m_formatIndex, m_task.Choices));
-            if (int error = 0; !platform::CopyModificationTime(m_task.Source, m_work->Path() + m_workName, error))
+            if (!m_work->Intact())
+                throw Exception("Someone else moved the folder " + m_work->Path()
+                    + " away while the encoder wrote into it; its file was not given a name.");
+            int error = 0;
+            const auto mark = [&](const platform::TFileStamp& stamp) {
+                return RowMark(m_task.Source, m_formatIndex, m_task.Choices, stamp);
+            };
+            if (!m_work->Seal(m_workName, m_task.Source, RowNote, mark, error))
                 throw Exception("The finished file cannot be given the source's date: "
                     + platform::SystemErrorMessage(error) + ".");
             m_output = Publish();
@@ -181,6 +221,9 @@ TRunOutcome TRowConversion::Finish(TRunOutcome outcome)
 std::string TRowConversion::Publish()
 {
     return TOverwriteManager::FirstFree(m_task.WantedOutput(), [&](const std::string& candidate) {
+        if (NameTaken(candidate))
+            return true;
+        // The move itself refuses a name taken in the meantime.
         int error = 0;
         if (m_work->Publish(m_workName, candidate, error))
             return false;
@@ -216,7 +259,10 @@ std::string TRowConversion::ProgressText() const
 
 bool OutputDone(const std::string& path, const std::string& source, int formatIndex, const TEncoderChoices& choices)
 {
-    return platform::FileNote(path, RowNote) == RowMark(source, formatIndex, choices) && platform::FileSize(path) > 0;
+    platform::TFileStamp stamp;
+    std::string note;
+    return platform::NotedFile(path, RowNote, stamp, note) && stamp.Owner == platform::CurrentUser() && stamp.Size > 0
+        && note == RowMark(source, formatIndex, choices, stamp);
 }
 
 std::optional<std::string> FinishedOutput(const TEncoderTask& task, int formatIndex)
@@ -225,7 +271,7 @@ std::optional<std::string> FinishedOutput(const TEncoderTask& task, int formatIn
     TOverwriteManager::FirstFree(task.WantedOutput(), [&](const std::string& candidate) {
         if (OutputDone(candidate, task.Source, formatIndex, task.Choices))
             found = candidate;
-        return !found && platform::FileExists(candidate);
+        return !found && NameTaken(candidate);
     });
     return found;
 }

@@ -2,11 +2,13 @@
 
 #include "engine/commandManager.h"
 #include "list/itemManager.h"
+#include "toolkit/FileNames.h"
 #include "toolkit/VisibleText.h"
 
 TTreeManager* TreeManager = nullptr;
 
-namespace {
+namespace
+{
 
 const TColor StateBoxColor = RGB(127, 157, 185);
 constexpr int StateBoxInset = 5;
@@ -22,7 +24,8 @@ QString FormatName(int32_t index)
 
 } // namespace
 
-TTreeManager::TTreeManager(TVirtualStringTree* tree) : m_tree(tree)
+TTreeManager::TTreeManager(TVirtualStringTree* tree)
+    : m_tree(tree)
 {
     if (!tree)
         return;
@@ -38,13 +41,13 @@ TTreeManager::TTreeManager(TVirtualStringTree* tree) : m_tree(tree)
     tree->OnGetHint = [this](TVirtualStringTree*, PVirtualNode node, int column, QString& hint) {
         TreeGetHint(node, column, hint);
     };
-    tree->OnGetPopupMenu = [this](TVirtualStringTree*, PVirtualNode, int column, const QPoint&, bool&,
-                                  QMenu*& menu) { TreeGetPopupMenu(column, menu); };
-    tree->OnColumnDblClick = [this](TVirtualStringTree* sender, int, Qt::KeyboardModifiers) {
-        ShowProperties(sender->FocusedNode());
+    tree->OnGetPopupMenu = [this](TVirtualStringTree*, PVirtualNode, int column, const QPoint&, bool&, QMenu*& menu) {
+        TreeGetPopupMenu(column, menu);
     };
+    tree->OnColumnDblClick
+        = [this](TVirtualStringTree* sender, int, Qt::KeyboardModifiers) { ShowProperties(sender->FocusedNode()); };
     tree->OnBeforeCellPaint = [this](TVirtualStringTree*, TCanvas& canvas, PVirtualNode node, int column,
-                                     const TRect& cell, TRect&) { TreeBeforeCellPaint(canvas, node, column, cell); };
+                                  const TRect& cell, TRect&) { TreeBeforeCellPaint(canvas, node, column, cell); };
 }
 
 TTreeManager::~TTreeManager()
@@ -67,9 +70,9 @@ void TTreeManager::AddFiles(const std::vector<std::string>& files)
         return;
     for (size_t i = 0; i < files.size(); ++i) {
         TItemData item;
-        item.FileName = QString::fromStdString(files[i]);
+        item.FileName = NameText(files[i]);
         item.FormatIndex = ItemManager ? ItemManager->StagedFormat(int(i)) : -1;
-        item.Path = ItemManager ? QString::fromStdString(ItemManager->StagedPath(int(i))) : QString();
+        item.Path = ItemManager ? NameText(ItemManager->StagedPath(int(i))) : QString();
         item.Choices = ItemManager ? ItemManager->StagedChoices(int(i)) : TEncoderChoices();
         TTreeUpdate update(m_tree);
         PVirtualNode node = m_tree->AddChild(nullptr);
@@ -168,13 +171,13 @@ void TTreeManager::TreeBeforeCellPaint(TCanvas& canvas, PVirtualNode node, int c
         return;
     const TItemData& item = Data(node)->ItemData;
     canvas.PenColor = StateBoxColor;
-    const TRect box{cellRect.Left + StateBoxInset, cellRect.Top + StateBoxInset, cellRect.Right - StateBoxInset,
-                    cellRect.Bottom - StateBoxInset};
+    const TRect box { cellRect.Left + StateBoxInset, cellRect.Top + StateBoxInset, cellRect.Right - StateBoxInset,
+        cellRect.Bottom - StateBoxInset };
     canvas.Rectangle(box);
     if (item.Busy == 1) {
         const TColor brush = canvas.BrushColor;
         canvas.BrushColor = canvas.PenColor;
-        canvas.FillRect({box.Left + item.BusyPos, box.Top, box.Left + item.BusyPos + BusyBlockWidth, box.Bottom});
+        canvas.FillRect({ box.Left + item.BusyPos, box.Top, box.Left + item.BusyPos + BusyBlockWidth, box.Bottom });
         canvas.BrushColor = brush;
     }
 }
