@@ -5,6 +5,7 @@
 #include "app/mainForm.h"
 #include "app/uihook.h"
 #include "toolkit/Application.h"
+#include "toolkit/FileNames.h"
 #include "toolkit/Locations.h"
 
 #include <QApplication>
@@ -38,7 +39,8 @@ int RunWindow(int argc, char* argv[])
     QGuiApplication::setDesktopFileName("app.quor.Reelhand");
     TApplication application;
     application.SetTitle("Quor Reelhand");
-    QStringList arguments = QCoreApplication::arguments().mid(1);
+    // What the toolkit took for its own is gone from argv by now.
+    QStringList arguments = ArgumentTexts(argc, argv).mid(1);
     try {
         if (const std::optional<int> jobs = FilesAtOnce::TakeFromArguments(arguments))
             FilesAtOnce::Store(*jobs);
