@@ -17,9 +17,13 @@
 namespace
 {
 
-void Chmod(const QString& path, mode_t mode)
+// A folder of program's that another user can reach, with the given mode.
+QString SharedFolder(const TBatchProgram& program, const QString& name, mode_t mode)
 {
-    ASSERT_EQ(::chmod(path.toUtf8().constData(), mode), 0) << path.toStdString();
+    const QString folder = program.Folder(name);
+    EXPECT_EQ(::chmod(program.Folder(".").toUtf8().constData(), 0755), 0);
+    EXPECT_EQ(::chmod(folder.toUtf8().constData(), mode), 0);
+    return folder;
 }
 
 } // namespace
@@ -30,10 +34,8 @@ void Chmod(const QString& path, mode_t mode)
 TEST(BatchOwnFiles, APrivateFolderSwappedForALinkTouchesNothingOutside)
 {
     TBatchProgram program;
-    const QString out = program.Folder("group");
+    const QString out = SharedFolder(program, "group", 0777);
     const QString victim = program.Folder("victim");
-    Chmod(program.Folder("."), 0755);
-    Chmod(out, 0777);
     for (const char* name : { "a", "b" }) {
         QFile file(victim + "/" + name);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
@@ -67,10 +69,8 @@ TEST(BatchOwnFiles, APrivateFolderSwappedForALinkTouchesNothingOutside)
 TEST(BatchOwnFiles, ACutFileOrAForgedNoteIsConvertedAgain)
 {
     TBatchProgram program;
-    const QString out = program.Folder("shared");
+    const QString out = SharedFolder(program, "shared", 01777);
     const QString aside = program.Folder("aside");
-    Chmod(program.Folder("."), 0755);
-    Chmod(out, 01777);
     const std::vector<TBatchProgram::TRow> rows
         = { { program.Source("cut.avi"), 0, out }, { program.Source("forged.avi"), 0, out } };
     const QString list = program.WriteList("l.qfl", rows);
