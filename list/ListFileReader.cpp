@@ -60,8 +60,11 @@ QString PathValueOf(TJclSimpleXMLElem* item, size_t position, const char* name)
     const std::string& value = ValueOf(item, position, name);
     const size_t limit = platform::PathLengthLimit();
     if (value.size() <= limit) {
-        // A path of this system is its own bytes, whatever they hold; a Windows path came from the old program.
-        QString text = value.starts_with('/') ? NameText(value) : ToWide(value);
+        // A byte that is not UTF-8 is read in the Western code page, as old lists hold it, unless a file or folder
+        // of this system stands under the value's own bytes: names here are bytes, whatever they hold.
+        const QString text = ToWide(value);
+        if (NameText(value) != text && (platform::FileExists(value) || platform::DirectoryExists(value)))
+            return NameText(value);
         // A UTF-16 unit takes at most three bytes as UTF-8, so most names need no conversion to be measured.
         const size_t units = static_cast<size_t>(text.size());
         if (units * 3 <= limit || static_cast<size_t>(text.toUtf8().size()) <= limit)
