@@ -7,6 +7,7 @@
 #include "app/mainForm.h"
 #include "app/uihook.h"
 #include "toolkit/Application.h"
+#include "toolkit/FileNames.h"
 #include "toolkit/Locations.h"
 
 #include <QApplication>
@@ -31,10 +32,7 @@ int RunWindow(int argc, char* argv[])
 {
     TWindowOptions options;
     try {
-        QStringList arguments;
-        for (int i = 1; i < argc; ++i)
-            arguments << QString::fromLocal8Bit(argv[i]);
-        options = ReadWindowOptions(arguments);
+        options = ReadWindowOptions(ArgumentTexts(argc, argv).mid(1));
     } catch (const EWindowUsage& error) {
         std::fprintf(stderr, "reelhand: %s\nTry 'reelhand --help' for more.\n", error.what());
         return 2;

@@ -22,6 +22,7 @@
 #include "toolkit/Application.h"
 #include "toolkit/DesktopNotice.h"
 #include "toolkit/FileDrop.h"
+#include "toolkit/FileNames.h"
 #include "toolkit/Locations.h"
 #include "toolkit/VirtualStringTree.h"
 #include "toolkit/VisibleText.h"
@@ -335,14 +336,14 @@ void TUIHook::AddChosenFiles(const QStringList& chosen)
 {
     std::vector<std::string> files;
     for (const QString& name : chosen)
-        files.push_back(name.toStdString());
+        files.push_back(NameBytes(name));
     if (!files.empty()) {
         TaddDlg dialog;
         dialog.SetFiles(chosen);
         dialog.exec();
         if (dialog.Accepted()) {
             const int format = dialog.ComboBox1->ItemIndex();
-            const std::string folder = dialog.etDirectory->text().toStdString();
+            const std::string folder = NameBytes(dialog.etDirectory->text());
             const TEncoderChoices choices = dialog.ChoiceBoxes->Choices();
             TChoiceBoxes::Remember(choices);
             for (const std::string& file : files)
@@ -490,7 +491,7 @@ void TUIHook::btnImportClick()
     // An import that fails part way keeps the rows read so far; the label counts them either way.
     const unsigned before = m_form->VirtualStringTree1->RootNodeCount();
     try {
-        SaveManager->LoadList(name.toStdString());
+        SaveManager->LoadList(NameBytes(name));
     } catch (...) {
         UpdateCountLabel(0);
         SayUnknownFormats(before);
@@ -531,7 +532,7 @@ void TUIHook::btnExportClick()
     const QString name = Application->Dialogs().SaveFile(m_form, QString(), ListFilter);
     if (name.isEmpty())
         return;
-    SaveManager->SaveList(ListFileName(name).toStdString());
+    SaveManager->SaveList(NameBytes(ListFileName(name)));
 }
 
 void TUIHook::pmiDeleteClick()

@@ -9,8 +9,9 @@
 #include "platform/Signals.h"
 #include "platform/Terminal.h"
 #include "toolkit/ErrorReport.h"
-#include "toolkit/ProgramFolder.h"
+#include "toolkit/FileNames.h"
 #include "toolkit/Locations.h"
+#include "toolkit/ProgramFolder.h"
 #include "toolkit/SignalWatcher.h"
 #include "toolkit/VisibleText.h"
 
@@ -22,7 +23,8 @@
 #include <csignal>
 #include <cstdio>
 
-namespace {
+namespace
+{
 
 constexpr int ExitFailed = 1;
 constexpr int ExitUsage = 2;
@@ -102,8 +104,7 @@ int Convert(const TBatchOptions& options)
     // A catalogue that cannot be read is reported on standard error and leaves no formats: every row then fails,
     // naming its format.
     TCommandManager catalogue;
-    const TBatchRunner::TSettings settings { { FindEncoder(), programFolder, &catalogue },
-        options.SkipDone };
+    const TBatchRunner::TSettings settings { { FindEncoder(), programFolder, &catalogue }, options.SkipDone };
     // Without its encoder every row would fail the same way; the message says what to do instead.
     try {
         CheckEncoder(settings.Conversion.Encoder);
@@ -112,7 +113,8 @@ int Convert(const TBatchOptions& options)
         return ExitFailed;
     }
     if (options.ListPath.empty() && static_cast<std::size_t>(options.Format) >= catalogue.Formats().size()) {
-        Complain("--format " + std::to_string(options.Format) + " is not in the catalogue; reelhand --formats lists it.");
+        Complain(
+            "--format " + std::to_string(options.Format) + " is not in the catalogue; reelhand --formats lists it.");
         return ExitUsage;
     }
     RefuseUnknownFormats(rows, catalogue);
@@ -165,7 +167,7 @@ int RunBatch(int argc, char* argv[])
 
     TBatchOptions options;
     try {
-        options = ParseBatchOptions(QCoreApplication::arguments());
+        options = ParseBatchOptions(ArgumentTexts(argc, argv));
     } catch (const EBatchUsage& error) {
         Complain(error.Message());
         std::fprintf(stderr, "Try 'reelhand --help' for more.\n");

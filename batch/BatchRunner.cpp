@@ -26,6 +26,7 @@ TBatchRunner::TBatchRunner(std::vector<TBatchRow> rows, int jobs, const TSetting
         const TRowConversion& conversion = m_pool->Slot(slot);
         row.Output = conversion.Output();
         row.Reason = conversion.Outcome().Reason();
+        row.Notes = conversion.Notes();
         Move(row, conversion.Outcome().Succeeded() ? TRowState::Done : TRowState::Failed);
         if (OnRowEnded)
             OnRowEnded(row);

@@ -3,6 +3,7 @@
 #include "engine/DosCommand.h"
 #include "engine/commandManager.h"
 #include "platform/FileSystem.h"
+#include "toolkit/FileNames.h"
 #include "toolkit/Locations.h"
 
 namespace
@@ -12,7 +13,7 @@ namespace
 // reads a name as an option ("-x") or as a protocol ("a:b").
 std::string Absolute(const QString& path, const std::string& programFolder)
 {
-    std::string text = path.toStdString();
+    std::string text = NameBytes(path);
     return text.starts_with('/') ? text : programFolder + "/" + text;
 }
 
@@ -48,7 +49,8 @@ TEncoderTask EncoderTaskFor(const QString& fileName, int formatIndex, const QStr
     TEncoderTask task;
     task.Source = Absolute(fileName, programFolder);
     if (!platform::FileExists(task.Source))
-        throw ETaskRefused(TRunOutcome::SourceMissing());
+        throw ETaskRefused(
+            platform::DirectoryExists(task.Source) ? TRunOutcome::SourceIsFolder() : TRunOutcome::SourceMissing());
     if (path.isEmpty()) {
         task.OutputFolder = MakeDefaultOutputFolder();
     } else {

@@ -51,8 +51,8 @@ private:
 // The task of a row with the given source file, format index and output folder. A relative source or folder is
 // taken from the program folder; an empty folder is the default output folder (DefaultOutputFolder), made when
 // missing. The output is named after the source with the format's extension in place of its own. Throws
-// ETaskRefused when there is no catalogue, the format is not in it or the source file is missing, ECommandError
-// when the format's entry lacks a value, and Exception when the default output folder cannot be made.
+// ETaskRefused when there is no catalogue, the format is not in it or the source file is missing or a folder,
+// ECommandError when the format's entry lacks a value, and Exception when the default output folder cannot be made.
 TEncoderTask EncoderTaskFor(const QString& fileName, int formatIndex, const QString& path, TCommandManager* catalogue,
     const std::string& programFolder);
 

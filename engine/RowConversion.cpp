@@ -9,18 +9,52 @@
 #include "platform/WorkFolder.h"
 
 #include <cerrno>
+#include <mutex>
 
 namespace
 {
 
-// The note that marks a finished output as a row's: which source, in which format. A resume finds the row's own
-// file by it, whatever name it got and whatever else stands in the folder.
+// The note that marks a finished output as a row's: which source, in which format, and the size, time and owner
+// the file had when it got its name. A resume finds the row's own file by it, whatever name it got and whatever
+// else stands in the folder, and knows it for one that nobody has cut or replaced since.
 constexpr const char* RowNote = "reelhand.row";
 
 // A row's choices make another file of the same source and format; a row without any keeps the mark it always had.
-std::string RowMark(const std::string& source, int formatIndex, const TEncoderChoices& choices)
+std::string RowMark(
+    const std::string& source, int formatIndex, const TEncoderChoices& choices, const platform::TFileStamp& stamp)
 {
-    return source + "\n" + std::to_string(formatIndex) + (choices.AsFormat() ? "" : "\n" + ChoicesText(choices));
+    return source + "\n" + std::to_string(formatIndex) + (choices.AsFormat() ? "" : "\n" + ChoicesText(choices)) + "\n"
+        + std::to_string(stamp.Size) + "\n" + std::to_string(stamp.ModifiedNs) + "\n" + std::to_string(stamp.Owner);
+}
+
+// The one rule for an output name, for publishing and resuming alike: taken when anything at all stands there,
+// a folder, a pipe or a link that leads nowhere too.
+bool NameTaken(const std::string& path)
+{
+    int error = 0;
+    const bool taken = platform::NameTaken(path, error);
+    if (error != 0)
+        throw EOutputNameError(
+            "No output file name can be made from \"" + path + "\": " + platform::SystemErrorMessage(error) + ".");
+    return taken;
+}
+
+// The private folders of dead runs that hold something else are named once in a program run, and each output
+// folder is swept once, whichever conversion (and thread) comes to it first.
+std::vector<std::string> SweepOnce(const std::string& folder)
+{
+    static std::mutex lock;
+    static std::set<std::string> swept;
+    {
+        const std::lock_guard<std::mutex> guard(lock);
+        if (!swept.insert(folder).second)
+            return {};
+    }
+    std::vector<std::string> notes;
+    for (const std::string& name : platform::RemoveAbandonedWorkFolders(folder))
+        notes.push_back("The folder " + folder + name
+            + " looks like one a conversion left, but holds files a conversion never writes; it was left as it is.");
+    return notes;
 }
 
 // The encoder's output in the private folder: its own name there cannot clash with anything, is short whatever
@@ -127,15 +161,16 @@ void TRowConversion::Prepare(const TRowRequest& row, const std::atomic<bool>& st
             throw ETaskRefused(TRunOutcome::Failure("The output folder \"" + task.OutputFolder
                 + "\" cannot be made: " + platform::SystemErrorMessage(error) + "."));
         // What dead runs left is cleared once per folder; a folder of many files is not read again for every row.
-        if (m_swept.insert(task.OutputFolder).second)
-            platform::RemoveAbandonedWorkFolders(task.OutputFolder);
+        const std::vector<std::string> swept = SweepOnce(task.OutputFolder);
+        prepared.Notes.insert(prepared.Notes.begin(), swept.begin(), swept.end());
         m_work = std::make_unique<platform::TWorkFolder>();
         if (!m_work->Make(task.OutputFolder, error))
             throw ETaskRefused(TRunOutcome::Failure("Nothing can be written into the output folder \""
                 + task.OutputFolder + "\": " + platform::SystemErrorMessage(error) + "."));
         m_workName = WorkName(task.OutputName);
         prepared.Arguments
-            = EncoderArguments(m_settings.Encoder, task.Source, plan.Arguments, m_work->Path() + m_workName,
+            // The encoder writes through the held folder: nobody can redirect it by renaming the folder's name.
+            = EncoderArguments(m_settings.Encoder, task.Source, plan.Arguments, m_work->HeldPath() + m_workName,
                 plan.InputOptions);
         return;
     } catch (const EReadStopped&) {
@@ -217,7 +252,7 @@ void TRowConversion::FinishBeside(const TRunOutcome& outcome)
 // the private folder goes.
 void TRowConversion::Finish(TRunOutcome outcome, const std::atomic<bool>& stop)
 {
-    const std::string made = m_work->Path() + m_workName;
+    const std::string made = m_work->HeldPath() + m_workName;
     try {
         if (outcome.Succeeded())
             if (std::optional<std::string> fault = OutputFault(m_prepared.Source, m_prepared.Tracks, made, &stop))
@@ -227,9 +262,15 @@ void TRowConversion::Finish(TRunOutcome outcome, const std::atomic<bool>& stop)
     }
     if (outcome.Succeeded()) {
         try {
-            platform::SetFileNote(
-                made, RowNote, RowMark(m_prepared.Task.Source, m_formatIndex, m_prepared.Task.Choices));
-            if (int error = 0; !platform::CopyModificationTime(m_prepared.Task.Source, made, error))
+            if (!m_work->Intact())
+                throw Exception("Someone else moved the folder " + m_work->Path()
+                    + " away while the encoder wrote into it; its file was not given a name.");
+            int error = 0;
+            const TEncoderTask& task = m_prepared.Task;
+            const auto mark = [&](const platform::TFileStamp& stamp) {
+                return RowMark(task.Source, m_formatIndex, task.Choices, stamp);
+            };
+            if (!m_work->Seal(m_workName, task.Source, RowNote, mark, error))
                 throw Exception("The finished file cannot be given the source's date: "
                     + platform::SystemErrorMessage(error) + ".");
             m_output = Publish();
@@ -258,6 +299,9 @@ void TRowConversion::End(const TRunOutcome& outcome)
 std::string TRowConversion::Publish()
 {
     return TOverwriteManager::FirstFree(m_prepared.Task.WantedOutput(), [&](const std::string& candidate) {
+        if (NameTaken(candidate))
+            return true;
+        // The move itself refuses a name taken in the meantime.
         int error = 0;
         if (m_work->Publish(m_workName, candidate, error))
             return false;
@@ -293,7 +337,10 @@ std::string TRowConversion::ProgressText() const
 
 bool OutputDone(const std::string& path, const std::string& source, int formatIndex, const TEncoderChoices& choices)
 {
-    return platform::FileNote(path, RowNote) == RowMark(source, formatIndex, choices) && platform::FileSize(path) > 0;
+    platform::TFileStamp stamp;
+    std::string note;
+    return platform::NotedFile(path, RowNote, stamp, note) && stamp.Owner == platform::CurrentUser() && stamp.Size > 0
+        && note == RowMark(source, formatIndex, choices, stamp);
 }
 
 std::optional<std::string> FinishedOutput(const TEncoderTask& task, int formatIndex)
@@ -302,7 +349,7 @@ std::optional<std::string> FinishedOutput(const TEncoderTask& task, int formatIn
     TOverwriteManager::FirstFree(task.WantedOutput(), [&](const std::string& candidate) {
         if (OutputDone(candidate, task.Source, formatIndex, task.Choices))
             found = candidate;
-        return !found && platform::FileExists(candidate);
+        return !found && NameTaken(candidate);
     });
     return found;
 }

@@ -79,8 +79,9 @@ public:
     // Seconds the running encoder still needs at its pace so far; none while unknown.
     std::optional<int64_t> SecondsLeft() const;
     const TEncoderReport& Report() const { return m_report; }
-    // What the current or last row's conversion cannot keep of its source as it is (a track its format leaves out
-    // although it keeps such tracks in general, a value cut short), one line each.
+    // What the user should know of the current or last row, one line each: what its conversion cannot keep of its
+    // source as it is (a track its format leaves out although it keeps such tracks in general, a value cut short),
+    // and folders of dead runs in its output folder that were left because they hold something else.
     const std::vector<std::string>& Notes() const { return m_notes; }
     // The runner of this conversion's encoder, as the sender of notifications.
     TDosCommand* Runner() const { return m_runner.get(); }
@@ -128,7 +129,6 @@ private:
     std::string m_startFailureKind;
     bool m_running = false;
     bool m_started = false;
-    std::set<std::string> m_swept;
     std::chrono::steady_clock::time_point m_began;
     std::unique_ptr<platform::TWorkFolder> m_work;
     std::unique_ptr<TDosCommand> m_runner;
@@ -136,10 +136,11 @@ private:
     std::unique_ptr<TWorkThread> m_worker;
 };
 
-// True when a finished output of a row with that source, format and choices is at path: a checked file that this
-// program gave its name and marked as the row's.
+// True when a finished output of a row with that source, format and choices is at path: a checked file of this
+// user's that this program gave its name and marked as the row's, with the size and modification time it had then.
 bool OutputDone(
     const std::string& path, const std::string& source, int formatIndex, const TEncoderChoices& choices = {});
 // The finished output of the row with that task (its choices too) and format, when one stands at one of the names
-// the naming rule gives it (the first, the "_2" one, ...); none when the first name where nothing stands comes first.
+// the naming rule gives it (the first, the "_2" one, ...); none when the first name where nothing at all stands
+// comes first. EOutputNameError when a name cannot be tested.
 std::optional<std::string> FinishedOutput(const TEncoderTask& task, int formatIndex);

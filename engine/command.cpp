@@ -5,6 +5,7 @@
 #include "engine/EncoderTask.h"
 #include "engine/commandManager.h"
 #include "engine/overwriteManager.h"
+#include "toolkit/FileNames.h"
 #include "toolkit/Locations.h"
 #include "toolkit/ProgramFolder.h"
 
@@ -172,7 +173,7 @@ void TCommand::RowEnded(std::size_t slot)
     if (TItemNodeData* record = Record(node)) {
         record->ImageIndex = outcome.Succeeded() ? Done : Failed;
         record->ItemData.Reason = QString::fromStdString(outcome.Reason());
-        record->ItemData.Output = outcome.Succeeded() ? QString::fromStdString(conversion.Output()) : QString();
+        record->ItemData.Output = outcome.Succeeded() ? NameText(conversion.Output()) : QString();
         record->ItemData.Notes.clear();
         for (const std::string& line : conversion.Notes())
             record->ItemData.Notes << QString::fromStdString(line);

@@ -2,6 +2,7 @@
 
 #include "engine/commandManager.h"
 #include "list/itemManager.h"
+#include "toolkit/FileNames.h"
 #include "toolkit/VisibleText.h"
 
 TTreeManager* TreeManager = nullptr;
@@ -72,9 +73,9 @@ void TTreeManager::AddFiles(const std::vector<std::string>& files)
         return;
     for (size_t i = 0; i < files.size(); ++i) {
         TItemData item;
-        item.FileName = QString::fromStdString(files[i]);
+        item.FileName = NameText(files[i]);
         item.FormatIndex = ItemManager ? ItemManager->StagedFormat(int(i)) : -1;
-        item.Path = ItemManager ? QString::fromStdString(ItemManager->StagedPath(int(i))) : QString();
+        item.Path = ItemManager ? NameText(ItemManager->StagedPath(int(i))) : QString();
         item.Choices = ItemManager ? ItemManager->StagedChoices(int(i)) : TEncoderChoices();
         TTreeUpdate update(m_tree);
         PVirtualNode node = m_tree->AddChild(nullptr);

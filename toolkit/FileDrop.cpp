@@ -1,5 +1,7 @@
 #include "toolkit/FileDrop.h"
 
+#include "platform/FileSystem.h"
+#include "toolkit/FileNames.h"
 #include "toolkit/FolderWalk.h"
 
 #include <QDir>
@@ -68,7 +70,10 @@ QStringList LocalPaths(const QMimeData* data)
         return {};
     QStringList paths;
     for (const QUrl& url : data->urls()) {
-        const QString path = url.isLocalFile() ? url.toLocalFile() : QString();
+        // The path's own bytes: toLocalFile would read them as UTF-8 and lose the others.
+        const QString path = url.isLocalFile()
+            ? NameText(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()).toStdString())
+            : QString();
         if (path.isEmpty())
             return {};
         paths << path;
@@ -82,10 +87,9 @@ QStringList DroppedFiles(
     QStringList files;
     for (const QString& dropped : paths) {
         const QString path = QDir::cleanPath(dropped);
-        const QFileInfo info(path);
-        if (info.isFile()) {
+        if (platform::FileExists(NameBytes(path))) {
             files << path;
-        } else if (info.isDir()) {
+        } else if (platform::DirectoryExists(NameBytes(path))) {
             // Without QDir::CaseSensitive the patterns match in any letter case; without FollowSymlinks a
             // linked folder is not entered, so a link back up the tree cannot make the walk endless.
             QStringList inFolder;
