@@ -5,6 +5,7 @@
 #include "controls/FlatEditUnit.h"
 #include "controls/MyListBox.h"
 #include "platform/FileSystem.h"
+#include "toolkit/FileNames.h"
 #include "toolkit/SysUtils.h"
 
 TItemDlg::TItemDlg()
@@ -24,7 +25,7 @@ std::optional<TItemProperties> ShowItemDialog(const TItemData& item)
 {
     // The size is read before anything is shown, so a vanished file costs the user no dialog.
     int error = 0;
-    const int64_t size = platform::FileSize(item.FileName.toStdString(), error);
+    const int64_t size = platform::FileSize(NameBytes(item.FileName), error);
     if (size < 0)
         RaiseOSError(error);
 

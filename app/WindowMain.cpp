@@ -2,13 +2,16 @@
 
 #include "app/FilesAtOnce.h"
 #include "app/Program.h"
+#include "app/SingleWindow.h"
+#include "app/WindowOptions.h"
 #include "app/mainForm.h"
 #include "app/uihook.h"
 #include "toolkit/Application.h"
+#include "toolkit/FileNames.h"
 #include "toolkit/Locations.h"
 
 #include <QApplication>
-#include <QFileInfo>
+#include <QMessageBox>
 #include <QTimer>
 #include <cstdio>
 
@@ -27,6 +30,13 @@ bool DisplayMissing()
 
 int RunWindow(int argc, char* argv[])
 {
+    TWindowOptions options;
+    try {
+        options = ReadWindowOptions(ArgumentTexts(argc, argv).mid(1));
+    } catch (const EWindowUsage& error) {
+        std::fprintf(stderr, "reelhand: %s\nTry 'reelhand --help' for more.\n", error.what());
+        return 2;
+    }
     // The toolkit would abort with a core dump and a message about plugins.
     if (DisplayMissing()) {
         std::fputs("reelhand: the window needs a display (DISPLAY or WAYLAND_DISPLAY is not set); to convert "
@@ -38,22 +48,31 @@ int RunWindow(int argc, char* argv[])
     QGuiApplication::setDesktopFileName("app.quor.Reelhand");
     TApplication application;
     application.SetTitle("Quor Reelhand");
-    QStringList arguments = QCoreApplication::arguments().mid(1);
+    TSingleWindow single;
     try {
-        if (const std::optional<int> jobs = FilesAtOnce::TakeFromArguments(arguments))
-            FilesAtOnce::Store(*jobs);
-    } catch (const EFilesAtOnceArgument& error) {
+        if (single.Claim(options) == TSingleWindow::TClaim::HandedOver)
+            return 0;
+    } catch (const ESingleWindow& error) {
+        // Started from a file manager, nobody reads the terminal.
         std::fprintf(stderr, "reelhand: %s\n", error.what());
-        return 2;
+        application.MessageBox(QString::fromStdString(error.Message()), TMsgIcon::Stop, QMessageBox::Ok);
+        return 1;
     }
-    QStringList paths;
-    for (const QString& argument : arguments)
-        paths << QFileInfo(argument).absoluteFilePath();
-    return RunProgram([&paths](TmainDlg& window) {
-        window.Controller().KeepList(KeptListFile());
+    if (options.Jobs)
+        FilesAtOnce::Store(*options.Jobs);
+    return RunProgram([&options, &single](TmainDlg& window) {
+        const QString kept = KeptListFile();
+        if (single.TakeKeptList(kept))
+            window.Controller().KeepList(kept);
+        else
+            Application->ShowExceptionLater("The list is kept by the Quor Reelhand window on another display, so "
+                                            "the list of this window is not kept for the next start.");
+        single.Serve([&window](const TWindowOptions& handed) {
+            Application->Guard([&] { window.Controller().TakeHandOver(handed); });
+        });
         // The add-files dialog runs a loop of its own, so it opens once the program's loop runs.
-        if (!paths.isEmpty())
-            QTimer::singleShot(
-                0, &window, [&window, paths] { Application->Guard([&] { window.Controller().AddPaths(paths); }); });
+        if (!options.Paths.isEmpty())
+            QTimer::singleShot(0, &window,
+                [&window, paths = options.Paths] { Application->Guard([&] { window.Controller().AddPaths(paths); }); });
     });
 }

@@ -2,10 +2,8 @@
 #include "batch/BatchMain.h"
 #include "batch/BatchOptions.h"
 #include "platform/Signals.h"
+#include "toolkit/FileNames.h"
 #include "toolkit/Locations.h"
-
-#include <QString>
-#include <QStringList>
 
 int main(int argc, char* argv[])
 {
@@ -13,10 +11,7 @@ int main(int argc, char* argv[])
     SetProgramNames();
     // The command-line mode must run where there is no display, so it is chosen before anything of the windows
     // is made.
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
-    if (WantsBatchMode(arguments))
+    if (WantsBatchMode(ArgumentTexts(argc, argv)))
         return RunBatch(argc, argv);
     return RunWindow(argc, argv);
 }

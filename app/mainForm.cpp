@@ -255,9 +255,20 @@ void TmainDlg::CreatePopupMenu()
         action->setStatusTip(hint);
         return action;
     };
+    auto separator = [this](const char* name) {
+        QAction* action = PopupMenu1->addSeparator();
+        action->setObjectName(name);
+        return action;
+    };
     pmiDelete = item("pmiDelete", "&Delete", "delete selected item");
     pmiClear = item("pmiClear", "&Clear", "clear all items");
-    N1 = PopupMenu1->addSeparator();
-    N1->setObjectName("N1");
+    pmiRemoveFinished = item("pmiRemoveFinished", "Remove &finished rows", "take the converted files off the list");
+    N1 = separator("N1");
+    pmiConvertAgain = item("pmiConvertAgain", "Convert &again", "put the selected items back to waiting");
+    pmiRetryFailed = item("pmiRetryFailed", "&Retry failed rows", "convert the failed items once more");
+    N2 = separator("N2");
+    pmiOpenOutput = item("pmiOpenOutput", "&Open output file", "open the converted file");
+    pmiOpenFolder = item("pmiOpenFolder", "Open its fo&lder", "show the folder of the converted file");
+    N3 = separator("N3");
     pmiProperties = item("pmiProperties", "&Properties", "show properties");
 }

@@ -63,7 +63,14 @@ public:
     QMenu* PopupMenu1;
     QAction* pmiDelete;
     QAction* pmiClear;
+    QAction* pmiRemoveFinished;
     QAction* N1;
+    QAction* pmiConvertAgain;
+    QAction* pmiRetryFailed;
+    QAction* N2;
+    QAction* pmiOpenOutput;
+    QAction* pmiOpenFolder;
+    QAction* N3;
     QAction* pmiProperties;
 
 protected:

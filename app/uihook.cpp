@@ -5,6 +5,7 @@
 #include "app/FormStyle.h"
 #include "app/ItemForm.h"
 #include "app/SplitLongFiles.h"
+#include "app/WindowOptions.h"
 #include "app/addForm.h"
 #include "app/mainForm.h"
 #include "controls/FSProgressBar.h"
@@ -22,15 +23,20 @@
 #include "toolkit/Application.h"
 #include "toolkit/DesktopNotice.h"
 #include "toolkit/FileDrop.h"
+#include "toolkit/FileNames.h"
 #include "toolkit/Locations.h"
 #include "toolkit/VirtualStringTree.h"
+#include "toolkit/VisibleText.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QEvent>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QTimer>
 #include <QUrl>
 #include <algorithm>
 
@@ -124,6 +130,38 @@ void SetCaptionState(TImageButton* button, QLabel* caption, bool enabled)
     SetTextColor(caption, enabled ? CaptionColor : DisabledCaptionColor);
 }
 
+// A later start's files wait this long between looks for the window's dialogs to be closed.
+constexpr int HandOverRetryMs = 300;
+
+const TItemNodeData& Record(TVirtualStringTree* list, PVirtualNode node)
+{
+    return *list->GetNodeData<TItemNodeData>(node);
+}
+
+// The rows in a state, in list order.
+std::vector<PVirtualNode> RowsIn(TVirtualStringTree* list, TItemState state)
+{
+    std::vector<PVirtualNode> rows;
+    for (PVirtualNode node = list->GetFirst(); node; node = list->GetNextSibling(node))
+        if (Record(list, node).ImageIndex == state)
+            rows.push_back(node);
+    return rows;
+}
+
+// The rows become waiting rows again, with nothing left of their last conversion.
+void BackToWaiting(TVirtualStringTree* list, const std::vector<PVirtualNode>& rows)
+{
+    TTreeUpdate update(list);
+    for (PVirtualNode node : rows) {
+        TItemNodeData& row = *list->GetNodeData<TItemNodeData>(node);
+        row.ImageIndex = Waiting;
+        row.ItemData.Reason.clear();
+        row.ItemData.Output.clear();
+        row.ItemData.Notes.clear();
+        list->RepaintNode(node);
+    }
+}
+
 template <class T> void Free(T*& instance)
 {
     delete instance;
@@ -201,7 +239,13 @@ void TUIHook::WireMainWindow()
     };
     menuItem(m_form->pmiDelete, &TUIHook::pmiDeleteClick);
     menuItem(m_form->pmiClear, &TUIHook::pmiClearClick);
+    menuItem(m_form->pmiRemoveFinished, &TUIHook::pmiRemoveFinishedClick);
+    menuItem(m_form->pmiConvertAgain, &TUIHook::pmiConvertAgainClick);
+    menuItem(m_form->pmiRetryFailed, &TUIHook::pmiRetryFailedClick);
+    menuItem(m_form->pmiOpenOutput, &TUIHook::pmiOpenOutputClick);
+    menuItem(m_form->pmiOpenFolder, &TUIHook::pmiOpenFolderClick);
     menuItem(m_form->pmiProperties, &TUIHook::pmiPropertiesClick);
+    QObject::connect(m_form->PopupMenu1, &QMenu::aboutToShow, m_form, [this] { UpdateRowMenu(); });
 
     TreeManager = new TTreeManager(m_form->VirtualStringTree1);
     TreeManager->PopupMenu = m_form->PopupMenu1;
@@ -260,8 +304,8 @@ void TUIHook::AttachHandlers()
     new TLabelClick(m_form->lbOutput, [this] { Application->Guard([this] { lbOutputClick(); }); });
     m_form->VirtualStringTree1->OnKeyDown
         = [this](TVirtualStringTree*, int& key, Qt::KeyboardModifiers shift) { ListKeyDown(key, shift); };
-    auto* drop = new TFileDrop(m_form, AddPatterns());
-    drop->OnDrop = [this](const QStringList& files) { Application->Guard([&] { AddChosenFiles(files); }); };
+    m_drop = new TFileDrop(m_form, AddPatterns());
+    m_drop->OnDrop = [this](const QStringList& files) { Application->Guard([&] { AddChosenFiles(files); }); };
 }
 
 void TUIHook::SetIdleState()
@@ -299,14 +343,14 @@ void TUIHook::AddChosenFiles(const QStringList& chosen)
 {
     std::vector<std::string> files;
     for (const QString& name : chosen)
-        files.push_back(name.toStdString());
+        files.push_back(NameBytes(name));
     if (!files.empty()) {
         TaddDlg dialog;
         dialog.SetFiles(chosen);
         dialog.exec();
         if (dialog.Accepted()) {
             const int format = dialog.ComboBox1->ItemIndex();
-            const std::string folder = dialog.etDirectory->text().toStdString();
+            const std::string folder = NameBytes(dialog.etDirectory->text());
             const TEncoderChoices choices = dialog.ChoiceBoxes->Choices();
             TChoiceBoxes::Remember(choices);
             for (const std::string& file : files)
@@ -320,7 +364,28 @@ void TUIHook::AddChosenFiles(const QStringList& chosen)
 
 void TUIHook::AddPaths(const QStringList& paths)
 {
-    AddChosenFiles(DroppedFiles(paths, AddPatterns()));
+    if (!paths.isEmpty())
+        m_drop->Add(paths);
+}
+
+void TUIHook::TakeHandOver(const TWindowOptions& options)
+{
+    // A dialog inside a dialog would leave the user with two to close in order.
+    if (QApplication::activeModalWidget()) {
+        QTimer::singleShot(
+            HandOverRetryMs, m_form, [this, options] { Application->Guard([&] { TakeHandOver(options); }); });
+        return;
+    }
+    if (options.Jobs) {
+        FilesAtOnce::Store(*options.Jobs);
+        Command->SetFilesAtOnce(FilesAtOnce::Stored());
+        m_form->cbFilesAtOnce->SetItemIndex(Command->FilesAtOnce() - 1);
+    }
+    m_form->setWindowState(m_form->windowState() & ~Qt::WindowMinimized);
+    m_form->show();
+    m_form->raise();
+    m_form->activateWindow();
+    AddPaths(options.Paths);
 }
 
 void TUIHook::KeepList(const QString& path)
@@ -369,13 +434,38 @@ void TUIHook::btnConvertClick()
 {
     if (m_form->VirtualStringTree1->RootNodeCount() == 0)
         return;
-    // A missing encoder is told once, before the window turns busy, rather than once per row.
+    // A missing encoder is told once, before anything is asked or the window turns busy, rather than once per row.
     Command->CheckEncoder();
+    if (const std::optional<std::vector<PVirtualNode>> passOver = AskWhatToConvert())
+        StartBatch(*passOver);
+}
+
+std::optional<std::vector<PVirtualNode>> TUIHook::AskWhatToConvert()
+{
+    TVirtualStringTree* list = m_form->VirtualStringTree1;
+    const std::vector<PVirtualNode> done = RowsIn(list, Done);
+    if (done.empty())
+        return std::vector<PVirtualNode>();
+    const QString question
+        = QString::asprintf("%d of %u files are already converted.", int(done.size()), list->RootNodeCount());
+    // With nothing else to convert, a habitual Enter must not make a second copy of every file.
+    const bool others = done.size() < list->RootNodeCount();
+    const QStringList buttons = others ? QStringList { "Convert the others", "Convert all again", "Cancel" }
+                                       : QStringList { "Convert all again", "Cancel" };
+    const int cancel = int(buttons.size()) - 1;
+    const int answer = Application->Choose(question, TMsgIcon::Question, buttons, others ? 0 : cancel, cancel);
+    if (answer < 0 || answer >= cancel)
+        return std::nullopt;
+    return others && answer == 0 ? done : std::vector<PVirtualNode>();
+}
+
+void TUIHook::StartBatch(const std::vector<PVirtualNode>& passOver)
+{
     SetBusyState();
     // The bar and the count start from the new batch, not from where the last one ended.
     m_form->ProgressBar1->SetPosition(0);
     UpdateCountLabel(0);
-    Command->Start();
+    Command->Start(passOver);
 }
 
 void TUIHook::btnStopClick()
@@ -408,7 +498,7 @@ void TUIHook::btnImportClick()
     // An import that fails part way keeps the rows read so far; the label counts them either way.
     const unsigned before = m_form->VirtualStringTree1->RootNodeCount();
     try {
-        SaveManager->LoadList(name.toStdString());
+        SaveManager->LoadList(NameBytes(name));
     } catch (...) {
         UpdateCountLabel(0);
         SayUnknownFormats(before);
@@ -449,7 +539,7 @@ void TUIHook::btnExportClick()
     const QString name = Application->Dialogs().SaveFile(m_form, QString(), ListFilter);
     if (name.isEmpty())
         return;
-    SaveManager->SaveList(ListFileName(name).toStdString());
+    SaveManager->SaveList(NameBytes(ListFileName(name)));
 }
 
 void TUIHook::pmiDeleteClick()
@@ -457,11 +547,12 @@ void TUIHook::pmiDeleteClick()
     if (BatchRunning())
         return;
     TVirtualStringTree* list = m_form->VirtualStringTree1;
-    const int index = list->IndexOf(list->SelectedNode());
+    const std::vector<PVirtualNode> selected = list->SelectedNodes();
+    const int index = selected.empty() ? -1 : list->IndexOf(selected.front());
     list->DeleteSelectedNodes();
-    // The row that took the deleted one's place is selected, so Delete can be pressed again and again.
+    // The row that took the first deleted one's place is selected, so Delete can be pressed again and again.
     if (PVirtualNode next = list->GetNodeAtIndex(std::min(index, int(list->RootNodeCount()) - 1)); index >= 0 && next) {
-        list->SetSelected(next, true);
+        list->SelectOnly(next);
         list->SetFocusedNode(next);
     }
     UpdateCountLabel(0);
@@ -471,8 +562,111 @@ void TUIHook::pmiClearClick()
 {
     if (BatchRunning())
         return;
-    m_form->VirtualStringTree1->Clear();
+    TVirtualStringTree* list = m_form->VirtualStringTree1;
+    const size_t waiting = RowsIn(list, Waiting).size() + RowsIn(list, Converting).size();
+    if (waiting > 0
+        && Application->MessageBox(QString::asprintf("%d of %u files are not converted yet. Clear the list?",
+                                       int(waiting), list->RootNodeCount()),
+               TMsgIcon::Question, QMessageBox::Yes | QMessageBox::No)
+            != QMessageBox::Yes)
+        return;
+    list->Clear();
     UpdateCountLabel(0);
+}
+
+void TUIHook::pmiRemoveFinishedClick()
+{
+    if (BatchRunning())
+        return;
+    TVirtualStringTree* list = m_form->VirtualStringTree1;
+    TTreeUpdate update(list);
+    for (PVirtualNode node : RowsIn(list, Done))
+        list->DeleteNode(node);
+    UpdateCountLabel(0);
+}
+
+void TUIHook::pmiConvertAgainClick()
+{
+    if (BatchRunning())
+        return;
+    TVirtualStringTree* list = m_form->VirtualStringTree1;
+    std::vector<PVirtualNode> ended;
+    for (PVirtualNode node : list->SelectedNodes())
+        if (const int state = Record(list, node).ImageIndex; state == Done || state == Failed)
+            ended.push_back(node);
+    BackToWaiting(list, ended);
+    UpdateCountLabel(0);
+}
+
+void TUIHook::pmiRetryFailedClick()
+{
+    if (BatchRunning())
+        return;
+    TVirtualStringTree* list = m_form->VirtualStringTree1;
+    const std::vector<PVirtualNode> failed = RowsIn(list, Failed);
+    if (failed.empty())
+        return;
+    Command->CheckEncoder();
+    BackToWaiting(list, failed);
+    std::vector<PVirtualNode> others;
+    for (PVirtualNode node = list->GetFirst(); node; node = list->GetNextSibling(node))
+        if (std::find(failed.begin(), failed.end(), node) == failed.end())
+            others.push_back(node);
+    StartBatch(others);
+}
+
+void TUIHook::pmiOpenOutputClick()
+{
+    TVirtualStringTree* list = m_form->VirtualStringTree1;
+    const PVirtualNode node = list->SelectedNode();
+    if (!node || Record(list, node).ImageIndex != Done || Record(list, node).ItemData.Output.isEmpty())
+        return;
+    const QString output = Record(list, node).ItemData.Output;
+    if (!QFileInfo::exists(output)) {
+        Application->MessageBox(
+            "The converted file " + VisibleText(output) + " is no longer there.", TMsgIcon::Warning, QMessageBox::Ok);
+        return;
+    }
+    OpenOrTell(QUrl::fromLocalFile(output).toString(), "program");
+}
+
+void TUIHook::pmiOpenFolderClick()
+{
+    TVirtualStringTree* list = m_form->VirtualStringTree1;
+    QStringList folders;
+    for (PVirtualNode node : list->SelectedNodes()) {
+        const TItemNodeData& row = Record(list, node);
+        if (row.ImageIndex != Done)
+            continue;
+        const QString folder = !row.ItemData.Output.isEmpty() ? QFileInfo(row.ItemData.Output).absolutePath()
+            : !row.ItemData.Path.isEmpty()                    ? row.ItemData.Path
+                                                              : DefaultOutputFolder();
+        if (!folders.contains(folder))
+            folders << folder;
+    }
+    for (const QString& folder : folders)
+        OpenOrTell(QUrl::fromLocalFile(folder).toString(), "file manager");
+}
+
+void TUIHook::UpdateRowMenu()
+{
+    TVirtualStringTree* list = m_form->VirtualStringTree1;
+    bool selectedEnded = false;
+    bool selectedDone = false;
+    for (PVirtualNode node : list->SelectedNodes()) {
+        const int state = Record(list, node).ImageIndex;
+        selectedEnded = selectedEnded || state == Done || state == Failed;
+        selectedDone = selectedDone || state == Done;
+    }
+    const PVirtualNode shown = list->SelectedNode();
+    m_form->pmiDelete->setEnabled(list->SelectedCount() > 0);
+    m_form->pmiRemoveFinished->setEnabled(!RowsIn(list, Done).empty());
+    m_form->pmiConvertAgain->setEnabled(selectedEnded);
+    m_form->pmiRetryFailed->setEnabled(!RowsIn(list, Failed).empty());
+    m_form->pmiOpenOutput->setEnabled(
+        shown && Record(list, shown).ImageIndex == Done && !Record(list, shown).ItemData.Output.isEmpty());
+    m_form->pmiOpenFolder->setEnabled(selectedDone);
+    m_form->pmiProperties->setEnabled(list->FocusedNode() != nullptr);
 }
 
 void TUIHook::ListKeyDown(int& key, Qt::KeyboardModifiers shift)

@@ -4,9 +4,14 @@
 #include <QStringList>
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <vector>
 
+class TFileDrop;
 class TListKeeper;
 class TmainDlg;
+struct TWindowOptions;
+struct TVirtualNode;
 
 // The main window's controller: makes the program-wide objects, hooks every control of the main window,
 // keeps the buttons in step with the conversion job and runs the add, import and export flows.
@@ -32,6 +37,9 @@ public:
     void AddChosenFiles(const QStringList& chosen);
     // Files and folders named on the command line: added as if they were dropped on the window.
     void AddPaths(const QStringList& paths);
+    // The command line of a later start: the window comes to the front, takes its --jobs and adds its files.
+    // While a dialog of the window is open, this waits until it is closed.
+    void TakeHandOver(const TWindowOptions& options);
     // Brings back the list kept in the file and keeps every later change there; a kept list that cannot be
     // read back is reported, set aside, and the list starts empty.
     void KeepList(const QString& path);
@@ -39,7 +47,8 @@ public:
     bool FormCloseQuery();
     // Lets the user choose the default output folder, kept in the settings.
     void lbOutputClick();
-    // Starts a batch when the list has rows; nothing happens with an empty list.
+    // Starts a batch when the list has rows; nothing happens with an empty list. When some rows are converted
+    // already, asks first whether to convert the others (the default), all of them again, or nothing.
     void btnConvertClick();
     void btnStopClick();
     void btnSupportClick();
@@ -50,10 +59,21 @@ public:
     // Exports the list; refused while a batch runs or the list is empty. ".qfl" is added unless the name
     // already ends in exactly ".qfl".
     void btnExportClick();
-    // Delete and Clear are refused while a batch runs or is still stopping.
+    // The row menu's items are refused while a batch runs or is still stopping, but for the properties and the
+    // opening of files. Delete removes the selected rows; Clear asks first while rows wait to be converted.
     void pmiDeleteClick();
     void pmiClearClick();
+    void pmiRemoveFinishedClick();
+    // The selected rows that were converted or failed go back to waiting.
+    void pmiConvertAgainClick();
+    // The failed rows go back to waiting and are converted, the other rows left as they are.
+    void pmiRetryFailedClick();
+    // The selected row's converted file, and the folders of the selected rows' files.
+    void pmiOpenOutputClick();
+    void pmiOpenFolderClick();
     void pmiPropertiesClick();
+    // Enables the row menu's items that have something to act on.
+    void UpdateRowMenu();
     // The list's keys: Delete as pmiDeleteClick, Enter opens the properties of the selected row.
     void ListKeyDown(int& key, Qt::KeyboardModifiers shift);
 
@@ -64,6 +84,10 @@ public:
 private:
     void SetIdleState();
     void SetBusyState();
+    // Starts a batch that passes over the given rows.
+    void StartBatch(const std::vector<TVirtualNode*>& passOver);
+    // The converted rows a Convert leaves as they are, as the user answers; nothing when the user cancels.
+    std::optional<std::vector<TVirtualNode*>> AskWhatToConvert();
     void UpdateCountLabel(int finished);
     void ShowOutputFolder();
     // Opens the address; when nothing opens it, says so, naming what was missing ("web browser").
@@ -79,6 +103,7 @@ private:
 
     TmainDlg* m_form;
     std::unique_ptr<TListKeeper> m_keeper;
+    TFileDrop* m_drop = nullptr; // the window's child
 };
 
 // The file name patterns of the add filter's "All Supported Formats".

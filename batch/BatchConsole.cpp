@@ -9,7 +9,8 @@
 #include <algorithm>
 #include <optional>
 
-namespace {
+namespace
+{
 
 std::string Item(const TBatchRow& row)
 {
@@ -36,7 +37,9 @@ std::string Failure(const TBatchRow& row)
 } // namespace
 
 TBatchConsole::TBatchConsole(TMode mode, const TBatchRunner& runner, std::FILE* out)
-    : m_mode(mode), m_runner(runner), m_out(out)
+    : m_mode(mode)
+    , m_runner(runner)
+    , m_out(out)
 {
     m_clock.start();
 }
@@ -51,6 +54,9 @@ void TBatchConsole::RowStarted(const TBatchRow& row)
 
 void TBatchConsole::RowEnded(const TBatchRow& row)
 {
+    if (m_mode != TMode::Quiet)
+        for (const std::string& note : row.Notes)
+            Write("note     " + Item(row) + ": " + VisibleText(note) + "\n");
     if (row.State == TRowState::Failed)
         Write("failed   " + Failure(row));
     else if (m_mode == TMode::Quiet)
@@ -72,13 +78,13 @@ void TBatchConsole::Summary(const std::string& stopReason)
     std::string text;
     if (!stopReason.empty()) {
         const int notStarted = m_runner.Count(TRowState::Waiting);
-        text += stopReason + " " + std::to_string(notStarted) + (notStarted == 1 ? " row was" : " rows were") +
-            " not started.\n";
+        text += stopReason + " " + std::to_string(notStarted) + (notStarted == 1 ? " row was" : " rows were")
+            + " not started.\n";
     }
-    text += "Converted " + std::to_string(m_runner.Count(TRowState::Done)) + ", failed " +
-        std::to_string(m_runner.Count(TRowState::Failed)) + ", skipped " +
-        std::to_string(m_runner.Count(TRowState::Skipped)) + " of " + std::to_string(m_runner.Rows().size()) + " in " +
-        ClockText(m_clock.elapsed() / 1000) + ".\n";
+    text += "Converted " + std::to_string(m_runner.Count(TRowState::Done)) + ", failed "
+        + std::to_string(m_runner.Count(TRowState::Failed)) + ", skipped "
+        + std::to_string(m_runner.Count(TRowState::Skipped)) + " of " + std::to_string(m_runner.Rows().size()) + " in "
+        + ClockText(m_clock.elapsed() / 1000) + ".\n";
     if (m_runner.Count(TRowState::Failed) > 0) {
         text += "Failed:\n";
         for (const TBatchRow& row : m_runner.Rows())
@@ -138,13 +144,12 @@ std::string TBatchConsole::OverallLine() const
             longestRunning = std::max(longestRunning.value_or(0), *left);
     }
     const double elapsed = m_clock.elapsed() / 1000.0;
-    std::string line = std::to_string(done) + " done, " + std::to_string(failed) + " failed, " +
-        std::to_string(skipped) + " skipped of " + std::to_string(total) + ", " +
-        ClockText(static_cast<int64_t>(elapsed)) + " elapsed";
+    std::string line = std::to_string(done) + " done, " + std::to_string(failed) + " failed, " + std::to_string(skipped)
+        + " skipped of " + std::to_string(total) + ", " + ClockText(static_cast<int64_t>(elapsed)) + " elapsed";
     if (worked > 0 || longestRunning) {
         const double byPace = worked > 0 ? elapsed * (total - skipped - worked) / worked : 0;
-        line += ", about " + ClockText(std::max(static_cast<int64_t>(byPace + 0.5), longestRunning.value_or(0))) +
-            " left";
+        line += ", about " + ClockText(std::max(static_cast<int64_t>(byPace + 0.5), longestRunning.value_or(0)))
+            + " left";
     }
     return line;
 }

@@ -9,8 +9,9 @@
 #include "platform/Signals.h"
 #include "platform/Terminal.h"
 #include "toolkit/ErrorReport.h"
-#include "toolkit/ProgramFolder.h"
+#include "toolkit/FileNames.h"
 #include "toolkit/Locations.h"
+#include "toolkit/ProgramFolder.h"
 #include "toolkit/SignalWatcher.h"
 #include "toolkit/VisibleText.h"
 
@@ -22,7 +23,8 @@
 #include <csignal>
 #include <cstdio>
 
-namespace {
+namespace
+{
 
 constexpr int ExitFailed = 1;
 constexpr int ExitUsage = 2;
@@ -113,7 +115,8 @@ int Convert(const TBatchOptions& options)
         return ExitFailed;
     }
     if (options.ListPath.empty() && static_cast<std::size_t>(options.Format) >= catalogue.Formats().size()) {
-        Complain("--format " + std::to_string(options.Format) + " is not in the catalogue; reelhand --formats lists it.");
+        Complain(
+            "--format " + std::to_string(options.Format) + " is not in the catalogue; reelhand --formats lists it.");
         return ExitUsage;
     }
     RefuseUnknownFormats(rows, catalogue);
@@ -166,7 +169,7 @@ int RunBatch(int argc, char* argv[], TBatchProgram program)
 
     TBatchOptions options;
     try {
-        options = ParseBatchOptions(QCoreApplication::arguments(), program == TBatchProgram::ConvertOnly);
+        options = ParseBatchOptions(ArgumentTexts(argc, argv), program == TBatchProgram::ConvertOnly);
     } catch (const EBatchUsage& error) {
         Complain(error.Message());
         std::fprintf(stderr, "Try '%s --help' for more.\n",

@@ -1,11 +1,13 @@
 #include "batch/BatchOptions.h"
 
 #include "engine/RowConversion.h"
+#include "toolkit/FileNames.h"
 
 #include <QCommandLineParser>
 #include <QRegularExpression>
 
-namespace {
+namespace
+{
 
 const QCommandLineOption ConvertOption("convert",
     "Convert every row of the list file <list> (.qfl) with its format and into its output folder, as the window "
@@ -14,8 +16,8 @@ const QCommandLineOption FormatOption("format",
     "Convert the files named on the command line with the catalogue's format <n> (the position --formats shows, "
     "from 0, as list files store it).",
     "n");
-const QCommandLineOption OutputOption("output",
-    "With --format: write the outputs into <folder> (default: convert/ beside the program).", "folder");
+const QCommandLineOption OutputOption(
+    "output", "With --format: write the outputs into <folder> (default: convert/ beside the program).", "folder");
 const QCommandLineOption SizeOption("size",
     "Make pictures at most <lines> high (2160, 1440, 1080, 720 or 480; the shorter side of a portrait clip); never "
     "larger than the source. With a list, for rows without a size of their own.",
@@ -95,8 +97,8 @@ int Count(const QCommandLineParser& parser, const QCommandLineOption& option, in
     bool ok = false;
     const int value = parser.value(option).toInt(&ok);
     if (!ok || value < least)
-        throw EBatchUsage("--" + option.names().last().toStdString() + " takes " + what + ", not '" +
-            parser.value(option).toStdString() + "'.");
+        throw EBatchUsage("--" + option.names().last().toStdString() + " takes " + what + ", not '"
+            + parser.value(option).toStdString() + "'.");
     return value;
 }
 
@@ -107,8 +109,8 @@ void ReadShard(const QCommandLineParser& parser, TBatchOptions& options)
     options.ShardIndex = match.hasMatch() ? match.captured(1).toInt() : 0;
     options.ShardCount = match.hasMatch() ? match.captured(2).toInt() : 0;
     if (options.ShardIndex < 1 || options.ShardIndex > options.ShardCount)
-        throw EBatchUsage("--shard takes i/n with 1 <= i <= n (rows count from 1), not '" +
-            parser.value(ShardOption).toStdString() + "'.");
+        throw EBatchUsage("--shard takes i/n with 1 <= i <= n (rows count from 1), not '"
+            + parser.value(ShardOption).toStdString() + "'.");
 }
 
 TEncoderChoices ChoicesOf(const QCommandLineParser& parser)
@@ -149,11 +151,11 @@ void ReadWhatToConvert(const QCommandLineParser& parser, TBatchOptions& options,
     }
     if (parser.isSet(FormatOption)) {
         options.Format = Count(parser, FormatOption, 0, "a format's position (see --formats)");
-        options.OutputFolder = parser.value(OutputOption).toStdString();
+        options.OutputFolder = NameBytes(parser.value(OutputOption));
         if (named.isEmpty())
             throw EBatchUsage("Nothing to convert: name the files after --convert --format N.");
         for (const QString& file : named)
-            options.Files.push_back(file.toStdString());
+            options.Files.push_back(NameBytes(file));
         return;
     }
     if (parser.isSet(OutputOption))
@@ -162,7 +164,7 @@ void ReadWhatToConvert(const QCommandLineParser& parser, TBatchOptions& options,
         throw EBatchUsage("Missing value after '--convert'.");
     if (named.size() > 1)
         throw EBatchUsage("Unexpected argument '" + named[1].toStdString() + "'.");
-    options.ListPath = named.first().toStdString();
+    options.ListPath = NameBytes(named.first());
 }
 
 } // namespace

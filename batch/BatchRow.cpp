@@ -3,6 +3,7 @@
 #include "list/JclSimpleXML.h"
 #include "list/ListFileReader.h"
 #include "platform/FileSystem.h"
+#include "toolkit/FileNames.h"
 
 #include <QDir>
 
@@ -26,11 +27,12 @@ std::vector<TBatchRow> ReadBatchRows(const std::string& path)
     return rows;
 }
 
-namespace {
+namespace
+{
 
 QString Absolute(const std::string& path)
 {
-    return QDir::cleanPath(QDir::current().absoluteFilePath(QString::fromStdString(path)));
+    return QDir::cleanPath(QDir::current().absoluteFilePath(NameText(path)));
 }
 
 } // namespace

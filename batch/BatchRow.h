@@ -20,6 +20,7 @@ struct TBatchRow {
     TRowState State = TRowState::Waiting;
     std::string Output; // the output written or being written; for a skipped row the one found
     std::string Reason; // why the row failed
+    std::vector<std::string> Notes; // what the user should know of an ended row, one line each
 };
 
 // The rows of the list file at path, read as the window's Import reads them. Throws the reader's errors, with

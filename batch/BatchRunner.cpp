@@ -33,6 +33,7 @@ TBatchRunner::TBatchRunner(std::vector<TBatchRow> rows, int jobs, const TSetting
         const TRowConversion& conversion = m_pool->Slot(slot);
         row.Output = conversion.Output();
         row.Reason = conversion.Outcome().Reason();
+        row.Notes = conversion.Notes();
         Move(row, conversion.Outcome().Succeeded() ? TRowState::Done : TRowState::Failed);
         if (OnRowEnded)
             OnRowEnded(row);
@@ -61,7 +62,7 @@ std::vector<TRunningRow> TBatchRunner::Running() const
 {
     std::vector<TRunningRow> running;
     for (std::size_t slot = 0; slot < m_slotRows.size(); ++slot)
-        if (m_slotRows[slot] && m_pool->Slot(slot).Running())
+        if (m_slotRows[slot] && m_pool->Slot(slot).Started())
             running.push_back({ m_slotRows[slot], &m_pool->Slot(slot) });
     return running;
 }

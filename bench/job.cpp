@@ -2,8 +2,9 @@
 // commands, in the same run: the ratio of wall times, and the idle gap between one encoder's exit and the next
 // start (measured with the scripted stand-in encoder, which logs both moments). Then the window's job converting
 // two files at once against the command-line mode's --jobs 2 on 12 clips, each against itself with one file at
-// a time; and what the check of each finished file costs within a batch of 20.
+// a time; what the check of each finished file costs within a batch of 20; and the check of a 1 GB output.
 #include "engine/DosCommand.h"
+#include "engine/EncoderPlan.h"
 #include "engine/EncoderTask.h"
 #include "engine/OutputCheck.h"
 #include "engine/command.h"
@@ -16,6 +17,7 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -100,8 +102,9 @@ double RunShell(const QStringList& sources)
     for (const QString& source : sources) {
         std::string name = source.mid(source.lastIndexOf('/') + 1).toStdString();
         name = name.substr(0, name.rfind('.')) + "." + catalogue.GetExt(0);
-        const std::vector<std::string> arguments = EncoderArguments((Bench->Program() + "/bin/ffmpeg").toStdString(),
-            source.toStdString(), SplitCommandLine(catalogue.GetParams(0)), (Bench->Convert() + "/").toStdString() + name);
+        const std::vector<std::string> arguments
+            = EncoderArguments((Bench->Program() + "/bin/ffmpeg").toStdString(), source.toStdString(),
+                SplitCommandLine(catalogue.GetParams(0)), (Bench->Convert() + "/").toStdString() + name);
         // The shell gets the very arguments the runner passes, each in single quotes: the catalogue's filter
         // expressions hold parentheses and asterisks that the shell would otherwise read itself.
         for (const std::string& argument : arguments)
@@ -176,23 +179,30 @@ void BM_TwelveClipsWindowTwoAtOnceVersusCommandLine(benchmark::State& state)
     state.counters["window_speedup"] = window1 / window2;
     state.counters["cli_speedup"] = cli1 / cli2;
 }
-BENCHMARK(BM_TwelveClipsWindowTwoAtOnceVersusCommandLine)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TwelveClipsWindowTwoAtOnceVersusCommandLine)
+    ->UseManualTime()
+    ->Iterations(3)
+    ->Unit(benchmark::kMillisecond);
 
 // The probe of each source and the check of each finished file, as a batch makes them, against the batch's time.
 void BM_CheckAfterEachFileInABatchOfTwenty(benchmark::State& state)
 {
     PointEncoder(REELHAND_FFMPEG);
     TCommandManager catalogue;
-    const TFormatStreams format = FormatStreamsOf(catalogue.GetParams(0));
+    TEncoderTask task;
+    task.Params = catalogue.GetParams(0);
+    task.Plan = catalogue.GetPlan(0);
     double batch = 0, check = 0;
     for (auto _ : state) {
         ClearFolder(Bench->Convert());
         batch += RunJob(Bench->Sources);
         auto begin = std::chrono::steady_clock::now();
         for (const QString& source : Bench->Sources) {
-            const QString name = source.mid(source.lastIndexOf('/') + 1).replace(".avi", "." + QString::fromStdString(catalogue.GetExt(0)));
-            const TMediaInfo probed = ProbeMedia(source.toStdString());
-            if (OutputFault(probed, format, (Bench->Convert() + "/" + name).toStdString()))
+            const QString name = source.mid(source.lastIndexOf('/') + 1)
+                                     .replace(".avi", "." + QString::fromStdString(catalogue.GetExt(0)));
+            task.OutputName = name.toStdString();
+            const TMediaInfo probed = ProbeMedia(source.toStdString(), TProbeDepth::Untrusted);
+            if (OutputFault(probed, PlanEncoding(task, probed).Tracks, (Bench->Convert() + "/" + name).toStdString()))
                 state.SkipWithError("a finished file failed its check");
         }
         check += std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
@@ -203,6 +213,45 @@ void BM_CheckAfterEachFileInABatchOfTwenty(benchmark::State& state)
     state.counters["check_share_pct"] = 100 * check / batch;
 }
 BENCHMARK(BM_CheckAfterEachFileInABatchOfTwenty)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+
+// The check of a 1 GB output, read to its end as every finished file is: its time and pace, and its share of the
+// time the encoder took to write the file (a copy of every packet, as fast as any format makes one).
+void BM_CheckOfAGigabyteOutput(benchmark::State& state)
+{
+    const QString source = Bench->Root.path() + "/clips/gigabyte source.mkv";
+    const QString output = Bench->Root.path() + "/clips/gigabyte output.mkv";
+    if (!QFile::exists(source)
+        && QProcess::execute(REELHAND_FFMPEG,
+               { "-nostdin", "-v", "error", "-f", "lavfi", "-i", "testsrc2=size=1280x720:rate=25:duration=30", "-f",
+                   "lavfi", "-i", "sine=duration=30", "-c:v", "rawvideo", "-pix_fmt", "yuv420p", "-c:a", "pcm_s16le",
+                   source })
+            != 0)
+        return state.SkipWithError("no source");
+    TEncoderTask task;
+    task.Params = "-map 0 -c copy";
+    task.OutputName = "output.mkv";
+    double encode = 0, check = 0;
+    for (auto _ : state) {
+        QFile::remove(output);
+        auto begin = std::chrono::steady_clock::now();
+        QProcess::execute(
+            REELHAND_FFMPEG, { "-nostdin", "-v", "error", "-i", source, "-map", "0", "-c", "copy", output });
+        encode += std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
+        begin = std::chrono::steady_clock::now();
+        const TMediaInfo probed = ProbeMedia(source.toStdString(), TProbeDepth::Untrusted);
+        if (OutputFault(probed, PlanEncoding(task, probed).Tracks, output.toStdString()))
+            state.SkipWithError("the copy failed its check");
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
+        check += seconds;
+        state.SetIterationTime(seconds);
+    }
+    state.counters["output_MB"] = QFileInfo(output).size() / 1e6;
+    state.counters["copy_s"] = encode / state.iterations();
+    state.counters["check_s"] = check / state.iterations();
+    state.counters["check_MB_per_s"] = QFileInfo(output).size() / 1e6 / (check / state.iterations());
+    state.counters["check_vs_copy_pct"] = 100 * check / encode;
+}
+BENCHMARK(BM_CheckOfAGigabyteOutput)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
 
 #ifdef REELHAND_FAKEENCODER
 // Gaps in milliseconds between one run's end and the next run's start, from the stand-in's log.

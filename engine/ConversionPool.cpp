@@ -13,6 +13,10 @@ TConversionPool::TConversionPool(int jobs, const TConversionSettings& settings)
             return std::max(m_jobs - Encoders() - 1 - waiting, 0);
         };
         m_slots.back()->OnEncoderFreed = [this](TRowConversion&) { Fill(); };
+        m_slots.back()->OnStarted = [this, slot](TRowConversion&) {
+            if (OnStarted)
+                OnStarted(slot);
+        };
         m_slots.back()->OnLine = [this, slot](TRowConversion&) {
             if (OnLine)
                 OnLine(slot);
@@ -31,6 +35,7 @@ TConversionPool::~TConversionPool()
 {
     *m_alive = false;
     for (const std::unique_ptr<TRowConversion>& slot : m_slots) {
+        slot->OnStarted = nullptr;
         slot->OnEnded = nullptr;
         slot->OnLine = nullptr;
         slot->OnEncoderFreed = nullptr;
@@ -102,10 +107,7 @@ void TConversionPool::Fill()
                 }
                 if (!Alive(alive))
                     return;
-                const bool started = slot.Start(row);
-                if (started && OnStarted)
-                    OnStarted(i);
-                else if (!started && OnEnded)
+                if (!slot.Start(row) && OnEnded)
                     OnEnded(i);
                 if (!Alive(alive))
                     return;

@@ -9,8 +9,9 @@
 
 // Converts the rows its owner hands out, in the owner's order, with up to a given number of encoders at once:
 // the window's job and the command-line mode share it. A row cut into pieces takes several of them; its pieces
-// get a free encoder before the next row does. Runs on the main thread; its events come from the event
-// loop, and the owner may stop the pool from inside any of them.
+// get a free encoder before the next row does. Runs on the main thread; its events come from the event loop, and
+// the owner may stop the pool from inside any of them. A slot is busy from the moment it takes a row, while its
+// source is read, until the row has ended.
 class TConversionPool
 {
 public:

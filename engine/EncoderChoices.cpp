@@ -4,7 +4,7 @@
 #include "engine/ChosenSize.h"
 #include "engine/DosCommand.h"
 #include "engine/EncoderTask.h"
-#include "engine/OutputCheck.h"
+#include "engine/FormatParams.h"
 #include "engine/ParamWords.h"
 
 #include <algorithm>
@@ -130,11 +130,12 @@ std::string ChoicesText(const TEncoderChoices& choices)
 std::vector<std::string> ChosenParams(
     const TEncoderTask& task, const TMediaInfo& source, std::vector<std::string>& notes)
 {
-    std::vector<std::string> words = SplitCommandLine(task.Params);
+    const TFormatParams params = TFormatParams::Of(task.Params);
+    std::vector<std::string> words = params.Words();
     const TEncoderChoices& choices = task.Choices;
     if (choices.AsFormat())
         return words;
-    const TFormatStreams keeps = FormatStreamsOf(task.Params);
+    const TFormatStreams keeps = params.StreamsFor(source);
     const TStreamInfo* frame = keeps.KeepsPicture ? FirstPicture(source) : nullptr;
     const bool sound = keeps.KeepsSound && source.HasSound();
     const std::string pictureEncoder = frame ? EncoderOf(words, true, task.OutputName) : "";

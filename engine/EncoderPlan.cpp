@@ -1,8 +1,10 @@
 #include "engine/EncoderPlan.h"
 
+#include "engine/CaptureTags.h"
 #include "engine/DosCommand.h"
 #include "engine/EncoderChoices.h"
-#include "engine/OutputCheck.h"
+#include "engine/FormatParams.h"
+#include "engine/PictureTiming.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -11,7 +13,6 @@ extern "C" {
 
 #include <algorithm>
 #include <cctype>
-#include <cstdlib>
 #include <optional>
 #include <sstream>
 
@@ -58,27 +59,34 @@ struct TContainer {
     bool Cover;
     bool Attachments;
     bool Iso; // the MP4 family: a track's title is kept as its handler name, H.265 is tagged for Apple
+    bool Forced; // keeps a track's forced flag
     std::vector<std::string> Copies;
 };
 
 const std::vector<std::string> isoCopies = { "h264", "hevc", "av1", "mpeg4", "aac", "mp3", "ac3", "eac3" };
 
 const TContainer containers[] = {
-    { "mkv", "matroska", TSubtitles::AsTheyAre, false, true, false, {} },
-    { "mp4", "mp4", TSubtitles::MovText, true, false, true, isoCopies },
-    { "mov", "mov", TSubtitles::MovText, false, false, true, isoCopies },
-    { "webm", "webm", TSubtitles::WebVtt, false, false, false, { "vp8", "vp9", "av1", "opus", "vorbis" } },
+    { "mkv", "matroska", TSubtitles::AsTheyAre, false, true, false, true, {} },
+    { "mp4", "mp4", TSubtitles::MovText, true, false, true, true, isoCopies },
+    { "mov", "mov", TSubtitles::MovText, false, false, true, false, isoCopies },
+    { "webm", "webm", TSubtitles::WebVtt, false, false, false, true, { "vp8", "vp9", "av1", "opus", "vorbis" } },
 };
 
-TContainer ContainerOf(const std::string& outputName)
+// The extension by which the encoder picks the output's container, in lower case.
+std::string ExtensionOf(const std::string& outputName)
 {
     const std::size_t dot = outputName.rfind('.');
     std::string ext = dot == std::string::npos ? std::string() : outputName.substr(dot + 1);
     std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+    return ext;
+}
+
+TContainer ContainerOf(const std::string& ext)
+{
     for (const TContainer& container : containers)
         if (ext == container.Ext)
             return container;
-    return { "", "", TSubtitles::None, false, false, false, {} };
+    return { "", "", TSubtitles::None, false, false, false, false, {} };
 }
 
 std::string NameOf(const TContainer& container)
@@ -97,58 +105,6 @@ bool Takes(const TContainer& container, const std::string& codec)
     const AVOutputFormat* muxer = *container.Muxer ? av_guess_format(container.Muxer, nullptr, nullptr) : nullptr;
     const AVCodecDescriptor* descriptor = avcodec_descriptor_get_by_name(codec.c_str());
     return muxer && descriptor && avformat_query_codec(muxer, descriptor->id, FF_COMPLIANCE_NORMAL) == 1;
-}
-
-// The params with what the plan takes over cut out.
-struct TParams {
-    std::vector<std::string> Kept;
-    std::vector<std::string> Maps;
-    std::string PictureFilter;
-    std::string PictureTag;
-    std::string SoundFilter;
-    std::optional<double> StereoRate; // bits a second
-    int Channels = 0; // -ac, 0 when the params leave the count as it is
-};
-
-std::optional<double> RateOf(const std::string& text)
-{
-    char* end = nullptr;
-    const double value = std::strtod(text.c_str(), &end);
-    if (end == text.c_str() || value <= 0)
-        return std::nullopt;
-    const std::string unit = end;
-    return unit == "k" ? value * 1000
-        : unit == "M"  ? value * 1000000
-        : unit.empty() ? std::optional(value)
-                       : std::nullopt;
-}
-
-TParams ParamsOf(const std::vector<std::string>& words)
-{
-    TParams result;
-    for (std::size_t i = 0; i < words.size(); ++i) {
-        const std::string& word = words[i];
-        if (word == "-filter_complex" || word == "-lavfi")
-            throw EPlanError("A format with a plan cannot use " + word + "; give its filters with -vf and -af.");
-        const bool takesValue = i + 1 < words.size();
-        if (takesValue && word == "-map") {
-            result.Maps.push_back(word);
-            result.Maps.push_back(words[++i]);
-        } else if (takesValue && (word == "-vf" || word == "-filter:v")) {
-            result.PictureFilter = words[++i];
-        } else if (takesValue && (word == "-tag:v" || word == "-vtag")) {
-            result.PictureTag = words[++i];
-        } else if (takesValue && (word == "-af" || word == "-filter:a")) {
-            result.SoundFilter = words[++i];
-        } else {
-            if (takesValue && word == "-b:a")
-                result.StereoRate = RateOf(words[i + 1]);
-            if (takesValue && word == "-ac")
-                result.Channels = std::atoi(words[i + 1].c_str());
-            result.Kept.push_back(word);
-        }
-    }
-    return result;
 }
 
 bool IsHdr(const TStreamInfo& picture)
@@ -198,8 +154,8 @@ std::string Joined(const std::vector<std::string>& parts, const char* separator)
 class TPlanWriter
 {
 public:
-    TPlanWriter(const TWords& words, const TContainer& container, const TParams& params, const std::string& source,
-        const TEncoderChoices& choices)
+    TPlanWriter(const TWords& words, const TContainer& container, const TFormatParams& params,
+        const std::string& source, const TEncoderChoices& choices)
         : m_words(words)
         , m_container(container)
         , m_params(params)
@@ -208,26 +164,43 @@ public:
     {
     }
 
-    void Picture(int index, const TStreamInfo& picture)
+    // Maps the picture unless nothing can decode it; answers whether it did.
+    bool Picture(int index, const TStreamInfo& picture)
     {
+        if (!Decodable(index, "picture", picture))
+            return false;
         m_section = &m_plan.Picture;
         m_plan.PictureTrack = index;
         PictureOptions(index, picture);
         m_section = &m_plan.Rest;
+        return true;
     }
 
     void PictureOptions(int index, const TStreamInfo& picture)
     {
         const std::string out = Map(index, 'v');
-        m_plan.PictureCopied = PictureCopies(picture) && Meets(PictureCopyRefusal(m_choices, picture), "The picture");
+        // Data tracks are left out, but MP4 and MOV would make a timecode track of the picture's timecode tag. It is
+        // the container's option, so it goes with the rest.
+        if (m_container.Iso) {
+            AddApart("-write_tmcd", "0");
+            m_plan.Rest.insert(m_plan.Rest.end(), { "-write_tmcd", "0" });
+        }
+        const TPictureTiming timing = PictureTimingOf(m_sourceContainer, picture);
+        m_plan.PictureCopied
+            = PictureCopies(picture) && timing.Copyable && Meets(PictureCopyRefusal(m_choices, picture), "The picture");
         if (m_plan.PictureCopied) {
             Add("-c:" + out, "copy");
+            m_plan.InputOptions = timing.CopyInputOptions;
+            if (!timing.CopyBitstreamFilters.empty())
+                Add("-bsf:" + out, timing.CopyBitstreamFilters);
             // Apple's players play H.265 only under this name.
             if (picture.Codec == "hevc" && m_container.Iso)
                 Add("-tag:" + out, "hvc1");
             return;
         }
         std::vector<std::string> filters;
+        if (!timing.ConvertFilter.empty())
+            filters.push_back(timing.ConvertFilter);
         // Each frame becomes one whole picture, so the frame rate stays.
         if (m_words.Progressive && picture.Interlaced)
             filters.push_back("bwdif=mode=send_frame");
@@ -237,13 +210,13 @@ public:
                 + (picture.ColorPrimaries.empty() ? "" : ":pin=" + picture.ColorPrimaries)
                 + ":t=linear:npl=100,format=gbrpf32le,zscale=p=bt709,tonemap=tonemap=hable:desat=0,"
                   "zscale=t=bt709:m=bt709:r=tv,format=yuv420p");
-        if (!m_params.PictureFilter.empty())
-            filters.push_back(m_params.PictureFilter);
+        if (!m_params.PictureFilter().empty())
+            filters.push_back(m_params.PictureFilter());
         m_plan.PictureFilter = Joined(filters, ",");
         if (!filters.empty())
             AddApart("-filter:" + out, m_plan.PictureFilter);
-        if (!m_params.PictureTag.empty())
-            Add("-tag:" + out, m_params.PictureTag);
+        if (!m_params.PictureTag().empty())
+            Add("-tag:" + out, m_params.PictureTag());
         if (toneMap)
             for (const char* tag : { "-color_primaries:", "-color_trc:", "-colorspace:" })
                 Add(tag + out, "bt709");
@@ -263,27 +236,36 @@ public:
         m_plan.Rest.insert(m_plan.Rest.end(), { "-c:" + apart, "copy", "-disposition:" + apart, "attached_pic" });
     }
 
-    void Sound(int index, const TStreamInfo& sound)
+    // Maps the sound track unless nothing can decode it; answers whether it did.
+    bool Sound(int index, const TStreamInfo& sound)
     {
+        if (!Decodable(index, "sound", sound))
+            return false;
         const std::string out = Map(index, 'a');
         Title(index, out, sound);
+        Flags(index, out, sound);
         if (SoundCopies(sound)
-            && Meets(SoundCopyRefusal(m_choices, sound), "Track " + std::to_string(index + 1) + " (sound)"))
-            return Add("-c:" + out, "copy");
+            && Meets(SoundCopyRefusal(m_choices, sound), "Track " + std::to_string(index + 1) + " (sound)")) {
+            Add("-c:" + out, "copy");
+            return true;
+        }
         std::vector<std::string> filters;
-        if (!m_params.SoundFilter.empty())
-            filters.push_back(m_params.SoundFilter);
+        if (!m_params.SoundFilter().empty())
+            filters.push_back(m_params.SoundFilter());
         if (const std::string layout = UsualLayout(sound); m_words.Surround && !layout.empty())
             filters.push_back("aformat=channel_layouts=" + layout);
         if (!filters.empty())
             Add("-filter:" + out, Joined(filters, ","));
-        const int channels = m_params.Channels > 0 ? m_params.Channels : sound.Channels;
-        if (m_words.Surround && m_params.StereoRate && channels > 0)
-            Add("-b:" + out, std::to_string(static_cast<long long>(*m_params.StereoRate * channels / 2)));
+        const int channels = m_params.Channels() > 0 ? m_params.Channels() : sound.Channels;
+        if (m_words.Surround && m_params.SoundRate() && channels > 0)
+            Add("-b:" + out, std::to_string(static_cast<long long>(*m_params.SoundRate() * channels / 2)));
+        return true;
     }
 
     void Subtitle(int index, const TStreamInfo& subtitle)
     {
+        if (!Decodable(index, "subtitles", subtitle))
+            return;
         const std::string codec = SubtitleCodec(subtitle);
         if (codec.empty())
             return LeaveOut(index, "subtitles", subtitle,
@@ -293,7 +275,11 @@ public:
                                                                              : " holds text subtitles only."));
         const std::string out = Map(index, 's');
         Title(index, out, subtitle);
+        Flags(index, out, subtitle);
         Add("-c:" + out, codec);
+        if (!m_firstSubtitle)
+            m_firstSubtitle = index;
+        m_subtitleDefault = m_subtitleDefault || subtitle.Default;
     }
 
     void Attachment(int index) { Add("-c:" + Map(index, 't'), "copy"); }
@@ -313,8 +299,8 @@ public:
     }
 
     // A "key=value" option whose value comes from the source: one word whatever it holds, cut where it is long.
-    void AddSourceValue(const std::string& option, const std::string& key, const std::string& value,
-        const std::string& whose)
+    void AddSourceValue(
+        const std::string& option, const std::string& key, const std::string& value, const std::string& whose)
     {
         bool cut = false;
         Add(option, key + "=" + Bounded(value, cut));
@@ -324,7 +310,17 @@ public:
     }
 
     void Note(const std::string& line) { m_plan.Notes.push_back(line); }
-    TEncoderPlan Plan() const { return m_plan; }
+
+    TEncoderPlan Plan() const
+    {
+        TEncoderPlan plan = m_plan;
+        // The MP4 and MOV muxer turns on the first track of each kind where none is marked default, which players
+        // and the demuxer read as default.
+        if (m_firstSubtitle && !m_subtitleDefault && m_container.Iso)
+            plan.Notes.push_back("Track " + std::to_string(*m_firstSubtitle + 1) + " (subtitles) is marked default: "
+                + NameOf(m_container) + " marks one subtitle track so where the source marks none.");
+        return plan;
+    }
     bool MappedAny() const { return m_pictures + m_sounds + m_subtitles + m_attachments > 0; }
 
 private:
@@ -378,7 +374,26 @@ private:
     void Title(int index, const std::string& out, const TStreamInfo& stream)
     {
         if (m_container.Iso && !stream.Title.empty())
-            AddSourceValue("-metadata:s:" + out, "handler_name", stream.Title, "title of track " + std::to_string(index + 1));
+            AddSourceValue(
+                "-metadata:s:" + out, "handler_name", stream.Title, "title of track " + std::to_string(index + 1));
+    }
+
+    // The encoder would take the flags of the source's track, but marks the first subtitle track default where
+    // the source marks none; the source's flags are given to it, each as it is.
+    void Flags(int index, const std::string& out, const TStreamInfo& stream)
+    {
+        Add("-disposition:" + out,
+            std::string(stream.Default ? "+default" : "-default") + (stream.Forced ? "+forced" : "-forced"));
+        if (stream.Forced && !m_container.Forced)
+            Note("Track " + std::to_string(index + 1) + " loses its forced flag: " + NameOf(m_container)
+                + " keeps none.");
+    }
+
+    bool Decodable(int index, const std::string& what, const TStreamInfo& stream)
+    {
+        if (!stream.Undecodable.empty())
+            LeaveOut(index, what, stream, "nothing can decode it; " + stream.Undecodable + ".");
+        return stream.Undecodable.empty();
     }
 
     void LeaveOut(int index, const std::string& what, const TStreamInfo& stream, const std::string& why)
@@ -389,7 +404,7 @@ private:
 
     const TWords m_words;
     const TContainer m_container;
-    const TParams m_params;
+    const TFormatParams m_params;
     const std::string m_sourceContainer;
     const TEncoderChoices m_choices;
     TEncoderPlan m_plan;
@@ -398,6 +413,8 @@ private:
     int m_sounds = 0;
     int m_subtitles = 0;
     int m_attachments = 0;
+    std::optional<int> m_firstSubtitle;
+    bool m_subtitleDefault = false;
 };
 
 } // namespace
@@ -407,15 +424,20 @@ TEncoderPlan PlanEncoding(const TEncoderTask& task, const TMediaInfo& source)
     const TWords words = WordsOf(task.Plan);
     std::vector<std::string> notes;
     std::vector<std::string> chosen = ChosenParams(task, source, notes);
+    const TFormatParams params(chosen);
     if (!words.Any()) {
-        TEncoderPlan plan;
-        plan.Arguments = std::move(chosen);
-        plan.Notes = notes;
-        return plan;
+        TEncoderPlan asItStands;
+        asItStands.Arguments = std::move(chosen);
+        asItStands.Notes = std::move(notes);
+        asItStands.Tracks = params.TracksOf(source, task.OutputName);
+        return asItStands;
     }
-    const TParams params = ParamsOf(chosen);
-    const TFormatStreams keeps = FormatStreamsOf(task.Params);
-    const TContainer container = ContainerOf(task.OutputName);
+    if (!params.ComplexFilter().empty())
+        throw EPlanError(
+            "A format with a plan cannot use " + params.ComplexFilter() + "; give its filters with -vf and -af.");
+    const TFormatStreams keeps = params.StreamsFor(source);
+    const std::string ext = ExtensionOf(task.OutputName);
+    const TContainer container = ContainerOf(ext);
     TPlanWriter writer(words, container, params, source.Container, task.Choices);
     for (const std::string& note : notes)
         writer.Note(note);
@@ -423,21 +445,17 @@ TEncoderPlan PlanEncoding(const TEncoderTask& task, const TMediaInfo& source)
     auto is = [&](std::size_t i, TStreamKind kind) { return streams[i].Kind == kind; };
     if (keeps.KeepsPicture) {
         for (std::size_t i = 0; i < streams.size(); ++i)
-            if (is(i, TStreamKind::Video) && !streams[i].AttachedPicture) {
-                writer.Picture(static_cast<int>(i), streams[i]);
+            if (is(i, TStreamKind::Video) && !streams[i].AttachedPicture
+                && writer.Picture(static_cast<int>(i), streams[i]))
                 break;
-            }
         for (std::size_t i = 0; i < streams.size() && words.Tracks; ++i)
             if (is(i, TStreamKind::Video) && streams[i].AttachedPicture)
                 writer.Cover(static_cast<int>(i), streams[i]);
     }
     if (keeps.KeepsSound)
         for (std::size_t i = 0; i < streams.size(); ++i)
-            if (is(i, TStreamKind::Audio)) {
-                writer.Sound(static_cast<int>(i), streams[i]);
-                if (!words.Tracks)
-                    break;
-            }
+            if (is(i, TStreamKind::Audio) && writer.Sound(static_cast<int>(i), streams[i]) && !words.Tracks)
+                break;
     for (std::size_t i = 0; i < streams.size() && words.Tracks; ++i) {
         if (is(i, TStreamKind::Subtitle))
             writer.Subtitle(static_cast<int>(i), streams[i]);
@@ -448,14 +466,20 @@ TEncoderPlan PlanEncoding(const TEncoderTask& task, const TMediaInfo& source)
     // it elsewhere, the others lose it.
     if (const auto created = source.Tags.find("creation_time"); created != source.Tags.end())
         writer.AddSourceValue("-metadata", "creation_time", created->second, "creation time");
+    const TCaptureTags capture = CaptureTagsFor(source.Tags, ext);
+    for (const TCaptureTag& tag : capture.Tags)
+        writer.AddSourceValue("-metadata", tag.Key, tag.Value, tag.What);
+    for (const std::string& note : capture.Notes)
+        writer.Note(note);
     TEncoderPlan plan = writer.Plan();
-    std::vector<std::string> arguments = params.Kept;
+    std::vector<std::string> arguments = params.General();
     // With nothing to map, the entry's own maps make the encoder fail as it always did, rather than let it pick
     // tracks of its own.
     if (!writer.MappedAny())
-        arguments.insert(arguments.end(), params.Maps.begin(), params.Maps.end());
+        arguments.insert(arguments.end(), params.Maps().begin(), params.Maps().end());
     plan.General = arguments;
     // Options for single tracks come after the general ones, which they then override.
     plan.Arguments.insert(plan.Arguments.begin(), arguments.begin(), arguments.end());
+    plan.Tracks = TFormatParams(plan.Arguments).TracksOf(source, task.OutputName);
     return plan;
 }

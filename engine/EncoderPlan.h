@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/EncoderTask.h"
+#include "engine/FormatParams.h"
 #include "engine/MediaProbe.h"
 #include "toolkit/Exception.h"
 
@@ -16,10 +17,13 @@ public:
 
 // The encoder's parameters for one source, word by word, and notes on what of the source they cannot keep as it is.
 struct TEncoderPlan {
+    std::vector<std::string> InputOptions; // how the encoder reads the source: words before its -i
     std::vector<std::string> Arguments;
     // One line each: a track left out that the format keeps in general ("Track 4 (subtitles: hdmv_pgs_subtitle) is
-    // left out: ..."), a value of the source cut to MaxSourceValue bytes.
+    // left out: ..."), a flag or a camera's tag the container cannot hold, a value of the source cut to
+    // MaxSourceValue bytes.
     std::vector<std::string> Notes;
+    std::vector<TMappedTrack> Tracks; // the source's tracks the encoder writes, in the output's order
 
     // The same options apart, so that the picture can be converted on its own in pieces and the rest on its own:
     // the options for every track (codecs, rates, the container's flags), the picture's own (its map, tag and
@@ -45,6 +49,9 @@ constexpr std::size_t MaxSourceValue = 4096;
 //   progressive  an interlaced source is deinterlaced
 //   8-bit        an HDR source (PQ or HLG) is tone-mapped to BT.709 and tagged so
 // With any word the plan picks the tracks itself (the source's first moving picture, never a cover, and its
-// first or every sound track as the params keep them) and turns the params' -vf and -af into per-track filters.
+// first or every sound track as the params keep them, each one something can decode) and turns the params' -vf
+// and -af into per-track filters. Every track keeps its default and forced flags as the source has them, a
+// phone's place, camera and local time go where the container holds them (CaptureTagsFor), no timecode track is
+// made, and a picture whose file gives no presentation times gets them made up or is converted (PictureTimingOf).
 // Throws EPlanError for an unknown word or a -filter_complex the plan cannot rework.
 TEncoderPlan PlanEncoding(const TEncoderTask& task, const TMediaInfo& source);

@@ -3,15 +3,17 @@
 #include "engine/DosCommand.h"
 #include "engine/commandManager.h"
 #include "platform/FileSystem.h"
+#include "toolkit/FileNames.h"
 #include "toolkit/Locations.h"
 
-namespace {
+namespace
+{
 
 // A path from an imported list may be relative; it is taken from the program folder, so that the encoder never
 // reads a name as an option ("-x") or as a protocol ("a:b").
 std::string Absolute(const QString& path, const std::string& programFolder)
 {
-    std::string text = path.toStdString();
+    std::string text = NameBytes(path);
     return text.starts_with('/') ? text : programFolder + "/" + text;
 }
 
@@ -47,7 +49,8 @@ TEncoderTask EncoderTaskFor(const QString& fileName, int formatIndex, const QStr
     TEncoderTask task;
     task.Source = Absolute(fileName, programFolder);
     if (!platform::FileExists(task.Source))
-        throw ETaskRefused(TRunOutcome::SourceMissing());
+        throw ETaskRefused(
+            platform::DirectoryExists(task.Source) ? TRunOutcome::SourceIsFolder() : TRunOutcome::SourceMissing());
     if (path.isEmpty()) {
         task.OutputFolder = MakeDefaultOutputFolder();
     } else {
@@ -63,9 +66,12 @@ TEncoderTask EncoderTaskFor(const QString& fileName, int formatIndex, const QStr
 }
 
 std::vector<std::string> EncoderArguments(const std::string& encoder, const std::string& source,
-    const std::vector<std::string>& params, const std::string& output)
+    const std::vector<std::string>& params, const std::string& output, const std::vector<std::string>& inputOptions)
 {
-    std::vector<std::string> arguments { encoder, "-i", source };
+    std::vector<std::string> arguments { encoder };
+    arguments.insert(arguments.end(), inputOptions.begin(), inputOptions.end());
+    arguments.push_back("-i");
+    arguments.push_back(source);
     arguments.insert(arguments.end(), params.begin(), params.end());
     arguments.push_back(output);
     return arguments;

@@ -11,7 +11,8 @@
 class TCommandManager;
 
 // The encoder is missing or may not be run; the message names its path and what to do.
-class EEncoderMissing : public Exception {
+class EEncoderMissing : public Exception
+{
 public:
     using Exception::Exception;
 };
@@ -33,9 +34,14 @@ struct TEncoderTask {
 };
 
 // A row that cannot be handed to the encoder at all; the outcome says why, in the words every row failed so gets.
-class ETaskRefused : public Exception {
+class ETaskRefused : public Exception
+{
 public:
-    explicit ETaskRefused(const TRunOutcome& outcome) : Exception(outcome.Reason()), m_outcome(outcome) { }
+    explicit ETaskRefused(const TRunOutcome& outcome)
+        : Exception(outcome.Reason())
+        , m_outcome(outcome)
+    {
+    }
     const TRunOutcome& Outcome() const { return m_outcome; }
 
 private:
@@ -45,11 +51,12 @@ private:
 // The task of a row with the given source file, format index and output folder. A relative source or folder is
 // taken from the program folder; an empty folder is the default output folder (DefaultOutputFolder), made when
 // missing. The output is named after the source with the format's extension in place of its own. Throws
-// ETaskRefused when there is no catalogue, the format is not in it or the source file is missing, ECommandError
-// when the format's entry lacks a value, and Exception when the default output folder cannot be made.
+// ETaskRefused when there is no catalogue, the format is not in it or the source file is missing or a folder,
+// ECommandError when the format's entry lacks a value, and Exception when the default output folder cannot be made.
 TEncoderTask EncoderTaskFor(const QString& fileName, int formatIndex, const QString& path, TCommandManager* catalogue,
     const std::string& programFolder);
 
-// The encoder's words `encoder -i source params... output`, each one argument whatever it holds.
+// The encoder's words `encoder inputOptions... -i source params... output`, each one argument whatever it holds.
 std::vector<std::string> EncoderArguments(const std::string& encoder, const std::string& source,
-    const std::vector<std::string>& params, const std::string& output);
+    const std::vector<std::string>& params, const std::string& output,
+    const std::vector<std::string>& inputOptions = {});

@@ -2,25 +2,61 @@
 
 #include "engine/DosCommand.h"
 #include "engine/EncoderPlan.h"
+#include "engine/OutputCheck.h"
 #include "engine/SplitCuts.h"
+#include "engine/commandManager.h"
 #include "engine/overwriteManager.h"
 #include "platform/FileSystem.h"
 #include "platform/WorkFolder.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <mutex>
 
 namespace
 {
 
-// The note that marks a finished output as a row's: which source, in which format. A resume finds the row's own
-// file by it, whatever name it got and whatever else stands in the folder.
+// The note that marks a finished output as a row's: which source, in which format, and the size, time and owner
+// the file had when it got its name. A resume finds the row's own file by it, whatever name it got and whatever
+// else stands in the folder, and knows it for one that nobody has cut or replaced since.
 constexpr const char* RowNote = "reelhand.row";
 
 // A row's choices make another file of the same source and format; a row without any keeps the mark it always had.
-std::string RowMark(const std::string& source, int formatIndex, const TEncoderChoices& choices)
+std::string RowMark(
+    const std::string& source, int formatIndex, const TEncoderChoices& choices, const platform::TFileStamp& stamp)
 {
-    return source + "\n" + std::to_string(formatIndex) + (choices.AsFormat() ? "" : "\n" + ChoicesText(choices));
+    return source + "\n" + std::to_string(formatIndex) + (choices.AsFormat() ? "" : "\n" + ChoicesText(choices)) + "\n"
+        + std::to_string(stamp.Size) + "\n" + std::to_string(stamp.ModifiedNs) + "\n" + std::to_string(stamp.Owner);
+}
+
+// The one rule for an output name, for publishing and resuming alike: taken when anything at all stands there,
+// a folder, a pipe or a link that leads nowhere too.
+bool NameTaken(const std::string& path)
+{
+    int error = 0;
+    const bool taken = platform::NameTaken(path, error);
+    if (error != 0)
+        throw EOutputNameError(
+            "No output file name can be made from \"" + path + "\": " + platform::SystemErrorMessage(error) + ".");
+    return taken;
+}
+
+// The private folders of dead runs that hold something else are named once in a program run, and each output
+// folder is swept once, whichever conversion (and thread) comes to it first.
+std::vector<std::string> SweepOnce(const std::string& folder)
+{
+    static std::mutex lock;
+    static std::set<std::string> swept;
+    {
+        const std::lock_guard<std::mutex> guard(lock);
+        if (!swept.insert(folder).second)
+            return {};
+    }
+    std::vector<std::string> notes;
+    for (const std::string& name : platform::RemoveAbandonedWorkFolders(folder))
+        notes.push_back("The folder " + folder + name
+            + " looks like one a conversion left, but holds files a conversion never writes; it was left as it is.");
+    return notes;
 }
 
 // The encoder's output in the private folder: its own name there cannot clash with anything, is short whatever
@@ -45,6 +81,7 @@ std::string SharedPiecesFolder(const TEncoderTask& task)
 TRowConversion::TRowConversion(TConversionSettings settings)
     : m_settings(std::move(settings))
     , m_runner(std::make_unique<TDosCommand>())
+    , m_worker(std::make_unique<TWorkThread>())
 {
     m_runner->OnNewLine = [this](TDosCommand*, const std::string& line, TOutputType type) {
         if (type != otEntireLine)
@@ -58,6 +95,9 @@ TRowConversion::TRowConversion(TConversionSettings settings)
 
 TRowConversion::~TRowConversion()
 {
+    // A read in progress gives up within moments; the runner kills the encoder and waits for its reader before the
+    // private folder goes.
+    m_worker.reset();
     // The runners kill the encoders and wait for their readers before the private folder goes.
     m_split.reset();
     m_runner.reset();
@@ -75,116 +115,135 @@ bool TRowConversion::Start(const TRowRequest& row)
     m_output.clear();
     m_notes.clear();
     m_split.reset();
-    try {
-        Prepare(row);
-        m_began = std::chrono::steady_clock::now();
-        m_running = true;
-        if (!m_split) {
-            m_runner->Start();
-            return true;
-        }
-        // A step that ends at once is told by the return value, not by OnEnded.
-        m_starting = true;
-        m_split->Start();
-        m_starting = false;
-        return m_running;
-    } catch (const ETaskRefused& refused) {
-        m_outcome = refused.Outcome();
-    } catch (const std::system_error& error) {
-        // No thread for the encoder's reader: the system is out of processes or memory for now.
-        m_outcome = TRunOutcome::Failure(
-            "The encoder could not be started: " + platform::SystemErrorMessage(error.code().value()) + ".");
-    } catch (const std::exception& error) {
-        // A name that can no longer be made, or a catalogue entry lacking a part, fails this row only.
-        m_outcome = TRunOutcome::Failure(error.what());
-    }
-    m_running = false;
-    m_work.reset();
-    return false;
-}
-
-void TRowConversion::Prepare(const TRowRequest& row)
-{
-    m_task = EncoderTaskFor(row.FileName, row.FormatIndex, row.Path, m_settings.Catalogue, m_settings.ProgramFolder);
-    m_task.Choices = row.Choices;
     m_formatIndex = row.FormatIndex;
-    m_output = m_task.WantedOutput();
-    // A pipe or a device would never end, and the demuxer would wait on it for good.
-    if (!platform::IsRegularFile(m_task.Source))
-        throw ETaskRefused(TRunOutcome::Failure("The source is not a plain file."));
-    // The naming rule refuses a name that no system call could take as it stands, before anything is made.
-    TOverwriteManager::FirstFree(m_output, [](const std::string&) { return false; });
-    try {
-        m_source = ProbeMedia(m_task.Source);
-    } catch (const EProbeError& error) {
-        throw ETaskRefused(TRunOutcome::Unreadable(error.Message()));
+    m_freeEncoders = FreeEncoders ? FreeEncoders() : 0;
+    m_began = std::chrono::steady_clock::now();
+    // A row the catalogue has no format for needs no file read: it ends at once.
+    if (!m_settings.Catalogue || row.FormatIndex < 0
+        || static_cast<std::size_t>(row.FormatIndex) >= m_settings.Catalogue->Formats().size()) {
+        m_outcome = TRunOutcome::NotInCatalogue();
+        return false;
     }
-    m_format = FormatStreamsOf(m_task.Params);
-    if (std::optional<std::string> refusal = SourceRefusal(m_source, m_format))
-        throw ETaskRefused(TRunOutcome::Failure(*refusal));
-    if (std::optional<double> length = m_source.Length(m_format.KeepsPicture, m_format.KeepsSound))
-        m_report.SetDuration(*length);
-
-    const TEncoderPlan plan = PlanEncoding(m_task, m_source);
-    m_notes = plan.Notes;
-    int error = 0;
-    if (!platform::MakeFolders(m_task.OutputFolder, error))
-        throw ETaskRefused(TRunOutcome::Failure("The output folder \"" + m_task.OutputFolder
-            + "\" cannot be made: " + platform::SystemErrorMessage(error) + "."));
-    // What dead runs left is cleared once per folder; a folder of many files is not read again for every row.
-    if (m_swept.insert(m_task.OutputFolder).second)
-        platform::RemoveAbandonedWorkFolders(m_task.OutputFolder);
-    // A step that encodes a piece for a cluster job writes into the folder every step shares, and publishes nothing.
-    const bool piecesOnly = m_settings.SplitStep && *m_settings.SplitStep > 0;
-    m_work = std::make_unique<platform::TWorkFolder>();
-    if (!piecesOnly && !m_work->Make(m_task.OutputFolder, error))
-        throw ETaskRefused(TRunOutcome::Failure("Nothing can be written into the output folder \"" + m_task.OutputFolder
-            + "\": " + platform::SystemErrorMessage(error) + "."));
-    m_workName = WorkName(m_task.OutputName);
-    if (PrepareSplit(plan))
-        return;
-    m_runner->SetArguments(
-        EncoderArguments(m_settings.Encoder, m_task.Source, plan.Arguments, m_work->Path() + m_workName));
+    try {
+        m_worker->Run([this, row](const std::atomic<bool>& stop) { Prepare(row, stop); }, [this] { Prepared(); });
+    } catch (const std::system_error& error) {
+        m_outcome = TRunOutcome::Failure(
+            "The conversion could not be started: " + platform::SystemErrorMessage(error.code().value()) + ".");
+        return false;
+    }
+    m_running = true;
+    return true;
 }
 
-int TRowConversion::PiecesWanted() const
+// Beside the owner's thread: everything up to the encoder's command line. A row refused after its private folder
+// was made leaves nothing behind.
+void TRowConversion::Prepare(const TRowRequest& row, const std::atomic<bool>& stop)
 {
-    if (m_settings.SplitStep)
+    m_prepared = TPrepared();
+    TPrepared& prepared = m_prepared;
+    try {
+        prepared.Task
+            = EncoderTaskFor(row.FileName, row.FormatIndex, row.Path, m_settings.Catalogue, m_settings.ProgramFolder);
+        prepared.Task.Choices = row.Choices;
+        const TEncoderTask& task = prepared.Task;
+        // A pipe or a device would never end, and the demuxer would wait on it for good.
+        if (!platform::IsRegularFile(task.Source))
+            throw ETaskRefused(TRunOutcome::Failure("The source is not a plain file."));
+        // The naming rule refuses a name that no system call could take as it stands, before anything is made.
+        TOverwriteManager::FirstFree(task.WantedOutput(), [](const std::string&) { return false; });
+        try {
+            prepared.Source = ProbeMedia(task.Source, TProbeDepth::Untrusted, &stop);
+        } catch (const ENotMediaError& error) {
+            throw ETaskRefused(TRunOutcome::Failure(error.Message()));
+        } catch (const EProbeError& error) {
+            throw ETaskRefused(TRunOutcome::Unreadable(error.Message()));
+        }
+        if (std::optional<std::string> fault = SourceFault(prepared.Source))
+            throw ETaskRefused(TRunOutcome::Failure(*fault));
+        prepared.Plan = PlanEncoding(task, prepared.Source);
+        const TEncoderPlan& plan = prepared.Plan;
+        if (std::optional<std::string> refusal
+            = SourceRefusal(prepared.Source, TFormatParams::Of(task.Params).StreamsFor(prepared.Source)))
+            throw ETaskRefused(TRunOutcome::Failure(*refusal));
+        prepared.Tracks = plan.Tracks;
+        prepared.Notes = plan.Notes;
+        if (std::optional<std::string> note = UncheckedLengthNote(prepared.Source))
+            prepared.Notes.push_back(*note);
+
+        int error = 0;
+        if (!platform::MakeFolders(task.OutputFolder, error))
+            throw ETaskRefused(TRunOutcome::Failure("The output folder \"" + task.OutputFolder
+                + "\" cannot be made: " + platform::SystemErrorMessage(error) + "."));
+        // What dead runs left is cleared once per folder; a folder of many files is not read again for every row.
+        const std::vector<std::string> swept = SweepOnce(task.OutputFolder);
+        prepared.Notes.insert(prepared.Notes.begin(), swept.begin(), swept.end());
+        m_workName = WorkName(task.OutputName);
+        // A step that encodes a piece for a cluster job writes into the folder every step shares, and publishes
+        // nothing.
+        if (!m_settings.SplitStep || *m_settings.SplitStep == 0) {
+            m_work = std::make_unique<platform::TWorkFolder>();
+            if (!m_work->Make(task.OutputFolder, error))
+                throw ETaskRefused(TRunOutcome::Failure("Nothing can be written into the output folder \""
+                    + task.OutputFolder + "\": " + platform::SystemErrorMessage(error) + "."));
+        }
+        PrepareSplit(prepared);
+        if (prepared.Cuts)
+            return;
+        prepared.Arguments
+            // The encoder writes through the held folder: nobody can redirect it by renaming the folder's name.
+            = EncoderArguments(
+                m_settings.Encoder, task.Source, plan.Arguments, m_work->HeldPath() + m_workName, plan.InputOptions);
+        return;
+    } catch (const EReadStopped&) {
+        prepared.Refused = TRunOutcome::StoppedByYou();
+    } catch (const ETaskRefused& refused) {
+        prepared.Refused = refused.Outcome();
+    } catch (const std::exception& error) {
+        // A name that can no longer be made, a plan that cannot be followed or a catalogue entry lacking a part
+        // fails this row only.
+        prepared.Refused = TRunOutcome::Failure(error.what());
+    }
+    m_work.reset();
+}
+
+int TRowConversion::PiecesWanted(const TPrepared& prepared) const
+{
+    if (m_settings.SplitStep || m_settings.Split != SplitAuto)
         return m_settings.Split;
-    if (m_settings.Split != SplitAuto)
-        return m_settings.Split;
-    const std::optional<double> length = m_source.Length(true, false);
+    const std::optional<double> length = prepared.Source.Length({ prepared.Plan.PictureTrack });
     if (!length || *length < SplitAutoMinimumSeconds)
         return 1;
-    return 1 + (FreeEncoders ? FreeEncoders() : 0);
+    return 1 + m_freeEncoders;
 }
 
-// Sets the row up to be converted in pieces, when it is to be and can be; false when it is converted whole.
-bool TRowConversion::PrepareSplit(const TEncoderPlan& plan)
+// Beside the owner's thread: sets the row up to be converted in pieces, when it is to be and can be; it is
+// converted whole when no cuts are set.
+void TRowConversion::PrepareSplit(TPrepared& prepared)
 {
-    const int pieces = PiecesWanted();
+    const TEncoderTask& task = prepared.Task;
+    const TEncoderPlan& plan = prepared.Plan;
+    const int pieces = PiecesWanted(prepared);
     if (pieces < 2 && !m_settings.SplitStep)
-        return false;
-    if (std::optional<std::string> refusal = SplitRefusal(m_task, plan)) {
+        return;
+    if (std::optional<std::string> refusal = SplitRefusal(task, plan)) {
         if (!m_settings.SplitStep)
-            return false;
+            return;
         throw ETaskRefused(TRunOutcome::Failure("This row cannot be converted in pieces: " + *refusal + "."));
     }
     TSplitCuts cuts;
     try {
-        cuts = FindSplitCuts(m_task.Source, plan.PictureTrack, pieces);
+        cuts = FindSplitCuts(task.Source, plan.PictureTrack, pieces);
     } catch (const EProbeError& error) {
         throw ETaskRefused(TRunOutcome::Unreadable(error.Message()));
     }
     if (cuts.Pieces() < 2 && !m_settings.SplitStep)
-        return false;
-    TSplitRun::TWork work;
-    std::string folder = m_work->Path();
+        return;
+    TSplitRun::TWork& work = prepared.SplitWork;
     if (m_settings.SplitStep) {
-        folder = SharedPiecesFolder(m_task);
+        prepared.PiecesFolder = SharedPiecesFolder(task);
         int error = 0;
-        if (!platform::MakeFolders(folder, error))
-            throw ETaskRefused(TRunOutcome::Failure("The folder of the pieces \"" + folder
+        if (!platform::MakeFolders(prepared.PiecesFolder, error))
+            throw ETaskRefused(TRunOutcome::Failure("The folder of the pieces \"" + prepared.PiecesFolder
                 + "\" cannot be made: " + platform::SystemErrorMessage(error) + "."));
         work.CheckPieces = true;
         work.Join = *m_settings.SplitStep == 0;
@@ -197,15 +256,26 @@ bool TRowConversion::PrepareSplit(const TEncoderPlan& plan)
                 work.Steps.push_back(cuts.Pieces());
         }
     } else {
+        // The pieces are made through the held folder, like a whole row's file.
+        prepared.PiecesFolder = m_work->HeldPath();
         for (std::size_t step = 0; step <= cuts.Pieces(); ++step)
             work.Steps.push_back(step);
     }
-    work.Output = m_work->Path() + m_workName;
+    if (m_work)
+        work.Output = m_work->HeldPath() + m_workName;
+    prepared.Cuts = std::move(cuts);
+}
+
+// Starts the row's pieces; the run is made here, on the owner's thread, whose event loop brings its events.
+void TRowConversion::StartSplit()
+{
+    TSplitRun::TWork work = m_prepared.SplitWork;
     const std::optional<std::size_t> pieceStep
         = !work.Join && !work.Steps.empty() ? std::optional(work.Steps.front()) : std::nullopt;
-    const double seconds = m_source.Length(true, false).value_or(0);
+    const double seconds = m_prepared.Source.Length({ m_prepared.Plan.PictureTrack }).value_or(0);
     m_split = std::make_unique<TSplitRun>(
-        TSplitSteps(m_settings.Encoder, m_task, plan, std::move(cuts), folder), std::move(work), seconds);
+        TSplitSteps(m_settings.Encoder, m_prepared.Task, m_prepared.Plan, *m_prepared.Cuts, m_prepared.PiecesFolder),
+        std::move(work), seconds);
     m_split->OnLine = [this] {
         if (OnLine)
             OnLine(*this);
@@ -219,7 +289,50 @@ bool TRowConversion::PrepareSplit(const TEncoderPlan& plan)
     if (pieceStep)
         m_output = *pieceStep < m_split->Steps().Pieces() ? m_split->Steps().PiecePath(*pieceStep)
                                                           : m_split->Steps().RestPath();
-    return true;
+    m_began = std::chrono::steady_clock::now();
+    m_started = true;
+    if (OnStarted)
+        OnStarted(*this);
+    // OnEnded may come from inside, when a step cannot start.
+    m_split->Start();
+    // The row starts after the pool filled its slots: its waiting pieces ask for the encoders free now.
+    if (m_running && WantsEncoder() && OnEncoderFreed)
+        OnEncoderFreed(*this);
+}
+
+void TRowConversion::SplitEnded(const TRunOutcome& outcome)
+{
+    if (!m_running || m_worker->Busy())
+        return;
+    FinishBeside(!outcome.Succeeded() && m_stopped ? *m_stopped : outcome);
+}
+
+void TRowConversion::Prepared()
+{
+    m_output = m_prepared.Task.WantedOutput();
+    m_notes = m_prepared.Notes;
+    if (m_prepared.Refused || m_stopped)
+        return FinishBeside(m_stopped ? *m_stopped : *m_prepared.Refused);
+    std::vector<int> kept;
+    for (const TMappedTrack& track : m_prepared.Tracks)
+        if (track.Kind == TStreamKind::Video || track.Kind == TStreamKind::Audio)
+            kept.push_back(track.Source);
+    if (std::optional<double> length = m_prepared.Source.Length(kept))
+        m_report.SetDuration(*length);
+    if (m_prepared.Cuts)
+        return StartSplit();
+    m_runner->SetArguments(m_prepared.Arguments);
+    m_began = std::chrono::steady_clock::now();
+    try {
+        m_runner->Start();
+    } catch (const std::system_error& error) {
+        // No thread for the encoder's reader: the system is out of processes or memory for now.
+        return FinishBeside(TRunOutcome::Failure(
+            "The encoder could not be started: " + platform::SystemErrorMessage(error.code().value()) + "."));
+    }
+    m_started = true;
+    if (OnStarted)
+        OnStarted(*this);
 }
 
 void TRowConversion::Stop(const TRunOutcome& why)
@@ -227,47 +340,17 @@ void TRowConversion::Stop(const TRunOutcome& why)
     if (!m_running)
         return;
     m_stopped = why;
+    m_worker->Stop();
     if (m_split)
         m_split->Stop();
     else
         m_runner->Stop();
 }
 
-void TRowConversion::SplitEnded(TRunOutcome outcome)
-{
-    if (!m_running)
-        return;
-    m_running = false;
-    if (!outcome.Succeeded() && m_stopped)
-        outcome = *m_stopped;
-    m_outcome = Finish(outcome);
-    // A cluster job's pieces go once the row they make is published.
-    if (m_settings.SplitStep == 0 && m_outcome.Succeeded()) {
-        int error = 0;
-        platform::RemoveFolder(m_split->Steps().Folder(), error);
-    }
-    if (OnEnded && !m_starting)
-        OnEnded(*this);
-}
-
-int TRowConversion::Encoders() const
-{
-    if (!m_running)
-        return 0;
-    return m_split ? std::max(m_split->Encoders(), 1) : 1;
-}
-
-void TRowConversion::TakeEncoder()
-{
-    if (WantsEncoder())
-        m_split->TakeEncoder();
-}
-
 void TRowConversion::Ended(uint32_t exitCode)
 {
-    if (!m_running)
+    if (!m_running || m_worker->Busy())
         return;
-    m_running = false;
     TRunOutcome outcome = TRunOutcome::OfRun(m_runner->Status(), exitCode, m_runner->ExitSignal(), m_report);
     if (!outcome.Succeeded() && m_stopped)
         outcome = *m_stopped;
@@ -275,28 +358,46 @@ void TRowConversion::Ended(uint32_t exitCode)
         m_startFailure = m_runner->StartFailure();
         m_startFailureKind = m_runner->StartFailureKind();
     }
-    m_outcome = Finish(outcome);
-    if (OnEnded)
-        OnEnded(*this);
+    FinishBeside(outcome);
 }
 
-// Checks a run the encoder called done and gives its file its name; whatever is left in the private folder goes.
-TRunOutcome TRowConversion::Finish(TRunOutcome outcome)
+void TRowConversion::FinishBeside(const TRunOutcome& outcome)
 {
-    // A piece of a cluster job is checked by its own step and joined by another.
-    if (m_work->Path().empty()) {
+    if (!m_work)
+        return End(outcome);
+    try {
+        m_worker->Run([this, outcome](const std::atomic<bool>& stop) { Finish(outcome, stop); },
+            [this] { End(m_stopped && !m_finished.Succeeded() ? *m_stopped : m_finished); });
+    } catch (const std::system_error&) {
+        // No thread to check the file beside this one: what the run made goes, and the row fails.
         m_work.reset();
-        return outcome;
+        End(outcome.Succeeded() ? TRunOutcome::Failure("The finished file could not be checked.") : outcome);
     }
-    if (outcome.Succeeded()) {
-        if (std::optional<std::string> fault = OutputFault(m_source, m_format, m_work->Path() + m_workName))
-            outcome = TRunOutcome::Failure(*fault);
+}
+
+// Beside the owner's thread: checks a run the encoder called done and gives its file its name; whatever is left in
+// the private folder goes.
+void TRowConversion::Finish(TRunOutcome outcome, const std::atomic<bool>& stop)
+{
+    const std::string made = m_work->HeldPath() + m_workName;
+    try {
+        if (outcome.Succeeded())
+            if (std::optional<std::string> fault = OutputFault(m_prepared.Source, m_prepared.Tracks, made, &stop))
+                outcome = TRunOutcome::Failure(*fault);
+    } catch (const EReadStopped&) {
+        outcome = TRunOutcome::StoppedByYou();
     }
     if (outcome.Succeeded()) {
         try {
-            platform::SetFileNote(
-                m_work->Path() + m_workName, RowNote, RowMark(m_task.Source, m_formatIndex, m_task.Choices));
-            if (int error = 0; !platform::CopyModificationTime(m_task.Source, m_work->Path() + m_workName, error))
+            if (!m_work->Intact())
+                throw Exception("Someone else moved the folder " + m_work->Path()
+                    + " away while the encoder wrote into it; its file was not given a name.");
+            int error = 0;
+            const TEncoderTask& task = m_prepared.Task;
+            const auto mark = [&](const platform::TFileStamp& stamp) {
+                return RowMark(task.Source, m_formatIndex, task.Choices, stamp);
+            };
+            if (!m_work->Seal(m_workName, task.Source, RowNote, mark, error))
                 throw Exception("The finished file cannot be given the source's date: "
                     + platform::SystemErrorMessage(error) + ".");
             m_output = Publish();
@@ -304,18 +405,35 @@ TRunOutcome TRowConversion::Finish(TRunOutcome outcome)
             outcome = TRunOutcome::Failure(error.what());
         }
     }
+    // A cluster job's pieces go once the row they make is published.
+    if (m_settings.SplitStep == 0 && outcome.Succeeded()) {
+        int error = 0;
+        platform::RemoveFolder(m_prepared.PiecesFolder, error);
+    }
     const std::string workPath = m_work->Path();
     int error = 0;
     if (!m_work->Remove(error) && !outcome.Succeeded())
         outcome.OutputNotRemoved(workPath, platform::SystemErrorMessage(error));
     m_work.reset();
-    return outcome;
+    m_finished = outcome;
+}
+
+void TRowConversion::End(const TRunOutcome& outcome)
+{
+    m_running = false;
+    m_started = false;
+    m_outcome = outcome;
+    if (OnEnded)
+        OnEnded(*this);
 }
 
 // Moves the checked file to the first name by the naming rule where nothing at all stands.
 std::string TRowConversion::Publish()
 {
-    return TOverwriteManager::FirstFree(m_task.WantedOutput(), [&](const std::string& candidate) {
+    return TOverwriteManager::FirstFree(m_prepared.Task.WantedOutput(), [&](const std::string& candidate) {
+        if (NameTaken(candidate))
+            return true;
+        // The move itself refuses a name taken in the meantime.
         int error = 0;
         if (m_work->Publish(m_workName, candidate, error))
             return false;
@@ -350,6 +468,19 @@ std::optional<int> TRowConversion::Percent() const
     return m_report.Percent();
 }
 
+int TRowConversion::Encoders() const
+{
+    if (!m_running)
+        return 0;
+    return m_split ? std::max(m_split->Encoders(), 1) : 1;
+}
+
+void TRowConversion::TakeEncoder()
+{
+    if (WantsEncoder())
+        m_split->TakeEncoder();
+}
+
 std::string TRowConversion::ProgressText() const
 {
     const double elapsed = ElapsedSeconds();
@@ -365,7 +496,10 @@ std::string TRowConversion::ProgressText() const
 
 bool OutputDone(const std::string& path, const std::string& source, int formatIndex, const TEncoderChoices& choices)
 {
-    return platform::FileNote(path, RowNote) == RowMark(source, formatIndex, choices) && platform::FileSize(path) > 0;
+    platform::TFileStamp stamp;
+    std::string note;
+    return platform::NotedFile(path, RowNote, stamp, note) && stamp.Owner == platform::CurrentUser() && stamp.Size > 0
+        && note == RowMark(source, formatIndex, choices, stamp);
 }
 
 std::optional<std::string> FinishedOutput(const TEncoderTask& task, int formatIndex)
@@ -374,7 +508,7 @@ std::optional<std::string> FinishedOutput(const TEncoderTask& task, int formatIn
     TOverwriteManager::FirstFree(task.WantedOutput(), [&](const std::string& candidate) {
         if (OutputDone(candidate, task.Source, formatIndex, task.Choices))
             found = candidate;
-        return !found && platform::FileExists(candidate);
+        return !found && NameTaken(candidate);
     });
     return found;
 }

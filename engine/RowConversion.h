@@ -2,10 +2,11 @@
 
 #include "engine/EncoderReport.h"
 #include "engine/EncoderTask.h"
+#include "engine/FormatParams.h"
 #include "engine/MediaProbe.h"
-#include "engine/OutputCheck.h"
 #include "engine/RunOutcome.h"
 #include "engine/SplitRun.h"
+#include "engine/WorkThread.h"
 
 #include <QString>
 #include <chrono>
@@ -53,24 +54,29 @@ struct TConversionSettings {
 // Converts one row at a time, from its task to its outcome: the source is read first, and a row that cannot
 // succeed fails without an encoder; the encoder writes into a private folder inside the output folder; a finished
 // file is checked and only then moved to the first name where nothing stands, so no unfinished file ever stands
-// under a real name and none of anyone else's is replaced; whatever a failed run made is removed. Runs on the
-// main thread; its end comes from the event loop.
+// under a real name and none of anyone else's is replaced; whatever a failed run made is removed. Owned by one
+// thread with an event loop, whose events start and end it; every file it reads, makes, checks or moves is read,
+// made, checked or moved on a thread beside it, so a file that is slow, huge or never ends holds nothing up.
 class TRowConversion
 {
 public:
     explicit TRowConversion(TConversionSettings settings);
-    // Kills a running encoder and removes what it made; OnEnded does not come.
+    // Kills a running encoder, stops what is being read and removes what it made; no event comes.
     ~TRowConversion();
     TRowConversion(const TRowConversion&) = delete;
     TRowConversion& operator=(const TRowConversion&) = delete;
 
-    // Starts converting the row. False when it has ended at once, Failed (Outcome says why) without an encoder;
-    // true when the encoder runs, and OnEnded follows.
+    // Starts converting the row: OnStarted follows when its encoder runs, OnEnded when the row has ended, also when
+    // it fails without an encoder. False when it has ended at once (a format the catalogue lacks, no thread to read
+    // it beside this one), Failed with Outcome saying why, and no event follows.
     bool Start(const TRowRequest& row);
-    // Kills the encoder; the row ends Failed with why, unless it had already finished.
+    // Stops the row within moments, whatever it is doing: it ends Failed with why, unless it had already finished.
     void Stop(const TRunOutcome& why);
 
+    // From Start until OnEnded.
     bool Running() const { return m_running; }
+    // From OnStarted until OnEnded: the row's encoder runs or its result is being checked.
+    bool Started() const { return m_started; }
     // The outcome of the row that ended last.
     const TRunOutcome& Outcome() const { return m_outcome; }
     // The wanted output of the current or last row, and after a Done row the name its file got.
@@ -85,8 +91,9 @@ public:
     // Seconds the running encoder still needs at its pace so far; none while unknown.
     std::optional<int64_t> SecondsLeft() const;
     const TEncoderReport& Report() const { return m_report; }
-    // What the current or last row's conversion cannot keep of its source as it is (a track its format leaves out
-    // although it keeps such tracks in general, a value cut short), one line each.
+    // What the user should know of the current or last row, one line each: what its conversion cannot keep of its
+    // source as it is (a track its format leaves out although it keeps such tracks in general, a value cut short),
+    // and folders of dead runs in its output folder that were left because they hold something else.
     const std::vector<std::string>& Notes() const { return m_notes; }
     // The runner of this conversion's encoder, as the sender of notifications.
     TDosCommand* Runner() const { return m_runner.get(); }
@@ -104,48 +111,73 @@ public:
     // A piece's encoder is free again and no piece of the row waits for it.
     std::function<void(TRowConversion& conversion)> OnEncoderFreed;
 
+    // The row's encoder has started.
+    std::function<void(TRowConversion& conversion)> OnStarted;
     // A line of the encoder's output has come.
     std::function<void(TRowConversion& conversion)> OnLine;
     // The running row has ended Done or Failed; the conversion may be started again from inside.
     std::function<void(TRowConversion& conversion)> OnEnded;
 
 private:
-    void Prepare(const TRowRequest& row);
-    bool PrepareSplit(const TEncoderPlan& plan);
-    int PiecesWanted() const;
+    // What is read and made before the encoder, beside the owner's thread.
+    struct TPrepared {
+        TEncoderTask Task;
+        TMediaInfo Source;
+        std::vector<TMappedTrack> Tracks;
+        std::vector<std::string> Notes;
+        std::vector<std::string> Arguments; // the encoder's
+        TEncoderPlan Plan;
+        // Set when the row is converted in pieces: where they are cut, what of them this run does, and in which
+        // folder.
+        std::optional<TSplitCuts> Cuts;
+        TSplitRun::TWork SplitWork;
+        std::string PiecesFolder;
+        std::optional<TRunOutcome> Refused; // the row ends without an encoder
+    };
+
+    void Prepare(const TRowRequest& row, const std::atomic<bool>& stop);
+    void Prepared();
+    void PrepareSplit(TPrepared& prepared);
+    int PiecesWanted(const TPrepared& prepared) const;
+    void StartSplit();
+    void SplitEnded(const TRunOutcome& outcome);
     void Ended(uint32_t exitCode);
-    void SplitEnded(TRunOutcome outcome);
-    TRunOutcome Finish(TRunOutcome outcome);
+    // Checks and publishes a run's file, or removes what a failed one made, beside the owner's thread.
+    void Finish(TRunOutcome outcome, const std::atomic<bool>& stop);
+    // Finish beside this thread, then End here; End at once when no private folder was made.
+    void FinishBeside(const TRunOutcome& outcome);
+    void End(const TRunOutcome& outcome);
     std::string Publish();
     double ElapsedSeconds() const;
 
     const TConversionSettings m_settings;
-    TEncoderTask m_task;
     int m_formatIndex = -1;
-    TMediaInfo m_source;
-    TFormatStreams m_format;
+    TPrepared m_prepared;
     std::string m_workName;
     std::string m_output;
     std::vector<std::string> m_notes;
     TEncoderReport m_report;
     TRunOutcome m_outcome = TRunOutcome::Success();
+    TRunOutcome m_finished = TRunOutcome::Success(); // what the check and the publishing came to
     std::optional<TRunOutcome> m_stopped;
     std::string m_startFailure;
     std::string m_startFailureKind;
     bool m_running = false;
-    bool m_starting = false;
-    std::set<std::string> m_swept;
+    bool m_started = false;
     std::chrono::steady_clock::time_point m_began;
     std::unique_ptr<platform::TWorkFolder> m_work;
     std::unique_ptr<TSplitRun> m_split;
-    // Last, so that it goes first: once it is gone no event of a run can reach the members above.
+    int m_freeEncoders = 0; // FreeEncoders as the row started, for the thread that prepares it
     std::unique_ptr<TDosCommand> m_runner;
+    // Stopped and waited for before anything its work uses goes.
+    std::unique_ptr<TWorkThread> m_worker;
 };
 
-// True when a finished output of a row with that source, format and choices is at path: a checked file that this
-// program gave its name and marked as the row's.
+// True when a finished output of a row with that source, format and choices is at path: a checked file of this
+// user's that this program gave its name and marked as the row's, with the size and modification time it had then.
 bool OutputDone(
     const std::string& path, const std::string& source, int formatIndex, const TEncoderChoices& choices = {});
 // The finished output of the row with that task (its choices too) and format, when one stands at one of the names
-// the naming rule gives it (the first, the "_2" one, ...); none when the first name where nothing stands comes first.
+// the naming rule gives it (the first, the "_2" one, ...); none when the first name where nothing at all stands
+// comes first. EOutputNameError when a name cannot be tested.
 std::optional<std::string> FinishedOutput(const TEncoderTask& task, int formatIndex);

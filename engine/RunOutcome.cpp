@@ -34,12 +34,18 @@ TRunOutcome TRunOutcome::SourceMissing()
     return Failure("The source file does not exist.");
 }
 
+TRunOutcome TRunOutcome::SourceIsFolder()
+{
+    return Failure("The source is a folder, not a file.");
+}
+
 TRunOutcome TRunOutcome::Unreadable(const std::string& why)
 {
     return Failure("The file is damaged or is not a video: " + why);
 }
 
-namespace {
+namespace
+{
 
 // The encoder's words with a sentence before them that says what they mean, for the causes met most.
 std::string Explained(const std::string& words)

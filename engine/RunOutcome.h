@@ -20,6 +20,7 @@ public:
     static TRunOutcome StoppedByYou();
     static TRunOutcome NotInCatalogue();
     static TRunOutcome SourceMissing();
+    static TRunOutcome SourceIsFolder();
     // A source the demuxer cannot read, with its words for why.
     static TRunOutcome Unreadable(const std::string& why);
     // What an ended encoder run means, from the runner's Status (0..10), the exit code it reported, the signal

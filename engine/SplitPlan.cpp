@@ -54,7 +54,9 @@ bool ChangesRate(const TEncoderPlan& plan)
         || std::any_of(plan.Picture.begin(), plan.Picture.end(), rate)
         || plan.PictureFilter.find("fps=") != std::string::npos
         || plan.PictureFilter.find("framerate") != std::string::npos
-        || plan.PictureFilter.find("send_field") != std::string::npos;
+        || plan.PictureFilter.find("send_field") != std::string::npos
+        // Frames counted anew from each piece's start would start every piece at zero.
+        || plan.PictureFilter.find("setpts=") != std::string::npos;
 }
 
 } // namespace
@@ -83,8 +85,8 @@ TSplitSteps::TSplitSteps(
     , m_cuts(std::move(cuts))
     , m_folder(std::move(folder))
     , m_ext(ExtensionOf(task.OutputName))
+    , m_input(plan.InputOptions)
     , m_pictureFilter(plan.PictureFilter)
-    , m_rest(plan.Rest)
 {
     for (std::size_t i = 0; i < plan.General.size(); ++i) {
         const std::string& word = plan.General[i];
@@ -102,6 +104,13 @@ TSplitSteps::TSplitSteps(
     for (std::size_t i = 0; i + 1 < plan.Picture.size(); i += 2) {
         std::vector<std::string>& into = plan.Picture[i].starts_with("-tag:") ? m_pictureTags : m_picture;
         into.insert(into.end(), { plan.Picture[i], plan.Picture[i + 1] });
+    }
+    // The container's flags among the rest's go to every file in the output's container.
+    for (std::size_t i = 0; i < plan.Rest.size(); ++i) {
+        if (Among(containerOptions, plan.Rest[i]) && i + 1 < plan.Rest.size())
+            m_container.insert(m_container.end(), { plan.Rest[i], plan.Rest[++i] });
+        else
+            m_rest.push_back(plan.Rest[i]);
     }
     m_hasRest = std::find(m_rest.begin(), m_rest.end(), "-map") != m_rest.end();
 }
@@ -131,6 +140,7 @@ std::vector<std::string> TSplitSteps::PieceArguments(std::size_t piece, const st
         arguments.insert(arguments.end(),
             { "-noaccurate_seek", "-seek_timestamp", "1", "-ss",
                 std::to_string(m_cuts.SeekMicroseconds(piece)) + "us" });
+    arguments.insert(arguments.end(), m_input.begin(), m_input.end());
     arguments.insert(arguments.end(), { "-i", m_source });
     arguments.insert(arguments.end(), m_encoding.begin(), m_encoding.end());
     arguments.insert(arguments.end(), m_picture.begin(), m_picture.end());
@@ -151,6 +161,7 @@ std::vector<std::string> TSplitSteps::RestArguments(const std::string& output) c
 {
     std::vector<std::string> arguments { m_encoder };
     arguments.insert(arguments.end(), m_global.begin(), m_global.end());
+    arguments.insert(arguments.end(), m_input.begin(), m_input.end());
     arguments.insert(arguments.end(), { "-i", m_source });
     arguments.insert(arguments.end(), m_encoding.begin(), m_encoding.end());
     arguments.insert(arguments.end(), m_container.begin(), m_container.end());

@@ -43,6 +43,7 @@ private:
     const TSplitCuts m_cuts;
     const std::string m_folder;
     const std::string m_ext;
+    std::vector<std::string> m_input; // how the encoder reads the source
     std::vector<std::string> m_global; // the encoder's own options: -nostdin, -n, -hide_banner, -loglevel
     std::vector<std::string> m_encoding; // the options for the tracks' encoders
     std::vector<std::string> m_container; // the output container's flags

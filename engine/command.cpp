@@ -5,6 +5,7 @@
 #include "engine/EncoderTask.h"
 #include "engine/commandManager.h"
 #include "engine/overwriteManager.h"
+#include "toolkit/FileNames.h"
 #include "toolkit/Locations.h"
 #include "toolkit/ProgramFolder.h"
 
@@ -48,11 +49,15 @@ TCommand::~TCommand()
         Command = nullptr;
 }
 
-void TCommand::Start()
+void TCommand::Start(const std::vector<PVirtualNode>& passOver)
 {
     if (m_running || !m_list || !m_list->GetFirst())
         return;
     CheckEncoder();
+    m_passOver.clear();
+    for (PVirtualNode node : passOver)
+        if (m_list->IndexOf(node) >= 0)
+            m_passOver.insert(node);
     m_pool = std::make_unique<TConversionPool>(m_filesAtOnce,
         TConversionSettings {
             m_encoderPath, ProgramFolderText(), CommandManager, m_splitLongFiles ? SplitAuto : 0, std::nullopt });
@@ -95,7 +100,7 @@ void TCommand::Stop()
     m_idle = true;
     // Known now: rows may be deleted while the encoders end.
     if (!m_pool->Stopping())
-        m_stoppedBeforeLast = m_list && (m_lastTaken ? m_list->GetNextSibling(m_lastTaken) : m_list->GetFirst());
+        m_stoppedBeforeLast = NextToTake() != nullptr;
     m_pool->Stop(TRunOutcome::StoppedByYou());
 }
 
@@ -109,11 +114,17 @@ TItemNodeData* TCommand::Record(PVirtualNode node) const
     return node && m_list ? m_list->GetNodeData<TItemNodeData>(node) : nullptr;
 }
 
+PVirtualNode TCommand::NextToTake() const
+{
+    PVirtualNode next = !m_list ? nullptr : m_lastTaken ? m_list->GetNextSibling(m_lastTaken) : m_list->GetFirst();
+    while (next && m_passOver.count(next))
+        next = m_list->GetNextSibling(next);
+    return next;
+}
+
 bool TCommand::TakeNext(std::size_t slot, TRowRequest& row)
 {
-    const PVirtualNode next = !m_list ? nullptr
-        : m_lastTaken                 ? m_list->GetNextSibling(m_lastTaken)
-                                      : m_list->GetFirst();
+    const PVirtualNode next = NextToTake();
     if (!next)
         return false;
     m_lastTaken = m_currentNode = next;
@@ -143,7 +154,7 @@ void TCommand::RowStarted(std::size_t slot)
     record->ItemData.Progress = QString::fromStdString(m_pool->Slot(slot).ProgressText());
     Repaint(node);
     m_list->SetFocus();
-    m_list->SetSelected(node, true);
+    m_list->SelectOnly(node);
     m_list->ScrollIntoView(node);
 }
 
@@ -163,7 +174,8 @@ void TCommand::RowEnded(std::size_t slot)
         return;
     m_currentIndex = m_list->IndexOf(node);
     if (OnProgress) {
-        const int64_t rows = m_list->RootNodeCount();
+        // Rows cannot leave the list while the batch runs, so every row passed over is still there.
+        const int64_t rows = int64_t(m_list->RootNodeCount()) - int64_t(m_passOver.size());
         OnProgress(m_lastSender, rows > 0 ? static_cast<int>(m_finishedRows * int64_t { 100 } / rows) : 100);
         if (!Alive(self) || !m_list)
             return;
@@ -171,7 +183,7 @@ void TCommand::RowEnded(std::size_t slot)
     if (TItemNodeData* record = Record(node)) {
         record->ImageIndex = outcome.Succeeded() ? Done : Failed;
         record->ItemData.Reason = QString::fromStdString(outcome.Reason());
-        record->ItemData.Output = outcome.Succeeded() ? QString::fromStdString(conversion.Output()) : QString();
+        record->ItemData.Output = outcome.Succeeded() ? NameText(conversion.Output()) : QString();
         record->ItemData.Notes.clear();
         for (const std::string& line : conversion.Notes())
             record->ItemData.Notes << QString::fromStdString(line);
@@ -202,6 +214,7 @@ void TCommand::EndBatch()
     m_elapsedSeconds = 0;
     m_currentNode = nullptr;
     m_lastTaken = nullptr;
+    m_passOver.clear();
     m_running = false;
     if (OnFinished)
         OnFinished(m_lastSender, stopped);
@@ -211,7 +224,7 @@ void TCommand::TimerTick()
 {
     for (std::size_t slot = 0; slot < m_slotRows.size(); ++slot) {
         TItemNodeData* record = Record(m_slotRows[slot]);
-        if (!record || !m_pool->Slot(slot).Running())
+        if (!record || !m_pool->Slot(slot).Started())
             continue;
         int32_t& pos = record->ItemData.BusyPos;
         pos = pos >= LastBusyPos ? 0 : pos + 1;
@@ -230,6 +243,7 @@ void TCommand::ListGone()
     m_currentNode = nullptr;
     m_lastTaken = nullptr;
     m_slotRows.assign(m_slotRows.size(), nullptr);
+    m_passOver.clear();
     m_timer->stop();
     m_idle = true;
     m_running = false;

@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 class TConversionPool;
@@ -29,10 +30,10 @@ public:
     TCommand(const TCommand&) = delete;
     TCommand& operator=(const TCommand&) = delete;
 
-    // Converts every row from the first, whatever its state. Does nothing while a batch runs (also while it
-    // is stopping) or when the list is empty or gone. Raises EEncoderMissing, starting no row, when the encoder
-    // is missing or may not be run.
-    void Start();
+    // Converts every row from the first, whatever its state, but the rows of passOver, which keep theirs; rows
+    // added meanwhile join. Does nothing while a batch runs (also while it is stopping) or when the list is empty
+    // or gone. Raises EEncoderMissing, starting no row, when the encoder is missing or may not be run.
+    void Start(const std::vector<PVirtualNode>& passOver = {});
     // Kills the encoders of the rows being converted, which end Failed, and ends the batch after them; Idle
     // turns true at once, OnFinished follows when the encoders are gone. Does nothing when no batch runs.
     void Stop();
@@ -70,7 +71,7 @@ public:
 
     // Every piece of encoder output; the value is always 0 and the text is not passed on.
     std::function<void(TDosCommand* sender, int value)> OnOutput;
-    // After every row, before its state changes: finished rows in percent of all rows, rounded down.
+    // After every row, before its state changes: finished rows in percent of the batch's rows, rounded down.
     std::function<void(TDosCommand* sender, int percent)> OnProgress;
     // Once per batch; stopped is true only when a stop ended the batch before its last row had started.
     std::function<void(TDosCommand* sender, bool stopped)> OnFinished;
@@ -81,6 +82,8 @@ public:
     std::function<void(QTimer* sender)> OnTick;
 
 private:
+    // The row after the one taken last that the batch does not pass over; nullptr when none is left.
+    PVirtualNode NextToTake() const;
     bool TakeNext(std::size_t slot, TRowRequest& row);
     void RowStarted(std::size_t slot);
     void RowEnded(std::size_t slot);
@@ -104,6 +107,8 @@ private:
     PVirtualNode m_currentNode = nullptr;
     // The row taken last: the next one is its sibling at the time it is wanted, so rows added meanwhile join.
     PVirtualNode m_lastTaken = nullptr;
+    // Rows the batch leaves as they are.
+    std::unordered_set<PVirtualNode> m_passOver;
     // Whether rows were left unstarted when a stop was asked for.
     bool m_stoppedBeforeLast = false;
     // The row each encoder converts, by slot; nullptr for an idle one.

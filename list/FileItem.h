@@ -16,6 +16,6 @@ struct TItemData {
     int32_t BusyPos = 0; // 0..74: offset of the moving block in the state box
     QString Reason; // why the last conversion failed; empty unless the row is Failed; never saved
     QString Progress; // how far the conversion is; empty unless the row is Converting; never saved
-    QString Output; // the file the last conversion made; empty unless the row is Done; never saved
+    QString Output; // the file the last conversion made; empty unless the row is Done; kept, not exported
     QStringList Notes; // what the last conversion could not keep of its source as it is, one line each; never saved
 };

@@ -4,6 +4,7 @@
 #include "list/ItemData.h"
 #include "list/JclSimpleXML.h"
 #include "platform/FileIO.h"
+#include "toolkit/FileNames.h"
 #include "toolkit/SysUtils.h"
 
 #include <QDir>
@@ -39,9 +40,9 @@ TKeptRows ReadKeptList(const std::string& path)
     for (size_t i = 0; i < root.NumChildren(); ++i) {
         TJclSimpleXMLElem& element = *root.ChildAt(i);
         TKeptRow row;
-        row.FileName = QString::fromStdString(ChildValue(element, i, "filename"));
+        row.FileName = NameText(ChildValue(element, i, "filename"));
         row.FormatIndex = StrToInt(ChildValue(element, i, "format"));
-        row.Path = QString::fromStdString(ChildValue(element, i, "path"));
+        row.Path = NameText(ChildValue(element, i, "path"));
         row.Choices = ChoicesOf(element);
         row.State = StrToInt(ChildValue(element, i, "state"));
         if (row.State < Waiting || row.State > Failed)
@@ -51,6 +52,9 @@ TKeptRows ReadKeptList(const std::string& path)
             row.State = Waiting;
         if (row.State == Failed)
             row.Reason = QString::fromStdString(ChildValue(element, i, "reason"));
+        // Lists kept before the output was kept lack it; their finished rows just cannot open their file.
+        if (const TJclSimpleXMLElem* output = element.ChildNamed("output"); output && row.State == Done)
+            row.Output = QString::fromStdString(output->Value());
         rows.push_back(std::move(row));
     }
     return rows;
@@ -64,12 +68,13 @@ void WriteKeptList(const std::string& path, const TKeptRows& rows)
     document.Root().Properties().Add("version", IntToStr(KeptVersion));
     for (const TKeptRow& row : rows) {
         TJclSimpleXMLElem* item = document.Root().AppendChild("item");
-        item->AppendChild("filename")->SetValue(row.FileName.toStdString());
+        item->AppendChild("filename")->SetValue(NameBytes(row.FileName));
         item->AppendChild("format")->SetValue(IntToStr(row.FormatIndex));
-        item->AppendChild("path")->SetValue(row.Path.toStdString());
+        item->AppendChild("path")->SetValue(NameBytes(row.Path));
         AppendChoices(*item, row.Choices);
         item->AppendChild("state")->SetValue(IntToStr(row.State));
         item->AppendChild("reason")->SetValue(row.Reason.toStdString());
+        item->AppendChild("output")->SetValue(row.Output.toStdString());
     }
     const std::string content = document.SaveToString();
     QDir().mkpath(QFileInfo(QString::fromStdString(path)).path());

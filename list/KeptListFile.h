@@ -15,13 +15,15 @@ struct TKeptRow {
     TEncoderChoices Choices;
     int32_t State = 0; // the row's TItemState
     QString Reason;
+    QString Output; // the file a finished row made
 
     bool operator==(const TKeptRow&) const = default;
 };
 using TKeptRows = std::vector<TKeptRow>;
 
-// The rows of a kept list file: a row that was converting comes back waiting, and only failed rows keep their
-// reason. A file that is not such a list, is damaged or was written by a newer version: Exception saying why.
+// The rows of a kept list file: a row that was converting comes back waiting, only failed rows keep their
+// reason and only finished rows their output. A file that is not such a list, is damaged or was written by a newer
+// version: Exception saying why.
 TKeptRows ReadKeptList(const std::string& path);
 
 // Replaces the file at path whole with the rows (its folder is made when missing); a failure leaves the file as it

@@ -3,6 +3,7 @@
 #include "list/ChoiceElements.h"
 #include "list/JclSimpleXML.h"
 #include "platform/FileSystem.h"
+#include "toolkit/FileNames.h"
 #include "toolkit/SysUtils.h"
 #include "toolkit/Utf8Pieces.h"
 
@@ -59,7 +60,11 @@ QString PathValueOf(TJclSimpleXMLElem* item, size_t position, const char* name)
     const std::string& value = ValueOf(item, position, name);
     const size_t limit = platform::PathLengthLimit();
     if (value.size() <= limit) {
-        QString text = ToWide(value);
+        // A byte that is not UTF-8 is read in the Western code page, as old lists hold it, unless a file or folder
+        // of this system stands under the value's own bytes: names here are bytes, whatever they hold.
+        const QString text = ToWide(value);
+        if (NameText(value) != text && (platform::FileExists(value) || platform::DirectoryExists(value)))
+            return NameText(value);
         // A UTF-16 unit takes at most three bytes as UTF-8, so most names need no conversion to be measured.
         const size_t units = static_cast<size_t>(text.size());
         if (units * 3 <= limit || static_cast<size_t>(text.toUtf8().size()) <= limit)

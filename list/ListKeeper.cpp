@@ -15,7 +15,7 @@ constexpr qint64 SaveIntervalMs = 1000;
 TKeptRow KeptRow(const TItemNodeData& data)
 {
     return { data.ItemData.FileName, data.ItemData.FormatIndex, data.ItemData.Path, data.ItemData.Choices,
-        data.ImageIndex, data.ItemData.Reason };
+        data.ImageIndex, data.ItemData.Reason, data.ItemData.Output };
 }
 
 } // namespace
@@ -73,6 +73,7 @@ void TListKeeper::Restore()
             data->ItemData.Path = std::move(row.Path);
             data->ItemData.Choices = row.Choices;
             data->ItemData.Reason = std::move(row.Reason);
+            data->ItemData.Output = std::move(row.Output);
         }
     }
     // The file holds these rows already (a row it says was converting reads back as waiting either way).

@@ -4,12 +4,14 @@
 #include "list/ItemData.h"
 #include "list/JclSimpleXML.h"
 #include "list/ListFileReader.h"
+#include "toolkit/FileNames.h"
 #include "toolkit/SysUtils.h"
 
 TSaveManager* SaveManager = nullptr;
 
-
-TSaveManager::TSaveManager(TVirtualStringTree* tree) : m_tree(tree), m_document(std::make_unique<TJclSimpleXML>())
+TSaveManager::TSaveManager(TVirtualStringTree* tree)
+    : m_tree(tree)
+    , m_document(std::make_unique<TJclSimpleXML>())
 {
     m_document->SetPrologEncoding("UTF-8");
     m_document->SetRootName("list");
@@ -27,9 +29,9 @@ void TSaveManager::SaveList(const std::string& path)
     for (PVirtualNode node = m_tree->GetFirst(); node; node = m_tree->GetNextSibling(node)) {
         const TItemData& data = m_tree->GetNodeData<TItemNodeData>(node)->ItemData;
         TJclSimpleXMLElem* item = root.AppendChild("item");
-        item->AppendChild("filename")->SetValue(data.FileName.toStdString());
+        item->AppendChild("filename")->SetValue(NameBytes(data.FileName));
         item->AppendChild("format")->SetValue(IntToStr(data.FormatIndex));
-        item->AppendChild("path")->SetValue(data.Path.toStdString());
+        item->AppendChild("path")->SetValue(NameBytes(data.Path));
         AppendChoices(*item, data.Choices);
     }
     m_document->SaveDocument(path);

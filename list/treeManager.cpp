@@ -2,11 +2,13 @@
 
 #include "engine/commandManager.h"
 #include "list/itemManager.h"
+#include "toolkit/FileNames.h"
 #include "toolkit/VisibleText.h"
 
 TTreeManager* TreeManager = nullptr;
 
-namespace {
+namespace
+{
 
 const TColor StateBoxColor = RGB(127, 157, 185);
 constexpr int StateBoxInset = 5;
@@ -22,7 +24,8 @@ QString FormatName(int32_t index)
 
 } // namespace
 
-TTreeManager::TTreeManager(TVirtualStringTree* tree) : m_tree(tree)
+TTreeManager::TTreeManager(TVirtualStringTree* tree)
+    : m_tree(tree)
 {
     if (!tree)
         return;
@@ -38,13 +41,15 @@ TTreeManager::TTreeManager(TVirtualStringTree* tree) : m_tree(tree)
     tree->OnGetHint = [this](TVirtualStringTree*, PVirtualNode node, int column, QString& hint) {
         TreeGetHint(node, column, hint);
     };
-    tree->OnGetPopupMenu = [this](TVirtualStringTree*, PVirtualNode, int column, const QPoint&, bool&,
-                                  QMenu*& menu) { TreeGetPopupMenu(column, menu); };
-    tree->OnColumnDblClick = [this](TVirtualStringTree* sender, int, Qt::KeyboardModifiers) {
-        ShowProperties(sender->FocusedNode());
+    tree->OnGetPopupMenu = [this](TVirtualStringTree*, PVirtualNode, int column, const QPoint&, bool&, QMenu*& menu) {
+        TreeGetPopupMenu(column, menu);
     };
+    tree->OnColumnDblClick
+        = [this](TVirtualStringTree* sender, int, Qt::KeyboardModifiers) { ShowProperties(sender->FocusedNode()); };
     tree->OnBeforeCellPaint = [this](TVirtualStringTree*, TCanvas& canvas, PVirtualNode node, int column,
-                                     const TRect& cell, TRect&) { TreeBeforeCellPaint(canvas, node, column, cell); };
+                                  const TRect& cell, TRect&) { TreeBeforeCellPaint(canvas, node, column, cell); };
+    // A running batch takes the rows in list order: a row moved above the one it converts would be passed by.
+    tree->OnDragAllowed = [this](TVirtualStringTree*, PVirtualNode, int, bool& allowed) { allowed = Idle(); };
 }
 
 TTreeManager::~TTreeManager()
@@ -59,6 +64,7 @@ TTreeManager::~TTreeManager()
     m_tree->OnGetPopupMenu = nullptr;
     m_tree->OnColumnDblClick = nullptr;
     m_tree->OnBeforeCellPaint = nullptr;
+    m_tree->OnDragAllowed = nullptr;
 }
 
 void TTreeManager::AddFiles(const std::vector<std::string>& files)
@@ -67,9 +73,9 @@ void TTreeManager::AddFiles(const std::vector<std::string>& files)
         return;
     for (size_t i = 0; i < files.size(); ++i) {
         TItemData item;
-        item.FileName = QString::fromStdString(files[i]);
+        item.FileName = NameText(files[i]);
         item.FormatIndex = ItemManager ? ItemManager->StagedFormat(int(i)) : -1;
-        item.Path = ItemManager ? QString::fromStdString(ItemManager->StagedPath(int(i))) : QString();
+        item.Path = ItemManager ? NameText(ItemManager->StagedPath(int(i))) : QString();
         item.Choices = ItemManager ? ItemManager->StagedChoices(int(i)) : TEncoderChoices();
         TTreeUpdate update(m_tree);
         PVirtualNode node = m_tree->AddChild(nullptr);
@@ -87,7 +93,8 @@ void TTreeManager::ShowProperties(PVirtualNode node)
 {
     if (!m_tree || m_tree->IndexOf(node) < 0 || !PropertiesDialog)
         return;
-    const std::optional<TItemProperties> accepted = PropertiesDialog(Data(node)->ItemData);
+    const TItemData shown = Data(node)->ItemData;
+    const std::optional<TItemProperties> accepted = PropertiesDialog(shown);
     if (!accepted || !Idle())
         return;
     TTreeUpdate update(m_tree);
@@ -96,6 +103,19 @@ void TTreeManager::ShowProperties(PVirtualNode node)
     item.Path = accepted->Path;
     item.Choices = accepted->Choices;
     m_tree->RepaintNode(node);
+    if (!m_tree->Selected(node))
+        return;
+    // The other selected rows take what was changed, and keep what was only looked at.
+    for (PVirtualNode other : m_tree->SelectedNodes()) {
+        TItemData& row = Data(other)->ItemData;
+        if (accepted->FormatIndex != shown.FormatIndex)
+            row.FormatIndex = accepted->FormatIndex;
+        if (accepted->Path != shown.Path)
+            row.Path = accepted->Path;
+        if (!(accepted->Choices == shown.Choices))
+            row.Choices = accepted->Choices;
+        m_tree->RepaintNode(other);
+    }
 }
 
 QString TTreeManager::HintText(PVirtualNode node)
@@ -168,13 +188,13 @@ void TTreeManager::TreeBeforeCellPaint(TCanvas& canvas, PVirtualNode node, int c
         return;
     const TItemData& item = Data(node)->ItemData;
     canvas.PenColor = StateBoxColor;
-    const TRect box{cellRect.Left + StateBoxInset, cellRect.Top + StateBoxInset, cellRect.Right - StateBoxInset,
-                    cellRect.Bottom - StateBoxInset};
+    const TRect box { cellRect.Left + StateBoxInset, cellRect.Top + StateBoxInset, cellRect.Right - StateBoxInset,
+        cellRect.Bottom - StateBoxInset };
     canvas.Rectangle(box);
     if (item.Busy == 1) {
         const TColor brush = canvas.BrushColor;
         canvas.BrushColor = canvas.PenColor;
-        canvas.FillRect({box.Left + item.BusyPos, box.Top, box.Left + item.BusyPos + BusyBlockWidth, box.Bottom});
+        canvas.FillRect({ box.Left + item.BusyPos, box.Top, box.Left + item.BusyPos + BusyBlockWidth, box.Bottom });
         canvas.BrushColor = brush;
     }
 }

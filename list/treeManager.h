@@ -20,7 +20,8 @@ struct TItemProperties {
 
 // The file list model: answers the list control for every row (text, image, hint, popup menu, state box),
 // appends rows for staged files and applies the item-properties dialog to a row.
-class TTreeManager {
+class TTreeManager
+{
 public:
     // Installs the handlers on the control; given nullptr it installs nothing and every operation does nothing.
     explicit TTreeManager(TVirtualStringTree* tree);
@@ -35,7 +36,8 @@ public:
     // list the rows get no format (-1) and no folder.
     void AddFiles(const std::vector<std::string>& files);
     // Runs PropertiesDialog on the row; when it is accepted while IsIdle(), writes back only FormatIndex, Path
-    // and Choices. No row, a foreign node or no dialog: nothing happens. The dialog's exceptions pass to the caller.
+    // and Choices, and when the row is selected, gives every selected row those of them that were changed. No row,
+    // a foreign node or no dialog: nothing happens. The dialog's exceptions pass to the caller.
     void ShowProperties(PVirtualNode node);
     // The hint lines of a row, joined by LF: file, format (none for an index outside the catalogue) and
     // folder, "[choices]: ..." when the row has any, then "[error]: <reason>" for a failed row or "[progress]: <how

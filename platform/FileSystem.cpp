@@ -11,29 +11,33 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
-namespace platform {
-
-namespace {
-
-// stat on the whole path; EINVAL instead of a query about the part before a 0 byte.
-int StatWhole(const std::string& path, struct stat& info)
+namespace platform
 {
-    if (HoldsZeroByte(path))
-        return EINVAL;
-    return ::stat(path.c_str(), &info) == 0 ? 0 : errno;
-}
+
+namespace
+{
+
+    // stat on the whole path; EINVAL instead of a query about the part before a 0 byte.
+    int StatWhole(const std::string& path, struct stat& info)
+    {
+        if (HoldsZeroByte(path))
+            return EINVAL;
+        return ::stat(path.c_str(), &info) == 0 ? 0 : errno;
+    }
 
 } // namespace
 
 bool FileExists(const std::string& path)
 {
-    struct stat info {};
+    struct stat info {
+    };
     return StatWhole(path, info) == 0 && !S_ISDIR(info.st_mode);
 }
 
 bool FileExists(const std::string& path, int& error)
 {
-    struct stat info {};
+    struct stat info {
+    };
     const int failure = StatWhole(path, info);
     error = failure == ENOENT ? 0 : failure;
     return failure == 0 && !S_ISDIR(info.st_mode);
@@ -41,7 +45,8 @@ bool FileExists(const std::string& path, int& error)
 
 bool DirectoryExists(const std::string& path)
 {
-    struct stat info {};
+    struct stat info {
+    };
     return StatWhole(path, info) == 0 && S_ISDIR(info.st_mode);
 }
 
@@ -68,39 +73,52 @@ bool MakeFolders(const std::string& path, int& error)
 
 bool IsRegularFile(const std::string& path)
 {
-    struct stat info {};
+    struct stat info {
+    };
     return StatWhole(path, info) == 0 && S_ISREG(info.st_mode);
 }
 
-bool SetFileNote(const std::string& path, const std::string& name, const std::string& value)
+bool NameTaken(const std::string& path, int& error)
 {
-    return !HoldsZeroByte(path) && ::lsetxattr(path.c_str(), ("user." + name).c_str(), value.data(), value.size(), 0) == 0;
-}
-
-std::string FileNote(const std::string& path, const std::string& name)
-{
-    if (HoldsZeroByte(path))
-        return {};
-    char value[4096];
-    const ssize_t size = ::lgetxattr(path.c_str(), ("user." + name).c_str(), value, sizeof value);
-    return size > 0 ? std::string(value, static_cast<std::size_t>(size)) : std::string();
-}
-
-bool CopyModificationTime(const std::string& from, const std::string& to, int& error)
-{
-    struct stat info {};
-    error = StatWhole(from, info);
-    if (error == 0 && HoldsZeroByte(to))
+    struct stat info {
+    };
+    if (HoldsZeroByte(path)) {
         error = EINVAL;
-    if (error != 0)
-        return false;
-    // The access time is left as it is: only the date a file manager shows matters.
-    const struct timespec times[2] = { { 0, UTIME_OMIT }, info.st_mtim };
-    if (::utimensat(AT_FDCWD, to.c_str(), times, AT_SYMLINK_NOFOLLOW) != 0) {
-        error = errno;
         return false;
     }
-    return true;
+    if (::lstat(path.c_str(), &info) == 0) {
+        error = 0;
+        return true;
+    }
+    error = errno == ENOENT ? 0 : errno;
+    return false;
+}
+
+bool NotedFile(const std::string& path, const std::string& noteName, TFileStamp& stamp, std::string& note)
+{
+    if (HoldsZeroByte(path))
+        return false;
+    // Not blocking: a pipe at the name would otherwise wait for a writer. Size, time, owner and note are read
+    // from one opening, so that they all belong to the same file.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat info {
+    };
+    const bool plain = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    if (plain) {
+        stamp = { info.st_size, info.st_mtim.tv_sec * 1000000000LL + info.st_mtim.tv_nsec, info.st_uid };
+        char value[4096];
+        const ssize_t size = ::fgetxattr(fd, ("user." + noteName).c_str(), value, sizeof value);
+        note = size > 0 ? std::string(value, static_cast<std::size_t>(size)) : std::string();
+    }
+    ::close(fd);
+    return plain;
+}
+
+uint32_t CurrentUser()
+{
+    return ::geteuid();
 }
 
 int OpenFileLimit()
@@ -175,7 +193,8 @@ int64_t FileSize(const std::string& path)
 
 int64_t FileSize(const std::string& path, int& error)
 {
-    struct stat info {};
+    struct stat info {
+    };
     error = StatWhole(path, info);
     if (error != 0)
         return -1;

@@ -6,7 +6,8 @@
 
 // File queries and removal on UTF-8 paths. A path holding a 0 byte names nothing (the system would read it only
 // up to that byte): these answer "no such file" for it, or EINVAL where they report an error.
-namespace platform {
+namespace platform
+{
 
 // True when a file (not a folder) is at path.
 bool FileExists(const std::string& path);
@@ -21,14 +22,22 @@ bool DirectoryExists(const std::string& path);
 bool MakeFolders(const std::string& path, int& error);
 // True when a plain file is at path: not a folder, a pipe, a device or a socket (a link counts as what it leads to).
 bool IsRegularFile(const std::string& path);
-// Keeps a short note with the file at path (an extended attribute in the user's namespace; never through a
-// link). False where the file system keeps no notes.
-bool SetFileNote(const std::string& path, const std::string& name, const std::string& value);
-// The note of that name kept with the file at path; empty when there is none or no file.
-std::string FileNote(const std::string& path, const std::string& name);
-// Gives the file at to the modification time of the file at from (never through a link at to). False with the
-// system's error code in error when either cannot be reached.
-bool CopyModificationTime(const std::string& from, const std::string& to, int& error);
+// True when anything at all stands at path: a file, a folder, a pipe, a link (also one that leads nowhere).
+// False with error 0 when nothing does; false with the system's error code when the test itself fails.
+bool NameTaken(const std::string& path, int& error);
+// What a resume compares: a file's size, modification time and owner.
+struct TFileStamp {
+    int64_t Size = 0;
+    int64_t ModifiedNs = 0; // nanoseconds since 1970
+    uint32_t Owner = 0;
+
+    bool operator==(const TFileStamp&) const = default;
+};
+// The plain file at path (never through a link at its end) with the note of that name kept with it (an
+// extended attribute in the user's namespace; empty when none); false when no plain file is there.
+bool NotedFile(const std::string& path, const std::string& noteName, TFileStamp& stamp, std::string& note);
+// The user this process runs as.
+uint32_t CurrentUser();
 // How many files this process may have open at once.
 int OpenFileLimit();
 // True when a file (not a folder) is at path that this process may run.

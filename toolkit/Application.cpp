@@ -12,15 +12,17 @@
 
 TApplication* Application = nullptr;
 
-TApplication::TApplication() : m_qtDialogs(std::make_unique<TQtDialogs>()), m_seam(m_qtDialogs.get())
+TApplication::TApplication()
+    : m_qtDialogs(std::make_unique<TQtDialogs>())
+    , m_seam(m_qtDialogs.get())
 {
     Application = this;
     SetErrorReporter([this](const std::string& message) { ShowException(Exception(message)); });
     // The windows are drawn in Trebuchet MS and MS Sans Serif; where they are missing a humanist sans stands in.
     // Lato comes first because its widths match Trebuchet's, so captions fit the fixed label boxes of the forms;
     // Open Sans is some 6% wider and clips them.
-    QFont::insertSubstitutions("Trebuchet MS", {"Lato", "Open Sans", "DejaVu Sans"});
-    QFont::insertSubstitutions("MS Sans Serif", {"DejaVu Sans"});
+    QFont::insertSubstitutions("Trebuchet MS", { "Lato", "Open Sans", "DejaVu Sans" });
+    QFont::insertSubstitutions("MS Sans Serif", { "DejaVu Sans" });
 }
 
 TApplication::~TApplication()
@@ -33,10 +35,22 @@ TApplication::~TApplication()
 
 int TApplication::MessageBox(const QString& text, TMsgIcon icon, int buttons)
 {
+    return ShowBox([&] { return m_seam->MessageBox(m_mainWindow, text, m_title, icon, buttons); });
+}
+
+int TApplication::Choose(
+    const QString& text, TMsgIcon icon, const QStringList& buttons, int defaultButton, int escapeButton)
+{
+    return ShowBox(
+        [&] { return m_seam->Choose(m_mainWindow, text, m_title, icon, buttons, defaultButton, escapeButton); });
+}
+
+int TApplication::ShowBox(const std::function<int()>& box)
+{
     int answer;
     ++m_boxesOpen;
     try {
-        answer = m_seam->MessageBox(m_mainWindow, text, m_title, icon, buttons);
+        answer = box();
     } catch (...) {
         --m_boxesOpen;
         throw;
@@ -65,7 +79,7 @@ void TApplication::ShowExceptionLater(const QString& message, std::function<bool
 {
     {
         std::lock_guard lock(m_laterMutex);
-        m_laterErrors.push_back({message, std::move(wanted)});
+        m_laterErrors.push_back({ message, std::move(wanted) });
     }
     ScheduleLaterErrors();
 }

@@ -15,7 +15,8 @@ class QWidget;
 
 // The application object: title, program folder, message boxes, the standard error box and the hand-over
 // of work from a reader thread to the user-interface thread. One instance, reachable as Application.
-class TApplication {
+class TApplication
+{
 public:
     TApplication();
     ~TApplication();
@@ -34,6 +35,8 @@ public:
 
     // A message box with the application title as caption; returns the button that closed it.
     int MessageBox(const QString& text, TMsgIcon icon, int buttons);
+    // A question with buttons of its own words, as TDialogSeam::Choose asks it, with the application title as caption.
+    int Choose(const QString& text, TMsgIcon icon, const QStringList& buttons, int defaultButton, int escapeButton);
     // The standard error box: title as caption, the message, OK and a stop icon.
     void ShowException(const std::exception& error);
     // Runs a handler and reports whatever it throws in the standard error box.
@@ -58,6 +61,8 @@ private:
         QString Message;
         std::function<bool()> Wanted;
     };
+    // Runs a box; errors that come while it is open wait for it.
+    int ShowBox(const std::function<int()>& box);
     void ScheduleLaterErrors();
     void ShowLaterErrors();
 

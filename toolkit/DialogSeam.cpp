@@ -7,17 +7,43 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QUrl>
 
-int TQtDialogs::MessageBox(QWidget* parent, const QString& text, const QString& caption, TMsgIcon icon,
-                           int buttons)
+namespace
 {
-    static const QMessageBox::Icon icons[] = {QMessageBox::Information, QMessageBox::Warning,
-                                              QMessageBox::Critical, QMessageBox::Question};
-    QMessageBox box(icons[int(icon)], caption, text, QMessageBox::StandardButtons(buttons), parent);
+
+QMessageBox::Icon BoxIcon(TMsgIcon icon)
+{
+    static const QMessageBox::Icon icons[]
+        = { QMessageBox::Information, QMessageBox::Warning, QMessageBox::Critical, QMessageBox::Question };
+    return icons[int(icon)];
+}
+
+} // namespace
+
+int TQtDialogs::MessageBox(QWidget* parent, const QString& text, const QString& caption, TMsgIcon icon, int buttons)
+{
+    QMessageBox box(BoxIcon(icon), caption, text, QMessageBox::StandardButtons(buttons), parent);
     if (QAbstractButton* open = box.button(QMessageBox::Open))
         open->setText("Open folder");
     return box.exec();
+}
+
+int TQtDialogs::Choose(QWidget* parent, const QString& text, const QString& caption, TMsgIcon icon,
+    const QStringList& buttons, int defaultButton, int escapeButton)
+{
+    QMessageBox box(BoxIcon(icon), caption, text, QMessageBox::NoButton, parent);
+    QList<QPushButton*> made;
+    for (const QString& button : buttons)
+        made << box.addButton(button, made.size() == escapeButton ? QMessageBox::RejectRole : QMessageBox::AcceptRole);
+    if (defaultButton >= 0 && defaultButton < made.size())
+        box.setDefaultButton(made[defaultButton]);
+    if (escapeButton >= 0 && escapeButton < made.size())
+        box.setEscapeButton(made[escapeButton]);
+    box.exec();
+    const qsizetype pressed = made.indexOf(static_cast<QPushButton*>(box.clickedButton()));
+    return pressed >= 0 ? int(pressed) : escapeButton;
 }
 
 QString QtFileFilter(const QString& filter)

@@ -9,12 +9,18 @@ enum class TMsgIcon { Information, Warning, Stop, Question };
 
 // Every message box and common dialog the program shows goes through one seam, so that tests answer them
 // instead of a person. The product uses TQtDialogs; a test installs its own with TApplication::SetSeam.
-class TDialogSeam {
+class TDialogSeam
+{
 public:
     virtual ~TDialogSeam() = default;
     // Shows a message; returns the QMessageBox::StandardButton that closed it.
-    virtual int MessageBox(QWidget* parent, const QString& text, const QString& caption, TMsgIcon icon,
-                           int buttons) = 0;
+    virtual int MessageBox(QWidget* parent, const QString& text, const QString& caption, TMsgIcon icon, int buttons)
+        = 0;
+    // A question answered with buttons of its own words, in the order given: Enter presses the default one, Esc
+    // and the close box the escape one. Returns the position of the button pressed.
+    virtual int Choose(QWidget* parent, const QString& text, const QString& caption, TMsgIcon icon,
+        const QStringList& buttons, int defaultButton, int escapeButton)
+        = 0;
     // The chosen files of an open dialog, empty when cancelled.
     virtual QStringList OpenFiles(QWidget* parent, const QString& title, const QString& filter) = 0;
     // The chosen file of an open dialog for one file, empty when cancelled.
@@ -34,10 +40,12 @@ QString QtFileFilter(const QString& filter);
 // The real dialogs; the file dialogs take filters in the classic form and never ask before replacing a file.
 // The first file dialog opens in the user's Videos folder (else the home folder), each later one in the folder
 // of the last file chosen. A message box's Open button reads "Open folder", which is all it is used for.
-class TQtDialogs : public TDialogSeam {
+class TQtDialogs : public TDialogSeam
+{
 public:
-    int MessageBox(QWidget* parent, const QString& text, const QString& caption, TMsgIcon icon,
-                   int buttons) override;
+    int MessageBox(QWidget* parent, const QString& text, const QString& caption, TMsgIcon icon, int buttons) override;
+    int Choose(QWidget* parent, const QString& text, const QString& caption, TMsgIcon icon, const QStringList& buttons,
+        int defaultButton, int escapeButton) override;
     QStringList OpenFiles(QWidget* parent, const QString& title, const QString& filter) override;
     QString OpenFile(QWidget* parent, const QString& title, const QString& filter) override;
     QString SaveFile(QWidget* parent, const QString& title, const QString& filter) override;

@@ -1,5 +1,7 @@
 #include "toolkit/FileDrop.h"
 
+#include "platform/FileSystem.h"
+#include "toolkit/FileNames.h"
 #include "toolkit/FolderWalk.h"
 
 #include <QDir>
@@ -45,15 +47,18 @@ bool TFileDrop::eventFilter(QObject* watched, QEvent* event)
 
 void TFileDrop::Dropped(const QStringList& paths)
 {
-    const bool folders = std::any_of(paths.begin(), paths.end(), [](const QString& path) { return QFileInfo(path).isDir(); });
+    const bool folders
+        = std::any_of(paths.begin(), paths.end(), [](const QString& path) { return QFileInfo(path).isDir(); });
     if (!folders) {
         if (OnDrop)
             OnDrop(DroppedFiles(paths, m_patterns));
         return;
     }
-    if (m_walk)
-        m_walk->deleteLater();
-    m_walk = new TFolderWalk(m_window, paths, m_patterns, [this](const QStringList& files) {
+    // A walk still running (paths handed over while a drop was walked) goes on and deletes itself when done.
+    auto walk = [paths, patterns = m_patterns](const std::atomic<bool>* cancelled, std::atomic<int>* found) {
+        return DroppedFiles(paths, patterns, cancelled, found);
+    };
+    m_walk = new TFolderWalk(m_window, walk, [this](const QStringList& files) {
         if (OnDrop)
             OnDrop(files);
     });
@@ -65,7 +70,10 @@ QStringList LocalPaths(const QMimeData* data)
         return {};
     QStringList paths;
     for (const QUrl& url : data->urls()) {
-        const QString path = url.isLocalFile() ? url.toLocalFile() : QString();
+        // The path's own bytes: toLocalFile would read them as UTF-8 and lose the others.
+        const QString path = url.isLocalFile()
+            ? NameText(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()).toStdString())
+            : QString();
         if (path.isEmpty())
             return {};
         paths << path;
@@ -73,16 +81,15 @@ QStringList LocalPaths(const QMimeData* data)
     return paths;
 }
 
-QStringList DroppedFiles(const QStringList& paths, const QStringList& patterns, const std::atomic<bool>* cancelled,
-    std::atomic<int>* found)
+QStringList DroppedFiles(
+    const QStringList& paths, const QStringList& patterns, const std::atomic<bool>* cancelled, std::atomic<int>* found)
 {
     QStringList files;
     for (const QString& dropped : paths) {
         const QString path = QDir::cleanPath(dropped);
-        const QFileInfo info(path);
-        if (info.isFile()) {
+        if (platform::FileExists(NameBytes(path))) {
             files << path;
-        } else if (info.isDir()) {
+        } else if (platform::DirectoryExists(NameBytes(path))) {
             // Without QDir::CaseSensitive the patterns match in any letter case; without FollowSymlinks a
             // linked folder is not entered, so a link back up the tree cannot make the walk endless.
             QStringList inFolder;

@@ -21,6 +21,9 @@ public:
     // patterns are the file name patterns ("*.avi") that the files found in a dropped folder must match.
     TFileDrop(QWidget* window, QStringList patterns);
 
+    // Adds paths as a drop of them does, with no drag: files named on a command line.
+    void Add(const QStringList& paths) { Dropped(paths); }
+
     // Raised once per drop, after the drop itself has ended, with the files in the order of DroppedFiles.
     std::function<void(const QStringList& files)> OnDrop;
 

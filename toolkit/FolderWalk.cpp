@@ -4,14 +4,14 @@
 
 #include <QProgressDialog>
 
-namespace {
+namespace
+{
 // A walk that ends sooner shows no box at all.
 constexpr int BoxDelayMs = 400;
 constexpr int ProgressIntervalMs = 100;
 } // namespace
 
-TFolderWalk::TFolderWalk(
-    QWidget* window, QStringList paths, QStringList patterns, std::function<void(QStringList)> done)
+TFolderWalk::TFolderWalk(QWidget* window, TWalk walk, std::function<void(QStringList)> done)
     : QObject(window)
     , m_done(std::move(done))
     , m_box(new QProgressDialog("Looking for video files...", "Cancel", 0, 0, window))
@@ -24,9 +24,10 @@ TFolderWalk::TFolderWalk(
     QObject::connect(&m_progress, &QTimer::timeout, this, [this] { ShowProgress(); });
     m_progress.start(ProgressIntervalMs);
     // The result comes back through the event loop; the walk is cancelled before this object goes.
-    m_thread = std::thread([this, paths = std::move(paths), patterns = std::move(patterns)] {
-        const QStringList files = DroppedFiles(paths, patterns, &m_cancelled, &m_found);
-        QMetaObject::invokeMethod(this, [this, files] { Ended(files); }, Qt::QueuedConnection);
+    m_thread = std::thread([this, walk = std::move(walk)] {
+        const QStringList files = walk(&m_cancelled, &m_found);
+        QMetaObject::invokeMethod(
+            this, [this, files] { Ended(files); }, Qt::QueuedConnection);
     });
 }
 
@@ -45,8 +46,17 @@ void TFolderWalk::Cancel()
     m_cancelled = true;
     m_running = false;
     m_progress.stop();
-    if (m_box)
-        m_box->hide();
+    CloseBox();
+    deleteLater();
+}
+
+void TFolderWalk::CloseBox()
+{
+    if (!m_box)
+        return;
+    m_box->cancel();
+    m_box->deleteLater();
+    m_box = nullptr;
 }
 
 void TFolderWalk::ShowProgress()
@@ -64,8 +74,8 @@ void TFolderWalk::Ended(const QStringList& files)
         return;
     m_running = false;
     m_progress.stop();
-    if (m_box)
-        m_box->hide();
+    CloseBox();
     if (m_done)
         m_done(files);
+    deleteLater();
 }

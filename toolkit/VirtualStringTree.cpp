@@ -4,6 +4,7 @@
 #include "toolkit/KeyboardFocus.h"
 #include "toolkit/PngImageList.h"
 
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QFontMetrics>
 #include <QHelpEvent>
@@ -15,7 +16,8 @@
 #include <QToolTip>
 #include <algorithm>
 
-namespace {
+namespace
+{
 
 const TNodeDataType* defaultDataType = nullptr;
 
@@ -31,12 +33,12 @@ void TVirtualStringTree::SetDefaultNodeDataType(const TNodeDataType& type)
 }
 
 TVirtualStringTree::TVirtualStringTree(QWidget* parent)
-    : QAbstractScrollArea(parent),
-      m_dataType(defaultDataType),
-      m_columnWidths{700, 100},
-      m_color(RGB(233, 234, 238)),
-      m_font("Trebuchet MS"),
-      m_fontColor(RGB(147, 121, 121))
+    : QAbstractScrollArea(parent)
+    , m_dataType(defaultDataType)
+    , m_columnWidths { 700, 100 }
+    , m_color(RGB(233, 234, 238))
+    , m_font("Trebuchet MS")
+    , m_fontColor(RGB(147, 121, 121))
 {
     m_font.setPixelSize(16);
     setFrameShape(QFrame::NoFrame);
@@ -116,17 +118,59 @@ void TVirtualStringTree::RepaintNode(PVirtualNode node)
 
 void TVirtualStringTree::SetSelected(PVirtualNode node, bool value)
 {
-    if (IndexOf(node) < 0)
+    if (IndexOf(node) < 0 || node->Selected == value)
         return;
-    PVirtualNode before = m_selected;
-    if (value)
-        m_selected = node;
-    else if (m_selected == node)
-        m_selected = nullptr;
-    if (before != m_selected) {
-        RepaintNode(before);
-        RepaintNode(m_selected);
-    }
+    node->Selected = value;
+    value ? ++m_selectedCount : --m_selectedCount;
+    RepaintNode(node);
+}
+
+void TVirtualStringTree::SelectOnly(PVirtualNode node)
+{
+    if (node && IndexOf(node) < 0)
+        return;
+    for (PVirtualNode row : SelectedNodes())
+        if (row != node)
+            SetSelected(row, false);
+    SetSelected(node, true);
+    m_anchor = node;
+}
+
+void TVirtualStringTree::SelectAll()
+{
+    for (PVirtualNode row : m_rows)
+        SetSelected(row, true);
+}
+
+void TVirtualStringTree::SelectRange(PVirtualNode from, PVirtualNode to)
+{
+    int first = IndexOf(from);
+    int last = IndexOf(to);
+    if (first < 0)
+        first = last;
+    if (first > last)
+        std::swap(first, last);
+    for (int i = 0; i < int(m_rows.size()); ++i)
+        SetSelected(m_rows[size_t(i)], i >= first && i <= last);
+}
+
+PVirtualNode TVirtualStringTree::SelectedNode() const
+{
+    if (Selected(m_focused))
+        return m_focused;
+    if (m_selectedCount == 0)
+        return nullptr;
+    const auto found = std::find_if(m_rows.begin(), m_rows.end(), [](PVirtualNode row) { return row->Selected; });
+    return found == m_rows.end() ? nullptr : *found;
+}
+
+std::vector<PVirtualNode> TVirtualStringTree::SelectedNodes() const
+{
+    std::vector<PVirtualNode> selected;
+    if (m_selectedCount > 0)
+        std::copy_if(
+            m_rows.begin(), m_rows.end(), std::back_inserter(selected), [](PVirtualNode row) { return row->Selected; });
+    return selected;
 }
 
 void TVirtualStringTree::SetFocus()
@@ -162,8 +206,56 @@ void TVirtualStringTree::ScrollIntoView(PVirtualNode node)
 
 void TVirtualStringTree::DeleteSelectedNodes()
 {
-    if (m_selected)
-        DeleteNode(m_selected);
+    TTreeUpdate update(this);
+    for (PVirtualNode node : SelectedNodes())
+        DeleteNode(node);
+}
+
+void TVirtualStringTree::MoveNodes(const std::vector<PVirtualNode>& nodes, unsigned before)
+{
+    std::vector<PVirtualNode> moving;
+    for (PVirtualNode node : nodes)
+        if (IndexOf(node) >= 0 && std::find(moving.begin(), moving.end(), node) == moving.end())
+            moving.push_back(node);
+    std::sort(moving.begin(), moving.end(), [](PVirtualNode a, PVirtualNode b) { return a->Index < b->Index; });
+    if (moving.empty())
+        return;
+    // The rows before the insertion point that move away shift it up by one each.
+    unsigned at = std::min<unsigned>(before, unsigned(m_rows.size()));
+    at -= unsigned(std::count_if(moving.begin(), moving.end(), [at](PVirtualNode node) { return node->Index < at; }));
+    std::vector<PVirtualNode> staying;
+    std::copy_if(m_rows.begin(), m_rows.end(), std::back_inserter(staying),
+        [&moving](PVirtualNode row) { return std::find(moving.begin(), moving.end(), row) == moving.end(); });
+    staying.insert(staying.begin() + at, moving.begin(), moving.end());
+    if (staying == m_rows)
+        return;
+    m_rows.swap(staying);
+    for (size_t i = 0; i < m_rows.size(); ++i)
+        m_rows[i]->Index = unsigned(i);
+    Changed();
+}
+
+void TVirtualStringTree::MoveSelectedNodes(int delta)
+{
+    if (m_selectedCount == 0 || (delta != -1 && delta != 1))
+        return;
+    const int count = int(m_rows.size());
+    bool moved = false;
+    // Walking towards the end the rows move to, a selected row swaps with the unselected one it passes.
+    for (int step = 0; step < count; ++step) {
+        const int i = delta < 0 ? step : count - 1 - step;
+        const int j = i + delta;
+        if (j < 0 || j >= count || !m_rows[size_t(i)]->Selected || m_rows[size_t(j)]->Selected)
+            continue;
+        std::swap(m_rows[size_t(i)], m_rows[size_t(j)]);
+        m_rows[size_t(i)]->Index = unsigned(i);
+        m_rows[size_t(j)]->Index = unsigned(j);
+        moved = true;
+    }
+    if (!moved)
+        return;
+    Changed();
+    ScrollIntoView(m_focused);
 }
 
 void TVirtualStringTree::DeleteNode(PVirtualNode node)
@@ -174,8 +266,12 @@ void TVirtualStringTree::DeleteNode(PVirtualNode node)
     m_rows.erase(m_rows.begin() + index);
     for (size_t i = size_t(index); i < m_rows.size(); ++i)
         m_rows[i]->Index = unsigned(i);
-    if (m_selected == node)
-        m_selected = nullptr;
+    if (node->Selected)
+        --m_selectedCount;
+    if (m_anchor == node)
+        m_anchor = nullptr;
+    if (m_pressedSelected == node)
+        m_pressedSelected = nullptr;
     if (m_focused == node)
         m_focused = nullptr;
     FreeNode(node);
@@ -186,7 +282,9 @@ void TVirtualStringTree::Clear()
 {
     std::vector<PVirtualNode> rows;
     rows.swap(m_rows);
-    m_selected = nullptr;
+    m_selectedCount = 0;
+    m_anchor = nullptr;
+    m_pressedSelected = nullptr;
     m_focused = nullptr;
     for (PVirtualNode node : rows)
         FreeNode(node);
@@ -385,6 +483,11 @@ void TVirtualStringTree::paintEvent(QPaintEvent*)
             break;
         PaintRow(painter, m_rows[i], top);
     }
+    // Where the dragged rows would go: a line on the row boundary.
+    if (m_dragging) {
+        const int y = int(qint64(m_dropIndex) * m_rowHeight - offset);
+        painter.fillRect(QRect(0, y - 1, ClientWidth(), 2), ColorToRGB(m_fontColor));
+    }
     // Rows show no focus rectangle, so the list as a whole shows that Tab brought the keys to it.
     if (hasFocus() && m_keyboardFocus) {
         painter.setPen(QPen(ColorToRGB(m_fontColor), 1, Qt::DotLine));
@@ -407,13 +510,13 @@ void TVirtualStringTree::focusOutEvent(QFocusEvent* event)
 
 void TVirtualStringTree::PaintRow(QPainter& painter, PVirtualNode node, int top)
 {
-    const bool selected = node == m_selected;
+    const bool selected = node->Selected;
     QColor selection = palette().color(hasFocus() ? QPalette::Highlight : QPalette::Button);
     selection.setAlpha(96);
     int left = 0;
     for (int column = 0; column < ColumnCount(); ++column) {
         const int width = m_columnWidths[size_t(column)];
-        const TRect cell{left, top, left + width, top + m_rowHeight};
+        const TRect cell { left, top, left + width, top + m_rowHeight };
         left += width;
         TRect content = cell;
         painter.save();
@@ -443,7 +546,7 @@ void TVirtualStringTree::PaintRow(QPainter& painter, PVirtualNode node, int top)
             canvas.FontColor = m_fontColor;
             if (OnPaintText)
                 OnPaintText(this, canvas, node, column);
-            const TRect textRect{textLeft, content.Top, content.Right - TextMargin, content.Bottom};
+            const TRect textRect { textLeft, content.Top, content.Right - TextMargin, content.Bottom };
             const QString shown = QFontMetrics(canvas.Font).elidedText(text, Qt::ElideRight, textRect.Width());
             painter.setRenderHint(QPainter::TextAntialiasing, true);
             canvas.TextRect(textRect, shown, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine);
@@ -465,22 +568,94 @@ void TVirtualStringTree::mousePressEvent(QMouseEvent* event)
     const QPoint pos = event->position().toPoint();
     PVirtualNode node = GetNodeAt(pos);
     m_pressedColumn = ColumnAt(pos.x());
+    m_pressedSelected = nullptr;
     SetFocus();
-    if (event->button() == Qt::LeftButton || event->button() == Qt::RightButton) {
-        if (node) {
-            SetSelected(node, true);
-            SetFocusedNode(node);
-        } else if (event->button() == Qt::LeftButton) {
-            SetSelected(m_selected, false);
-            SetFocusedNode(nullptr);
+    const Qt::KeyboardModifiers modifiers = event->modifiers();
+    if (event->button() == Qt::LeftButton && node) {
+        if (modifiers & Qt::ShiftModifier) {
+            SelectRange(m_anchor, node);
+        } else if (modifiers & Qt::ControlModifier) {
+            SetSelected(node, !node->Selected);
+            m_anchor = node;
+        } else if (node->Selected && m_selectedCount > 1) {
+            // The selection may be about to be dragged.
+            m_pressedSelected = node;
+        } else {
+            SelectOnly(node);
         }
+        SetFocusedNode(node);
+        if (!(modifiers & (Qt::ShiftModifier | Qt::ControlModifier)) && DragAllowed(node, m_pressedColumn))
+            m_dragStart = pos;
+    } else if (event->button() == Qt::RightButton && node) {
+        // The menu acts on the selection the right click was made on; outside it, on the row under the mouse.
+        if (!node->Selected)
+            SelectOnly(node);
+        SetFocusedNode(node);
+    } else if (event->button() == Qt::LeftButton && !(modifiers & (Qt::ShiftModifier | Qt::ControlModifier))) {
+        SelectOnly(nullptr);
+        SetFocusedNode(nullptr);
     }
     event->accept();
+}
+
+void TVirtualStringTree::mouseMoveEvent(QMouseEvent* event)
+{
+    const QPoint pos = event->position().toPoint();
+    if (!(event->buttons() & Qt::LeftButton) || m_dragStart.x() < 0) {
+        event->ignore();
+        return;
+    }
+    if (!m_dragging && (pos - m_dragStart).manhattanLength() < QApplication::startDragDistance())
+        return;
+    m_dragging = true;
+    m_pressedSelected = nullptr;
+    // Held past the top or bottom edge, the list scrolls a row at a time.
+    QScrollBar* bar = verticalScrollBar();
+    if (pos.y() < 0)
+        bar->setValue(bar->value() - m_rowHeight);
+    else if (pos.y() >= ClientHeight())
+        bar->setValue(bar->value() + m_rowHeight);
+    m_dropIndex = DropIndexAt(pos.y());
+    viewport()->update();
+    event->accept();
+}
+
+unsigned TVirtualStringTree::DropIndexAt(int y) const
+{
+    const qint64 content = std::max<qint64>(0, qint64(y) + verticalScrollBar()->value());
+    return unsigned(std::min<qint64>((content + m_rowHeight / 2) / m_rowHeight, qint64(m_rows.size())));
+}
+
+void TVirtualStringTree::EndDrag(bool drop)
+{
+    const bool dragged = m_dragging;
+    m_dragging = false;
+    m_dragStart = QPoint(-1, -1);
+    if (!dragged)
+        return;
+    viewport()->update();
+    // Asked again: a batch may have started while the mouse was held.
+    if (drop && DragAllowed(m_focused, m_pressedColumn))
+        MoveNodes(SelectedNodes(), m_dropIndex);
+}
+
+bool TVirtualStringTree::DragAllowed(PVirtualNode node, int column)
+{
+    bool allowed = false;
+    if (OnDragAllowed)
+        Guarded([&] { OnDragAllowed(this, node, column, allowed); });
+    return allowed;
 }
 
 void TVirtualStringTree::mouseReleaseEvent(QMouseEvent* event)
 {
     const int column = ColumnAt(event->position().toPoint().x());
+    if (event->button() == Qt::LeftButton) {
+        EndDrag(true);
+        if (m_pressedSelected)
+            SelectOnly(m_pressedSelected);
+        m_pressedSelected = nullptr;
+    }
     if (event->button() == Qt::LeftButton && column >= 0 && column == m_pressedColumn && OnColumnClick)
         Guarded([&] { OnColumnClick(this, column, event->modifiers()); });
     m_pressedColumn = -1;
@@ -508,8 +683,9 @@ void TVirtualStringTree::contextMenuEvent(QContextMenuEvent* event)
 
 void TVirtualStringTree::PopupFromKeyboard()
 {
-    ScrollIntoView(m_selected);
-    const QRect rect = m_selected ? CellRect(m_selected, 0) : QRect();
+    PVirtualNode selected = SelectedNode();
+    ScrollIntoView(selected);
+    const QRect rect = selected ? CellRect(selected, 0) : QRect();
     const QPoint pos = rect.isValid() ? rect.center() : QPoint(0, 0);
     Popup(pos, viewport()->mapToGlobal(pos));
 }
@@ -527,12 +703,17 @@ void TVirtualStringTree::Popup(const QPoint& pos, const QPoint& globalPos)
         menu->popup(globalPos);
 }
 
-void TVirtualStringTree::MoveFocusTo(int index)
+void TVirtualStringTree::MoveFocusTo(int index, Qt::KeyboardModifiers modifiers)
 {
     if (m_rows.empty())
         return;
     PVirtualNode node = m_rows[size_t(std::clamp(index, 0, int(m_rows.size()) - 1))];
-    SetSelected(node, true);
+    if (!m_anchor)
+        m_anchor = m_focused ? m_focused : node;
+    if (modifiers & Qt::ShiftModifier)
+        SelectRange(m_anchor, node);
+    else if (!(modifiers & Qt::ControlModifier))
+        SelectOnly(node);
     SetFocusedNode(node);
 }
 
@@ -551,26 +732,49 @@ void TVirtualStringTree::keyPressEvent(QKeyEvent* event)
         event->accept();
         return;
     }
+    if (m_dragging && event->key() == Qt::Key_Escape) {
+        EndDrag(false);
+        event->accept();
+        return;
+    }
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    if (modifiers == Qt::AltModifier && (event->key() == Qt::Key_Up || event->key() == Qt::Key_Down)) {
+        if (DragAllowed(m_focused, 0))
+            MoveSelectedNodes(event->key() == Qt::Key_Up ? -1 : 1);
+        event->accept();
+        return;
+    }
+    if (event->matches(QKeySequence::SelectAll)) {
+        SelectAll();
+        event->accept();
+        return;
+    }
+    if (modifiers == Qt::ControlModifier && event->key() == Qt::Key_Space) {
+        SetSelected(m_focused, !Selected(m_focused));
+        m_anchor = m_focused;
+        event->accept();
+        return;
+    }
     const int current = IndexOf(m_focused);
     const int page = std::max(1, ClientHeight() / m_rowHeight);
     switch (event->key()) {
     case Qt::Key_Down:
-        MoveFocusTo(current + 1);
+        MoveFocusTo(current + 1, modifiers);
         break;
     case Qt::Key_Up:
-        MoveFocusTo(current < 0 ? 0 : current - 1);
+        MoveFocusTo(current < 0 ? 0 : current - 1, modifiers);
         break;
     case Qt::Key_PageDown:
-        MoveFocusTo(current + page);
+        MoveFocusTo(current + page, modifiers);
         break;
     case Qt::Key_PageUp:
-        MoveFocusTo(current - page);
+        MoveFocusTo(current - page, modifiers);
         break;
     case Qt::Key_Home:
-        MoveFocusTo(0);
+        MoveFocusTo(0, modifiers);
         break;
     case Qt::Key_End:
-        MoveFocusTo(int(m_rows.size()) - 1);
+        MoveFocusTo(int(m_rows.size()) - 1, modifiers);
         break;
     default:
         QAbstractScrollArea::keyPressEvent(event);

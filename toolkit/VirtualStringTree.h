@@ -18,7 +18,8 @@ class TPngImageList;
 
 // One top-level row; its record lives in the same allocation, right after this header.
 struct TVirtualNode {
-    unsigned Index = 0; // position among the rows, kept current as rows go
+    unsigned Index = 0; // position among the rows, kept current as rows go and move
+    bool Selected = false;
 };
 using PVirtualNode = TVirtualNode*;
 
@@ -31,12 +32,11 @@ struct TNodeDataType {
 };
 
 // The record description of T; T is value-initialised (zero-filled) with its row and destroyed with it.
-template <class T>
-const TNodeDataType& NodeDataTypeOf()
+template <class T> const TNodeDataType& NodeDataTypeOf()
 {
     static const char tag = 0;
-    static const TNodeDataType type{
-        sizeof(T), [](void* p) { new (p) T(); }, [](void* p) { static_cast<T*>(p)->~T(); }, &tag};
+    static const TNodeDataType type { sizeof(T), [](void* p) { new (p) T(); },
+        [](void* p) { static_cast<T*>(p)->~T(); }, &tag };
     return type;
 }
 
@@ -45,7 +45,8 @@ enum class TVTImageKind { Normal, Selected };
 // A list of top-level rows in columns, drawn by the rows' owner through events. Rows are kept in a vector of
 // fixed-size allocations (header and record together), and text, images and hints are asked for only for
 // the rows on screen, so a hundred thousand rows cost no more to show than ten.
-class TVirtualStringTree : public QAbstractScrollArea {
+class TVirtualStringTree : public QAbstractScrollArea
+{
     Q_OBJECT
 
 public:
@@ -58,11 +59,7 @@ public:
     // The record type of the rows of every tree made afterwards without SetNodeDataType.
     static void SetDefaultNodeDataType(const TNodeDataType& type);
     // Sets the record type of this tree's rows; a different type only while it has no rows (else EListError).
-    template <class T>
-    void SetNodeDataType()
-    {
-        SetNodeDataType(NodeDataTypeOf<T>());
-    }
+    template <class T> void SetNodeDataType() { SetNodeDataType(NodeDataTypeOf<T>()); }
     void SetNodeDataType(const TNodeDataType& type);
 
     // Appends a row at the end with a fresh record; parent must be nullptr (no child rows: EListError).
@@ -79,8 +76,7 @@ public:
     int IndexOf(PVirtualNode node) const;
 
     // The record of a row (nullptr for nullptr); EListError when T is not the tree's record type.
-    template <class T>
-    T* GetNodeData(PVirtualNode node)
+    template <class T> T* GetNodeData(PVirtualNode node)
     {
         if (!node)
             return nullptr;
@@ -91,18 +87,31 @@ public:
 
     // Redraws one row (after the update bracket when inside one).
     void RepaintNode(PVirtualNode node);
-    // Selecting a row deselects the other one (one row at a time); nullptr is ignored.
+    // Adds the row to the selection or takes it out; the other rows keep theirs. nullptr is ignored.
     void SetSelected(PVirtualNode node, bool value);
-    bool Selected(PVirtualNode node) const { return node && node == m_selected; }
-    PVirtualNode SelectedNode() const { return m_selected; }
+    // Makes the row the only selected one, and the anchor of a range the Shift key extends; nullptr selects none.
+    void SelectOnly(PVirtualNode node);
+    void SelectAll();
+    bool Selected(PVirtualNode node) const { return IndexOf(node) >= 0 && node->Selected; }
+    // The focused row when it is selected, else the first selected row; nullptr when none is.
+    PVirtualNode SelectedNode() const;
+    // The selected rows in list order.
+    std::vector<PVirtualNode> SelectedNodes() const;
+    unsigned SelectedCount() const { return m_selectedCount; }
     // Gives the control the keyboard focus.
     void SetFocus();
     PVirtualNode FocusedNode() const { return m_focused; }
     // Makes the row the focused one and scrolls it into view; nullptr clears the focus.
     void SetFocusedNode(PVirtualNode node);
     void ScrollIntoView(PVirtualNode node);
-    // Deletes the selected row, if any.
+    // Deletes the selected rows, if any.
     void DeleteSelectedNodes();
+    // Moves the rows (in list order, whatever order they are given in) together before the row now at index
+    // before (the row count: to the end). Foreign nodes are left out.
+    void MoveNodes(const std::vector<PVirtualNode>& nodes, unsigned before);
+    // Moves every selected row one place up (delta -1) or down (+1), past the unselected row next to it; a
+    // selected row at that end of the list stays, and so do the selected rows pressed against it.
+    void MoveSelectedNodes(int delta);
     // Deletes one row: OnFreeNode, then the record and the row; the pointer is invalid afterwards.
     void DeleteNode(PVirtualNode node);
     // Deletes all rows.
@@ -154,22 +163,24 @@ public:
     // application's error box.
     std::function<void(TVirtualStringTree* sender)> OnResize;
     std::function<void(TVirtualStringTree* sender, PVirtualNode node)> OnFreeNode;
-    std::function<void(TVirtualStringTree* sender, PVirtualNode node, TVTImageKind kind, int column,
-                       int& imageIndex)>
+    std::function<void(TVirtualStringTree* sender, PVirtualNode node, TVTImageKind kind, int column, int& imageIndex)>
         OnGetImageIndex;
     std::function<void(TVirtualStringTree* sender, PVirtualNode node, int column, QString& cellText)> OnGetText;
     std::function<void(TVirtualStringTree* sender, TCanvas& canvas, PVirtualNode node, int column)> OnPaintText;
     std::function<void(TVirtualStringTree* sender, PVirtualNode node, int column, QString& hintText)> OnGetHint;
-    std::function<void(TVirtualStringTree* sender, PVirtualNode node, int column, const QPoint& pos,
-                       bool& askParent, QMenu*& popupMenu)>
+    std::function<void(TVirtualStringTree* sender, PVirtualNode node, int column, const QPoint& pos, bool& askParent,
+        QMenu*& popupMenu)>
         OnGetPopupMenu;
     std::function<void(TVirtualStringTree* sender, int column, Qt::KeyboardModifiers shift)> OnColumnClick;
     std::function<void(TVirtualStringTree* sender, int column, Qt::KeyboardModifiers shift)> OnColumnDblClick;
     std::function<void(TVirtualStringTree* sender, TCanvas& canvas, PVirtualNode node, int column,
-                       const TRect& cellRect, TRect& contentRect)>
+        const TRect& cellRect, TRect& contentRect)>
         OnBeforeCellPaint;
     // Raised first for every key pressed in the list; a handler that sets key to 0 has taken the key.
     std::function<void(TVirtualStringTree* sender, int& key, Qt::KeyboardModifiers shift)> OnKeyDown;
+    // Asked before the selected rows are moved, by dragging them with the mouse or by Alt+Up and Alt+Down;
+    // unassigned, rows do not move.
+    std::function<void(TVirtualStringTree* sender, PVirtualNode node, int column, bool& allowed)> OnDragAllowed;
 
 signals:
     // Rows came, went or moved, or an update bracket ended (its changes are not told one by one).
@@ -182,6 +193,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -191,8 +203,8 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
 
 private:
-    static constexpr size_t DataOffset = (sizeof(TVirtualNode) + alignof(std::max_align_t) - 1) /
-                                         alignof(std::max_align_t) * alignof(std::max_align_t);
+    static constexpr size_t DataOffset = (sizeof(TVirtualNode) + alignof(std::max_align_t) - 1)
+        / alignof(std::max_align_t) * alignof(std::max_align_t);
     static void* NodeData(PVirtualNode node) { return reinterpret_cast<char*>(node) + DataOffset; }
 
     void FreeNode(PVirtualNode node);
@@ -201,7 +213,14 @@ private:
     void UpdateMargins();
     void Guarded(const std::function<void()>& handler);
     void PaintRow(QPainter& painter, PVirtualNode node, int top);
-    void MoveFocusTo(int index);
+    // Moves the focus to the row at index (kept within the rows): it alone is selected, or with Shift the range
+    // from the anchor to it, or with Ctrl the selection stays as it is.
+    void MoveFocusTo(int index, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+    void SelectRange(PVirtualNode from, PVirtualNode to);
+    bool DragAllowed(PVirtualNode node, int column);
+    // The row boundary nearest to a viewport height, as the index of the row that a drop there goes before.
+    unsigned DropIndexAt(int y) const;
+    void EndDrag(bool drop);
     // Shows the menu OnGetPopupMenu answers for a viewport position, unless it is already open.
     void Popup(const QPoint& pos, const QPoint& globalPos);
     // The menu of the keyboard (Menu key, Shift+F10): at the selected row, or the top left corner without one.
@@ -209,8 +228,14 @@ private:
 
     std::vector<PVirtualNode> m_rows;
     const TNodeDataType* m_dataType;
-    PVirtualNode m_selected = nullptr;
+    unsigned m_selectedCount = 0;
+    PVirtualNode m_anchor = nullptr;
     PVirtualNode m_focused = nullptr;
+    // A plain press on a row of a selection picks that row alone only when it is released without a drag.
+    PVirtualNode m_pressedSelected = nullptr;
+    QPoint m_dragStart { -1, -1 };
+    bool m_dragging = false;
+    unsigned m_dropIndex = 0;
     int m_updateCount = 0;
     std::vector<int> m_columnWidths;
     int m_rowHeight = 25;
@@ -227,9 +252,14 @@ private:
 };
 
 // Holds a tree's redrawing from construction to destruction, also when the work in between fails.
-class TTreeUpdate {
+class TTreeUpdate
+{
 public:
-    explicit TTreeUpdate(TVirtualStringTree* tree) : m_tree(tree) { m_tree->BeginUpdate(); }
+    explicit TTreeUpdate(TVirtualStringTree* tree)
+        : m_tree(tree)
+    {
+        m_tree->BeginUpdate();
+    }
     ~TTreeUpdate() { m_tree->EndUpdate(); }
     TTreeUpdate(const TTreeUpdate&) = delete;
     TTreeUpdate& operator=(const TTreeUpdate&) = delete;

@@ -258,6 +258,7 @@ TEST_F(ConvertFlow, TwoFilesAtOnceRunTwoEncodersTogetherAndEveryRowEndsRight)
     ASSERT_EQ(m_dialogs.Messages.size(), 1);
     EXPECT_EQ(m_dialogs.Messages[0].Text, "Congratulations, works done!");
 
+    m_dialogs.ChoiceAnswers = { 0 }; // every row is converted already: all again
     Click(m_window->btnConvert);
     EXPECT_EQ(m_window->ProgressBar1->Position(), 0);
     EXPECT_EQ(m_window->lbCount->text(), "4 files, finished 0 of 4");

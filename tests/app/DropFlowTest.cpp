@@ -6,13 +6,17 @@
 #include "tests/app/AppTesting.h"
 #include "tests/support/Drops.h"
 #include "tests/support/Eventually.h"
+#include "toolkit/FileNames.h"
 #include "toolkit/VirtualStringTree.h"
 
 #include <QDialog>
 #include <QDir>
 #include <QLabel>
+#include <QMimeData>
 #include <QTest>
+#include <QUrl>
 #include <memory>
+#include <unistd.h>
 
 namespace
 {
@@ -82,4 +86,33 @@ TEST_F(DropFlow, FilesDroppedDuringABatchJoinItAndTheCountKeepsTheFinishedRows)
     EXPECT_EQ(m_window->lbCount->text(), "3 files, finished 1 of 3");
     ASSERT_TRUE(QTest::qWaitFor([&] { return RowState(*m_window, 2) == Done; }, 15000));
     WaitUntilIdle();
+}
+
+// A file whose name is not UTF-8 (é as the byte 0xE9), dropped as a file manager names it, is listed with that
+// byte escaped and converts under its own bytes.
+TEST_F(DropFlow, ANameThatIsNotUtf8IsListedEscapedAndConverts)
+{
+    const std::string clip = m_folder.Clip("cafe.avi").toStdString();
+    const std::string named = clip.substr(0, clip.size() - 8) + "caf\xe9.avi";
+    for (const char* end : { "", ".script" })
+        ASSERT_EQ(::rename((clip + end).c_str(), (named + end).c_str()), 0);
+    AcceptAddDialog();
+    QMimeData data;
+    data.setUrls({ QUrl::fromEncoded("file://" + QByteArray::fromStdString(named).toPercentEncoding("/")) });
+    TVirtualStringTree* tree = m_window->VirtualStringTree1;
+    const QPoint overList = tree->viewport()->mapTo(m_window.get(), QPoint(100, 20));
+    ASSERT_EQ(DragAndDrop(m_window.get(), overList, &data), Qt::CopyAction);
+    ASSERT_EVENTUALLY(tree->RootNodeCount() == 1u);
+    QString shown;
+    tree->OnGetText(tree, tree->GetFirst(), 0, shown);
+
+    Click(m_window->btnConvert);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return RowState(*m_window, 0) == Done; }, 15000));
+
+    EXPECT_TRUE(shown.endsWith("/caf\\xe9.avi")) << shown.toStdString();
+    const std::string output = (m_folder.ConvertFolder() + "/caf").toStdString() + "\xe9.mp4";
+    EXPECT_EQ(::access(output.c_str(), F_OK), 0);
+    WaitUntilIdle();
+    for (const std::string& file : { named, named + ".script", output })
+        ::unlink(file.c_str());
 }

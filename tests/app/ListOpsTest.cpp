@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
 #include <QTest>
 #include <QTimer>
 
@@ -75,7 +76,9 @@ TEST_F(ListOps, DeleteFromTheRowMenuRemovesTheRowUnderTheMouse)
 TEST_F(ListOps, ClearEmptiesTheListAndTheCount)
 {
     AddClips({ "", "" });
+    m_dialogs.ButtonAnswers = { QMessageBox::Yes };
     m_window->pmiClear->trigger();
+    EXPECT_EQ(m_dialogs.Messages.last().Text, "2 of 2 files are not converted yet. Clear the list?");
     EXPECT_EQ(Rows(*m_window), 0u);
     EXPECT_EQ(m_window->lbCount->text(), "0 files, finished 0 of 0");
 }
@@ -111,6 +114,7 @@ TEST_F(ListOps, DeleteClearAndImportStayRefusedFromStopUntilTheBatchHasEnded)
     EXPECT_EQ(m_dialogs.LastFilters.size(), 1);
     WaitUntilIdle();
     EXPECT_EQ(RowState(*m_window, 0), int(Failed));
+    m_dialogs.ButtonAnswers = { QMessageBox::Yes }; // the second row still waits
     m_window->pmiClear->trigger();
     EXPECT_EQ(Rows(*m_window), 0u);
 }
@@ -262,8 +266,11 @@ TEST_F(ListOps, AnImportSaysWhatTheListLacks)
     Click(m_window->btnImport);
     EXPECT_EQ(Rows(*m_window), 3u);
     ASSERT_EQ(m_dialogs.Messages.size(), 2);
-    EXPECT_EQ(m_dialogs.Messages[0].Text, "Item 2 of the list file name a format that the catalogue does not have "
-                                          "(99); choose one in the row's properties before converting.");
-    EXPECT_EQ(m_dialogs.Messages[1].Text, "The list file \"" + name + "\" ends early, on line 1 inside "
-                                          "<list><item><path>: only the 3 complete items before that point were read");
+    EXPECT_EQ(m_dialogs.Messages[0].Text,
+        "Item 2 of the list file name a format that the catalogue does not have "
+        "(99); choose one in the row's properties before converting.");
+    EXPECT_EQ(m_dialogs.Messages[1].Text,
+        "The list file \"" + name
+            + "\" ends early, on line 1 inside "
+              "<list><item><path>: only the 3 complete items before that point were read");
 }

@@ -1,6 +1,7 @@
 #include "tests/batch/BatchProgram.h"
 
 #include "tests/support/Clips.h"
+#include "toolkit/FileNames.h"
 
 #include <QDir>
 #include <QFile>
@@ -46,9 +47,9 @@ QString TBatchProgram::WriteList(const QString& name, const std::vector<TRow>& r
 {
     QByteArray xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<list>\r\n";
     for (const TRow& row : rows) {
-        xml += "  <item>\r\n    <filename>" + row.FileName.toHtmlEscaped().toUtf8() + "</filename>\r\n    <format>" +
-            QByteArray::number(row.Format) + "</format>\r\n    <path>" + row.Path.toHtmlEscaped().toUtf8() +
-            "</path>\r\n  </item>\r\n";
+        xml += "  <item>\r\n    <filename>" + QByteArray::fromStdString(NameBytes(row.FileName.toHtmlEscaped()))
+            + "</filename>\r\n    <format>" + QByteArray::number(row.Format) + "</format>\r\n    <path>"
+            + QByteArray::fromStdString(NameBytes(row.Path.toHtmlEscaped())) + "</path>\r\n  </item>\r\n";
     }
     xml += "</list>\r\n";
     const QString path = m_dir.path() + "/" + name;

@@ -83,6 +83,7 @@ struct Source {
     int BitmapSubtitles = 0;
     int Attachments = 0;
     bool Cover = false;
+    int ReorderedFrames = 0; // a picture of so many frames stored out of display order in a file without times
     bool Video() const { return Shown.isValid(); }
     double Aspect() const { return double(Shown.width()) / Shown.height(); }
 };
@@ -92,8 +93,8 @@ const Source sources[] = {
         "-f lavfi -i testsrc2=size=321x241:rate=30000/1001:duration=1,format=rgb24 -f lavfi -i sine=r=44100:d=1 "
         "-ac 2 -c:v mpeg4 -c:a pcm_s16le",
         { 321, 241 }, true },
-    { "phone rotated 59.94 mono timecode.mov", "-i landscape.mov -map 0 -c copy -metadata:s:v:0 rotate=90",
-        { 180, 320 }, true },
+    { "phone rotated 59.94 mono timecode.mov",
+        "-i landscape.mov -map 0 -c copy -metadata:s:v:0 rotate=90 -movflags use_metadata_tags", { 180, 320 }, true },
     // Full red throughout, so that no edge of so small a picture passes for padding.
     { "tiny silent.mkv", "-f lavfi -i testsrc2=size=7x5:rate=25:duration=1,lutrgb=r=255 -pix_fmt yuv420p -c:v ffv1",
         { 7, 5 }, false },
@@ -128,7 +129,8 @@ const Source sources[] = {
         "sine=r=48000:d=1:f=600 -i subs.srt -i subs.sup -i chapters.txt -map 0 -map 1 -map 2 -map 3 -map 4 "
         "-map_chapters 5 -c:v libx264 -preset ultrafast -c:a aac -c:s:0 srt -c:s:1 copy -metadata title=Film "
         "-metadata:s:a:0 language=eng -metadata:s:a:1 language=ger -metadata:s:a:1 title=Deutsch -disposition:a:0 0 "
-        "-disposition:a:1 default -metadata:s:s:0 language=fra -metadata:s:s:1 language=ger -disposition:s:1 forced",
+        "-disposition:a:1 default -metadata:s:s:0 language=fra -metadata:s:s:1 language=ger -disposition:s:0 forced "
+        "-disposition:s:1 forced",
         { 160, 90 }, true, 2, 1, 1 },
     { "HDR 10-bit.mp4",
         "-f lavfi -i testsrc2=size=128x72:rate=25:duration=1 -pix_fmt yuv420p10le -c:v libx265 -preset ultrafast "
@@ -146,13 +148,43 @@ const Source sources[] = {
         "-f lavfi -i testsrc2=size=160x90:rate=25:duration=1 -f lavfi -i sine=d=1 -i cover.png -map 0 -map 1 -map 2 "
         "-c:v:0 libx264 -preset ultrafast -c:v:1 copy -disposition:v:1 attached_pic -c:a aac",
         { 160, 90 }, true, 1, 0, 0, 0, true },
+    { "B-frames H.264.avi",
+        "-f lavfi -i testsrc2=size=160x90:rate=25:duration=1 -f lavfi -i sine=d=1 -c:v libx264 -preset ultrafast "
+        "-bf 3 -c:a libmp3lame",
+        { 160, 90 }, true, 1, 0, 0, 0, false, 25 },
+    { "B-frames Xvid.avi",
+        "-f lavfi -i testsrc2=size=160x90:rate=25:duration=1 -f lavfi -i sine=d=1 -c:v mpeg4 -vtag xvid -bf 2 "
+        "-c:a libmp3lame",
+        { 160, 90 }, true, 1, 0, 0, 0, false, 25 },
+    { "B-frames raw.h264", "-f lavfi -i testsrc2=size=160x90:rate=25:duration=1 -c:v libx264 -preset ultrafast -bf 3",
+        { 160, 90 }, false, 1, 0, 0, 0, false, 25 },
+    // Written by the test itself: a header that gives the sound no channels, which nothing can decode.
+    { "no channels.wav", "", {}, false },
 };
 
-// A phone films landscape and records how to turn it; the encoder sets that mark only when copying.
-const char* const landscapeMake = "-f lavfi -i testsrc2=size=320x180:rate=60000/1001:duration=1 -f lavfi -i "
-                                  "sine=r=48000:d=1 -pix_fmt yuv420p -c:v libx264 -preset ultrafast -c:a aac "
-                                  "-timecode 01:00:00:00 -metadata creation_time=2024-05-01T10:00:00Z "
-                                  "-metadata location=+35.6895+139.6917/ -metadata make=Quor -metadata model=Phone";
+// A phone films landscape and records how to turn it; the encoder sets that mark only when copying. It keeps
+// where, with what and at what local time under Apple's own keys.
+const char* const landscapeMake
+    = "-f lavfi -i testsrc2=size=320x180:rate=60000/1001:duration=1 -f lavfi -i sine=r=48000:d=1 -pix_fmt yuv420p "
+      "-c:v libx264 -preset ultrafast -c:a aac -timecode 01:00:00:00 -movflags use_metadata_tags "
+      "-metadata creation_time=2024-05-01T10:00:00Z -metadata com.apple.quicktime.location.ISO6709=+35.6895+139.6917/ "
+      "-metadata com.apple.quicktime.make=Quor -metadata com.apple.quicktime.model=Phone "
+      "-metadata com.apple.quicktime.creationdate=2024-05-01T19:00:00+0900";
+
+// The place, make, model and local time of the phone's clip as each target keeps them, by the tags the encoder
+// reads back: the MP4 family writes the place as numbers, with an altitude.
+struct CameraTag {
+    const char* Key;
+    const char* Value;
+    const char* Keepers; // the extensions that keep it
+    const char* Noted; // how a note names it where a format with a plan cannot keep it
+};
+const CameraTag cameraTags[] = {
+    { "location", "+35.6895+139.6917", "mp4 mov mkv webm flv wmv 3gp ogv m4a opus", "place" },
+    { "make", "Quor", "mov mkv webm flv wmv ogv opus", "make" },
+    { "model", "Phone", "mov mkv webm flv wmv ogv opus", "model" },
+    { "date", "2024-05-01T19:00:00+0900", "mp4 mov mkv webm avi flv wmv ogv m4a opus", "local time" },
+};
 
 // A Blu-ray subtitle segment: "PG", presentation and decoding time (90 kHz), type, payload size, payload.
 QByteArray SubtitleSegment(quint32 pts, quint8 type, const char* payloadHex)
@@ -181,6 +213,14 @@ QByteArray BitmapSubtitles()
             "00880100000088010000") // run-length object
         + SubtitleSegment(9000, 0x80, "") + SubtitleSegment(72000, 0x16, "014000f010000100000000") // cleared
         + SubtitleSegment(72000, 0x17, window) + SubtitleSegment(72000, 0x80, "");
+}
+
+// A WAV header that gives its sound no channels, then a second of silence.
+QByteArray NoChannelsWav()
+{
+    return QByteArray::fromHex(
+               "52494646ac58010057415645666d7420100000000100000044ac000010b10200040010006461746188580100")
+        + QByteArray(88200, '\0');
 }
 
 struct Finished {
@@ -235,14 +275,16 @@ void TwoAtATime(size_t count, const std::function<void(size_t)>& work)
 struct Converted {
     Finished Conversion;
     std::optional<std::string> Refusal; // why the program would not start this conversion
-    std::optional<std::string> Fault;   // what the program's check after the encoder finds wrong
-    bool Exists = false;
+    std::optional<std::string> Fault; // what the program's check after the encoder finds wrong
+    bool Written = false; // a file with something in it is there
+    std::vector<std::string> Notes;
     TMediaInfo Source;
     std::string Params; // as planned for the source
     QString Output;
     Finished Probe;
     QJsonObject Found; // ffprobe's format and streams, each stream with the count of frames it decoded
     QImage FirstFrame; // the first picture as coded, for the fixed frames only
+    QList<QByteArray> FrameTimes; // each picture's time as a player shows them, for reordered sources only
 };
 
 int Count(const QJsonObject& probe, const QString& type)
@@ -335,6 +377,7 @@ protected:
         write("subs.srt", "1\n00:00:00,100 --> 00:00:00,900\nHello there\n");
         write("subs.sup", BitmapSubtitles());
         write("notes.txt", "what a font or a cover would be\n");
+        write("no channels.wav", NoChannelsWav());
         write("chapters.txt",
             ";FFMETADATA1\n[CHAPTER]\nTIMEBASE=1/1000\nSTART=0\nEND=500\ntitle=One\n"
             "[CHAPTER]\nTIMEBASE=1/1000\nSTART=500\nEND=1000\ntitle=Two\n");
@@ -347,7 +390,8 @@ protected:
         make("landscape.mov", landscapeMake);
         make("cover.png", "-f lavfi -i testsrc2=size=32x32:rate=1 -frames:v 1");
         for (const Source& source : sources) {
-            make(source.File, source.Make);
+            if (*source.Make)
+                make(source.File, source.Make);
             if (!source.Video())
                 continue;
             const Finished probe = RunProgram(REELHAND_FFPROBE,
@@ -367,10 +411,11 @@ protected:
 
     static QString SourcePath(const Source& source) { return s_dir->filePath("source clips/") + source.File; }
 
-    // ENCODER -i IN PARAMS... OUT, as the job builds it.
-    static std::vector<std::string> Arguments(const std::vector<std::string>& params, const QString& in, const QString& out)
+    // ENCODER INPUT-OPTIONS... -i IN PARAMS... OUT, as the job builds it.
+    static std::vector<std::string> Arguments(const std::vector<std::string>& params, const QString& in,
+        const QString& out, const std::vector<std::string>& inputOptions = {})
     {
-        return EncoderArguments(REELHAND_FFMPEG, in.toStdString(), params, out.toStdString());
+        return EncoderArguments(REELHAND_FFMPEG, in.toStdString(), params, out.toStdString(), inputOptions);
     }
 
     static Converted Convert(TEncoderTask entry, const QString& name, bool fixedFrame, const Source& source)
@@ -378,26 +423,34 @@ protected:
         Converted result;
         const QString out
             = s_dir->filePath("converted files/") + QFileInfo(source.File).completeBaseName() + " " + name;
-        result.Source = ProbeMedia(SourcePath(source).toStdString());
-        result.Refusal = SourceRefusal(result.Source, FormatStreamsOf(entry.Params));
+        result.Source = ProbeMedia(SourcePath(source).toStdString(), TProbeDepth::Untrusted);
+        result.Refusal = SourceRefusal(result.Source, TFormatParams::Of(entry.Params).StreamsFor(result.Source));
         entry.OutputName = name.toStdString();
-        const std::vector<std::string> params = PlanEncoding(entry, result.Source).Arguments;
-        result.Params = JoinCommandLine(params);
-        result.Conversion = RunArguments(Arguments(params, SourcePath(source), out));
-        result.Exists = QFileInfo::exists(out);
+        const TEncoderPlan plan = PlanEncoding(entry, result.Source);
+        result.Params = JoinCommandLine(plan.Arguments);
+        result.Notes = plan.Notes;
+        result.Conversion = RunArguments(Arguments(plan.Arguments, SourcePath(source), out, plan.InputOptions));
+        result.Written = QFileInfo(out).size() > 0;
         if (result.Conversion.ExitCode != 0)
             return result;
         result.Output = out;
-        result.Fault = OutputFault(result.Source, FormatStreamsOf(entry.Params), out.toStdString());
+        result.Fault = OutputFault(result.Source, plan.Tracks, out.toStdString());
         // Counting frames decodes every stream, so a file whose header reads well but does not play fails too.
         result.Probe = RunProgram(REELHAND_FFPROBE,
             { "-v", "error", "-count_frames", "-of", "json", "-show_entries",
-                "format=format_name:format_tags=major_brand,title,creation_time,location,make,model:stream=codec_type,"
-                "codec_name,width,height,sample_aspect_ratio,r_frame_rate,nb_read_frames,channels,channel_layout,"
-                "color_transfer,color_primaries:stream_tags=language,title,handler_name:stream_disposition=default,"
-                "attached_pic:stream_side_data=rotation:chapter=id",
+                "format=format_name:format_tags=major_brand,title,creation_time,location,make,model,date:"
+                "stream=codec_type,codec_tag_string,codec_name,width,height,sample_aspect_ratio,r_frame_rate,"
+                "nb_read_frames,channels,channel_layout,color_transfer,color_primaries:"
+                "stream_tags=language,title,handler_name,location,make,model,date:"
+                "stream_disposition=default,forced,attached_pic:stream_side_data=rotation:chapter=id",
                 out });
         result.Found = QJsonDocument::fromJson(result.Probe.Output).object();
+        if (source.ReorderedFrames && Count(result.Found, "video"))
+            result.FrameTimes = RunProgram(REELHAND_FFPROBE,
+                { "-v", "error", "-select_streams", "v:0", "-show_entries", "frame=pts", "-of", "csv=p=0", out })
+                                    .Output.replace(',', ' ')
+                                    .simplified()
+                                    .split(' ');
         const TStreamInfo* picture = FirstPicture(result.Source);
         if ((fixedFrame || (picture && picture->Interlaced)) && Count(result.Found, "video"))
             result.FirstFrame = QImage::fromData(RunProgram(REELHAND_FFMPEG,
@@ -453,7 +506,7 @@ TEST_F(ShippedCatalogue, EveryEntryConvertsEverySourceThatHasWhatItNeeds)
         EXPECT_FALSE(result.Fault) << *result.Fault;
         if (!hasWhatItNeeds) {
             EXPECT_GT(result.Conversion.ExitCode, 0) << "should fail at once, neither succeed nor hang";
-            EXPECT_FALSE(result.Exists);
+            EXPECT_FALSE(result.Written);
             continue;
         }
         if (result.Conversion.ExitCode != 0) {
@@ -474,6 +527,9 @@ TEST_F(ShippedCatalogue, EveryEntryConvertsEverySourceThatHasWhatItNeeds)
         EXPECT_EQ(
             Count(found, "subtitle"), tracks ? source.TextSubtitles + (ext == "mkv" ? source.BitmapSubtitles : 0) : 0);
         EXPECT_EQ(Count(found, "attachment"), tracks && ext == "mkv" ? source.Attachments : 0);
+        // Data tracks are the format's own (MP4's chapter titles, a DVD's navigation), never the source's timecode.
+        for (const QJsonObject& data : StreamsOf(found, "data"))
+            EXPECT_NE(data["codec_tag_string"].toString(), "tmcd");
         for (const QJsonValue& stream : found["streams"].toArray())
             if (stream["codec_type"].toString() == "video" || stream["codec_type"].toString() == "audio")
                 EXPECT_GT(stream["nb_read_frames"].toString().toInt(), 0) << result.Probe.Errors.toStdString();
@@ -499,7 +555,8 @@ TEST_F(ShippedCatalogue, EveryEntryConvertsEverySourceThatHasWhatItNeeds)
                                                   : QString(target.Copies).split(' ').contains(codec))
                 && !(stream.Rotation != 0 && ext == "mkv")
                 && !(stream.Kind == TStreamKind::Video && result.Source.Container == "mpeg")
-                && !(codec.startsWith("pcm_") && !stream.ChannelLayout.empty());
+                && !(codec.startsWith("pcm_") && !stream.ChannelLayout.empty())
+                && !(stream.Kind == TStreamKind::Video && source.ReorderedFrames && codec == "h264");
         };
         for (size_t k = 0; k < made.size() && k < sounds.size() && tracks; ++k) {
             const QJsonObject tags = made[k]["tags"].toObject();
@@ -518,15 +575,49 @@ TEST_F(ShippedCatalogue, EveryEntryConvertsEverySourceThatHasWhatItNeeds)
         }
         if (tracks) {
             EXPECT_EQ(found["chapters"].toArray().size(), qsizetype(result.Source.Chapters.size()));
-            for (const char* key : { "title", "creation_time", "location", "make", "model" })
-                if (result.Source.Tags.count(key) && (ext != "mp4" || key[0] != 'm'))
+            for (const char* key : { "title", "creation_time" })
+                if (result.Source.Tags.count(key))
                     EXPECT_EQ(TagOf(found["format"]["tags"].toObject(), key).toStdString(), result.Source.Tags.at(key))
                         << key;
+        }
+        // Subtitle flags as the source has them, but that MP4 and MOV mark the first default where the source
+        // marks none, and MOV keeps no forced flag.
+        std::vector<const TStreamInfo*> subtitles;
+        for (const TStreamInfo& stream : result.Source.Streams)
+            if (stream.Kind == TStreamKind::Subtitle && (stream.TextSubtitle || ext == "mkv"))
+                subtitles.push_back(&stream);
+        const bool iso = ext == "mp4" || ext == "mov";
+        const bool subtitleDefault = std::any_of(subtitles.begin(), subtitles.end(), [](auto s) { return s->Default; });
+        const std::vector<QJsonObject> madeSubtitles = StreamsOf(found, "subtitle");
+        for (size_t k = 0; k < madeSubtitles.size() && k < subtitles.size(); ++k) {
+            const QJsonObject flags = madeSubtitles[k]["disposition"].toObject();
+            EXPECT_EQ(flags["default"].toInt(), int(subtitles[k]->Default || (iso && !subtitleDefault && k == 0))) << k;
+            EXPECT_EQ(flags["forced"].toInt(), int(subtitles[k]->Forced && ext != "mov")) << k;
+        }
+        // A phone's place, camera and local time where the target keeps them; Ogg keeps tags with each track.
+        for (const CameraTag& tag : cameraTags) {
+            if (!result.Source.Tags.count("com.apple.quicktime.make"))
+                break;
+            QString value = TagOf(found["format"]["tags"].toObject(), tag.Key);
+            for (const QJsonValue& stream : found["streams"].toArray())
+                value += value.isEmpty() ? TagOf(stream["tags"].toObject(), tag.Key) : "";
+            const bool kept = QString(tag.Keepers).split(' ').contains(ext);
+            EXPECT_EQ(value.startsWith(tag.Value), kept) << tag.Key << ": " << value.toStdString();
+            if (!kept && !params[i % entries].Plan.empty())
+                EXPECT_TRUE(std::any_of(result.Notes.begin(), result.Notes.end(), [&](const std::string& note) {
+                    return note.find(tag.Noted) != std::string::npos;
+                })) << tag.Key;
         }
         const TStreamInfo* original = FirstPicture(result.Source);
         const std::vector<QJsonObject> pictures = StreamsOf(found, "video");
         if (!video || !original || pictures.empty())
             continue;
+        // Every frame, in the order they are shown, where the target keeps the source's rate.
+        if (source.ReorderedFrames && !target.Rate && target.Type == Kind::Video) {
+            EXPECT_EQ(result.FrameTimes.size(), source.ReorderedFrames);
+            for (qsizetype k = 1; k < result.FrameTimes.size(); ++k)
+                EXPECT_GT(result.FrameTimes[k].toLongLong(), result.FrameTimes[k - 1].toLongLong()) << "frame " << k;
+        }
         const QJsonObject& picture = pictures.front();
         const bool pictureCopied = copied(*original, picture);
         if (pictureCopied)
@@ -565,7 +656,8 @@ TEST_F(ShippedCatalogue, AnEntryNeverOverwritesAndNeverWaitsForAnAnswer)
     ASSERT_TRUE(taken.open(QIODevice::WriteOnly));
     taken.write("keep me");
     taken.close();
-    const Finished run = RunArguments(Arguments(SplitCommandLine(m_catalogue.GetParams(0)), SourcePath(sources[0]), out));
+    const Finished run
+        = RunArguments(Arguments(SplitCommandLine(m_catalogue.GetParams(0)), SourcePath(sources[0]), out));
     EXPECT_NE(run.ExitCode, 0);
     EXPECT_NE(run.ExitCode, -1) << "it waited for an answer on the open standard input";
     QFile check(out);

@@ -14,8 +14,8 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <functional>
 #include <gtest/gtest.h>
@@ -62,11 +62,11 @@ protected:
     void RunBatch(int timeoutMs = 20000);
     // The file the row's last conversion made; empty unless it is Done.
     QString Made(int index) { return Row(index)->ItemData.Output; }
-    // An encoder's output argument as the folder it writes into and the name it writes there: the private
-    // folder of the run reads "<private>".
+    // An encoder's output argument with the run's private folder, which the encoder reaches through the
+    // program's descriptor of it, read as "<private>".
     static QString Written(const QString& argument)
     {
-        return QString(argument).replace(QRegularExpression("/\\.reelhand-[^/]{6}/"), "/<private>/");
+        return QString(argument).replace(QRegularExpression("^/proc/[0-9]+/fd/[0-9]+/"), "<private>/");
     }
     static bool Writing(const QString& folder) { return OutputsBeingWritten(folder) > 0; }
     // The stand-in encoder's runs, in the order they started.

@@ -1,7 +1,8 @@
 // What a catalogue entry's plan asks of the encoder for sources the generated clips cannot show: bit rates,
 // custom catalogues in the old form and plans that cannot be followed.
-#include "engine/DosCommand.h"
 #include "engine/EncoderPlan.h"
+
+#include "engine/DosCommand.h"
 
 #include <gtest/gtest.h>
 
@@ -39,12 +40,16 @@ const Case cases[] = {
     { " \n ", "-map 0:a:0 -c:a aac", { Sound(6) }, "-map 0:a:0 -c:a aac" },
     // The rate in the params is for stereo; mono gets half, 5.1 three times as much; -ac sets the count.
     { "surround tracks", "-map 0:a:0 -c:a aac -b:a 160k", { Sound(1), Sound(6) },
-        "-c:a aac -b:a 160k -map 0:0 -b:a:0 80000 -map 0:1 -b:a:1 480000" },
-    { "surround", "-c:a aac -b:a 128k -ac 2", { Sound(6) }, "-c:a aac -b:a 128k -ac 2 -map 0:0 -b:a:0 128000" },
+        "-c:a aac -b:a 160k -map 0:0 -disposition:a:0 -default-forced -b:a:0 80000 -map 0:1 -disposition:a:1 "
+        "-default-forced -b:a:1 480000" },
+    { "surround", "-c:a aac -b:a 128k -ac 2", { Sound(6) },
+        "-c:a aac -b:a 128k -ac 2 -map 0:0 -disposition:a:0 -default-forced -b:a:0 128000" },
     { "copy surround tracks", "-af volume=2 -b:a 160k", { Sound(6, "aac"), Sound(2) },
-        "-b:a 160k -map 0:0 -c:a:0 copy -map 0:1 -filter:a:1 volume=2 -b:a:1 160000" },
+        "-b:a 160k -map 0:0 -disposition:a:0 -default-forced -c:a:0 copy -map 0:1 -disposition:a:1 -default-forced "
+        "-filter:a:1 volume=2 -b:a:1 160000" },
     { "tracks", "-c:a aac", { Sound(2), Subtitles("hdmv_pgs_subtitle", false), Subtitles("ass", true) },
-        "-c:a aac -map 0:0 -map 0:2 -c:s:0 mov_text", 1 },
+        "-c:a aac -map 0:0 -disposition:a:0 -default-forced -map 0:2 -disposition:s:0 -default-forced -c:s:0 mov_text",
+        2 },
     { "tracks loud", "-c:a aac", { Sound(2) }, "The format's plan word \"loud\" is unknown" },
     { "progressive", "-filter_complex [0:v]null", { Sound(2) }, "A format with a plan cannot use -filter_complex" },
 };

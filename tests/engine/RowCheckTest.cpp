@@ -1,13 +1,46 @@
-// The window's job does not take an encoder's exit code 0 for done: each kind of broken result fails its row.
+// The window's job does not take an encoder's exit code 0 for done: each kind of broken result fails its row, and
+// no good one does, whatever its tracks' lengths.
 #include "tests/engine/CommandFixture.h"
 #include "tests/support/FailureKinds.h"
 
+#include <QElapsedTimer>
 #include <QFileInfo>
 
-namespace {
+namespace
+{
+
+// What a source is made of: ffmpeg's arguments before its name.
+struct TMade {
+    const char* Name;
+    const char* Make;
+};
+
+struct TCase {
+    const char* Name;
+    const char* Source; // a TMade's name
+    const char* Script; // the stand-in's, or the shipped format's position
+    const char* Reason; // the start of the row's reason; empty for Done
+};
+
+void MakeAll(const QString& folder, const std::vector<TMade>& made)
+{
+    for (const TMade& file : made)
+        ASSERT_TRUE(MakeMedia(folder + "/" + file.Name, file.Make)) << file.Name;
+}
 
 class RowCheckTest : public CommandFixture
 {
+protected:
+    // How each case's row of the batch ended.
+    void ExpectEnds(const std::vector<TCase>& cases)
+    {
+        for (std::size_t row = 0; row < cases.size(); ++row) {
+            SCOPED_TRACE(cases[row].Name);
+            EXPECT_EQ(State(int(row)), *cases[row].Reason ? Failed : Done);
+            EXPECT_TRUE(Row(int(row))->ItemData.Reason.startsWith(cases[row].Reason))
+                << Row(int(row))->ItemData.Reason.toStdString();
+        }
+    }
 };
 
 TEST_F(RowCheckTest, EveryKindOfBrokenResultFailsItsRowWithItsCauseAndLeavesNothing)
@@ -38,6 +71,120 @@ TEST_F(RowCheckTest, EveryKindOfBrokenResultFailsItsRowWithItsCauseAndLeavesNoth
         QStringList({ "good.mp4" }));
     EXPECT_EQ(QFileInfo(Made(int(kinds.size()))).lastModified(), filmed) << "the source's date";
     EXPECT_EQ(Made(int(kinds.size()) + 1), chosen + "chosen.mp4");
+}
+
+// Thirty seconds at 25 frames a second: the 1.5 % that a cut near the end takes are many frames.
+const char* const longClip = "-f lavfi -i testsrc2=size=64x48:rate=25:duration=30 -f lavfi -i sine=duration=30 "
+                             "-c:v mpeg4 -c:a mp2";
+
+TEST_F(RowCheckTest, EveryDamagedOutputFailsWhereverTheDamageLies)
+{
+    const std::vector<TMade> made = {
+        { "long.mkv", longClip },
+        { "long.mp4",
+            "-f lavfi -i testsrc2=size=64x48:rate=25:duration=30 -f lavfi -i sine=duration=30 -c:v mpeg4 "
+            "-c:a mp2 -movflags +faststart" },
+        { "short picture.mkv",
+            "-f lavfi -i testsrc2=size=64x48:rate=25:duration=0.4 -f lavfi -i sine=duration=30 "
+            "-c:v mpeg4 -c:a mp2" },
+        { "short sound.mkv",
+            "-f lavfi -i testsrc2=size=64x48:rate=25:duration=30 -f lavfi -i sine=duration=0.3 "
+            "-c:v mpeg4 -c:a mp2" },
+    };
+    MakeAll(ClipsDir(), made);
+    const QString clips = ClipsDir() + "/";
+    const std::vector<TCase> cases = {
+        { "picture cut", "long.mkv", "copy short picture.mkv",
+            "The output's picture lasts 0.40 s; the source's lasts 30" },
+        { "sound cut", "long.mkv", "copy short sound.mkv", "The output's sound lasts 0.3" },
+        { "cut at 5 %", "long.mkv", "cut 5", "The output's picture lasts 1." },
+        { "cut at 50 %", "long.mp4", "cut 50", "The output's picture lasts 1" },
+        { "cut at 98.5 %", "long.mp4", "cut 98.5", "The output's picture lasts 29." },
+        { "zeroed middle", "long.mp4", "zero 33 66", "The output's picture breaks off for " },
+        { "zeroed middle of a Matroska file", "long.mkv", "zero 33 66", "The output's picture breaks off for " },
+    };
+    MakeJob();
+    for (const TCase& test : cases) {
+        const QString source = clips + test.Name + "." + QFileInfo(test.Source).suffix();
+        ASSERT_TRUE(QFile::copy(clips + test.Source, source));
+        QFile script(source + ".script");
+        ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+        script.write(QByteArray(test.Script).replace("copy ", "copy " + clips.toUtf8()) + "\n");
+        script.close();
+        AddRow(source);
+    }
+    RunBatch(60000);
+    ExpectEnds(cases);
+    EXPECT_EQ(QDir(ConvertDir()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
+}
+
+// Sources whose tracks differ in length, start late or are not all kept, and sources whose header tells no length,
+// each through a format of the shipped catalogue with the real encoder.
+TEST_F(RowCheckTest, AwkwardGoodSourcesPassThroughTheRealEncoder)
+{
+    const std::vector<TMade> made = {
+        { "unequal.mkv",
+            "-f lavfi -i testsrc2=size=64x48:rate=25:duration=4 -f lavfi -i sine=duration=3 -c:v mpeg4 -c:a aac" },
+        { "late.mkv",
+            "-f lavfi -i testsrc2=size=64x48:rate=25:duration=3 -itsoffset 1.5 -f lavfi -i sine=duration=3 "
+            "-c:v mpeg4 -c:a aac" },
+        { "second sound.mp4",
+            "-f lavfi -i testsrc2=size=64x48:rate=25:duration=3 -f lavfi -i sine=duration=3 -f lavfi "
+            "-i sine=duration=10:f=600 -map 0 -map 1 -map 2 -c:v mpeg4 -c:a aac" },
+        { "no header.mp3", "-f lavfi -i sine=duration=8 -c:a libmp3lame -q:a 4 -write_xing 0" },
+        { "raw.aac", "-f lavfi -i sine=duration=8 -c:a aac" },
+    };
+    MakeAll(ClipsDir(), made);
+    QFile cues(ClipsDir() + "/cues.srt");
+    ASSERT_TRUE(cues.open(QIODevice::WriteOnly));
+    cues.write("1\n00:00:00,500 --> 00:00:01,000\nHello\n\n2\n00:00:08,000 --> 00:00:09,000\nStill here\n");
+    cues.close();
+    ASSERT_TRUE(MakeMedia(ClipsDir() + "/subtitle outlasts.mkv",
+        "-f lavfi -i testsrc2=size=64x48:rate=25:duration=3 -f lavfi -i sine=duration=3 -i \"" + ClipsDir()
+            + "/cues.srt\" -map 0 -map 1 -map 2 -c:v mpeg4 -c:a aac -c:s srt"));
+    const std::vector<TCase> cases = {
+        { "unequal tracks into sound only", "unequal.mkv", "14", "" },
+        { "unequal tracks copied", "unequal.mkv", "21", "" },
+        { "late sound copied", "late.mkv", "20", "" },
+        { "late sound alone", "late.mkv", "14", "" },
+        { "late sound, picture alone", "late.mkv", "12", "" },
+        { "subtitle outlasts the picture", "subtitle outlasts.mkv", "2", "" },
+        { "subtitle outlasts the picture, sound only", "subtitle outlasts.mkv", "16", "" },
+        { "long second sound left out", "second sound.mp4", "4", "" },
+        { "long second sound, first kept", "second sound.mp4", "14", "" },
+        { "MP3 without a header", "no header.mp3", "16", "" },
+        { "raw AAC", "raw.aac", "16", "" },
+        { "maps by index, as they stand", "second sound.mp4", "22", "" },
+    };
+    // The shipped formats, and after them one in the old form that maps tracks by their index.
+    QFile shipped(REELHAND_SOURCE_DIR "/resources/command"), catalogue(ProgramDir() + "/command");
+    ASSERT_TRUE(shipped.open(QIODevice::ReadOnly) && catalogue.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    catalogue.write(shipped.readAll().replace("</commands>",
+        "<command><format>By index</format><params>-n -map 0:0 -map 0:1 -c copy</params><ext>mkv</ext></command>"
+        "</commands>"));
+    catalogue.close();
+    UseEncoder(REELHAND_FFMPEG);
+    MakeJob();
+    m_job->SetFilesAtOnce(2);
+    for (const TCase& test : cases)
+        AddRow(ClipsDir() + "/" + test.Source, QString(test.Script).toInt(), ConvertDir() + "/" + test.Name);
+    RunBatch(240000);
+    ExpectEnds(cases);
+}
+
+// A download the browser made room for and has not written yet: zeros, as far as any reader looks.
+TEST_F(RowCheckTest, AFileOfZerosIsRefusedAtOnceHoweverBig)
+{
+    QFile zeros(ClipsDir() + "/download.mp3");
+    ASSERT_TRUE(zeros.open(QIODevice::WriteOnly) && zeros.resize(qint64(2) << 30));
+    zeros.close();
+    MakeJob();
+    AddRow(zeros.fileName());
+    QElapsedTimer clock;
+    clock.start();
+    RunBatch();
+    EXPECT_LT(clock.elapsed(), 2000);
+    EXPECT_EQ(Row(0)->ItemData.Reason, "The file is not a video or sound file the encoder knows.");
 }
 
 } // namespace

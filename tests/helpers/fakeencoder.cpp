@@ -10,6 +10,8 @@
 //   nooutput     do not create OUT
 //   copy FILE    make OUT a copy of FILE rather than of IN
 //   vanish       remove OUT again once it is written, as someone else might
+//   cut P        cut OUT to P percent of its bytes once it is written, as a full disk or a lost write leaves it
+//   zero P Q     overwrite OUT with zero bytes from P to Q percent of its bytes, as a damaged write leaves it
 //   exit N       end with exit code N (default 0)
 // A missing IN ends with exit code 1, as the encoder does for a file it cannot open. With `-n` among the
 // parameters an existing OUT is left alone and the run ends with exit code 1, as the encoder does.
@@ -20,6 +22,7 @@
 // and one for each helper it starts:
 //   helper NS PID
 // NS is CLOCK_MONOTONIC in nanoseconds, so a reader can measure the gap between one run's end and the next start.
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -127,6 +130,7 @@ int main(int argc, char* argv[])
     bool makeOutput = true;
     bool begun = false;
     bool vanish = false;
+    double cutAt = 100, zeroFrom = 0, zeroTo = 0;
     std::string copied = in;
     std::string line;
     while (std::getline(script, line)) {
@@ -162,6 +166,10 @@ int main(int argc, char* argv[])
             copied = line.size() > 5 ? line.substr(5) : std::string();
         } else if (verb == "vanish") {
             vanish = true;
+        } else if (verb == "cut") {
+            words >> cutAt;
+        } else if (verb == "zero") {
+            words >> zeroFrom >> zeroTo;
         } else if (verb == "exit") {
             words >> code;
         }
@@ -176,6 +184,9 @@ int main(int argc, char* argv[])
         }
         std::ifstream source(copied, std::ios::binary);
         std::string body((std::istreambuf_iterator<char>(source)), std::istreambuf_iterator<char>());
+        const auto at = [&](double percent) { return static_cast<std::size_t>(body.size() * percent / 100); };
+        std::fill(body.begin() + at(zeroFrom), body.begin() + std::max(at(zeroFrom), at(zeroTo)), '\0');
+        body.resize(at(cutAt));
         ssize_t written = write(fd, body.data(), body.size());
         (void)written;
         close(fd);

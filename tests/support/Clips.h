@@ -17,10 +17,25 @@ inline bool MakeClip(const QString& path, const QString& size, const QString& se
     QStringList arguments = { "-nostdin", "-loglevel", "error", "-f", "lavfi", "-i",
         "testsrc=duration=" + seconds + ":rate=10:size=" + size };
     if (sound)
-        arguments << "-f" << "lavfi" << "-i" << "sine=duration=" + seconds << "-c:a" << "mp2";
-    arguments << "-c:v" << "mpeg4" << "-y" << path;
+        arguments << "-f"
+                  << "lavfi"
+                  << "-i"
+                  << "sine=duration=" + seconds << "-c:a"
+                  << "mp2";
+    arguments << "-c:v"
+              << "mpeg4"
+              << "-y" << path;
     QProcess ffmpeg;
     ffmpeg.start(REELHAND_FFMPEG, arguments);
+    return ffmpeg.waitForFinished(60000) && ffmpeg.exitCode() == 0;
+}
+
+// A file made by the real encoder from arguments as a shell splits them ("-f lavfi -i testsrc2=d=3 -c:v mpeg4").
+inline bool MakeMedia(const QString& path, const QString& arguments)
+{
+    QProcess ffmpeg;
+    ffmpeg.start(REELHAND_FFMPEG,
+        QStringList { "-nostdin", "-loglevel", "error" } + QProcess::splitCommand(arguments) << "-y" << path);
     return ffmpeg.waitForFinished(60000) && ffmpeg.exitCode() == 0;
 }
 

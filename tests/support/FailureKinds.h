@@ -32,7 +32,7 @@ inline std::vector<TFailureKind> FailureKinds(const QString& folder)
             "say [aac @ 0x55d1] Qavg: 129.349\nsay [aac @ 0x55d1] 2 frames left in the queue on closing\nexit 1\n",
             "The disk is full (No space left on device)." },
         { "output removed by someone", "vanish\n", "The output cannot be read back (" },
-        { "output too short", "copy " + shortClip.toUtf8() + "\n", "The output lasts 0.2" },
+        { "output too short", "copy " + shortClip.toUtf8() + "\n", "The output's picture lasts 0.20 s" },
         { "sound track missing", "copy " + silentClip.toUtf8() + "\n",
             "The output has no sound; the source has some." },
     };

@@ -18,7 +18,7 @@ TTestDialogs::~TTestDialogs()
 
 int TTestDialogs::MessageBox(QWidget*, const QString& text, const QString& caption, TMsgIcon icon, int buttons)
 {
-    Messages.append({text, caption, icon, buttons});
+    Messages.append({ text, caption, icon, buttons });
     if (CloseBoxWhen) {
         MostOpenBoxes = std::max(MostOpenBoxes, OpenBoxes + 1);
         if (OpenBoxes < 2) {
@@ -28,6 +28,13 @@ int TTestDialogs::MessageBox(QWidget*, const QString& text, const QString& capti
         }
     }
     return ButtonAnswers.isEmpty() ? int(QMessageBox::Ok) : ButtonAnswers.takeFirst();
+}
+
+int TTestDialogs::Choose(QWidget*, const QString& text, const QString& caption, TMsgIcon icon,
+    const QStringList& buttons, int defaultButton, int)
+{
+    Messages.append({ text, caption, icon, 0, buttons });
+    return ChoiceAnswers.isEmpty() ? defaultButton : ChoiceAnswers.takeFirst();
 }
 
 QStringList TTestDialogs::OpenFiles(QWidget*, const QString&, const QString& filter)

@@ -13,6 +13,8 @@ int main(int argc, char* argv[])
     qputenv("HOME", home.path().toLocal8Bit());
     qputenv("XDG_CONFIG_HOME", (home.path() + "/.config").toLocal8Bit());
     qputenv("XDG_STATE_HOME", (home.path() + "/.local/state").toLocal8Bit());
+    // Nor meet a window of the user's, or of another test run, as the one window of this display.
+    qputenv("XDG_RUNTIME_DIR", home.path().toLocal8Bit());
     SetProgramNames();
     QApplication qtApp(argc, argv);
     TApplication application;

@@ -2,18 +2,23 @@
 
 #include "tests/support/Drops.h"
 #include "tests/support/Eventually.h"
+#include "toolkit/FolderWalk.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMimeData>
+#include <QPointer>
+#include <QProgressDialog>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
 #include <atomic>
+#include <chrono>
 #include <gtest/gtest.h>
+#include <thread>
 
 namespace
 {
@@ -113,4 +118,44 @@ TEST(FileDrop, ABigFolderIsWalkedWithoutHoldingTheWindowAndCanBeCancelled)
     ASSERT_EVENTUALLY(dropped.size() == 1);
     EXPECT_EQ(dropped[0].size(), count);
     EXPECT_GE(ticksAtDrop, ticksAfterDrop);
+}
+
+// The walk's box comes up only for a walk slower than its delay, and never outlives the walk: the add-files
+// dialog that follows must not open under it.
+TEST(FileDrop, TheWalksBoxIsGoneWhenTheWalkEndsWhateverItsTiming)
+{
+    for (const int walkMs : { 0, 1500 }) {
+        QWidget window;
+        window.resize(300, 200);
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        auto boxShown = [&window] {
+            const QList<QProgressDialog*> boxes = window.findChildren<QProgressDialog*>();
+            return std::any_of(boxes.begin(), boxes.end(), [](QProgressDialog* box) { return box->isVisible(); });
+        };
+        bool boxSeen = false;
+        bool boxAtEnd = true;
+        QStringList files;
+        QPointer<TFolderWalk> walk = new TFolderWalk(
+            &window,
+            [walkMs](const std::atomic<bool>*, std::atomic<int>*) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(walkMs));
+                return QStringList { "/v/a.avi" };
+            },
+            [&](const QStringList& found) {
+                boxAtEnd = boxShown();
+                files = found;
+            });
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] {
+                boxSeen = boxSeen || boxShown();
+                return !files.isEmpty();
+            },
+            10000));
+        // The slow walk is the one whose box once stayed open over the add-files dialog.
+        EXPECT_TRUE(boxSeen || walkMs == 0);
+        EXPECT_FALSE(boxAtEnd) << walkMs;
+        // Box and walk are gone, so nothing can bring the box up later.
+        EXPECT_EVENTUALLY(walk.isNull() && window.findChildren<QProgressDialog*>().isEmpty());
+    }
 }

@@ -3,14 +3,19 @@
 #include <QScrollBar>
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 // A row record that counts its living instances, so leaks and double frees show.
 struct Record {
     static inline int Alive = 0;
     QString Text;
     int Value;
-    Record() : Value(0) { ++Alive; }
+    Record()
+        : Value(0)
+    {
+        ++Alive;
+    }
     ~Record() { --Alive; }
 };
 
@@ -41,7 +46,7 @@ TEST(ListRows, AppendWalkAndCountInOrder)
     EXPECT_EQ(tree.GetFirst(), nullptr);
     EXPECT_EQ(tree.GetNextSibling(nullptr), nullptr);
     Fill(tree, 5);
-    EXPECT_EQ(Values(tree), (std::vector<int>{0, 1, 2, 3, 4}));
+    EXPECT_EQ(Values(tree), (std::vector<int> { 0, 1, 2, 3, 4 }));
     EXPECT_EQ(tree.RootNodeCount(), 5u);
     EXPECT_EQ(tree.TotalCount(), 5u);
     EXPECT_EQ(tree.IndexOf(tree.GetNodeAtIndex(3)), 3);
@@ -71,25 +76,27 @@ TEST(ListRows, DeletingTheSelectedRowKeepsOthersAndTheirPositions)
         freed.push_back(sender->GetNodeData<Record>(node)->Value);
     };
     tree.DeleteSelectedNodes();
-    EXPECT_EQ(freed, std::vector<int>{1});
-    EXPECT_EQ(Values(tree), (std::vector<int>{0, 2, 3}));
+    EXPECT_EQ(freed, std::vector<int> { 1 });
+    EXPECT_EQ(Values(tree), (std::vector<int> { 0, 2, 3 }));
     EXPECT_EQ(tree.IndexOf(last), 2);
     EXPECT_EQ(tree.SelectedNode(), nullptr);
     tree.DeleteSelectedNodes(); // nothing selected: nothing goes
     EXPECT_EQ(tree.RootNodeCount(), 3u);
 }
 
-TEST(ListRows, OnlyOneRowIsSelectedAtATime)
+TEST(ListRows, SelectingAddsARowWhileSelectOnlyLeavesItAlone)
 {
     TVirtualStringTree tree;
     tree.SetNodeDataType<Record>();
     Fill(tree, 3);
     tree.SetSelected(tree.GetNodeAtIndex(0), true);
     tree.SetSelected(tree.GetNodeAtIndex(2), true);
-    EXPECT_FALSE(tree.Selected(tree.GetNodeAtIndex(0)));
-    EXPECT_TRUE(tree.Selected(tree.GetNodeAtIndex(2)));
-    tree.SetSelected(tree.GetNodeAtIndex(2), false);
+    EXPECT_EQ(tree.SelectedNodes(), (std::vector<PVirtualNode> { tree.GetNodeAtIndex(0), tree.GetNodeAtIndex(2) }));
+    tree.SelectOnly(tree.GetNodeAtIndex(1));
+    EXPECT_EQ(tree.SelectedNodes(), std::vector<PVirtualNode> { tree.GetNodeAtIndex(1) });
+    tree.SetSelected(tree.GetNodeAtIndex(1), false);
     EXPECT_EQ(tree.SelectedNode(), nullptr);
+    EXPECT_EQ(tree.SelectedCount(), 0u);
 }
 
 TEST(ListRows, ClearAndDestructionReleaseEveryRecord)
