@@ -262,9 +262,15 @@ Finished RunArguments(const std::vector<std::string>& arguments)
 void TwoAtATime(size_t count, const std::function<void(size_t)>& work)
 {
     std::atomic<size_t> next { 0 };
+    // A failure that throws ends only its own case: the other thread must still be joined.
     auto worker = [&] {
-        for (size_t i = next++; i < count; i = next++)
-            work(i);
+        for (size_t i = next++; i < count; i = next++) {
+            try {
+                work(i);
+            } catch (const std::exception& error) {
+                ADD_FAILURE() << "case " << i << ": " << error.what();
+            }
+        }
     };
     std::thread other(worker);
     worker();
