@@ -30,7 +30,7 @@ TEST(BatchEndToEnd, ConvertsAListWithTwoEncodersAndNamesTheRowThatFailed)
     EXPECT_TRUE(result.Out.contains("Converted 3, failed 1, skipped 0 of 4 in "));
     const QString failed = result.Out.section("Failed:\n", 1);
     EXPECT_TRUE(failed.startsWith("  item 3: " + bad + ": ")) << result.Out.toStdString();
-    EXPECT_TRUE(failed.contains("Invalid data found when processing input")) << failed.toStdString();
+    EXPECT_TRUE(failed.contains("The file is not a video or sound file the encoder knows.")) << failed.toStdString();
 
     EXPECT_EQ(FilesIn(out), (QStringList { "a.mp4", "b.avi" })) << "no partial file is left";
     EXPECT_EQ(FilesIn(program.Path() + "/convert"), QStringList { "c.avi" });

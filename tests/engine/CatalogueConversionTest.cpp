@@ -262,9 +262,15 @@ Finished RunArguments(const std::vector<std::string>& arguments)
 void TwoAtATime(size_t count, const std::function<void(size_t)>& work)
 {
     std::atomic<size_t> next { 0 };
+    // A failure that throws ends only its own case: the other thread must still be joined.
     auto worker = [&] {
-        for (size_t i = next++; i < count; i = next++)
-            work(i);
+        for (size_t i = next++; i < count; i = next++) {
+            try {
+                work(i);
+            } catch (const std::exception& error) {
+                ADD_FAILURE() << "case " << i << ": " << error.what();
+            }
+        }
     };
     std::thread other(worker);
     worker();
@@ -423,7 +429,13 @@ protected:
         Converted result;
         const QString out
             = s_dir->filePath("converted files/") + QFileInfo(source.File).completeBaseName() + " " + name;
-        result.Source = ProbeMedia(SourcePath(source).toStdString(), TProbeDepth::Untrusted);
+        try {
+            result.Source = ProbeMedia(SourcePath(source).toStdString(), TProbeDepth::Untrusted);
+        } catch (const EProbeError& error) {
+            // The program refuses such a file before any encoder runs.
+            result.Refusal = error.Message();
+            return result;
+        }
         result.Refusal = SourceRefusal(result.Source, TFormatParams::Of(entry.Params).StreamsFor(result.Source));
         entry.OutputName = name.toStdString();
         const TEncoderPlan plan = PlanEncoding(entry, result.Source);
@@ -505,7 +517,8 @@ TEST_F(ShippedCatalogue, EveryEntryConvertsEverySourceThatHasWhatItNeeds)
         EXPECT_EQ(result.Refusal.has_value(), !hasWhatItNeeds) << result.Refusal.value_or("");
         EXPECT_FALSE(result.Fault) << *result.Fault;
         if (!hasWhatItNeeds) {
-            EXPECT_GT(result.Conversion.ExitCode, 0) << "should fail at once, neither succeed nor hang";
+            if (result.Source.Streams.size() > 0)
+                EXPECT_GT(result.Conversion.ExitCode, 0) << "should fail at once, neither succeed nor hang";
             EXPECT_FALSE(result.Written);
             continue;
         }
