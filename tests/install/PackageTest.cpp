@@ -54,7 +54,7 @@ TEST(Package, InstallsAsLinuxExpectsAndConvertsForAnOrdinaryUser)
 
     // Nothing that is written at run time goes under /usr: no convert/, no bin/ffmpeg beside the program.
     QStringList expected
-        = { "usr/bin/reelhand", "usr/share/applications/app.quor.Reelhand.desktop", "usr/share/man/man1/reelhand.1.gz",
+        = { "usr/bin/reelhand", "usr/bin/reelhand-convert", "usr/share/applications/app.quor.Reelhand.desktop", "usr/share/man/man1/reelhand.1.gz",
               "usr/share/metainfo/app.quor.Reelhand.metainfo.xml", "usr/share/reelhand/command" };
     for (const char* size : { "16", "24", "32", "48", "64", "72", "96", "128", "256" })
         expected << QString("usr/share/icons/hicolor/%1x%1/apps/app.quor.Reelhand.png").arg(size);
