@@ -115,6 +115,8 @@ bool TRowConversion::Start(const TRowRequest& row)
     m_output.clear();
     m_notes.clear();
     m_split.reset();
+    m_outputSize.reset();
+    m_outputLength.reset();
     m_formatIndex = row.FormatIndex;
     m_freeEncoders = FreeEncoders ? FreeEncoders() : 0;
     m_began = std::chrono::steady_clock::now();
@@ -400,6 +402,8 @@ void TRowConversion::Finish(TRunOutcome outcome, const std::atomic<bool>& stop)
             if (!m_work->Seal(m_workName, task.Source, RowNote, mark, error))
                 throw Exception("The finished file cannot be given the source's date: "
                     + platform::SystemErrorMessage(error) + ".");
+            if (const int64_t size = platform::FileSize(made); size >= 0)
+                m_outputSize = size;
             m_output = Publish();
         } catch (const std::exception& error) {
             outcome = TRunOutcome::Failure(error.what());
@@ -423,6 +427,11 @@ void TRowConversion::End(const TRunOutcome& outcome)
     m_running = false;
     m_started = false;
     m_outcome = outcome;
+    // The check held the file's tracks to the source's length, which the report measured before the run.
+    if (outcome.Succeeded())
+        m_outputLength = m_report.Duration();
+    else
+        m_outputSize.reset();
     if (OnEnded)
         OnEnded(*this);
 }

@@ -81,6 +81,9 @@ public:
     const TRunOutcome& Outcome() const { return m_outcome; }
     // The wanted output of the current or last row, and after a Done row the name its file got.
     const std::string& Output() const { return m_output; }
+    // The size in bytes and the length in seconds of the file a Done row made; none after any other end.
+    std::optional<int64_t> OutputSize() const { return m_outputSize; }
+    std::optional<double> OutputLength() const { return m_outputLength; }
     // The message of an encoder that could not be started, with what failed, so that a batch can tell a repeat
     // apart; empty unless the last row ended so.
     const std::string& StartFailure() const { return m_startFailure; }
@@ -156,6 +159,8 @@ private:
     std::string m_workName;
     std::string m_output;
     std::vector<std::string> m_notes;
+    std::optional<int64_t> m_outputSize;
+    std::optional<double> m_outputLength;
     TEncoderReport m_report;
     TRunOutcome m_outcome = TRunOutcome::Success();
     TRunOutcome m_finished = TRunOutcome::Success(); // what the check and the publishing came to

@@ -151,7 +151,9 @@ void TCommand::RowStarted(std::size_t slot)
     record->ItemData.Reason.clear();
     record->ItemData.Output.clear();
     record->ItemData.Notes.clear();
-    record->ItemData.Progress = QString::fromStdString(m_pool->Slot(slot).ProgressText());
+    record->ItemData.OutputSize.reset();
+    record->ItemData.OutputLength.reset();
+    ShowProgress(slot, record->ItemData);
     Repaint(node);
     m_list->SetFocus();
     m_list->SelectOnly(node);
@@ -174,9 +176,7 @@ void TCommand::RowEnded(std::size_t slot)
         return;
     m_currentIndex = m_list->IndexOf(node);
     if (OnProgress) {
-        // Rows cannot leave the list while the batch runs, so every row passed over is still there.
-        const int64_t rows = int64_t(m_list->RootNodeCount()) - int64_t(m_passOver.size());
-        OnProgress(m_lastSender, rows > 0 ? static_cast<int>(m_finishedRows * int64_t { 100 } / rows) : 100);
+        OnProgress(m_lastSender, WorkDonePercent());
         if (!Alive(self) || !m_list)
             return;
     }
@@ -184,6 +184,10 @@ void TCommand::RowEnded(std::size_t slot)
         record->ImageIndex = outcome.Succeeded() ? Done : Failed;
         record->ItemData.Reason = QString::fromStdString(outcome.Reason());
         record->ItemData.Output = outcome.Succeeded() ? NameText(conversion.Output()) : QString();
+        record->ItemData.OutputSize = conversion.OutputSize();
+        record->ItemData.OutputLength = conversion.OutputLength();
+        record->ItemData.Percent.reset();
+        record->ItemData.SecondsLeft.reset();
         record->ItemData.Notes.clear();
         for (const std::string& line : conversion.Notes())
             record->ItemData.Notes << QString::fromStdString(line);
@@ -228,8 +232,7 @@ void TCommand::TimerTick()
             continue;
         int32_t& pos = record->ItemData.BusyPos;
         pos = pos >= LastBusyPos ? 0 : pos + 1;
-        // The hint shows it; the row itself does not, so its repaint is for the block alone.
-        record->ItemData.Progress = QString::fromStdString(m_pool->Slot(slot).ProgressText());
+        ShowProgress(slot, record->ItemData);
         Repaint(m_slotRows[slot]);
     }
     ++m_elapsedSeconds;
@@ -253,6 +256,27 @@ void TCommand::ListGone()
         m_pool->OnFinished = nullptr;
         m_pool->Stop(TRunOutcome::StoppedByYou());
     }
+}
+
+void TCommand::ShowProgress(std::size_t slot, TItemData& item) const
+{
+    const TRowConversion& conversion = m_pool->Slot(slot);
+    item.Progress = QString::fromStdString(conversion.ProgressText());
+    item.Percent = conversion.Report().Percent();
+    item.SecondsLeft = conversion.SecondsLeft();
+}
+
+int TCommand::WorkDonePercent() const
+{
+    if (!m_running || !m_list)
+        return 0;
+    double worked = m_finishedRows;
+    for (std::size_t slot = 0; slot < m_slotRows.size(); ++slot)
+        if (m_slotRows[slot])
+            worked += m_pool->Slot(slot).Report().Percent().value_or(0) / 100.0;
+    // Rows cannot leave the list while the batch runs, so every row passed over is still there.
+    const int64_t rows = int64_t(m_list->RootNodeCount()) - int64_t(m_passOver.size());
+    return rows > 0 ? static_cast<int>(worked * 100 / rows) : 100;
 }
 
 void TCommand::Repaint(PVirtualNode node)

@@ -57,6 +57,10 @@ public:
     int CurrentIndex() const { return m_currentIndex; }
     // Whole seconds since the batch started; 0 outside a batch.
     int64_t ElapsedSeconds() const { return m_elapsedSeconds; }
+    // The work of the current batch done so far, in percent rounded down: every row that ended counts whole, a
+    // running one by how far its encoder is; rows added meanwhile join the count, rows passed over count not at all.
+    // 0 outside a batch.
+    int WorkDonePercent() const;
     // Rows of the current or last batch that have ended, and of those the ones that ended Failed.
     int FinishedRows() const { return m_finishedRows; }
     int FailedRows() const { return m_failedRows; }
@@ -71,7 +75,7 @@ public:
 
     // Every piece of encoder output; the value is always 0 and the text is not passed on.
     std::function<void(TDosCommand* sender, int value)> OnOutput;
-    // After every row, before its state changes: finished rows in percent of the batch's rows, rounded down.
+    // After every row, before its state changes: WorkDonePercent.
     std::function<void(TDosCommand* sender, int percent)> OnProgress;
     // Once per batch; stopped is true only when a stop ended the batch before its last row had started.
     std::function<void(TDosCommand* sender, bool stopped)> OnFinished;
@@ -92,6 +96,8 @@ private:
     void TimerTick();
     void ListGone();
     void Repaint(PVirtualNode node);
+    // Copies how far the slot's encoder is into its row.
+    void ShowProgress(std::size_t slot, TItemData& item) const;
     TItemNodeData* Record(PVirtualNode node) const;
     bool Alive(const std::shared_ptr<TCommand*>& self) const { return *self == this; }
 
