@@ -1,5 +1,6 @@
 #include "toolkit/DialogSeam.h"
 
+#include "toolkit/FolderDialog.h"
 #include "toolkit/Locations.h"
 
 #include <QAbstractButton>
@@ -96,7 +97,9 @@ QString TQtDialogs::SaveFile(QWidget* parent, const QString& title, const QStrin
 
 QString TQtDialogs::BrowseFolder(QWidget* parent, const QString& title)
 {
-    return QFileDialog::getExistingDirectory(parent, title);
+    TFolderDialog picker(parent, title);
+    picker.exec();
+    return picker.Folder();
 }
 
 bool TQtDialogs::OpenUrl(const QString& url)

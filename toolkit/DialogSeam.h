@@ -27,7 +27,7 @@ public:
     virtual QString OpenFile(QWidget* parent, const QString& title, const QString& filter) = 0;
     // The chosen file of a save dialog, empty when cancelled.
     virtual QString SaveFile(QWidget* parent, const QString& title, const QString& filter) = 0;
-    // The chosen folder, empty when cancelled.
+    // The chosen folder, empty when cancelled; it may be one that is not there yet.
     virtual QString BrowseFolder(QWidget* parent, const QString& title) = 0;
     // Opens a web page in the user's browser, or a local folder in the file manager; false when none opens.
     virtual bool OpenUrl(const QString& url) = 0;

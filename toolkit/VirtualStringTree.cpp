@@ -3,6 +3,7 @@
 #include "toolkit/Application.h"
 #include "toolkit/KeyboardFocus.h"
 #include "toolkit/PngImageList.h"
+#include "toolkit/TreeHeader.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -24,6 +25,8 @@ const TNodeDataType* defaultDataType = nullptr;
 // Space before an image and between image and text, as the classic tree lays out a cell.
 constexpr int Margin = 4;
 constexpr int TextMargin = 4;
+constexpr int HeaderHeight = 20;
+constexpr int LeastStretchWidth = 40;
 
 } // namespace
 
@@ -36,6 +39,7 @@ TVirtualStringTree::TVirtualStringTree(QWidget* parent)
     : QAbstractScrollArea(parent)
     , m_dataType(defaultDataType)
     , m_columnWidths { 700, 100 }
+    , m_header(new TTreeHeader(this))
     , m_color(RGB(233, 234, 238))
     , m_font("Trebuchet MS")
     , m_fontColor(RGB(147, 121, 121))
@@ -49,6 +53,11 @@ TVirtualStringTree::TVirtualStringTree(QWidget* parent)
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     viewport()->setAutoFillBackground(false);
     verticalScrollBar()->setSingleStep(m_rowHeight);
+    m_header->hide();
+    m_header->setFixedHeight(HeaderHeight);
+    connect(m_header, &QHeaderView::sectionResized, this,
+            [this](int column, int, int width) { HeaderSectionResized(column, width); });
+    SetColumnTitles({});
     SetColor(m_color);
     UpdateMargins();
 }
@@ -336,7 +345,14 @@ void TVirtualStringTree::UpdateScrollBars()
 
 void TVirtualStringTree::UpdateMargins()
 {
-    setViewportMargins(m_borderWidth, m_borderWidth, m_borderWidth, m_borderWidth);
+    const int header = m_header->isVisibleTo(this) ? HeaderHeight : 0;
+    setViewportMargins(m_borderWidth, m_borderWidth + header, m_borderWidth, m_borderWidth);
+    PlaceHeader();
+}
+
+void TVirtualStringTree::PlaceHeader()
+{
+    m_header->setGeometry(m_borderWidth, m_borderWidth, viewport()->width(), HeaderHeight);
 }
 
 PVirtualNode TVirtualStringTree::GetNodeAt(const QPoint& pos) const
@@ -391,7 +407,64 @@ int TVirtualStringTree::ColumnWidth(int column) const
 void TVirtualStringTree::SetColumnWidths(const std::vector<int>& widths)
 {
     m_columnWidths = widths;
+    m_settingWidths = true;
+    if (m_header->count() != ColumnCount())
+        m_header->SetTitles(QStringList(ColumnCount(), QString()));
+    for (int column = 0; column < ColumnCount(); ++column)
+        m_header->resizeSection(column, m_columnWidths[size_t(column)]);
+    m_settingWidths = false;
     viewport()->update();
+}
+
+void TVirtualStringTree::SetColumnTitles(const QStringList& titles)
+{
+    QStringList all = titles;
+    while (all.size() < ColumnCount())
+        all.append(QString());
+    m_header->SetTitles(all.mid(0, ColumnCount()));
+    SetColumnWidths(m_columnWidths);
+}
+
+void TVirtualStringTree::SetHeaderVisible(bool visible)
+{
+    m_header->setVisible(visible);
+    UpdateMargins();
+}
+
+void TVirtualStringTree::SetStretchColumns(const std::vector<int>& columns)
+{
+    m_stretchColumns = columns;
+    FitStretchColumns();
+}
+
+void TVirtualStringTree::HeaderSectionResized(int column, int width)
+{
+    if (m_settingWidths || column < 0 || column >= ColumnCount())
+        return;
+    m_columnWidths[size_t(column)] = width;
+    viewport()->update();
+}
+
+// What the columns lack of the client's width, or have too much, is shared out among the stretch columns.
+void TVirtualStringTree::FitStretchColumns()
+{
+    if (m_stretchColumns.empty() || ClientWidth() <= 0)
+        return;
+    std::vector<int> widths = m_columnWidths;
+    int spare = ClientWidth();
+    for (int width : widths)
+        spare -= width;
+    for (size_t i = 0; i < m_stretchColumns.size(); ++i) {
+        const int column = m_stretchColumns[i];
+        if (column < 0 || column >= ColumnCount())
+            continue;
+        const int share = spare / int(m_stretchColumns.size() - i);
+        int& width = widths[size_t(column)];
+        const int changed = std::max(LeastStretchWidth, width + share);
+        spare -= changed - width;
+        width = changed;
+    }
+    SetColumnWidths(widths);
 }
 
 void TVirtualStringTree::SetDefaultNodeHeight(int height)
@@ -547,7 +620,7 @@ void TVirtualStringTree::PaintRow(QPainter& painter, PVirtualNode node, int top)
             if (OnPaintText)
                 OnPaintText(this, canvas, node, column);
             const TRect textRect { textLeft, content.Top, content.Right - TextMargin, content.Bottom };
-            const QString shown = QFontMetrics(canvas.Font).elidedText(text, Qt::ElideRight, textRect.Width());
+            const QString shown = QFontMetrics(canvas.Font).elidedText(text, Qt::ElideMiddle, textRect.Width());
             painter.setRenderHint(QPainter::TextAntialiasing, true);
             canvas.TextRect(textRect, shown, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine);
         }
@@ -558,6 +631,8 @@ void TVirtualStringTree::PaintRow(QPainter& painter, PVirtualNode node, int top)
 void TVirtualStringTree::resizeEvent(QResizeEvent* event)
 {
     QAbstractScrollArea::resizeEvent(event);
+    PlaceHeader();
+    FitStretchColumns();
     UpdateScrollBars();
     if (OnResize)
         Guarded([this] { OnResize(this); });

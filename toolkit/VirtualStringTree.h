@@ -15,6 +15,7 @@
 
 class QMenu;
 class TPngImageList;
+class TTreeHeader;
 
 // One top-level row; its record lives in the same allocation, right after this header.
 struct TVirtualNode {
@@ -132,6 +133,14 @@ public:
     int ColumnCount() const { return int(m_columnWidths.size()); }
     int ColumnWidth(int column) const;
     void SetColumnWidths(const std::vector<int>& widths);
+    // The columns' titles, which the header shows.
+    void SetColumnTitles(const QStringList& titles);
+    // The header above the rows, hidden at first; shown, it resizes a column when its right edge is dragged.
+    TTreeHeader* Header() const { return m_header; }
+    void SetHeaderVisible(bool visible);
+    // The columns that take up what the client area gains or loses in width, shared out evenly; each keeps
+    // 40 pixels at least. None at first: the columns keep their widths.
+    void SetStretchColumns(const std::vector<int>& columns);
     int DefaultNodeHeight() const { return m_rowHeight; }
     void SetDefaultNodeHeight(int height);
     TColor Color() const { return m_color; }
@@ -211,6 +220,9 @@ private:
     void Changed();
     void UpdateScrollBars();
     void UpdateMargins();
+    void PlaceHeader();
+    void FitStretchColumns();
+    void HeaderSectionResized(int column, int width);
     void Guarded(const std::function<void()>& handler);
     void PaintRow(QPainter& painter, PVirtualNode node, int top);
     // Moves the focus to the row at index (kept within the rows): it alone is selected, or with Shift the range
@@ -238,6 +250,9 @@ private:
     unsigned m_dropIndex = 0;
     int m_updateCount = 0;
     std::vector<int> m_columnWidths;
+    std::vector<int> m_stretchColumns;
+    TTreeHeader* m_header;
+    bool m_settingWidths = false;
     int m_rowHeight = 25;
     TColor m_color;
     int m_borderWidth = 5;
