@@ -6,6 +6,21 @@
 
 TCommandManager* CommandManager = nullptr;
 
+namespace
+{
+
+// A display name up to its first "(" or ",", without the blanks before it: "MP4 video (H.264 / AAC)" gives
+// "MP4 video".
+std::string NameHead(const std::string& name)
+{
+    std::string head = name.substr(0, name.find_first_of("(,"));
+    while (!head.empty() && head.back() == ' ')
+        head.pop_back();
+    return head;
+}
+
+} // namespace
+
 TCommandManager::TCommandManager()
 {
     Load(CataloguePath());
@@ -14,6 +29,7 @@ TCommandManager::TCommandManager()
 void TCommandManager::Load(const std::string& path)
 {
     m_formats.clear();
+    m_shortNames.clear();
     m_document.Root().ClearContent();
     // A broken, missing or empty catalogue must not stop the program: the window still works, with no formats to
     // offer, and the user is told once why.
@@ -36,6 +52,8 @@ void TCommandManager::Load(const std::string& path)
     for (size_t i = 0; i < root.NumChildren(); ++i) {
         const TJclSimpleXMLElem* name = root.ChildAt(i)->ChildNamed("format");
         m_formats.push_back(name ? name->Value() : std::string());
+        const TJclSimpleXMLElem* shortName = root.ChildAt(i)->ChildNamed("short");
+        m_shortNames.push_back(shortName ? shortName->Value() : NameHead(m_formats.back()));
     }
 }
 

@@ -28,6 +28,9 @@ public:
     void Load(const std::string& path);
     // The display names in catalogue order; an entry without a `format` child has an empty name.
     const std::vector<std::string>& Formats() const { return m_formats; }
+    // The short names in catalogue order, for a list's column: the optional `short` value of each entry, else
+    // its display name up to the first "(" or ",".
+    const std::vector<std::string>& ShortNames() const { return m_shortNames; }
     // The `params` value of the entry at index; ECommandError naming the index when there is none.
     std::string GetParams(int index);
     // The `ext` value (no dot) of the entry at index; ECommandError naming the index when there is none.
@@ -41,6 +44,7 @@ private:
 
     TJclSimpleXML m_document;
     std::vector<std::string> m_formats;
+    std::vector<std::string> m_shortNames;
 };
 
 // The program's catalogue; made and freed by the main window's controller, nullptr before and after.

@@ -1,18 +1,21 @@
 #include "list/treeManager.h"
 
 #include "engine/commandManager.h"
+#include "list/StateCell.h"
 #include "list/itemManager.h"
 #include "toolkit/FileNames.h"
+#include "toolkit/Locations.h"
 #include "toolkit/VisibleText.h"
+
+#include <QFontMetrics>
 
 TTreeManager* TreeManager = nullptr;
 
 namespace
 {
 
-const TColor StateBoxColor = RGB(127, 157, 185);
-constexpr int StateBoxInset = 5;
-constexpr int BusyBlockWidth = 15;
+// The text of a cell runs from 4 pixels in to 4 pixels short of its right edge.
+constexpr int CellTextMargins = 8;
 
 // The catalogue name at a format index, empty when there is no catalogue or no entry there.
 QString FormatName(int32_t index)
@@ -20,6 +23,22 @@ QString FormatName(int32_t index)
     if (!CommandManager || index < 0 || index >= int32_t(CommandManager->Formats().size()))
         return {};
     return QString::fromStdString(CommandManager->Formats()[size_t(index)]);
+}
+
+QString ShortFormatName(int32_t index)
+{
+    if (!CommandManager || index < 0 || index >= int32_t(CommandManager->ShortNames().size()))
+        return {};
+    return QString::fromStdString(CommandManager->ShortNames()[size_t(index)]);
+}
+
+// The file a Done row made, by its name; else the folder the row's file goes to.
+QString OutputText(const TItemNodeData& row)
+{
+    const TItemData& item = row.ItemData;
+    if (row.ImageIndex == Done && !item.Output.isEmpty())
+        return VisibleText(item.Output.section('/', -1));
+    return VisibleText(item.Path.isEmpty() ? DefaultOutputFolder() : item.Path);
 }
 
 } // namespace
@@ -30,6 +49,9 @@ TTreeManager::TTreeManager(TVirtualStringTree* tree)
     if (!tree)
         return;
     tree->SetNodeDataType<TItemNodeData>();
+    tree->SetColumnWidths({290, 120, 230, 160});
+    tree->SetColumnTitles({"File", "Format", "Output", "State"});
+    tree->SetStretchColumns({FileColumn, OutputColumn});
     tree->OnResize = [this](TVirtualStringTree*) { AlignBackground(); };
     tree->OnFreeNode = [this](TVirtualStringTree*, PVirtualNode node) { TreeFreeNode(node); };
     tree->OnGetImageIndex = [this](TVirtualStringTree*, PVirtualNode node, TVTImageKind, int column, int& index) {
@@ -165,10 +187,15 @@ void TTreeManager::TreeGetImageIndex(PVirtualNode node, int column, int& imageIn
 
 void TTreeManager::TreeGetText(PVirtualNode node, int column, QString& cellText)
 {
-    if (column == 0)
-        cellText = VisibleText(Data(node)->ItemData.FileName);
-    else if (column == 1)
-        cellText.clear();
+    const TItemNodeData& row = *Data(node);
+    if (column == FileColumn)
+        cellText = VisibleText(row.ItemData.FileName);
+    else if (column == FormatColumn)
+        cellText = ShortFormatName(row.ItemData.FormatIndex);
+    else if (column == OutputColumn)
+        cellText = OutputText(row);
+    else if (column == StateColumn)
+        cellText = StateCellText(row, QFontMetrics(m_tree->TreeFont()), m_tree->ColumnWidth(column) - CellTextMargins);
 }
 
 void TTreeManager::TreeGetHint(PVirtualNode node, int column, QString& hintText)
@@ -179,22 +206,11 @@ void TTreeManager::TreeGetHint(PVirtualNode node, int column, QString& hintText)
 
 void TTreeManager::TreeGetPopupMenu(int column, QMenu*& popupMenu)
 {
-    popupMenu = column == 0 && Idle() ? PopupMenu : nullptr;
+    popupMenu = column >= 0 && column != StateColumn && Idle() ? PopupMenu : nullptr;
 }
 
 void TTreeManager::TreeBeforeCellPaint(TCanvas& canvas, PVirtualNode node, int column, const TRect& cellRect)
 {
-    if (column != 1)
-        return;
-    const TItemData& item = Data(node)->ItemData;
-    canvas.PenColor = StateBoxColor;
-    const TRect box { cellRect.Left + StateBoxInset, cellRect.Top + StateBoxInset, cellRect.Right - StateBoxInset,
-        cellRect.Bottom - StateBoxInset };
-    canvas.Rectangle(box);
-    if (item.Busy == 1) {
-        const TColor brush = canvas.BrushColor;
-        canvas.BrushColor = canvas.PenColor;
-        canvas.FillRect({ box.Left + item.BusyPos, box.Top, box.Left + item.BusyPos + BusyBlockWidth, box.Bottom });
-        canvas.BrushColor = brush;
-    }
+    if (column == StateColumn)
+        PaintStateCell(canvas, cellRect, *Data(node));
 }

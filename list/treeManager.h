@@ -11,6 +11,9 @@
 
 class QMenu;
 
+// The list's columns, left to right.
+enum TListColumn { FileColumn, FormatColumn, OutputColumn, StateColumn };
+
 // What the item-properties dialog hands back when closed with OK.
 struct TItemProperties {
     int32_t FormatIndex = -1;
@@ -18,8 +21,10 @@ struct TItemProperties {
     TEncoderChoices Choices;
 };
 
-// The file list model: answers the list control for every row (text, image, hint, popup menu, state box),
-// appends rows for staged files and applies the item-properties dialog to a row.
+// The file list model: answers the list control for every row (text, image, hint, popup menu, state column),
+// appends rows for staged files and applies the item-properties dialog to a row. Its columns show the source, the
+// format's short name, the output (the file a Done row made, else the folder it goes to) and the state; the source
+// and output columns take up what the list gains in width.
 class TTreeManager
 {
 public:
