@@ -184,6 +184,8 @@ bool TFileFormDlg::eventFilter(QObject* watched, QEvent* event)
 
 void TFileFormDlg::btnOkClick()
 {
+    if (!CanAccept())
+        return;
     m_accepted = true;
     accept();
 }

@@ -55,6 +55,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     // The folder button; each dialog decides what a picked or cancelled folder does.
     virtual void btDirectoryClick() = 0;
+    // Whether OK may close the dialog; a dialog that says no has told the user why.
+    virtual bool CanAccept() { return true; }
 
 private:
     void FormCreate();

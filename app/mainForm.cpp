@@ -1,6 +1,7 @@
 #include "app/mainForm.h"
 
 #include "app/FormStyle.h"
+#include "app/WindowPlace.h"
 #include "app/uihook.h"
 #include "controls/FSProgressBar.h"
 #include "controls/FlatEditUnit.h"
@@ -8,8 +9,10 @@
 #include "controls/MyButtonEx.h"
 #include "controls/MyFlatHintUnit.h"
 #include "controls/imagebutton.h"
+#include "toolkit/Anchors.h"
 #include "toolkit/Application.h"
 #include "toolkit/PngImageList.h"
+#include "toolkit/TreeHeader.h"
 #include "toolkit/VirtualStringTree.h"
 
 #include <QAction>
@@ -24,13 +27,15 @@
 namespace
 {
 
-QLabel* MakePicture(QWidget* parent, const char* name, const QImage& image, const QRect& bounds)
+QLabel* MakePicture(
+    QWidget* parent, const char* name, const QImage& image, const QRect& bounds, int anchors = akLeft | akTop)
 {
     auto* picture = new QLabel(parent);
     picture->setObjectName(name);
     picture->setGeometry(bounds);
     picture->setPixmap(QPixmap::fromImage(image));
     picture->setScaledContents(true);
+    Anchor(picture, anchors);
     return picture;
 }
 
@@ -69,11 +74,13 @@ QFont LinkFont()
 
 TmainDlg::TmainDlg(QWidget* parent)
     : QWidget(parent,
-        Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-            | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
+        Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
+            | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint)
 {
     setObjectName("mainDlg");
-    setFixedSize(861, 529);
+    // The layout's size is the smallest; what the window gains goes to the list.
+    resize(861, 529);
+    setMinimumSize(861, 529);
     SetBackgroundColor(this, FormColor);
     setFont(TrebuchetFont(12));
     QIcon icon;
@@ -84,6 +91,7 @@ TmainDlg::TmainDlg(QWidget* parent)
         move(screen->availableGeometry().center() - rect().center());
 
     CreateControls();
+    WindowPlace::Restore(this);
     Application->SetMainWindow(this);
     FormCreate();
 }
@@ -111,6 +119,8 @@ void TmainDlg::closeEvent(QCloseEvent* event)
 {
     if (!m_unasked && !m_uiHook->FormCloseQuery())
         event->ignore();
+    else
+        WindowPlace::Keep(this);
 }
 
 void TmainDlg::FormDestroy()
@@ -124,7 +134,8 @@ void TmainDlg::CreateControls()
     Image1 = MakePicture(this, "Image1", AppImage("header.png"), QRect(0, 0, 400, 200));
     btnAdd = MakeImageButton(this, "btnAdd", "add", QPoint(16, 16), "add video files");
     lbAdd = MakeCaption(this, "lbAdd", "&Add", QRect(60, 96, 24, 18), btnAdd);
-    Image2 = MakePicture(this, "Image2", AppImage("bottom.png"), QRect(0, height() - 21, width(), 21));
+    Image2 = MakePicture(
+        this, "Image2", AppImage("bottom.png"), QRect(0, height() - 21, width(), 21), akLeft | akRight | akBottom);
 
     ProgressBar1 = new TFSProgressBar(this);
     ProgressBar1->setObjectName("ProgressBar1");
@@ -140,11 +151,13 @@ void TmainDlg::CreateControls()
     ProgressBar1->SetPosition(0);
     ProgressBar1->SetStep(10);
     ProgressBar1->SetOrientation(pbHorizontal);
+    Anchor(ProgressBar1, akLeft | akRight | akBottom);
 
     lbUpdate = MakeLabel(this, "lbUpdate", "check for updates", QRect(740, 8, 104, 18), LinkFont(), clWhite,
         Qt::AlignRight | Qt::AlignTop);
     lbUpdate->setCursor(Qt::PointingHandCursor);
-    Image3 = MakePicture(this, "Image3", AppImage("corner.png"), QRect(849, 517, 11, 11));
+    Anchor(lbUpdate, akRight | akTop);
+    Image3 = MakePicture(this, "Image3", AppImage("corner.png"), QRect(849, 517, 11, 11), akRight | akBottom);
 
     CreateButtons();
     CreateListPanel();
@@ -168,6 +181,7 @@ void TmainDlg::CreateButtons()
     lbConvert = MakeCaption(this, "lbConvert", "&Convert", QRect(176, 96, 48, 18), btnConvert);
     lbTimer = MakeLabel(this, "lbTimer", "timestamp: 00:00:00", QRect(600, 456, 244, 18),
         TrebuchetFont(12, false, true), clWhite, Qt::AlignRight | Qt::AlignTop);
+    Anchor(lbTimer, akRight | akBottom);
     btnStop = MakeImageButton(this, "btnStop", "stop", QPoint(272, 16), "stop converting");
     lbStop = MakeCaption(this, "lbStop", "&Stop", QRect(315, 96, 27, 18), btnStop);
     btnSupport = MakeImageButton(this, "btnSupport", "support", QPoint(400, 16), "online support");
@@ -191,6 +205,8 @@ void TmainDlg::CreateButtons()
     cbFilesAtOnce->setToolTip("how many files are converted at the same time");
     lbFilesAtOnce->setBuddy(cbFilesAtOnce);
     setTabOrder(btnExport, cbFilesAtOnce);
+    for (QWidget* control : std::initializer_list<QWidget*> { btnImport, btnExport, lbFilesAtOnce, cbFilesAtOnce })
+        Anchor(control, akLeft | akBottom);
 
     cbSplitLongFiles = new QCheckBox("split &long files", this);
     cbSplitLongFiles->setObjectName("cbSplitLongFiles");
@@ -205,6 +221,7 @@ void TmainDlg::CreateButtons()
         this, "lbOutput", QString(), QRect(456, 478, 388, 18), LinkFont(), clWhite, Qt::AlignRight | Qt::AlignTop);
     lbOutput->setCursor(Qt::PointingHandCursor);
     lbOutput->setToolTip("choose the folder for rows that name none");
+    Anchor(lbOutput, akLeft | akRight | akBottom);
 }
 
 void TmainDlg::CreateListPanel()
@@ -215,6 +232,7 @@ void TmainDlg::CreateListPanel()
     LinePanel1->SetLineColor(PanelLineColor);
     LinePanel1->SetLineBorders(0);
     LinePanel1->SetColor(RGB(191, 219, 255));
+    Anchor(LinePanel1, akLeft | akTop | akRight | akBottom);
 
     btnList = new TImageButton(LinePanel1);
     btnList->setObjectName("btnList");
@@ -229,10 +247,13 @@ void TmainDlg::CreateListPanel()
     Shape1->setObjectName("Shape1");
     Shape1->setGeometry(0, 39, 828, 1);
     SetBackgroundColor(Shape1, PanelLineColor);
+    Anchor(Shape1, akLeft | akTop | akRight);
 
     lbList = MakeLabel(LinePanel1, "lbList", "List", QRect(32, 21, 18, 16), TrebuchetFont(11, true), CaptionColor);
-    lbCount = MakeLabel(LinePanel1, "lbCount", "0 files finished 0 of 0", QRect(576, 8, 244, 18), TrebuchetFont(12),
+    // Wide enough for the work done a batch adds to the count.
+    lbCount = MakeLabel(LinePanel1, "lbCount", "0 files finished 0 of 0", QRect(420, 8, 400, 18), TrebuchetFont(12),
         CaptionColor, Qt::AlignRight | Qt::AlignTop);
+    Anchor(lbCount, akRight | akTop);
 
     listImage = std::make_unique<TPngImageList>(16, 16);
     for (const char* state : { "waiting", "converting", "done", "failed" })
@@ -243,6 +264,15 @@ void TmainDlg::CreateListPanel()
     VirtualStringTree1->setGeometry(0, 40, 828, 249);
     VirtualStringTree1->SetImages(listImage.get());
     VirtualStringTree1->SetBackground(QImage(":/images/list/watermark.png"));
+    VirtualStringTree1->SetHeaderVisible(true);
+    TTreeHeader* header = VirtualStringTree1->Header();
+    QFont headerFont("MS Sans Serif");
+    headerFont.setPixelSize(11);
+    header->setFont(headerFont);
+    header->Color = VirtualStringTree1->Color();
+    header->TextColor = CaptionColor;
+    header->LineColor = PanelLineColor;
+    Anchor(VirtualStringTree1, akLeft | akTop | akRight | akBottom);
 }
 
 void TmainDlg::CreatePopupMenu()

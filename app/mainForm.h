@@ -17,7 +17,8 @@ class TPngImageList;
 class TUIHook;
 class TVirtualStringTree;
 
-// The main window: a fixed 861 × 529 layout of the program's controls. It has no behaviour of its own; its
+// The main window: a layout of the program's controls at 861 × 529, its smallest size; the list takes what the
+// window grows by, and the window comes back where and as big as it was left. It has no behaviour of its own; its
 // controller, made when the window is made and freed with it, hooks every control.
 class TmainDlg : public QWidget
 {

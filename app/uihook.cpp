@@ -175,9 +175,10 @@ QStringList AddPatterns()
     return AddFilter.section('|', 1, 1).split(';');
 }
 
-QString CountText(int rows, int finished)
+QString CountText(int rows, int finished, std::optional<int> workDone)
 {
-    return QString::asprintf("%d files, finished %d of %d", rows, finished, rows);
+    const QString count = QString::asprintf("%d files, finished %d of %d", rows, finished, rows);
+    return workDone ? count + QString::asprintf(", %d %% done", *workDone) : count;
 }
 
 QString FailedText(int failed, int rows)
@@ -209,6 +210,7 @@ TUIHook::TUIHook(TmainDlg* form)
 
 TUIHook::~TUIHook()
 {
+    QObject::disconnect(m_countFollowsRows);
     // The rows are still there: a change not yet kept is written now.
     m_keeper.reset();
     // The window is closing: whatever the job still says must not reach it.
@@ -251,6 +253,9 @@ void TUIHook::WireMainWindow()
     TreeManager->PopupMenu = m_form->PopupMenu1;
     TreeManager->IsIdle = [] { return !Command || Command->Idle(); };
     TreeManager->PropertiesDialog = ShowItemDialog;
+    // The count follows the rows: a row that turns Done, rows that come or go.
+    m_countFollowsRows = QObject::connect(
+        m_form->VirtualStringTree1, &TVirtualStringTree::RowsChanged, m_form, [this] { UpdateCountLabel(); });
 
     Command = new TCommand(m_form->VirtualStringTree1);
     Command->OnProgress = [this](auto*, int percent) { Application->Guard([&] { JobProgress(percent); }); };
@@ -322,9 +327,23 @@ void TUIHook::SetBusyState()
     SetCaptionState(m_form->btnStop, m_form->lbStop, true);
 }
 
-void TUIHook::UpdateCountLabel(int finished)
+void TUIHook::UpdateCountLabel()
 {
-    m_form->lbCount->setText(CountText(int(m_form->VirtualStringTree1->TotalCount()), finished));
+    TVirtualStringTree* list = m_form->VirtualStringTree1;
+    int done = 0;
+    for (PVirtualNode node = list->GetFirst(); node; node = list->GetNextSibling(node))
+        done += list->GetNodeData<TItemNodeData>(node)->ImageIndex == Done;
+    const std::optional<int> workDone = BatchRunning() ? std::optional(Command->WorkDonePercent()) : std::nullopt;
+    m_form->lbCount->setText(CountText(int(list->TotalCount()), done, workDone));
+    // A bar left full over an empty list would tell of files that are no longer there.
+    if (list->RootNodeCount() == 0)
+        m_form->ProgressBar1->SetPosition(0);
+}
+
+void TUIHook::ShowWorkDone(int percent)
+{
+    m_form->ProgressBar1->SetPosition(percent);
+    UpdateCountLabel();
 }
 
 bool TUIHook::BatchRunning() const
@@ -349,8 +368,8 @@ void TUIHook::AddChosenFiles(const QStringList& chosen)
         dialog.SetFiles(chosen);
         dialog.exec();
         if (dialog.Accepted()) {
-            const int format = dialog.ComboBox1->ItemIndex();
-            const std::string folder = NameBytes(dialog.etDirectory->text());
+            const int format = dialog.FormatIndex();
+            const std::string folder = NameBytes(dialog.SaveFolder());
             const TEncoderChoices choices = dialog.ChoiceBoxes->Choices();
             TChoiceBoxes::Remember(choices);
             for (const std::string& file : files)
@@ -358,8 +377,7 @@ void TUIHook::AddChosenFiles(const QStringList& chosen)
             TreeManager->AddFiles(files);
         }
     }
-    // Files dropped during a batch join it.
-    UpdateCountLabel(BatchRunning() ? Command->FinishedRows() : 0);
+    UpdateCountLabel();
 }
 
 void TUIHook::AddPaths(const QStringList& paths)
@@ -398,7 +416,7 @@ void TUIHook::KeepList(const QString& path)
     } catch (const EKeptListError& error) {
         Application->ShowExceptionLater(QString::fromStdString(error.Message()));
     }
-    UpdateCountLabel(0);
+    UpdateCountLabel();
 }
 
 bool TUIHook::FormCloseQuery()
@@ -464,7 +482,7 @@ void TUIHook::StartBatch(const std::vector<PVirtualNode>& passOver)
     SetBusyState();
     // The bar and the count start from the new batch, not from where the last one ended.
     m_form->ProgressBar1->SetPosition(0);
-    UpdateCountLabel(0);
+    UpdateCountLabel();
     Command->Start(passOver);
 }
 
@@ -500,11 +518,11 @@ void TUIHook::btnImportClick()
     try {
         SaveManager->LoadList(NameBytes(name));
     } catch (...) {
-        UpdateCountLabel(0);
+        UpdateCountLabel();
         SayUnknownFormats(before);
         throw;
     }
-    UpdateCountLabel(0);
+    UpdateCountLabel();
     SayUnknownFormats(before);
 }
 
@@ -555,7 +573,7 @@ void TUIHook::pmiDeleteClick()
         list->SelectOnly(next);
         list->SetFocusedNode(next);
     }
-    UpdateCountLabel(0);
+    UpdateCountLabel();
 }
 
 void TUIHook::pmiClearClick()
@@ -571,7 +589,7 @@ void TUIHook::pmiClearClick()
             != QMessageBox::Yes)
         return;
     list->Clear();
-    UpdateCountLabel(0);
+    UpdateCountLabel();
 }
 
 void TUIHook::pmiRemoveFinishedClick()
@@ -582,7 +600,7 @@ void TUIHook::pmiRemoveFinishedClick()
     TTreeUpdate update(list);
     for (PVirtualNode node : RowsIn(list, Done))
         list->DeleteNode(node);
-    UpdateCountLabel(0);
+    UpdateCountLabel();
 }
 
 void TUIHook::pmiConvertAgainClick()
@@ -595,7 +613,7 @@ void TUIHook::pmiConvertAgainClick()
         if (const int state = Record(list, node).ImageIndex; state == Done || state == Failed)
             ended.push_back(node);
     BackToWaiting(list, ended);
-    UpdateCountLabel(0);
+    UpdateCountLabel();
 }
 
 void TUIHook::pmiRetryFailedClick()
@@ -692,13 +710,13 @@ void TUIHook::pmiPropertiesClick()
 
 void TUIHook::JobProgress(int percent)
 {
-    m_form->ProgressBar1->SetPosition(percent);
-    UpdateCountLabel(Command->FinishedRows());
+    ShowWorkDone(percent);
 }
 
 void TUIHook::JobFinished(bool stopped)
 {
     SetIdleState();
+    UpdateCountLabel();
     if (stopped)
         return;
     // A stop during the last row fails that row, so that batch ends with the warning too.
@@ -724,4 +742,5 @@ QString TUIHook::LastRowsFolder() const
 void TUIHook::JobTick()
 {
     m_form->lbTimer->setText(TimestampText(Command->ElapsedSeconds()));
+    ShowWorkDone(Command->WorkDonePercent());
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMetaObject>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -88,7 +89,11 @@ private:
     void StartBatch(const std::vector<TVirtualNode*>& passOver);
     // The converted rows a Convert leaves as they are, as the user answers; nothing when the user cancels.
     std::optional<std::vector<TVirtualNode*>> AskWhatToConvert();
-    void UpdateCountLabel(int finished);
+    // The count label from the rows: how many there are and how many are Done, and while a batch runs how much
+    // of its work is done. An empty list empties the bar too.
+    void UpdateCountLabel();
+    // The bar and the count label as far as the batch's work has got.
+    void ShowWorkDone(int percent);
     void ShowOutputFolder();
     // Opens the address; when nothing opens it, says so, naming what was missing ("web browser").
     void OpenOrTell(const QString& url, const QString& what);
@@ -104,13 +109,15 @@ private:
     TmainDlg* m_form;
     std::unique_ptr<TListKeeper> m_keeper;
     TFileDrop* m_drop = nullptr; // the window's child
+    QMetaObject::Connection m_countFollowsRows;
 };
 
 // The file name patterns of the add filter's "All Supported Formats".
 QStringList AddPatterns();
 
-// The count label's text: "<rows> files, finished <finished> of <rows>".
-QString CountText(int rows, int finished);
+// The count label's text: "<rows> files, finished <finished> of <rows>", then ", <percent> % done" when a
+// batch's work done is given.
+QString CountText(int rows, int finished, std::optional<int> workDone = std::nullopt);
 
 // The end-of-batch warning when some rows failed: how many of how many, and where to see why.
 QString FailedText(int failed, int rows);
