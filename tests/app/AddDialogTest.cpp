@@ -10,6 +10,8 @@
 #include "tests/support/TestDialogs.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QSettings>
 #include <QPlainTextEdit>
 #include <QTest>
 #include <QTextBlock>
@@ -137,7 +139,7 @@ TEST_F(AddDialog, OkAcceptsWithTheChosenFormatAndFolder)
 {
     TaddDlg dialog;
     dialog.SetFiles(TwoFiles);
-    m_dialogs.FolderAnswers = { "/srv/out" };
+    m_dialogs.FolderAnswers = { m_folder.Path() + "/out" };
     WhenModal([](QDialog* shown) {
         auto* add = static_cast<TaddDlg*>(shown);
         Click(add->btDirectory);
@@ -145,8 +147,51 @@ TEST_F(AddDialog, OkAcceptsWithTheChosenFormatAndFolder)
     });
     dialog.exec();
     EXPECT_TRUE(dialog.Accepted());
-    EXPECT_EQ(dialog.ComboBox1->ItemIndex(), 0);
-    EXPECT_EQ(dialog.etDirectory->text(), "/srv/out/");
+    EXPECT_EQ(dialog.FormatIndex(), 0);
+    EXPECT_EQ(dialog.SaveFolder(), m_folder.Path() + "/out/");
+}
+
+// Typed or pasted, the save path is checked by OK: a folder that is not there yet is taken as it is (the
+// conversion makes it), "~" is the home folder, and a path the rows cannot use keeps the dialog open and says why.
+TEST_F(AddDialog, ATypedSavePathIsCheckedWhenOkIsPressed)
+{
+    const QString base = m_folder.Path();
+    const struct {
+        QString typed;
+        QString folder; // what OK takes; empty when it refuses
+        QString refusal; // how the message starts when it refuses
+    } cases[] = {
+        { "", "", "" },
+        { base + "/new/deeper", base + "/new/deeper/", "" },
+        { "~/Videos/out", QDir::homePath() + "/Videos/out/", "" },
+        { "relative/out", "", "The save path \"relative/out\" is not a full path" },
+        { base + "/command/out", "", "\"" + base + "/command\" is a file" },
+    };
+    for (const auto& c : cases) {
+        m_dialogs.Messages.clear();
+        TaddDlg dialog;
+        dialog.SetFiles(TwoFiles);
+        WhenModal([&c](QDialog* shown) {
+            auto* add = static_cast<TaddDlg*>(shown);
+            add->etDirectory->setFocus();
+            QTest::keyClicks(add->etDirectory, c.typed);
+            if (!c.typed.isEmpty())
+                EXPECT_EQ(add->Lines()[2], "save to: " + c.typed);
+            Click(add->btnOk);
+            if (add->isVisible())
+                Click(add->btnCancel);
+        });
+        dialog.exec();
+        EXPECT_EQ(dialog.Accepted(), c.refusal.isEmpty()) << c.typed.toStdString();
+        if (c.refusal.isEmpty()) {
+            EXPECT_EQ(dialog.SaveFolder(), c.folder);
+            EXPECT_TRUE(m_dialogs.Messages.isEmpty());
+        } else {
+            ASSERT_EQ(m_dialogs.Messages.size(), 1) << c.typed.toStdString();
+            EXPECT_TRUE(m_dialogs.Messages[0].Text.startsWith(c.refusal)) << m_dialogs.Messages[0].Text.toStdString();
+        }
+    }
+    EXPECT_FALSE(QDir(base + "/new").exists()) << "made only when a row needs it";
 }
 
 TEST_F(AddDialog, EscapeFromAnyControlClosesAsCancel)
@@ -242,5 +287,63 @@ TEST_F(AddDialogEmptyCatalogue, LeavesTheFormatEmptyAndAcceptsWithNoFormat)
     WhenModal([](QDialog* shown) { Click(static_cast<TaddDlg*>(shown)->btnOk); });
     dialog.exec();
     EXPECT_TRUE(dialog.Accepted());
-    EXPECT_EQ(dialog.ComboBox1->ItemIndex(), -1);
+    EXPECT_EQ(dialog.FormatIndex(), -1);
+}
+
+// Two video formats, two sound ones and a same-quality one, as the shipped catalogue has them in kind.
+class AddDialogKinds : public AddDialog
+{
+protected:
+    AddDialogKinds()
+        : AddDialog("<commands>"
+                    "<c><format>Video A</format><params>-map 0:v:0? -map 0:a:0?</params><ext>mp4</ext></c>"
+                    "<c><format>Video B</format><params>-n</params><ext>mkv</ext></c>"
+                    "<c><format>Sound C</format><params>-vn</params><ext>mp3</ext></c>"
+                    "<c><format>Sound D</format><params>-map 0:a:0</params><ext>m4a</ext></c>"
+                    "<c><format>Same E</format><params>-n</params><ext>mkv</ext><plan>tracks copy</plan></c>"
+                    "</commands>")
+    {
+    }
+};
+
+// The formats stand under headings, each keeping its place in the catalogue; the one offered is the one chosen
+// last with OK for files of the same kind, else the first sound format for sound files and the first for video.
+TEST_F(AddDialogKinds, OffersTheFormatChosenLastForTheFilesKindUnderHeadings)
+{
+    TaddDlg listed;
+    QStringList items;
+    for (int i = 0; i < listed.ComboBox1->count(); ++i)
+        items << listed.ComboBox1->itemText(i);
+    EXPECT_EQ(items,
+        QStringList({ "Same quality: copies what fits", "Same E", "Video", "Video A", "Video B", "Sound only",
+            "Sound C", "Sound D" }));
+    EXPECT_EQ(listed.ComboBox1->itemData(1).toInt(), 4);
+
+    const struct {
+        QStringList earlier; // files added before, with the format chosen for them
+        int chosen;
+        QStringList files;
+        int offered;
+    } cases[] = {
+        { {}, -1, { "/v/a.avi" }, 0 },
+        { {}, -1, { "/s/a.mp3", "/s/b.FLAC" }, 2 },
+        { { "/v/a.avi" }, 1, { "/v/b.mkv" }, 1 },
+        { { "/v/a.avi" }, 4, { "/s/b.wav" }, 2 },
+        { { "/s/a.opus" }, 3, { "/s/b.m4a" }, 3 },
+        { { "/s/a.opus" }, 3, { "/v/b.mp4", "/s/c.mp3" }, 0 },
+    };
+    for (const auto& c : cases) {
+        QSettings().remove("formats");
+        if (!c.earlier.isEmpty()) {
+            TaddDlg earlier;
+            earlier.SetFiles(c.earlier);
+            earlier.SetFormatIndex(c.chosen);
+            WhenModal([](QDialog* shown) { Click(static_cast<TaddDlg*>(shown)->btnOk); });
+            earlier.exec();
+        }
+        TaddDlg dialog;
+        dialog.SetFiles(c.files);
+        EXPECT_EQ(dialog.FormatIndex(), c.offered) << c.files.join(' ').toStdString();
+        EXPECT_EQ(dialog.Lines()[1], "format: " + dialog.ComboBox1->Text());
+    }
 }

@@ -26,15 +26,18 @@ constexpr TColor Grey = RGB(141, 141, 141);
 class ConvertFlow : public TMainWindowTest
 {
 protected:
-    // Records what the window shows each time a row ends.
+    // Records where the bar is each time a row ends, and every count the rows' changes show.
     void RecordProgress()
     {
         auto shown = Command->OnProgress;
         Command->OnProgress = [this, shown](TDosCommand* sender, int percent) {
             shown(sender, percent);
             m_positions.push_back(m_window->ProgressBar1->Position());
-            m_counts.push_back(m_window->lbCount->text());
         };
+        QObject::connect(m_window->VirtualStringTree1, &TVirtualStringTree::RowsChanged, m_window.get(), [this] {
+            if (m_counts.isEmpty() || m_counts.last() != m_window->lbCount->text())
+                m_counts.push_back(m_window->lbCount->text());
+        });
     }
 
     bool CaptionIs(QLabel* caption, TColor color) { return CountPixels(Rendered(caption), color) > 0; }
@@ -77,8 +80,10 @@ TEST_F(ConvertFlow, ABatchOfThreeRowsShowsProgressCountAndTheFinishedMessage)
 
     WaitUntilIdle();
     EXPECT_EQ(m_positions, std::vector<int>({ 33, 66, 100 }));
-    EXPECT_EQ(
-        m_counts, QStringList({ "3 files, finished 1 of 3", "3 files, finished 2 of 3", "3 files, finished 3 of 3" }));
+    // The count goes by Done rows, and while the batch runs it says how much of the work is done.
+    EXPECT_TRUE(m_counts.contains("3 files, finished 1 of 3, 33 % done")) << m_counts.join('|').toStdString();
+    EXPECT_TRUE(m_counts.contains("3 files, finished 2 of 3, 66 % done")) << m_counts.join('|').toStdString();
+    EXPECT_EQ(m_window->lbCount->text(), "3 files, finished 3 of 3");
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(RowState(*m_window, i), int(Done));
     ASSERT_EQ(m_dialogs.Messages.size(), 1);
@@ -98,10 +103,10 @@ TEST_F(ConvertFlow, FourRowsMoveTheBarInQuarters)
     Click(m_window->btnConvert);
     WaitUntilIdle();
     EXPECT_EQ(m_positions, std::vector<int>({ 25, 50, 75, 100 }));
-    EXPECT_EQ(m_counts.last(), "4 files, finished 4 of 4");
+    EXPECT_EQ(m_window->lbCount->text(), "4 files, finished 4 of 4");
 }
 
-TEST_F(ConvertFlow, CancellingAnAddAfterABatchResetsTheFinishedCount)
+TEST_F(ConvertFlow, CancellingAnAddAfterABatchKeepsCountingTheDoneRows)
 {
     AddClips({ "", "", "" });
     Click(m_window->btnConvert);
@@ -110,7 +115,7 @@ TEST_F(ConvertFlow, CancellingAnAddAfterABatchResetsTheFinishedCount)
     m_dialogs.FileAnswers.append(QStringList { m_folder.Clip("more.avi") });
     WhenModal([](QDialog* shown) { Click(static_cast<TaddDlg*>(shown)->btnCancel); });
     Click(m_window->btnAdd);
-    EXPECT_EQ(m_window->lbCount->text(), "3 files, finished 0 of 3");
+    EXPECT_EQ(m_window->lbCount->text(), "3 files, finished 3 of 3");
 }
 
 TEST_F(ConvertFlow, TheTimerLabelCountsTheBatchsSeconds)
@@ -133,7 +138,7 @@ TEST_F(ConvertFlow, StopBeforeTheLastRowEndsWithoutAMessage)
     EXPECT_EQ(RowState(*m_window, 1), int(Failed));
     EXPECT_EQ(RowState(*m_window, 2), int(Waiting));
     EXPECT_TRUE(m_dialogs.Messages.isEmpty());
-    EXPECT_EQ(m_window->lbCount->text(), "3 files, finished 2 of 3");
+    EXPECT_EQ(m_window->lbCount->text(), "3 files, finished 1 of 3");
     EXPECT_EQ(m_window->ProgressBar1->Position(), 66);
 }
 
@@ -181,7 +186,7 @@ TEST_F(ConvertFlow, FailedRowsEndTheBatchWithAWarningSayingHowManyAndWhereToSeeW
         m_dialogs.Messages[0].Text, "2 of 4 files could not be converted. Point at a row marked as failed to see why.");
     EXPECT_EQ(m_dialogs.Messages[0].Icon, TMsgIcon::Warning);
     EXPECT_EQ(m_dialogs.Messages[0].Caption, "Quor Reelhand");
-    EXPECT_EQ(m_window->lbCount->text(), "4 files, finished 4 of 4");
+    EXPECT_EQ(m_window->lbCount->text(), "4 files, finished 2 of 4");
 }
 
 TEST_F(ConvertFlow, AMissingOrUnrunnableEncoderIsToldOnceAndNoRowStarts)
@@ -230,8 +235,8 @@ TEST_F(ConvertFlow, TheRowBeingConvertedIsScrolledIntoView)
     WaitUntilIdle();
 }
 
-// Two files at once, chosen with the keyboard: two encoders run together, the bar and the count go by finished
-// files, every row ends right, and the next batch starts its bar and count from nothing.
+// Two files at once, chosen with the keyboard: two encoders run together, the bar goes by finished files (these
+// encoders say nothing of how far they are), every row ends right, and the next batch starts its bar from nothing.
 TEST_F(ConvertFlow, TwoFilesAtOnceRunTwoEncodersTogetherAndEveryRowEndsRight)
 {
     if (FilesAtOnce::Limit() < 2)
@@ -252,7 +257,7 @@ TEST_F(ConvertFlow, TwoFilesAtOnceRunTwoEncodersTogetherAndEveryRowEndsRight)
     ASSERT_EQ(runs.size(), 4u);
     EXPECT_LT(runs[1].StartNs, runs[0].EndNs) << "the second encoder waited for the first";
     EXPECT_EQ(m_positions, std::vector<int>({ 25, 50, 75, 100 }));
-    EXPECT_EQ(m_counts.last(), "4 files, finished 4 of 4");
+    EXPECT_EQ(m_window->lbCount->text(), "4 files, finished 4 of 4");
     for (int i = 0; i < 4; ++i)
         EXPECT_EQ(RowState(*m_window, i), int(Done)) << i;
     ASSERT_EQ(m_dialogs.Messages.size(), 1);
@@ -261,7 +266,26 @@ TEST_F(ConvertFlow, TwoFilesAtOnceRunTwoEncodersTogetherAndEveryRowEndsRight)
     m_dialogs.ChoiceAnswers = { 0 }; // every row is converted already: all again
     Click(m_window->btnConvert);
     EXPECT_EQ(m_window->ProgressBar1->Position(), 0);
-    EXPECT_EQ(m_window->lbCount->text(), "4 files, finished 0 of 4");
+    EXPECT_TRUE(m_window->lbCount->text().endsWith(", 0 % done")) << m_window->lbCount->text().toStdString();
     WaitUntilIdle();
     FilesAtOnce::Store(1);
+}
+
+// A file being converted counts by how far its encoder is, so a long film moves the bar before it ends; a cleared
+// list leaves no bar behind.
+TEST_F(ConvertFlow, ARunningFileCountsByItsShareAndAClearedListEmptiesTheBar)
+{
+    AddClips({ "say frame=5 time=00:00:00.50\nwait", "" });
+    ConvertUntilRow(0);
+    // Half of the first file's second is done: a quarter of the work, give or take the clip's last frame.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_window->ProgressBar1->Position() > 0; }, 5000));
+    const int position = m_window->ProgressBar1->Position();
+    EXPECT_GE(position, 20);
+    EXPECT_LE(position, 25);
+    EXPECT_EQ(m_window->lbCount->text(), QString("2 files, finished 0 of 2, %1 % done").arg(position));
+    Click(m_window->btnStop);
+    WaitUntilIdle();
+    EXPECT_EQ(m_window->ProgressBar1->Position(), 50);
+    m_window->Controller().pmiClearClick();
+    EXPECT_EQ(m_window->ProgressBar1->Position(), 0);
 }

@@ -83,7 +83,7 @@ TEST_F(DropFlow, FilesDroppedDuringABatchJoinItAndTheCountKeepsTheFinishedRows)
     ASSERT_EQ(DropPaths(m_window.get(), overList, { late }), Qt::CopyAction);
     ASSERT_EVENTUALLY(tree->RootNodeCount() == 3u);
     ASSERT_TRUE(Busy());
-    EXPECT_EQ(m_window->lbCount->text(), "3 files, finished 1 of 3");
+    EXPECT_EQ(m_window->lbCount->text(), "3 files, finished 1 of 3, 33 % done");
     ASSERT_TRUE(QTest::qWaitFor([&] { return RowState(*m_window, 2) == Done; }, 15000));
     WaitUntilIdle();
 }

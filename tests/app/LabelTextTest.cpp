@@ -7,6 +7,7 @@ TEST(LabelTexts, CountLabelHasCommaAndRowCountTwice)
     EXPECT_EQ(CountText(0, 0), "0 files, finished 0 of 0");
     EXPECT_EQ(CountText(4, 1), "4 files, finished 1 of 4");
     EXPECT_EQ(CountText(3, 3), "3 files, finished 3 of 3");
+    EXPECT_EQ(CountText(5, 2, 47), "5 files, finished 2 of 5, 47 % done");
 }
 
 TEST(LabelTexts, TimestampPadsToTwoDigits)

@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QLabel>
 #include <QMenu>
+#include <QTest>
 
 namespace
 {
@@ -17,15 +18,40 @@ using MainWindowLayout = TMainWindowTest;
 
 } // namespace
 
-TEST_F(MainWindowLayout, IsAFixedWindowWithoutMaximise)
+// The layout's size is the smallest. A bigger window gives its room to the list, whose columns fill it, keeps the
+// bar and the buttons under the list and the corner mark in the corner, maximises, and comes back as big as it
+// was left.
+TEST_F(MainWindowLayout, GrowsWithTheListTakingTheRoomAndComesBackAsItWasLeft)
 {
     EXPECT_EQ(m_window->size(), QSize(861, 529));
     EXPECT_EQ(m_window->minimumSize(), QSize(861, 529));
-    EXPECT_EQ(m_window->maximumSize(), QSize(861, 529));
-    EXPECT_FALSE(m_window->windowFlags() & Qt::WindowMaximizeButtonHint);
-    EXPECT_TRUE(m_window->windowFlags() & Qt::WindowMinimizeButtonHint);
+    EXPECT_TRUE(m_window->windowFlags() & Qt::WindowMaximizeButtonHint);
+    m_window->resize(1261, 729);
+    TVirtualStringTree* list = m_window->VirtualStringTree1;
+    EXPECT_EQ(m_window->LinePanel1->geometry(), QRect(16, 136, 1228, 489));
+    EXPECT_EQ(list->geometry(), QRect(0, 40, 1228, 449));
+    EXPECT_EQ(m_window->ProgressBar1->geometry(), QRect(16, 632, 1228, 17));
+    EXPECT_EQ(m_window->btnImport->geometry(), QRect(16, 656, 121, 41));
+    EXPECT_EQ(m_window->lbCount->geometry(), QRect(820, 8, 400, 18));
+    EXPECT_EQ(m_window->Image3->geometry(), QRect(1249, 717, 11, 11));
+    int columns = 0;
+    for (int column = 0; column < list->ColumnCount(); ++column)
+        columns += list->ColumnWidth(column);
+    EXPECT_EQ(columns, list->ClientWidth());
+
+    const QImage shot = Rendered(m_window.get());
+    EXPECT_EQ(shot.pixelColor(40, 600), QColor(233, 234, 238)); // the list where the bar was
+    EXPECT_EQ(shot.pixelColor(1250, 400), QColor(129, 164, 209)); // the window right of the panel
+    EXPECT_EQ(shot.pixelColor(600, 632), QColor(141, 178, 227)); // the bar's border under the list
+    EXPECT_GT(CountPixelsNear(shot.copy(16, 176, 1228, 25), RGB(21, 66, 139)), 20); // the column titles
+
     m_window->showMaximized();
-    EXPECT_EQ(m_window->size(), QSize(861, 529));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_window->isMaximized(); }));
+    m_window->showNormal();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_window->size() == QSize(1261, 729); }));
+    m_window->close();
+    m_window = std::make_unique<TmainDlg>();
+    EXPECT_EQ(m_window->size(), QSize(1261, 729));
 }
 
 TEST_F(MainWindowLayout, EveryControlSitsWhereTheLayoutPutsIt)
@@ -54,7 +80,7 @@ TEST_F(MainWindowLayout, EveryControlSitsWhereTheLayoutPutsIt)
         { "btnList", { 8, 14, 66, 29 } },
         { "Shape1", { 0, 39, 828, 1 } },
         { "lbList", { 32, 21, 18, 16 } },
-        { "lbCount", { 576, 8, 244, 18 } },
+        { "lbCount", { 420, 8, 400, 18 } },
         { "VirtualStringTree1", { 0, 40, 828, 249 } },
         { "cbSplitLongFiles", { 456, 456, 136, 20 } },
     };

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSettings>
 
 TProgramFolder::TProgramFolder(const QByteArray& catalogue, bool realEncoder)
 {
@@ -19,6 +20,10 @@ TProgramFolder::TProgramFolder(const QByteArray& catalogue, bool realEncoder)
         file.write(catalogue);
     }
     Application->SetProgramFolder(m_dir.path());
+    // Every test starts as a first start would: no format chosen before, the window where the layout puts it.
+    QSettings settings;
+    settings.remove("formats");
+    settings.remove("window");
 }
 
 TProgramFolder::~TProgramFolder()

@@ -6,6 +6,15 @@
 
 namespace {
 
+int CountPixels(const QImage& image, const QColor& colour)
+{
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            count += image.pixelColor(x, y) == colour;
+    return count;
+}
+
 const QColor Background(233, 234, 238);
 const QColor BoxColour(127, 157, 185);
 
@@ -22,27 +31,26 @@ protected:
 
     QImage Client() { return tree.grab().toImage().copy(tree.viewport()->geometry()); }
 
-    // The colour each pixel of a 100 × 25 state cell must have: the box outline 5 pixels in, the block of 15
-    // at busyPos when busy, the list background everywhere else.
-    static QColor ExpectedStateCell(int x, int y, bool busy, int busyPos)
+    // The colour each pixel of the box of a state cell must have: the outline 5 pixels in, filled from busyLeft to
+    // busyRight (relative to the cell), the list background everywhere else. Pixels of the bar's text are let be.
+    static QColor ExpectedStateCell(QSize cell, int x, int y, int busyLeft, int busyRight)
     {
-        const bool inBox = x >= 5 && x < 95 && y >= 5 && y < 20;
-        const bool outline = inBox && (x == 5 || x == 94 || y == 5 || y == 19);
-        const bool block = busy && inBox && x >= 5 + busyPos && x < 5 + busyPos + 15;
-        return outline || block ? BoxColour : Background;
+        const bool inBox = x >= 5 && x < cell.width() - 5 && y >= 5 && y < cell.height() - 5;
+        const bool outline = inBox && (x == 5 || x == cell.width() - 6 || y == 5 || y == cell.height() - 6);
+        const bool filled = inBox && x >= busyLeft && x < busyRight;
+        return outline || filled ? BoxColour : Background;
     }
 
-    void ExpectStateCell(const QImage& client, int row, bool busy, int busyPos)
+    int WrongStatePixels(const QImage& client, int row, int busyLeft, int busyRight, const QRect& text = {})
     {
-        const QRect cell = tree.CellRect(tree.GetNodeAtIndex(row), 1);
-        ASSERT_EQ(cell.size(), QSize(100, 25));
+        const QRect cell = tree.CellRect(tree.GetNodeAtIndex(row), StateColumn);
         int wrong = 0;
-        for (int y = 0; y < 25; ++y)
-            for (int x = 0; x < 100; ++x)
-                if (client.pixelColor(cell.left() + x, cell.top() + y) != ExpectedStateCell(x, y, busy, busyPos) &&
-                    ++wrong <= 5)
-                    ADD_FAILURE() << "row " << row << " pixel (" << x << ", " << y << ")";
-        EXPECT_EQ(wrong, 0);
+        for (int y = 0; y < cell.height(); ++y)
+            for (int x = 0; x < cell.width(); ++x)
+                wrong += !text.contains(x, y) &&
+                         client.pixelColor(cell.left() + x, cell.top() + y) !=
+                             ExpectedStateCell(cell.size(), x, y, busyLeft, busyRight);
+        return wrong;
     }
 
     TPngImageList images;
@@ -50,24 +58,47 @@ protected:
 
 } // namespace
 
-TEST_F(ListPaint, StateBoxShowsTheMovingBlockAtBothEnds)
+// The state column of every kind of row: the empty box of a waiting row, the moving block of a converting row
+// whose length is unknown, the bar of one whose percent is known with its words on it, the size and length of a
+// Done row's file, and as many words of a Failed row's reason as fit.
+TEST_F(ListPaint, StateColumnShowsHowFarEachRowIs)
 {
-    for (int i = 0; i < 3; ++i)
-        AddRow(tree, QString("/v/%1.avi").arg(i), 0, "");
-    Data(0)->ItemData.Busy = 1;
-    Data(0)->ItemData.BusyPos = 0;
+    for (int state : {Waiting, Converting, Converting, Done, Failed})
+        AddRow(tree, "/v/clip.avi", 0, "", state);
     Data(1)->ItemData.Busy = 1;
     Data(1)->ItemData.BusyPos = 74;
+    Data(2)->ItemData.Busy = 1;
+    Data(2)->ItemData.Percent = 50;
+    Data(2)->ItemData.SecondsLeft = 65;
+    Data(3)->ItemData.OutputSize = 12345678;
+    Data(3)->ItemData.OutputLength = 64.6;
+    Data(4)->ItemData.Reason = "The file is damaged or is not a video: moov atom not found";
     Show();
-    ASSERT_GE(tree.ClientWidth(), 800);
     const QImage client = Client();
-    ExpectStateCell(client, 0, true, 0);
-    ExpectStateCell(client, 1, true, 74);
-    ExpectStateCell(client, 2, false, 0);
-    // One tick later the block is back at the left edge.
-    Data(1)->ItemData.BusyPos = 0;
-    tree.RepaintNode(tree.GetNodeAtIndex(1));
-    ExpectStateCell(Client(), 1, true, 0);
+    const QRect cell = tree.CellRect(tree.GetFirst(), StateColumn);
+    ASSERT_EQ(cell.right(), tree.ClientWidth() - 1) << "the state column ends at the list's right edge";
+    EXPECT_EQ(WrongStatePixels(client, 0, 0, 0), 0);
+    EXPECT_EQ(WrongStatePixels(client, 1, 5 + 74, 5 + 74 + 15), 0);
+    // Half of the box's inside is the bar; the words sit in the middle of the box, white on the bar.
+    const int half = 6 + (cell.width() - 12) / 2;
+    const QRect words(16, 6, cell.width() - 32, 13);
+    EXPECT_EQ(WrongStatePixels(client, 2, 6, half, words), 0);
+    const QRect bar = tree.CellRect(tree.GetNodeAtIndex(2), StateColumn);
+    EXPECT_GT(CountPixels(client.copy(bar.left() + 6, bar.top() + 6, half - 6, 13), Qt::white), 5);
+    EXPECT_GT(CountPixels(client.copy(bar.left() + half, bar.top() + 6, cell.width() - 6 - half, 13), BoxColour), 5);
+
+    auto text = [&](int row) {
+        QString cellText;
+        tree.OnGetText(&tree, tree.GetNodeAtIndex(row), StateColumn, cellText);
+        return cellText;
+    };
+    EXPECT_EQ(text(0), "");
+    EXPECT_EQ(text(3), "12.3 MB, 00:01:05");
+    EXPECT_TRUE(text(4).startsWith("The file is")) << text(4).toStdString();
+    EXPECT_TRUE(text(4).endsWith(QChar(0x2026))) << text(4).toStdString();
+    EXPECT_FALSE(text(4).contains("moov"));
+    // The tree draws them in the list's colour.
+    EXPECT_GT(CountPixels(client.copy(tree.CellRect(tree.GetNodeAtIndex(3), StateColumn)), QColor(147, 121, 121)), 10);
 }
 
 TEST_F(ListPaint, FileColumnShowsTheStateIconThenTheName)

@@ -125,14 +125,14 @@ TEST_F(ListHint, ShownOverTheFileColumnOnlyWhenHovered)
     QApplication::sendEvent(tree.viewport(), &overFile);
     EXPECT_EVENTUALLY(QToolTip::isVisible());
     EXPECT_EQ(QToolTip::text(), "[File Name]: /v/a.avi\n[format]: MP3 audio\n[path]: ");
-    const QPoint state = Centre(0, 1);
+    const QPoint state = Centre(0, StateColumn);
     QHelpEvent overState(QEvent::ToolTip, state, tree.viewport()->mapToGlobal(state));
     QApplication::sendEvent(tree.viewport(), &overState);
     EXPECT_EVENTUALLY(!QToolTip::isVisible());
     EXPECT_TRUE(tree.HintAt(state).isEmpty());
 }
 
-TEST_F(ListPopup, OfferedInTheFileColumnOnlyWhileNoConversionRuns)
+TEST_F(ListPopup, OfferedOutsideTheStateColumnOnlyWhileNoConversionRuns)
 {
     QMenu menu;
     menu.addAction("&Delete");
@@ -148,7 +148,7 @@ TEST_F(ListPopup, OfferedInTheFileColumnOnlyWhileNoConversionRuns)
         QContextMenuEvent event(QContextMenuEvent::Mouse, at, tree.viewport()->mapToGlobal(at));
         QApplication::sendEvent(tree.viewport(), &event);
     };
-    rightClick(1, 1);
+    rightClick(1, StateColumn);
     EXPECT_TRUE(tree.Selected(tree.GetNodeAtIndex(1)));
     EXPECT_FALSE(menu.isVisible());
     idle = false;
@@ -156,7 +156,7 @@ TEST_F(ListPopup, OfferedInTheFileColumnOnlyWhileNoConversionRuns)
     EXPECT_TRUE(tree.Selected(tree.GetNodeAtIndex(0)));
     EXPECT_FALSE(menu.isVisible());
     idle = true;
-    rightClick(0, 0);
+    rightClick(0, OutputColumn);
     EXPECT_EVENTUALLY(menu.isVisible());
     menu.close();
 }
