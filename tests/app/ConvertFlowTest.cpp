@@ -11,6 +11,7 @@
 #include "tests/support/EncoderLog.h"
 #include "toolkit/VirtualStringTree.h"
 
+#include <QAction>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
@@ -286,6 +287,6 @@ TEST_F(ConvertFlow, ARunningFileCountsByItsShareAndAClearedListEmptiesTheBar)
     Click(m_window->btnStop);
     WaitUntilIdle();
     EXPECT_EQ(m_window->ProgressBar1->Position(), 50);
-    m_window->Controller().pmiClearClick();
+    m_window->pmiClear->trigger();
     EXPECT_EQ(m_window->ProgressBar1->Position(), 0);
 }

@@ -73,7 +73,7 @@ protected:
         m_dialogs.FileAnswers.append(files);
         WhenModal([format](QDialog* dialog) {
             auto* add = static_cast<TaddDlg*>(dialog);
-            add->ComboBox1->SetItemIndex(format);
+            add->SetFormatIndex(format);
             add->btnOk->Click();
         });
         Click(m_window->btnAdd);
