@@ -9,7 +9,8 @@
 #include <algorithm>
 #include <cmath>
 
-namespace {
+namespace
+{
 
 const TColor StateBoxColor = RGB(127, 157, 185);
 constexpr int StateBoxInset = 5;
@@ -28,14 +29,14 @@ QString BarText(const TItemData& item)
 void PaintBar(TCanvas& canvas, const TRect& box, const TItemData& item)
 {
     const int filled = (box.Width() - 2) * std::clamp(*item.Percent, 0, 100) / 100;
-    const TRect bar{box.Left + 1, box.Top + 1, box.Left + 1 + filled, box.Bottom - 1};
+    const TRect bar { box.Left + 1, box.Top + 1, box.Left + 1 + filled, box.Bottom - 1 };
     canvas.FillRect(bar, StateBoxColor);
     QFont font = canvas.Font;
     font.setPixelSize(BarFontSize);
     canvas.Font = font;
     QPainter& painter = canvas.Painter();
     const QString text = BarText(item);
-    const TRect textRect{box.Left, box.Top - StateBoxInset, box.Right, box.Bottom + StateBoxInset};
+    const TRect textRect { box.Left, box.Top - StateBoxInset, box.Right, box.Bottom + StateBoxInset };
     const int flags = Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextSingleLine;
     painter.save();
     painter.setRenderHint(QPainter::TextAntialiasing, true);
@@ -76,8 +77,8 @@ void PaintStateCell(TCanvas& canvas, const TRect& cell, const TItemNodeData& row
         return;
     const TItemData& item = row.ItemData;
     canvas.PenColor = StateBoxColor;
-    const TRect box{cell.Left + StateBoxInset, cell.Top + StateBoxInset, cell.Right - StateBoxInset,
-                    cell.Bottom - StateBoxInset};
+    const TRect box { cell.Left + StateBoxInset, cell.Top + StateBoxInset, cell.Right - StateBoxInset,
+        cell.Bottom - StateBoxInset };
     canvas.Rectangle(box);
     if (item.Busy != 1)
         return;
@@ -87,7 +88,7 @@ void PaintStateCell(TCanvas& canvas, const TRect& cell, const TItemNodeData& row
     }
     const TColor brush = canvas.BrushColor;
     canvas.BrushColor = canvas.PenColor;
-    canvas.FillRect({box.Left + item.BusyPos, box.Top, box.Left + item.BusyPos + BusyBlockWidth, box.Bottom});
+    canvas.FillRect({ box.Left + item.BusyPos, box.Top, box.Left + item.BusyPos + BusyBlockWidth, box.Bottom });
     canvas.BrushColor = brush;
 }
 
@@ -112,7 +113,7 @@ QString SizeText(int64_t bytes)
 {
     if (bytes < 1000)
         return QString::number(bytes) + " B";
-    static const char* const units[] = {"kB", "MB", "GB", "TB"};
+    static const char* const units[] = { "kB", "MB", "GB", "TB" };
     double value = double(bytes);
     int unit = -1;
     while (value >= 1000 && unit < 3) {

@@ -49,9 +49,9 @@ TTreeManager::TTreeManager(TVirtualStringTree* tree)
     if (!tree)
         return;
     tree->SetNodeDataType<TItemNodeData>();
-    tree->SetColumnWidths({290, 120, 230, 160});
-    tree->SetColumnTitles({"File", "Format", "Output", "State"});
-    tree->SetStretchColumns({FileColumn, OutputColumn});
+    tree->SetColumnWidths({ 290, 120, 230, 160 });
+    tree->SetColumnTitles({ "File", "Format", "Output", "State" });
+    tree->SetStretchColumns({ FileColumn, OutputColumn });
     tree->OnResize = [this](TVirtualStringTree*) { AlignBackground(); };
     tree->OnFreeNode = [this](TVirtualStringTree*, PVirtualNode node) { TreeFreeNode(node); };
     tree->OnGetImageIndex = [this](TVirtualStringTree*, PVirtualNode node, TVTImageKind, int column, int& index) {

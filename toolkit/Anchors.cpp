@@ -3,17 +3,19 @@
 #include <QEvent>
 #include <QWidget>
 
-namespace {
+namespace
+{
 
 // Moves one control as its parent's size changes; lives as long as the control.
-class TAnchorKeeper : public QObject {
+class TAnchorKeeper : public QObject
+{
 public:
     TAnchorKeeper(QWidget* control, int anchors)
-        : QObject(control),
-          m_control(control),
-          m_anchors(anchors),
-          m_bounds(control->geometry()),
-          m_parentSize(control->parentWidget()->size())
+        : QObject(control)
+        , m_control(control)
+        , m_anchors(anchors)
+        , m_bounds(control->geometry())
+        , m_parentSize(control->parentWidget()->size())
     {
         control->parentWidget()->installEventFilter(this);
     }

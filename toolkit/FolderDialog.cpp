@@ -2,7 +2,8 @@
 
 #include <QFileInfo>
 
-TFolderDialog::TFolderDialog(QWidget* parent, const QString& title) : QFileDialog(parent, title)
+TFolderDialog::TFolderDialog(QWidget* parent, const QString& title)
+    : QFileDialog(parent, title)
 {
     // The platform's own pickers answer a name that is not there in their own ways; this one takes it.
     setOption(QFileDialog::DontUseNativeDialog);

@@ -4,7 +4,8 @@
 
 // The folder picker: Qt's own, which also takes the name of a folder that is not there yet (typed into its name
 // field) where Qt would refuse it with "Directory not found"; the program makes such a folder when it needs it.
-class TFolderDialog : public QFileDialog {
+class TFolderDialog : public QFileDialog
+{
 public:
     TFolderDialog(QWidget* parent, const QString& title);
 

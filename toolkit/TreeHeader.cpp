@@ -3,13 +3,16 @@
 #include <QPainter>
 #include <QStandardItemModel>
 
-namespace {
+namespace
+{
 
 constexpr int TextMargin = 4;
 
 } // namespace
 
-TTreeHeader::TTreeHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent), m_titles(new QStandardItemModel(this))
+TTreeHeader::TTreeHeader(QWidget* parent)
+    : QHeaderView(Qt::Horizontal, parent)
+    , m_titles(new QStandardItemModel(this))
 {
     setModel(m_titles);
     setSectionsClickable(false);
@@ -38,6 +41,6 @@ void TTreeHeader::paintSection(QPainter* painter, const QRect& rect, int logical
     const QRect text = rect.adjusted(TextMargin, 0, -TextMargin, -1);
     const QString title = m_titles->headerData(logicalIndex, Qt::Horizontal).toString();
     painter->drawText(text, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                      fontMetrics().elidedText(title, Qt::ElideRight, text.width()));
+        fontMetrics().elidedText(title, Qt::ElideRight, text.width()));
     painter->restore();
 }

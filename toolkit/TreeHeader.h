@@ -8,7 +8,8 @@ class QStandardItemModel;
 
 // The column header of a list: one flat section per column with its title, drawn on the list's background with
 // a line under it and between the sections; dragging a section's right edge resizes its column.
-class TTreeHeader : public QHeaderView {
+class TTreeHeader : public QHeaderView
+{
 public:
     explicit TTreeHeader(QWidget* parent);
 

@@ -56,7 +56,7 @@ TVirtualStringTree::TVirtualStringTree(QWidget* parent)
     m_header->hide();
     m_header->setFixedHeight(HeaderHeight);
     connect(m_header, &QHeaderView::sectionResized, this,
-            [this](int column, int, int width) { HeaderSectionResized(column, width); });
+        [this](int column, int, int width) { HeaderSectionResized(column, width); });
     SetColumnTitles({});
     SetColor(m_color);
     UpdateMargins();

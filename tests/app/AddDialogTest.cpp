@@ -11,8 +11,8 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QSettings>
 #include <QPlainTextEdit>
+#include <QSettings>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>

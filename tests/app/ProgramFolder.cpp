@@ -1,8 +1,7 @@
 #include "tests/app/ProgramFolder.h"
 
-#include "toolkit/Application.h"
-
 #include "tests/support/Clips.h"
+#include "toolkit/Application.h"
 
 #include <QDir>
 #include <QFile>

@@ -13,9 +13,9 @@ int CountPixelsNear(const QImage& image, const QColor& colour)
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x) {
             const QColor pixel = image.pixelColor(x, y);
-            count += std::abs(pixel.red() - colour.red()) + std::abs(pixel.green() - colour.green()) +
-                         std::abs(pixel.blue() - colour.blue()) <
-                     60;
+            count += std::abs(pixel.red() - colour.red()) + std::abs(pixel.green() - colour.green())
+                    + std::abs(pixel.blue() - colour.blue())
+                < 60;
         }
     return count;
 }
@@ -52,9 +52,9 @@ protected:
         int wrong = 0;
         for (int y = 0; y < cell.height(); ++y)
             for (int x = 0; x < cell.width(); ++x)
-                wrong += !text.contains(x, y) &&
-                         client.pixelColor(cell.left() + x, cell.top() + y) !=
-                             ExpectedStateCell(cell.size(), x, y, busyLeft, busyRight);
+                wrong += !text.contains(x, y)
+                    && client.pixelColor(cell.left() + x, cell.top() + y)
+                        != ExpectedStateCell(cell.size(), x, y, busyLeft, busyRight);
         return wrong;
     }
 
@@ -68,7 +68,7 @@ protected:
 // Done row's file, and as many words of a Failed row's reason as fit.
 TEST_F(ListPaint, StateColumnShowsHowFarEachRowIs)
 {
-    for (int state : {Waiting, Converting, Converting, Done, Failed})
+    for (int state : { Waiting, Converting, Converting, Done, Failed })
         AddRow(tree, "/v/clip.avi", 0, "", state);
     Data(1)->ItemData.Busy = 1;
     Data(1)->ItemData.BusyPos = 74;
@@ -90,7 +90,8 @@ TEST_F(ListPaint, StateColumnShowsHowFarEachRowIs)
     EXPECT_EQ(WrongStatePixels(client, 2, 6, half, words), 0);
     const QRect bar = tree.CellRect(tree.GetNodeAtIndex(2), StateColumn);
     EXPECT_GT(CountPixelsNear(client.copy(bar.left() + 16, bar.top() + 6, half - 16, 13), Qt::white), 5);
-    EXPECT_GT(CountPixelsNear(client.copy(bar.left() + half, bar.top() + 6, cell.width() - 16 - half, 13), BoxColour), 5);
+    EXPECT_GT(
+        CountPixelsNear(client.copy(bar.left() + half, bar.top() + 6, cell.width() - 16 - half, 13), BoxColour), 5);
 
     auto text = [&](int row) {
         QString cellText;
@@ -103,8 +104,8 @@ TEST_F(ListPaint, StateColumnShowsHowFarEachRowIs)
     EXPECT_TRUE(text(4).endsWith(QChar(0x2026))) << text(4).toStdString();
     EXPECT_FALSE(text(4).contains("moov"));
     // The tree draws them in the list's colour.
-    EXPECT_GT(CountPixelsNear(client.copy(tree.CellRect(tree.GetNodeAtIndex(3), StateColumn)), QColor(147, 121, 121)),
-              10);
+    EXPECT_GT(
+        CountPixelsNear(client.copy(tree.CellRect(tree.GetNodeAtIndex(3), StateColumn)), QColor(147, 121, 121)), 10);
 }
 
 TEST_F(ListPaint, FileColumnShowsTheStateIconThenTheName)
