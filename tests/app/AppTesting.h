@@ -1,6 +1,7 @@
 #pragma once
 
 #include "tests/app/ProgramFolder.h"
+#include "tests/support/PixelCount.h"
 #include "tests/support/TestDialogs.h"
 #include "toolkit/Graphics.h"
 
@@ -31,8 +32,6 @@ void TabTo(QWidget* target);
 
 // How many pixels of the image have exactly the colour.
 int CountPixels(const QImage& image, TColor color);
-// How many pixels are within a small distance of the colour: the cores of antialiased glyphs.
-int CountPixelsNear(const QImage& image, TColor color, int tolerance = 24);
 // The widget as it is drawn on screen now.
 QImage Rendered(QWidget* widget);
 

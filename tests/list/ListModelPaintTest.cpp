@@ -1,24 +1,10 @@
 #include "tests/list/ListModelSupport.h"
-
+#include "tests/support/PixelCount.h"
 #include "toolkit/PngImageList.h"
 
 #include <QPainter>
 
 namespace {
-
-// Pixels near the colour: the cores of antialiased glyphs.
-int CountPixelsNear(const QImage& image, const QColor& colour)
-{
-    int count = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x) {
-            const QColor pixel = image.pixelColor(x, y);
-            count += std::abs(pixel.red() - colour.red()) + std::abs(pixel.green() - colour.green())
-                    + std::abs(pixel.blue() - colour.blue())
-                < 60;
-        }
-    return count;
-}
 
 const QColor Background(233, 234, 238);
 const QColor BoxColour(127, 157, 185);
@@ -89,9 +75,10 @@ TEST_F(ListPaint, StateColumnShowsHowFarEachRowIs)
     const QRect words(16, 6, cell.width() - 32, 13);
     EXPECT_EQ(WrongStatePixels(client, 2, 6, half, words), 0);
     const QRect bar = tree.CellRect(tree.GetNodeAtIndex(2), StateColumn);
-    EXPECT_GT(CountPixelsNear(client.copy(bar.left() + 16, bar.top() + 6, half - 16, 13), Qt::white), 5);
-    EXPECT_GT(
-        CountPixelsNear(client.copy(bar.left() + half, bar.top() + 6, cell.width() - 16 - half, 13), BoxColour), 5);
+    EXPECT_GT(CountPixelsNear(client.copy(bar.left() + 16, bar.top() + 6, half - 16, 13), clWhite, 60), 5);
+    EXPECT_GT(CountPixelsNear(
+                  client.copy(bar.left() + half, bar.top() + 6, cell.width() - 16 - half, 13), RGB(127, 157, 185), 60),
+        5);
 
     auto text = [&](int row) {
         QString cellText;
@@ -105,7 +92,7 @@ TEST_F(ListPaint, StateColumnShowsHowFarEachRowIs)
     EXPECT_FALSE(text(4).contains("moov"));
     // The tree draws them in the list's colour.
     EXPECT_GT(
-        CountPixelsNear(client.copy(tree.CellRect(tree.GetNodeAtIndex(3), StateColumn)), QColor(147, 121, 121)), 10);
+        CountPixelsNear(client.copy(tree.CellRect(tree.GetNodeAtIndex(3), StateColumn)), RGB(147, 121, 121), 60), 10);
 }
 
 TEST_F(ListPaint, FileColumnShowsTheStateIconThenTheName)
