@@ -14,7 +14,7 @@ protected:
     std::vector<int> Matching(PVirtualNode node, int probeOffset)
     {
         QImage shot = m_list->viewport()->grab().toImage();
-        QRect cell = m_list->CellRect(node, 1);
+        QRect cell = m_list->CellRect(node, StateColumn);
         QRect box = cell.adjusted(5, 5, -5, -5);
         int y = box.center().y();
         QColor probe = shot.pixelColor(box.left() + probeOffset, y);
@@ -25,6 +25,9 @@ protected:
         }
         return xs;
     }
+
+    // The inside of an empty box, from outline to outline.
+    std::vector<int> EmptyBox() { return Span(1, m_list->ColumnWidth(StateColumn) - 11); }
 
     static std::vector<int> Span(int from, int to)
     {
@@ -47,7 +50,7 @@ TEST_F(CommandScreenTest, BlockMovesEachSecondAndWrapsToTheLeft)
     Row(0)->ItemData.BusyPos = 73;
 
     ASSERT_TRUE(WaitUntil([&] { return Ticks >= 1; }, 3000));
-    // At 74 the 15-pixel block ends just left of the box's right outline.
+    // At 74 the 15-pixel block is at its rightmost.
     EXPECT_EQ(Matching(row, 74 + 7), Span(74, 89));
 
     ASSERT_TRUE(WaitUntil([&] { return Ticks >= 2; }, 3000));
@@ -55,8 +58,10 @@ TEST_F(CommandScreenTest, BlockMovesEachSecondAndWrapsToTheLeft)
 
     m_job->Stop();
     ASSERT_TRUE(WaitUntil([&] { return !Finished.empty(); }));
-    // Stopped: the box is empty again, one colour from outline to outline.
-    EXPECT_EQ(Matching(row, 45), Span(1, 89));
+    // Stopped: the row says why in place of its box.
+    QString state;
+    m_list->OnGetText(m_list.get(), row, StateColumn, state);
+    EXPECT_EQ(state, "Stopped by you.");
 }
 
 TEST_F(CommandScreenTest, OnlyTheConvertingRowShowsABlock)
@@ -67,8 +72,7 @@ TEST_F(CommandScreenTest, OnlyTheConvertingRowShowsABlock)
     ASSERT_TRUE(StartWithEndlessMiddleRow());
 
     EXPECT_EQ(Matching(m_list->GetNodeAtIndex(1), 7), Span(1, 15));
-    EXPECT_EQ(Matching(m_list->GetNodeAtIndex(0), 45), Span(1, 89));
-    EXPECT_EQ(Matching(m_list->GetNodeAtIndex(2), 45), Span(1, 89));
+    EXPECT_EQ(Matching(m_list->GetNodeAtIndex(2), 45), EmptyBox());
 
     m_job->Stop();
     ASSERT_TRUE(WaitUntil([&] { return !Finished.empty(); }));
