@@ -210,7 +210,7 @@ TUIHook::TUIHook(TmainDlg* form)
 
 TUIHook::~TUIHook()
 {
-    QObject::disconnect(m_countFollowsRows);
+    m_countFollowsRows.reset();
     // The rows are still there: a change not yet kept is written now.
     m_keeper.reset();
     // The window is closing: whatever the job still says must not reach it.
@@ -254,8 +254,11 @@ void TUIHook::WireMainWindow()
     TreeManager->IsIdle = [] { return !Command || Command->Idle(); };
     TreeManager->PropertiesDialog = ShowItemDialog;
     // The count follows the rows: a row that turns Done, rows that come or go.
-    m_countFollowsRows = QObject::connect(
-        m_form->VirtualStringTree1, &TVirtualStringTree::RowsChanged, m_form, [this] { UpdateCountLabel(); });
+    m_countFollowsRows = std::make_unique<QObject>();
+    QObject::connect(m_form->VirtualStringTree1, &TVirtualStringTree::RowsChanged, m_countFollowsRows.get(),
+        [this] { UpdateCountLabel(); });
+    QObject::connect(m_form->VirtualStringTree1, &TVirtualStringTree::RowRepainted, m_countFollowsRows.get(),
+        [this] { UpdateCountLabel(); });
 
     Command = new TCommand(m_form->VirtualStringTree1);
     Command->OnProgress = [this](auto*, int percent) { Application->Guard([&] { JobProgress(percent); }); };

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QMetaObject>
+#include <QObject>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -109,7 +109,8 @@ private:
     TmainDlg* m_form;
     std::unique_ptr<TListKeeper> m_keeper;
     TFileDrop* m_drop = nullptr; // the window's child
-    QMetaObject::Connection m_countFollowsRows;
+    // Receives the list's changes for the count while the controller lives.
+    std::unique_ptr<QObject> m_countFollowsRows;
 };
 
 // The file name patterns of the add filter's "All Supported Formats".

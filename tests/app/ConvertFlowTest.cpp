@@ -35,10 +35,12 @@ protected:
             shown(sender, percent);
             m_positions.push_back(m_window->ProgressBar1->Position());
         };
-        QObject::connect(m_window->VirtualStringTree1, &TVirtualStringTree::RowsChanged, m_window.get(), [this] {
+        auto record = [this] {
             if (m_counts.isEmpty() || m_counts.last() != m_window->lbCount->text())
                 m_counts.push_back(m_window->lbCount->text());
-        });
+        };
+        QObject::connect(m_window->VirtualStringTree1, &TVirtualStringTree::RowsChanged, m_window.get(), record);
+        QObject::connect(m_window->VirtualStringTree1, &TVirtualStringTree::RowRepainted, m_window.get(), record);
     }
 
     bool CaptionIs(QLabel* caption, TColor color) { return CountPixels(Rendered(caption), color) > 0; }
