@@ -1,6 +1,6 @@
 #include "app/FormatChoice.h"
 
-#include "engine/OutputCheck.h"
+#include "engine/FormatParams.h"
 #include "engine/commandManager.h"
 
 #include <QFileInfo>
@@ -27,7 +27,9 @@ FormatChoice::TGroup FormatChoice::GroupOf(TCommandManager& catalogue, int forma
     try {
         if (QString::fromStdString(catalogue.GetPlan(format)).split(' ', Qt::SkipEmptyParts).contains("copy"))
             return SameQualityGroup;
-        return FormatStreamsOf(catalogue.GetParams(format)).KeepsPicture ? VideoGroup : SoundGroup;
+        // Before any source is known, only the params' words and their maps by kind tell what the format keeps.
+        const TFormatStreams streams = TFormatParams::Of(catalogue.GetParams(format)).StreamsFor(TMediaInfo());
+        return streams.KeepsPicture ? VideoGroup : SoundGroup;
     } catch (const ECommandError&) {
         return VideoGroup;
     }
