@@ -483,10 +483,11 @@ std::optional<std::vector<PVirtualNode>> TUIHook::AskWhatToConvert()
 void TUIHook::StartBatch(const std::vector<PVirtualNode>& passOver)
 {
     SetBusyState();
-    // The bar and the count start from the new batch, not from where the last one ended.
+    // The bar and the count start from the new batch, not from where the last one ended; its first rows start
+    // once their sources are read.
     m_form->ProgressBar1->SetPosition(0);
-    UpdateCountLabel();
     Command->Start(passOver);
+    UpdateCountLabel();
 }
 
 void TUIHook::btnStopClick()
