@@ -216,6 +216,7 @@ void TmainDlg::CreateButtons()
     cbSplitLongFiles->setToolTip("when fewer files than encoders are left, cut a long file into pieces for the free "
                                  "encoders");
     setTabOrder(cbFilesAtOnce, cbSplitLongFiles);
+    Anchor(cbSplitLongFiles, akLeft | akBottom);
 
     lbOutput = MakeLabel(
         this, "lbOutput", QString(), QRect(456, 478, 388, 18), LinkFont(), clWhite, Qt::AlignRight | Qt::AlignTop);

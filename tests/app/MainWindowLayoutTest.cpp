@@ -32,6 +32,7 @@ TEST_F(MainWindowLayout, GrowsWithTheListTakingTheRoomAndComesBackAsItWasLeft)
     EXPECT_EQ(list->geometry(), QRect(0, 40, 1228, 449));
     EXPECT_EQ(m_window->ProgressBar1->geometry(), QRect(16, 632, 1228, 17));
     EXPECT_EQ(m_window->btnImport->geometry(), QRect(16, 656, 121, 41));
+    EXPECT_EQ(m_window->cbSplitLongFiles->geometry(), QRect(456, 656, 136, 20));
     EXPECT_EQ(m_window->lbCount->geometry(), QRect(820, 8, 400, 18));
     EXPECT_EQ(m_window->Image3->geometry(), QRect(1249, 717, 11, 11));
     int columns = 0;
