@@ -1,9 +1,12 @@
 // Signals as shells, nohup and parents send or leave them: what was ignored stays ignored, a stop ends by its
 // signal after the clean-up, the encoders stop and continue with the program, and their ends are always seen.
 #include "tests/batch/BatchProgram.h"
+#include "tests/support/Clips.h"
 #include "tests/support/ProcessState.h"
 #include "tests/support/WaitUntil.h"
 
+#include <QElapsedTimer>
+#include <QFile>
 #include <csignal>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -56,4 +59,24 @@ TEST(BatchSignal, EachSignalDoesWhatTheShellExpects)
         EXPECT_TRUE(text.contains(c.says)) << c.what << "\n" << text.toStdString();
         EXPECT_EQ(FilesIn(out).size(), c.endedBy ? 0 : 1) << c.what << ": " << FilesIn(out).join(' ').toStdString();
     }
+}
+
+// A source whose header is whole and whose rest is room not yet written: the read to its end takes minutes, and
+// SIGTERM does not wait for it.
+TEST(BatchSignal, SigtermDuringALongReadEndsTheProgramWithinASecond)
+{
+    TBatchProgram program;
+    const QString film = program.Folder("clips") + "/film.mkv";
+    ASSERT_TRUE(MakeMedia(film, "-f lavfi -i testsrc2=size=64x48:rate=25:duration=10 -c:v mpeg4"));
+    ASSERT_TRUE(QFile(film).resize(qint64(100) << 30));
+    std::unique_ptr<QProcess> batch = program.Start({ "--convert", "--format", "0", film });
+    ASSERT_FALSE(batch->waitForFinished(1500)) << "the read is still going on";
+    QElapsedTimer clock;
+    clock.start();
+    ::kill(static_cast<pid_t>(batch->processId()), SIGTERM);
+    ASSERT_TRUE(batch->waitForFinished(5000));
+    EXPECT_LT(clock.elapsed(), 1000);
+    EXPECT_EQ(batch->exitStatus(), QProcess::CrashExit);
+    EXPECT_EQ(batch->exitCode(), SIGTERM);
+    EXPECT_TRUE(program.Runs().empty());
 }

@@ -5,6 +5,7 @@
 
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QTest>
 
 namespace
 {
@@ -93,6 +94,10 @@ TEST_F(RowCheckTest, EveryDamagedOutputFailsWhereverTheDamageLies)
     };
     MakeAll(ClipsDir(), made);
     const QString clips = ClipsDir() + "/";
+    // A download that has come half way: the header tells the whole length, the packets end at half of it.
+    QFile half(clips + "long.mkv");
+    ASSERT_TRUE(half.copy(clips + "half downloaded.mkv"));
+    ASSERT_TRUE(QFile(clips + "half downloaded.mkv").resize(half.size() / 2));
     const std::vector<TCase> cases = {
         { "picture cut", "long.mkv", "copy short picture.mkv",
             "The output's picture lasts 0.40 s; the source's lasts 30" },
@@ -102,6 +107,8 @@ TEST_F(RowCheckTest, EveryDamagedOutputFailsWhereverTheDamageLies)
         { "cut at 98.5 %", "long.mp4", "cut 98.5", "The output's picture lasts 29." },
         { "zeroed middle", "long.mp4", "zero 33 66", "The output's picture breaks off for " },
         { "zeroed middle of a Matroska file", "long.mkv", "zero 33 66", "The output's picture breaks off for " },
+        { "source still downloading", "half downloaded.mkv", "exit 1",
+            "The source ends at 1" /* 5 s, although it says it lasts 30 s: it may be cut short or still downloading. */ },
     };
     MakeJob();
     for (const TCase& test : cases) {
@@ -116,6 +123,8 @@ TEST_F(RowCheckTest, EveryDamagedOutputFailsWhereverTheDamageLies)
     RunBatch(60000);
     ExpectEnds(cases);
     EXPECT_EQ(QDir(ConvertDir()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
+    EXPECT_TRUE(Row(int(cases.size()) - 1)->ItemData.Reason.endsWith("still downloading."));
+    EXPECT_EQ(Runs().size(), cases.size() - 1) << "a source that ends early never reaches the encoder";
 }
 
 // Sources whose tracks differ in length, start late or are not all kept, and sources whose header tells no length,
@@ -185,6 +194,35 @@ TEST_F(RowCheckTest, AFileOfZerosIsRefusedAtOnceHoweverBig)
     RunBatch();
     EXPECT_LT(clock.elapsed(), 2000);
     EXPECT_EQ(Row(0)->ItemData.Reason, "The file is not a video or sound file the encoder knows.");
+}
+
+// A film whose header is whole and whose room for the rest is not written yet: reading it to its end takes
+// minutes. Stop, and the job going away as the window closes, do not wait for that.
+TEST_F(RowCheckTest, AStopOrAClosedWindowDoesNotWaitForALongRead)
+{
+    const QString film = ClipsDir() + "/film.mkv";
+    ASSERT_TRUE(MakeMedia(film, longClip));
+    ASSERT_TRUE(QFile(film).resize(qint64(100) << 30));
+    MakeJob();
+    AddRow(film);
+    for (const bool closed : { false, true }) {
+        SCOPED_TRACE(closed ? "window closed" : "stopped");
+        m_job->Start();
+        QTest::qWait(1000);
+        ASSERT_TRUE(Finished.empty() && Runs().empty()) << "the read is still going on";
+        QElapsedTimer clock;
+        clock.start();
+        if (closed) {
+            ResetJob();
+        } else {
+            m_job->Stop();
+            ASSERT_TRUE(WaitUntil([&] { return !Finished.empty(); }, 1000));
+            EXPECT_EQ(Row(0)->ItemData.Reason, "Stopped by you.");
+        }
+        EXPECT_LT(clock.elapsed(), 1000);
+        MakeJob();
+        AddRow(film);
+    }
 }
 
 } // namespace
