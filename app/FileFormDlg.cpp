@@ -2,6 +2,8 @@
 
 #include "app/ChoiceBoxes.h"
 #include "app/FormStyle.h"
+#include "app/FormatChoice.h"
+#include "app/SaveFolder.h"
 #include "controls/FlatEditUnit.h"
 #include "controls/LinePanelUnit.h"
 #include "controls/MyButtonEx.h"
@@ -14,8 +16,11 @@
 
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
+#include <QStandardItemModel>
+#include <algorithm>
 
 namespace
 {
@@ -31,6 +36,12 @@ TLinePanel* MakePanel(QWidget* parent, const char* name, const QRect& bounds, TC
     panel->SetBorderWidth(5);
     return panel;
 }
+
+// Formats listed under a heading show how many more rows there are without scrolling.
+constexpr int GroupedDropDownCount = 16;
+// The groups in the order the list shows them: the formats people reach for most come first.
+constexpr FormatChoice::TGroup GroupOrder[]
+    = { FormatChoice::SameQualityGroup, FormatChoice::VideoGroup, FormatChoice::SoundGroup };
 
 } // namespace
 
@@ -134,12 +145,86 @@ TFileFormDlg::~TFileFormDlg() = default;
 
 void TFileFormDlg::FormCreate()
 {
+    etDirectory->setReadOnly(false);
+    QObject::connect(etDirectory, &QLineEdit::textChanged, this, [this](const QString& text) {
+        if (m_saveToLine >= 0)
+            SetLine(m_saveToLine, SaveToLine(text));
+    });
+    FillFormats();
+}
+
+// Each item keeps its format's position in the catalogue, so the order shown is free; a heading keeps none and
+// cannot be chosen.
+void TFileFormDlg::FillFormats()
+{
     if (!CommandManager)
         return;
-    for (const std::string& name : CommandManager->Formats())
-        ComboBox1->addItem(QString::fromStdString(name));
-    if (ComboBox1->count() > 0)
-        ComboBox1->SetItemIndex(0);
+    const int formats = static_cast<int>(CommandManager->Formats().size());
+    std::vector<FormatChoice::TGroup> groups;
+    for (int format = 0; format < formats; ++format)
+        groups.push_back(FormatChoice::GroupOf(*CommandManager, format));
+    const bool headings = std::any_of(groups.begin(), groups.end(), [&](auto group) { return group != groups[0]; });
+    auto* model = static_cast<QStandardItemModel*>(ComboBox1->model());
+    for (FormatChoice::TGroup group : GroupOrder) {
+        if (headings && std::find(groups.begin(), groups.end(), group) == groups.end())
+            continue;
+        if (headings) {
+            auto* heading = new QStandardItem(FormatChoice::GroupHeading(group));
+            heading->setFlags(Qt::NoItemFlags);
+            QFont bold = ComboBox1->font();
+            bold.setBold(true);
+            heading->setFont(bold);
+            model->appendRow(heading);
+        }
+        for (int format = 0; format < formats; ++format)
+            if (!headings || groups[format] == group)
+                ComboBox1->addItem(QString::fromStdString(CommandManager->Formats()[format]), format);
+        if (!headings)
+            break;
+    }
+    if (headings)
+        ComboBox1->SetDropDownCount(GroupedDropDownCount);
+    SetFormatIndex(formats > 0 ? 0 : -1);
+}
+
+int TFileFormDlg::FormatIndex() const
+{
+    const QVariant format = ComboBox1->currentData();
+    return format.isValid() ? format.toInt() : -1;
+}
+
+void TFileFormDlg::SetFormatIndex(int format)
+{
+    ComboBox1->SetItemIndex(format < 0 ? -1 : ComboBox1->findData(format));
+}
+
+void TFileFormDlg::SetSaveFolder(const QString& folder)
+{
+    m_shownFolder = folder;
+    etDirectory->setText(folder);
+}
+
+void TFileFormDlg::AddSaveToLine()
+{
+    m_saveToLine = int(m_lines.size());
+    AddLine(SaveToLine(etDirectory->text()));
+}
+
+bool TFileFormDlg::CanAccept()
+{
+    // A folder only looked at is kept as it is, even one that cannot be reached just now.
+    if (etDirectory->text() == m_shownFolder) {
+        m_saveFolder = m_shownFolder;
+        return true;
+    }
+    try {
+        m_saveFolder = CheckedSaveFolder(etDirectory->text());
+    } catch (const ESaveFolderError& error) {
+        Application->MessageBox(QString::fromStdString(error.Message()), TMsgIcon::Warning, QMessageBox::Ok);
+        etDirectory->setFocus();
+        return false;
+    }
+    return true;
 }
 
 void TFileFormDlg::AddLine(const QString& text)

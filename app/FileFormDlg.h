@@ -18,7 +18,8 @@ class TPngSpeedButton;
 // The layout both file dialogs share: the file list, the format choice with the size, quality and sound below
 // it, the save folder with its picker
 // button, the information panel and OK / Cancel. Esc anywhere cancels; Enter does not press OK; the
-// information panel hands the focus straight on to OK.
+// information panel hands the focus straight on to OK. The formats are grouped under headings when the
+// catalogue makes more than one kind. The save folder may be typed or pasted; OK checks it when it was changed.
 class TFileFormDlg : public QDialog
 {
 public:
@@ -36,6 +37,17 @@ public:
     void SetLine(int index, const QString& text);
     // The line "save to: <folder>"; a blank folder shows as "use global path (<the default output folder>)".
     static QString SaveToLine(const QString& folder);
+    // Adds the "save to" line, which then follows what the save folder's field holds.
+    void AddSaveToLine();
+
+    // The chosen format's position in the catalogue; -1 when there is none.
+    int FormatIndex() const;
+    // Chooses the format at a position in the catalogue; one that is not there chooses none.
+    void SetFormatIndex(int format);
+    // Shows a save folder as the one to keep: OK takes it as it is unless it was changed.
+    void SetSaveFolder(const QString& folder);
+    // The save folder as OK took it: blank for the global path, else as shown or ending in "/".
+    const QString& SaveFolder() const { return m_saveFolder; }
 
     TLinePanel* LinePanel1;
     TMyListBox* MyListBox1;
@@ -55,15 +67,20 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     // The folder button; each dialog decides what a picked or cancelled folder does.
     virtual void btDirectoryClick() = 0;
-    // Whether OK may close the dialog; a dialog that says no has told the user why.
-    virtual bool CanAccept() { return true; }
+    // Whether OK may close the dialog; a dialog that says no has told the user why. Checks the save folder when
+    // it was changed: a faulty one is told and gets the focus.
+    virtual bool CanAccept();
 
 private:
     void FormCreate();
+    void FillFormats();
     void btnOkClick();
     void btnCancelClick();
     void ShowLines();
 
     bool m_accepted = false;
     QStringList m_lines;
+    int m_saveToLine = -1;
+    QString m_shownFolder;
+    QString m_saveFolder;
 };

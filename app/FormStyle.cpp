@@ -1,6 +1,7 @@
 #include "app/FormStyle.h"
 
 #include "controls/MyButtonEx.h"
+#include "toolkit/PixelRatio.h"
 
 #include <QLabel>
 #include <QPalette>
@@ -16,7 +17,7 @@ QFont TrebuchetFont(int pixelSize, bool bold, bool italic)
 
 QImage AppImage(const QString& name)
 {
-    return QImage(":/images/app/" + name);
+    return SharpImage(":/images/app/" + name);
 }
 
 void SetTextColor(QWidget* widget, TColor color)

@@ -24,7 +24,7 @@ constexpr TColor ListFontColor = RGB(147, 121, 121);
 
 // "Trebuchet MS" at a character height in pixels.
 QFont TrebuchetFont(int pixelSize, bool bold = false, bool italic = false);
-// A picture of the program's artwork below :/images/app/.
+// A picture of the program's artwork below :/images/app/, sharp on a screen with a pixel ratio above 1.
 QImage AppImage(const QString& name);
 
 void SetTextColor(QWidget* widget, TColor color);

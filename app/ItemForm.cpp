@@ -31,12 +31,12 @@ std::optional<TItemProperties> ShowItemDialog(const TItemData& item)
 
     TItemDlg dialog;
     dialog.MyListBox1->addItem(item.FileName);
-    dialog.ComboBox1->SetItemIndex(item.FormatIndex);
+    dialog.SetFormatIndex(item.FormatIndex);
     dialog.ChoiceBoxes->SetChoices(item.Choices);
-    dialog.etDirectory->setText(item.Path);
+    dialog.SetSaveFolder(item.Path);
     dialog.AddLine("file name: " + item.FileName.mid(item.FileName.lastIndexOf('/') + 1));
     dialog.AddLine(QString("file size: %1 Bytes").arg(size));
-    dialog.AddLine(TFileFormDlg::SaveToLine(item.Path));
+    dialog.AddSaveToLine();
     if (!item.Output.isEmpty())
         dialog.AddLine("output: " + item.Output);
     for (const QString& line : item.Notes)
@@ -46,5 +46,5 @@ std::optional<TItemProperties> ShowItemDialog(const TItemData& item)
     dialog.exec();
     if (!dialog.Accepted())
         return std::nullopt;
-    return TItemProperties { dialog.ComboBox1->ItemIndex(), dialog.etDirectory->text(), dialog.ChoiceBoxes->Choices() };
+    return TItemProperties { dialog.FormatIndex(), dialog.SaveFolder(), dialog.ChoiceBoxes->Choices() };
 }

@@ -6,7 +6,7 @@
 #include <optional>
 
 // The "Item Property" dialog: shows one row's file, format and save folder with the file's name and size,
-// and lets the user pick another format or folder.
+// and lets the user pick another format, or pick, type or paste another folder.
 class TItemDlg : public TFileFormDlg
 {
 public:

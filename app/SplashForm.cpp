@@ -1,5 +1,8 @@
 #include "app/SplashForm.h"
 
+#include "app/FormStyle.h"
+#include "toolkit/PixelRatio.h"
+
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPixmap>
@@ -15,10 +18,10 @@ TSplashDlg::TSplashDlg(QWidget* parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint)
     , Image1(new QLabel(this))
 {
-    const QPixmap picture(":/images/app/splash.jpg");
-    Image1->setPixmap(picture);
-    Image1->setGeometry(0, 0, picture.width(), picture.height());
-    setFixedSize(picture.size());
+    const QImage picture = AppImage("splash.jpg");
+    Image1->setPixmap(QPixmap::fromImage(picture));
+    Image1->setGeometry(QRect(QPoint(0, 0), LogicalSize(picture)));
+    setFixedSize(LogicalSize(picture));
     setWindowOpacity(200.0 / 255.0);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect frame = rect();

@@ -4,9 +4,8 @@
 
 // The "Add Files" dialog: shows the chosen files and lets the user pick one format, its size, quality and sound
 // (the last ones added at first) and one save folder for all of them. Its information panel shows the file
-// count, format and folder. The formats are grouped under headings when the catalogue makes more than one kind;
-// the one offered first is the one chosen last for files of the same kind (video or sound). The save folder may
-// be typed or pasted; OK checks it.
+// count, format and folder. The format offered first is the one chosen last for files of the same kind (video or
+// sound).
 class TaddDlg : public TFileFormDlg
 {
 public:
@@ -16,12 +15,6 @@ public:
     // information lines.
     void SetFiles(const QStringList& files);
     const QStringList& FileList() const { return m_fileList; }
-    // The chosen format's position in the catalogue; -1 when there is none.
-    int FormatIndex() const;
-    // Chooses the format at a position in the catalogue; one that is not there chooses none.
-    void SetFormatIndex(int format);
-    // The save folder as OK took it: blank for the global path, else ending in "/".
-    const QString& SaveFolder() const { return m_saveFolder; }
 
 protected:
     void btDirectoryClick() override;
@@ -29,12 +22,9 @@ protected:
     bool CanAccept() override;
 
 private:
-    void FillFormats();
     void ComboBox1Change();
     // Asks for the save folder; a cancelled picker goes back to the global path.
     void ChooseSaveFolder();
-    QString SaveFolderLine() const;
 
     QStringList m_fileList;
-    QString m_saveFolder;
 };

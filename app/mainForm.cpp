@@ -11,6 +11,7 @@
 #include "controls/imagebutton.h"
 #include "toolkit/Anchors.h"
 #include "toolkit/Application.h"
+#include "toolkit/PixelRatio.h"
 #include "toolkit/PngImageList.h"
 #include "toolkit/TreeHeader.h"
 #include "toolkit/VirtualStringTree.h"
@@ -94,6 +95,7 @@ TmainDlg::TmainDlg(QWidget* parent)
     WindowPlace::Restore(this);
     Application->SetMainWindow(this);
     FormCreate();
+    WindowPlace::RestoreColumns(VirtualStringTree1);
 }
 
 TmainDlg::~TmainDlg()
@@ -120,7 +122,7 @@ void TmainDlg::closeEvent(QCloseEvent* event)
     if (!m_unasked && !m_uiHook->FormCloseQuery())
         event->ignore();
     else
-        WindowPlace::Keep(this);
+        WindowPlace::Keep(this, VirtualStringTree1);
 }
 
 void TmainDlg::FormDestroy()
@@ -264,7 +266,7 @@ void TmainDlg::CreateListPanel()
     VirtualStringTree1->setObjectName("VirtualStringTree1");
     VirtualStringTree1->setGeometry(0, 40, 828, 249);
     VirtualStringTree1->SetImages(listImage.get());
-    VirtualStringTree1->SetBackground(QImage(":/images/list/watermark.png"));
+    VirtualStringTree1->SetBackground(SharpImage(":/images/list/watermark.png"));
     VirtualStringTree1->SetHeaderVisible(true);
     TTreeHeader* header = VirtualStringTree1->Header();
     QFont headerFont("MS Sans Serif");

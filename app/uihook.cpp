@@ -1,5 +1,6 @@
 #include "app/uihook.h"
 
+#include "app/BrowseFolder.h"
 #include "app/ChoiceBoxes.h"
 #include "app/FilesAtOnce.h"
 #include "app/FormStyle.h"
@@ -30,6 +31,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QEvent>
 #include <QFileInfo>
 #include <QLabel>
@@ -157,6 +159,8 @@ void BackToWaiting(TVirtualStringTree* list, const std::vector<PVirtualNode>& ro
         row.ImageIndex = Waiting;
         row.ItemData.Reason.clear();
         row.ItemData.Output.clear();
+        row.ItemData.OutputSize.reset();
+        row.ItemData.OutputLength.reset();
         row.ItemData.Notes.clear();
         list->RepaintNode(node);
     }
@@ -166,6 +170,20 @@ template <class T> void Free(T*& instance)
 {
     delete instance;
     instance = nullptr;
+}
+
+// The deepest folder that holds every one of the folders (clean, absolute, each ending in "/").
+QString CommonFolder(const QStringList& folders)
+{
+    QStringList common = folders.value(0).split('/');
+    for (const QString& folder : folders) {
+        const QStringList parts = folder.split('/');
+        qsizetype same = 0;
+        while (same < common.size() && same < parts.size() && common[same] == parts[same])
+            ++same;
+        common = common.mid(0, same);
+    }
+    return IncludeTrailingSlash(common.join('/') + '/');
 }
 
 } // namespace
@@ -482,6 +500,7 @@ std::optional<std::vector<PVirtualNode>> TUIHook::AskWhatToConvert()
 
 void TUIHook::StartBatch(const std::vector<PVirtualNode>& passOver)
 {
+    m_passedOver = passOver;
     SetBusyState();
     // The bar and the count start from the new batch, not from where the last one ended; its first rows start
     // once their sources are read.
@@ -656,15 +675,28 @@ void TUIHook::pmiOpenFolderClick()
 {
     TVirtualStringTree* list = m_form->VirtualStringTree1;
     QStringList folders;
-    for (PVirtualNode node : list->SelectedNodes()) {
-        const TItemNodeData& row = Record(list, node);
-        if (row.ImageIndex != Done)
-            continue;
-        const QString folder = !row.ItemData.Output.isEmpty() ? QFileInfo(row.ItemData.Output).absolutePath()
-            : !row.ItemData.Path.isEmpty()                    ? row.ItemData.Path
-                                                              : DefaultOutputFolder();
-        if (!folders.contains(folder))
-            folders << folder;
+    for (PVirtualNode node : list->SelectedNodes())
+        if (Record(list, node).ImageIndex == Done && !folders.contains(OutputFolderOf(node)))
+            folders << OutputFolderOf(node);
+    OpenFolders(folders);
+}
+
+QString TUIHook::OutputFolderOf(PVirtualNode node) const
+{
+    const TItemData& item = Record(m_form->VirtualStringTree1, node).ItemData;
+    const QString folder = !item.Output.isEmpty() ? QFileInfo(item.Output).absolutePath()
+        : !item.Path.isEmpty()                    ? item.Path
+                                                  : DefaultOutputFolder();
+    return IncludeTrailingSlash(QDir::cleanPath(folder));
+}
+
+void TUIHook::OpenFolders(const QStringList& folders)
+{
+    // A few file manager windows are welcome; a batch spread over many folders opens the one that holds them.
+    constexpr qsizetype MostWindows = 5;
+    if (folders.size() > MostWindows) {
+        OpenOrTell(QUrl::fromLocalFile(CommonFolder(folders)).toString(), "file manager");
+        return;
     }
     for (const QString& folder : folders)
         OpenOrTell(QUrl::fromLocalFile(folder).toString(), "file manager");
@@ -732,15 +764,19 @@ void TUIHook::JobFinished(bool stopped)
         ShowDesktopNotice(Application->Title(), text);
     const int answer = Application->MessageBox(
         text, failed == 0 ? TMsgIcon::Information : TMsgIcon::Warning, QMessageBox::Ok | QMessageBox::Open);
-    if (answer == QMessageBox::Open)
-        OpenOrTell(QUrl::fromLocalFile(LastRowsFolder()).toString(), "file manager");
-}
-
-QString TUIHook::LastRowsFolder() const
-{
+    if (answer != QMessageBox::Open)
+        return;
+    // Where the batch's files are; when it made none, where they were to go.
     TVirtualStringTree* list = m_form->VirtualStringTree1;
-    const TItemNodeData* last = list->GetNodeData<TItemNodeData>(list->GetNodeAtIndex(int(list->RootNodeCount()) - 1));
-    return last && !last->ItemData.Path.isEmpty() ? last->ItemData.Path : DefaultOutputFolder();
+    QStringList made, meant;
+    for (PVirtualNode node = list->GetFirst(); node; node = list->GetNextSibling(node)) {
+        if (std::find(m_passedOver.begin(), m_passedOver.end(), node) != m_passedOver.end())
+            continue;
+        QStringList& folders = Record(list, node).ImageIndex == Done ? made : meant;
+        if (!folders.contains(OutputFolderOf(node)))
+            folders << OutputFolderOf(node);
+    }
+    OpenFolders(made.isEmpty() ? meant : made);
 }
 
 void TUIHook::JobTick()

@@ -97,8 +97,10 @@ private:
     void ShowOutputFolder();
     // Opens the address; when nothing opens it, says so, naming what was missing ("web browser").
     void OpenOrTell(const QString& url, const QString& what);
-    // The output folder of the list's last row, where a finished batch's files are.
-    QString LastRowsFolder() const;
+    // The folder a row's file is in (a finished row's own file) or goes to.
+    QString OutputFolderOf(TVirtualNode* node) const;
+    // Opens each folder in the file manager; more than a few open as the one folder that holds them all.
+    void OpenFolders(const QStringList& folders);
     void AttachCaptionForwarding();
     void AttachHandlers();
     // True while the job still refers to a row of the list, from Start until OnFinished.
@@ -109,6 +111,8 @@ private:
     TmainDlg* m_form;
     std::unique_ptr<TListKeeper> m_keeper;
     TFileDrop* m_drop = nullptr; // the window's child
+    // The rows the running batch passes over; compared only, as rows cannot go while a batch runs.
+    std::vector<TVirtualNode*> m_passedOver;
     // Receives the list's changes for the count while the controller lives.
     std::unique_ptr<QObject> m_countFollowsRows;
 };

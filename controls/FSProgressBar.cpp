@@ -1,13 +1,16 @@
 #include "controls/FSProgressBar.h"
 
 #include "toolkit/Canvas.h"
+#include "toolkit/PixelRatio.h"
 
 #include <QPainter>
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 
-namespace {
+namespace
+{
 
 struct TScheme {
     TColor Border, BackFace, BackGrad, ForeFace, ForeGrad;
@@ -16,18 +19,18 @@ struct TScheme {
 // Indexed by TColorScheme; csCustom's row is never used.
 const TScheme Schemes[] = {
     {},
-    {RGB(128, 86, 0), RGB(255, 236, 198), RGB(255, 255, 255), RGB(255, 222, 155), RGB(183, 123, 0)},
-    {RGB(55, 111, 21), RGB(220, 245, 203), RGB(255, 255, 255), RGB(219, 245, 201), RGB(98, 193, 40)},
-    {RGB(107, 107, 107), RGB(224, 224, 224), RGB(255, 255, 255), RGB(240, 240, 240), RGB(173, 173, 173)},
-    {RGB(0, 89, 179), RGB(213, 234, 255), RGB(255, 255, 255), RGB(221, 238, 255), RGB(94, 174, 255)},
-    {RGB(157, 0, 0), RGB(255, 215, 215), RGB(255, 255, 255), RGB(255, 232, 232), RGB(255, 128, 128)},
-    {RGB(100, 100, 0), RGB(255, 255, 206), RGB(255, 255, 255), RGB(255, 255, 223), RGB(220, 188, 5)},
-    {RGB(0, 0, 0), RGB(0, 85, 0), RGB(0, 128, 0), RGB(174, 236, 145), RGB(0, 170, 0)},
-    {RGB(0, 0, 0), RGB(0, 64, 128), RGB(0, 84, 168), RGB(151, 203, 255), RGB(0, 118, 236)},
-    {RGB(0, 0, 0), RGB(89, 0, 0), RGB(140, 70, 70), RGB(242, 159, 159), RGB(187, 72, 72)},
-    {RGB(0, 0, 0), RGB(70, 70, 70), RGB(111, 111, 111), RGB(206, 206, 206), RGB(115, 115, 115)},
-    {RGB(0, 0, 0), RGB(64, 0, 128), RGB(101, 0, 202), RGB(219, 183, 255), RGB(153, 51, 255)},
-    {RGB(0, 0, 0), RGB(86, 86, 44), RGB(123, 123, 62), RGB(222, 222, 188), RGB(142, 142, 70)},
+    { RGB(128, 86, 0), RGB(255, 236, 198), RGB(255, 255, 255), RGB(255, 222, 155), RGB(183, 123, 0) },
+    { RGB(55, 111, 21), RGB(220, 245, 203), RGB(255, 255, 255), RGB(219, 245, 201), RGB(98, 193, 40) },
+    { RGB(107, 107, 107), RGB(224, 224, 224), RGB(255, 255, 255), RGB(240, 240, 240), RGB(173, 173, 173) },
+    { RGB(0, 89, 179), RGB(213, 234, 255), RGB(255, 255, 255), RGB(221, 238, 255), RGB(94, 174, 255) },
+    { RGB(157, 0, 0), RGB(255, 215, 215), RGB(255, 255, 255), RGB(255, 232, 232), RGB(255, 128, 128) },
+    { RGB(100, 100, 0), RGB(255, 255, 206), RGB(255, 255, 255), RGB(255, 255, 223), RGB(220, 188, 5) },
+    { RGB(0, 0, 0), RGB(0, 85, 0), RGB(0, 128, 0), RGB(174, 236, 145), RGB(0, 170, 0) },
+    { RGB(0, 0, 0), RGB(0, 64, 128), RGB(0, 84, 168), RGB(151, 203, 255), RGB(0, 118, 236) },
+    { RGB(0, 0, 0), RGB(89, 0, 0), RGB(140, 70, 70), RGB(242, 159, 159), RGB(187, 72, 72) },
+    { RGB(0, 0, 0), RGB(70, 70, 70), RGB(111, 111, 111), RGB(206, 206, 206), RGB(115, 115, 115) },
+    { RGB(0, 0, 0), RGB(64, 0, 128), RGB(101, 0, 202), RGB(219, 183, 255), RGB(153, 51, 255) },
+    { RGB(0, 0, 0), RGB(86, 86, 44), RGB(123, 123, 62), RGB(222, 222, 188), RGB(142, 142, 70) },
 };
 
 enum TGradientMode { gmColumns = 0, gmRows = 1 };
@@ -74,11 +77,15 @@ double Share(int size, int position, int min, int range)
     return double(product) / range;
 }
 
+// The colour drawn at a pixel of the window, read at its first device pixel.
 TColor PixelAt(const QImage& image, int x, int y)
 {
-    if (!image.valid(x, y))
+    const qreal ratio = image.devicePixelRatio();
+    const int dx = int(std::ceil(x * ratio));
+    const int dy = int(std::ceil(y * ratio));
+    if (x < 0 || y < 0 || !image.valid(dx, dy))
         return clBlack;
-    return ColorFromQColor(image.pixelColor(x, y));
+    return ColorFromQColor(image.pixelColor(dx, dy));
 }
 
 } // namespace
@@ -174,12 +181,12 @@ void TFSProgressBar::SetOrientation(TProgressBarOrientation orientation)
 
 void TFSProgressBar::RenderHorizontal(TCanvas& canvas, const QImage& image) const
 {
-    const int w = image.width();
-    const int h = image.height();
+    const int w = width();
+    const int h = height();
     // Clamping to the bitmap changes no pixel: the lines beyond it are clipped anyway.
     const int f = std::clamp(RoundHalfEven(Share(w, m_position, m_min, m_max - m_min)), 0, w);
-    Gradient(canvas, {1, 1, w - 1, h - 1}, m_backColorFace, m_backColorGrad, gmRows);
-    Gradient(canvas, {0, 0, f, h}, m_foreColorFace, m_foreColorGrad, gmRows);
+    Gradient(canvas, { 1, 1, w - 1, h - 1 }, m_backColorFace, m_backColorGrad, gmRows);
+    Gradient(canvas, { 0, 0, f, h }, m_foreColorFace, m_foreColorGrad, gmRows);
     canvas.PenColor = PixelAt(image, 1, 1);
     canvas.MoveTo(1, 1);
     canvas.LineTo(1, h);
@@ -190,12 +197,12 @@ void TFSProgressBar::RenderHorizontal(TCanvas& canvas, const QImage& image) cons
 
 void TFSProgressBar::RenderVertical(TCanvas& canvas, const QImage& image) const
 {
-    const int w = image.width();
-    const int h = image.height();
+    const int w = width();
+    const int h = height();
     const double share = Share(h, m_position, m_min, std::abs(m_max - m_min));
     const int t = std::clamp(h - RoundHalfEven(share + 1), -h, h);
-    Gradient(canvas, {1, 1, w - 1, h}, m_backColorFace, m_backColorGrad, gmColumns);
-    Gradient(canvas, {0, t, w, h}, m_foreColorFace, m_foreColorGrad, gmColumns);
+    Gradient(canvas, { 1, 1, w - 1, h }, m_backColorFace, m_backColorGrad, gmColumns);
+    Gradient(canvas, { 0, t, w, h }, m_foreColorFace, m_foreColorGrad, gmColumns);
     canvas.PenColor = PixelAt(image, 2, h - 2);
     canvas.MoveTo(1, h - 2);
     canvas.LineTo(w, h - 2);
@@ -206,7 +213,7 @@ void TFSProgressBar::RenderVertical(TCanvas& canvas, const QImage& image) const
 
 QImage TFSProgressBar::Render() const
 {
-    QImage image(std::max(width(), 1), std::max(height(), 1), QImage::Format_RGB32);
+    QImage image = DeviceImage(QSize(std::max(width(), 1), std::max(height(), 1)), devicePixelRatio());
     image.fill(Qt::white);
     if (width() <= 0 || height() <= 0)
         return image;
@@ -218,7 +225,7 @@ QImage TFSProgressBar::Render() const
         RenderVertical(canvas, image);
     canvas.PenColor = m_colorBorder;
     canvas.BrushClear = true;
-    canvas.Rectangle({0, 0, image.width(), image.height()});
+    canvas.Rectangle({ 0, 0, width(), height() });
     return image;
 }
 

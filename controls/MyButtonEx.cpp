@@ -2,6 +2,7 @@
 
 #include "toolkit/Canvas.h"
 #include "toolkit/KeyboardFocus.h"
+#include "toolkit/PixelRatio.h"
 #include "toolkit/PngEffects.h"
 
 #include <QKeyEvent>
@@ -9,11 +10,14 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QShortcutEvent>
+#include <cmath>
 
-namespace {
+namespace
+{
 
 // Rows from top + 2 down, columns up to right − 3, written straight into the pixels; the two top rows and
-// the two right columns keep the bitmap's white, which leaves a white line inside the border there.
+// the two right columns keep the bitmap's white, which leaves a white line inside the border there. On a screen
+// with a pixel ratio above 1 every device row gets its own shade, so the gradient stays as smooth as the text.
 void Gradient(QImage& image, const TRect& r, TColor from, TColor to)
 {
     if (image.isNull())
@@ -25,16 +29,19 @@ void Gradient(QImage& image, const TRect& r, TColor from, TColor to)
         painter.fillRect(r.ToQRect(), start);
         return;
     }
+    const double ratio = image.devicePixelRatio();
     const double height = r.Bottom - r.Top;
     const double stepR = (end.red() - start.red()) / height;
     const double stepG = (end.green() - start.green()) / height;
     const double stepB = (end.blue() - start.blue()) / height;
-    for (int y = r.Top + 2; y <= r.Bottom - 1 && y < image.height(); ++y) {
-        const int k = y - r.Top;
+    const int first = int(std::ceil((r.Top + 2) * ratio));
+    const int last = std::min(int(std::ceil(r.Bottom * ratio)), image.height());
+    const int count = std::min(int(std::ceil((r.Right - r.Left - 2) * ratio)), image.width());
+    for (int y = first; y < last; ++y) {
+        const double k = y / ratio - r.Top;
         const QRgb colour = qRgb(RoundHalfEven(start.red() + stepR * k), RoundHalfEven(start.green() + stepG * k),
             RoundHalfEven(start.blue() + stepB * k));
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        const int count = std::min(r.Right - r.Left - 2, image.width());
         for (int x = 0; x < count; ++x)
             line[x] = colour;
     }
@@ -237,39 +244,39 @@ void TMyButtonEx::resizeEvent(QResizeEvent* event)
     QWidget::resizeEvent(event);
     // Stands in for the window region: the shape of the rounded border, corners cut away. It depends on the
     // size alone, so it is made here rather than at every paint.
-    setMask(TCanvas::RoundRectRegion({0, 0, width(), height()}, 5, 5));
+    setMask(TCanvas::RoundRectRegion({ 0, 0, width(), height() }, 5, 5));
 }
 
 QImage TMyButtonEx::Render() const
 {
     const int w = width();
     const int h = height();
-    QImage image(w, h, QImage::Format_RGB32);
+    QImage image = DeviceImage(size(), devicePixelRatio());
     image.fill(Qt::white);
     const QFontMetrics metrics(font());
     const int t = metrics.horizontalAdvance(m_caption);
-    const int g = m_glyph.width();
+    const int g = LogicalSize(m_glyph).width();
     const int x0 = m_glyph.isNull() ? (w - t) / 2 : (w - g - t - 3) / 2;
     if (m_pressed)
-        Gradient(image, {0, 0, w, h}, m_clickColorFrom, m_clickColorTo);
+        Gradient(image, { 0, 0, w, h }, m_clickColorFrom, m_clickColorTo);
     else
-        Gradient(image, {0, 0, w, h}, m_defaultColorFrom, m_defaultColorTo);
+        Gradient(image, { 0, 0, w, h }, m_defaultColorFrom, m_defaultColorTo);
 
     QPainter painter(&image);
     const int d = m_pressed ? 2 : 0;
     if (!m_glyph.isNull()) {
-        const QPoint at(x0 + d, (h - m_glyph.height()) / 2 + d);
+        const QPoint at(x0 + d, (h - LogicalSize(m_glyph).height()) / 2 + d);
         painter.drawImage(at, isEnabled() ? m_glyph : TranslucentCopy(m_glyph, 51));
     }
     TCanvas canvas(painter);
     canvas.PenColor = m_borderColor;
     canvas.BrushClear = true;
-    canvas.RoundRect({0, 0, w, h}, 5, 5);
+    canvas.RoundRect({ 0, 0, w, h }, 5, 5);
 
     const int left = m_glyph.isNull() ? x0 : x0 + g + (m_pressed ? 5 : 3);
     canvas.Font = font();
     canvas.FontColor = isEnabled() ? m_fontColor : clSilver;
-    canvas.TextRect({left, d, left + t, h + d}, m_caption,
+    canvas.TextRect({ left, d, left + t, h + d }, m_caption,
         Qt::TextSingleLine | Qt::AlignVCenter | Qt::AlignHCenter | Qt::TextShowMnemonic);
     return image;
 }
@@ -279,5 +286,5 @@ void TMyButtonEx::paintEvent(QPaintEvent*)
     QPainter painter(this);
     painter.drawImage(0, 0, Render());
     if (hasFocus() && isEnabled() && (m_drawFocus || m_keyboardFocus))
-        DrawFocusRect(painter, {4, 4, width() - 4, height() - 4});
+        DrawFocusRect(painter, { 4, 4, width() - 4, height() - 4 });
 }

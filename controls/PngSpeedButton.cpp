@@ -1,5 +1,6 @@
 #include "controls/PngSpeedButton.h"
 
+#include "toolkit/PixelRatio.h"
 #include "toolkit/PngEffects.h"
 #include "toolkit/PngImageList.h"
 
@@ -88,8 +89,8 @@ TPngSpeedButton::TLayoutResult TPngSpeedButton::CalcLayout() const
     const QRect client = rect();
     const int cx = client.width();
     const int cy = client.height();
-    const int gx = m_pngImage.width();
-    const int gy = m_pngImage.height();
+    const int gx = LogicalSize(m_pngImage).width();
+    const int gy = LogicalSize(m_pngImage).height();
     QSize textSize(0, 0);
     if (!text().isEmpty())
         textSize = fontMetrics().boundingRect(QRect(0, 0, cx, 0), Qt::TextShowMnemonic, text()).size();
@@ -141,7 +142,7 @@ TPngSpeedButton::TLayoutResult TPngSpeedButton::CalcLayout() const
     }
     const int offset = (isDown() || isChecked()) ? 1 : 0;
     const QPoint shift = client.topLeft() + QPoint(offset, offset);
-    return {glyph + shift, QRect(textAt + shift, textSize)};
+    return { glyph + shift, QRect(textAt + shift, textSize) };
 }
 
 void TPngSpeedButton::paintEvent(QPaintEvent*)

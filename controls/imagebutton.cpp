@@ -1,13 +1,15 @@
 #include "controls/imagebutton.h"
 
 #include "toolkit/KeyboardFocus.h"
+#include "toolkit/PixelRatio.h"
 
 #include <QEnterEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
-namespace {
+namespace
+{
 
 QImage Copy(const QImage& image)
 {
@@ -80,7 +82,8 @@ const QImage& TImageButton::Face(TRect* rect) const
     } else if (m_mouseOver && !m_over.isNull()) {
         face = &m_over;
     }
-    *rect = {offset, offset, face->width() + offset, face->height() + offset};
+    const QSize size = LogicalSize(*face);
+    *rect = { offset, offset, size.width() + offset, size.height() + offset };
     return *face;
 }
 
@@ -107,7 +110,7 @@ void TImageButton::paintEvent(QPaintEvent*)
     painter.drawImage(rect.Left, rect.Top, face);
     if (hasFocus() && m_keyboardFocus) {
         // White dots on the tile, dark where they cross the window's blue, so the ring shows on both.
-        const QRectF ring(rect.Left + 3.5, rect.Top + 3.5, face.width() - 7, face.height() - 7);
+        const QRectF ring(rect.Left + 3.5, rect.Top + 3.5, rect.Width() - 7, rect.Height() - 7);
         painter.setRenderHint(QPainter::Antialiasing);
         painter.setPen(QPen(QColor(21, 66, 139), 3));
         painter.drawRoundedRect(ring, 10, 10);

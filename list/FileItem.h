@@ -18,8 +18,8 @@ struct TItemData {
     QString Reason; // why the last conversion failed; empty unless the row is Failed; never saved
     QString Progress; // how far the conversion is; empty unless the row is Converting; never saved
     QString Output; // the file the last conversion made; empty unless the row is Done; kept, not exported
-    std::optional<int64_t> OutputSize; // bytes of Output, when known; never saved
-    std::optional<double> OutputLength; // seconds of Output, when known; never saved
+    std::optional<int64_t> OutputSize; // bytes of Output, when known; kept with it, not exported
+    std::optional<double> OutputLength; // seconds of Output, when known; kept with it, not exported
     std::optional<int> Percent; // how far the conversion is, 0..100; none while the length is unknown; never saved
     std::optional<int64_t> SecondsLeft; // what the conversion still needs at its pace; never saved
     QStringList Notes; // what the last conversion could not keep of its source as it is, one line each; never saved

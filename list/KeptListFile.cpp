@@ -9,6 +9,8 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <cmath>
+#include <type_traits>
 
 namespace
 {
@@ -22,6 +24,22 @@ std::string ChildValue(TJclSimpleXMLElem& item, size_t position, const char* nam
     if (!child)
         throw Exception("row " + std::to_string(position + 1) + " has no \"" + name + "\"");
     return child->Value();
+}
+
+// A number kept as an attribute; none when it is missing or does not read as a number of its kind.
+template <typename T> std::optional<T> OptionalNumber(TJclSimpleXMLElem& element, const char* name)
+{
+    if (!element.HasProperties())
+        return std::nullopt;
+    const TJclSimpleXMLProp* property = element.Properties().ItemNamed(name);
+    if (!property)
+        return std::nullopt;
+    bool ok = false;
+    const QString text = QString::fromStdString(property->Value);
+    const T value = std::is_integral_v<T> ? T(text.toLongLong(&ok)) : T(text.toDouble(&ok));
+    if (!ok || value < 0 || !std::isfinite(double(value)))
+        return std::nullopt;
+    return value;
 }
 
 } // namespace
@@ -53,8 +71,11 @@ TKeptRows ReadKeptList(const std::string& path)
         if (row.State == Failed)
             row.Reason = QString::fromStdString(ChildValue(element, i, "reason"));
         // Lists kept before the output was kept lack it; their finished rows just cannot open their file.
-        if (const TJclSimpleXMLElem* output = element.ChildNamed("output"); output && row.State == Done)
+        if (TJclSimpleXMLElem* output = element.ChildNamed("output"); output && row.State == Done) {
             row.Output = QString::fromStdString(output->Value());
+            row.OutputSize = OptionalNumber<int64_t>(*output, "size");
+            row.OutputLength = OptionalNumber<double>(*output, "length");
+        }
         rows.push_back(std::move(row));
     }
     return rows;
@@ -74,7 +95,13 @@ void WriteKeptList(const std::string& path, const TKeptRows& rows)
         AppendChoices(*item, row.Choices);
         item->AppendChild("state")->SetValue(IntToStr(row.State));
         item->AppendChild("reason")->SetValue(row.Reason.toStdString());
-        item->AppendChild("output")->SetValue(row.Output.toStdString());
+        TJclSimpleXMLElem* output = item->AppendChild("output");
+        output->SetValue(row.Output.toStdString());
+        // Attributes, which readers of the list before them pass over.
+        if (row.OutputSize)
+            output->Properties().Add("size", std::to_string(*row.OutputSize));
+        if (row.OutputLength)
+            output->Properties().Add("length", QString::number(*row.OutputLength, 'f', 3).toStdString());
     }
     const std::string content = document.SaveToString();
     QDir().mkpath(QFileInfo(QString::fromStdString(path)).path());

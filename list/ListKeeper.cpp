@@ -15,7 +15,8 @@ constexpr qint64 SaveIntervalMs = 1000;
 TKeptRow KeptRow(const TItemNodeData& data)
 {
     return { data.ItemData.FileName, data.ItemData.FormatIndex, data.ItemData.Path, data.ItemData.Choices,
-        data.ImageIndex, data.ItemData.Reason, data.ItemData.Output };
+        data.ImageIndex, data.ItemData.Reason, data.ItemData.Output, data.ItemData.OutputSize,
+        data.ItemData.OutputLength };
 }
 
 } // namespace
@@ -74,6 +75,8 @@ void TListKeeper::Restore()
             data->ItemData.Choices = row.Choices;
             data->ItemData.Reason = std::move(row.Reason);
             data->ItemData.Output = std::move(row.Output);
+            data->ItemData.OutputSize = row.OutputSize;
+            data->ItemData.OutputLength = row.OutputLength;
         }
     }
     // The file holds these rows already (a row it says was converting reads back as waiting either way).

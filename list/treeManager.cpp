@@ -5,6 +5,7 @@
 #include "list/itemManager.h"
 #include "toolkit/FileNames.h"
 #include "toolkit/Locations.h"
+#include "toolkit/PixelRatio.h"
 #include "toolkit/VisibleText.h"
 
 #include <QFontMetrics>
@@ -164,8 +165,9 @@ void TTreeManager::AlignBackground()
 {
     if (!m_tree)
         return;
-    m_tree->SetBackgroundOffsetX(m_tree->ClientWidth() - m_tree->Background().width());
-    m_tree->SetBackgroundOffsetY(m_tree->ClientHeight() - m_tree->Background().height());
+    const QSize picture = LogicalSize(m_tree->Background());
+    m_tree->SetBackgroundOffsetX(m_tree->ClientWidth() - picture.width());
+    m_tree->SetBackgroundOffsetY(m_tree->ClientHeight() - picture.height());
 }
 
 void TTreeManager::TreeFreeNode(PVirtualNode node)

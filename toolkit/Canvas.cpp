@@ -5,7 +5,9 @@
 #include <cstdlib>
 #include <vector>
 
-TCanvas::TCanvas(QPainter& painter) : Font(painter.font()), m_painter(painter)
+TCanvas::TCanvas(QPainter& painter)
+    : Font(painter.font())
+    , m_painter(painter)
 {
     m_painter.setRenderHint(QPainter::Antialiasing, false);
 }
@@ -25,7 +27,16 @@ void TCanvas::LineTo(int x, int y)
         return;
     // QPainter includes the end point: stop one step short along the major axis, keeping the slope.
     const int steps = std::max(std::abs(dx), std::abs(dy));
-    const QPoint to(from.x() + qRound(dx * double(steps - 1) / steps), from.y() + qRound(dy * double(steps - 1) / steps));
+    const QPoint to(
+        from.x() + qRound(dx * double(steps - 1) / steps), from.y() + qRound(dy * double(steps - 1) / steps));
+    // A straight line is filled as the pixels it covers: a scaled painter (a screen of pixel ratio 2) would centre a
+    // pen on the line and shift it by half a pixel.
+    if (dx == 0 || dy == 0) {
+        m_painter.fillRect(QRect(QPoint(std::min(from.x(), to.x()), std::min(from.y(), to.y())),
+                               QPoint(std::max(from.x(), to.x()), std::max(from.y(), to.y()))),
+            ColorToRGB(PenColor));
+        return;
+    }
     m_painter.setRenderHint(QPainter::Antialiasing, false);
     m_painter.setPen(QPen(ColorToRGB(PenColor), 1));
     m_painter.drawLine(from, to);
@@ -70,7 +81,8 @@ void TCanvas::Rectangle(const TRect& r)
     BrushColor = brush;
 }
 
-namespace {
+namespace
+{
 
 // The first and last column of each row of a rounded rectangle. The corner ellipse runs through pixel
 // centres, so the corners come out symmetric (QPainter's rounded rectangles do not at these small sizes).
@@ -126,7 +138,7 @@ void TCanvas::RoundRect(const TRect& r, int w, int h)
         const int y = r.Top + i;
         run(y, left, left);
         run(y, right, right);
-        for (int n : {i - 1, i + 1}) {
+        for (int n : { i - 1, i + 1 }) {
             if (n < 0 || n >= rows) {
                 run(y, left, right);
                 continue;

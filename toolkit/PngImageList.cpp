@@ -1,24 +1,33 @@
 #include "toolkit/PngImageList.h"
 
 #include "toolkit/Exception.h"
+#include "toolkit/PixelRatio.h"
 
 #include <QPainter>
 
-TPngImageList::TPngImageList(int width, int height) : m_width(width), m_height(height) {}
+TPngImageList::TPngImageList(int width, int height)
+    : m_width(width)
+    , m_height(height)
+{
+}
 
 int TPngImageList::Add(const QImage& image)
 {
     QImage copy = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    if (copy.width() != m_width || copy.height() != m_height)
-        copy = copy.scaled(m_width, m_height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    if (LogicalSize(copy) != QSize(m_width, m_height)) {
+        // A sharp picture stays sharp: it keeps its device pixels per pixel of the window.
+        const qreal ratio = copy.devicePixelRatio();
+        copy = copy.scaled(QSize(m_width, m_height) * ratio, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        copy.setDevicePixelRatio(ratio);
+    }
     m_images.push_back(std::move(copy));
     return Count() - 1;
 }
 
 int TPngImageList::AddFile(const QString& path)
 {
-    QImage image;
-    if (!image.load(path, "PNG"))
+    const QImage image = SharpImage(path);
+    if (image.isNull())
         throw Exception("Cannot load the PNG image \"" + path.toStdString() + "\"");
     return Add(image);
 }

@@ -258,12 +258,20 @@ int main(int argc, char* argv[])
     ShootPopupMenu(window);
     ShootItemDialog(window);
 
-    // Convert, and take the picture once a row is done and a later one is under way with its block moving.
+    // Convert, and take the picture once a row is done and a later one is well under way, its bar partly filled.
     Click(window.btnConvert);
     QTest::mouseMove(&window, QPoint(700, 60));
-    if (!WaitFor([&] { return window.ProgressBar1->Position() > 0; }, 60000))
-        Missing("no row of the batch finished in time");
-    QTest::qWait(2500);
+    const auto underWay = [&window] {
+        TVirtualStringTree* tree = window.VirtualStringTree1;
+        const int row = RowIn(window, Converting);
+        if (row < 0 || RowIn(window, Done) < 0)
+            return false;
+        const std::optional<int> percent
+            = tree->GetNodeData<TItemNodeData>(tree->GetNodeAtIndex(row))->ItemData.Percent;
+        return percent && *percent >= 40;
+    };
+    if (!WaitFor(underWay, 60000))
+        Missing("no row of the batch got far enough in time");
     Save("main-converting.png", &window);
     // The converting row's hint once its encoder has said how far it is.
     QTest::qWait(1500);

@@ -1,5 +1,6 @@
 // Draws every picture under resources/images from code, so the artwork can be changed and redrawn.
-// Usage: artwork IMAGES_FOLDER [--sheet FILE]  (--sheet also writes an enlarged contact sheet for review)
+// Usage: artwork IMAGES_FOLDER [--scale 2] [--sheet FILE]  (--scale 2 draws the "@2x" pictures for screens with a
+// pixel ratio of 2; --sheet also writes an enlarged contact sheet for review)
 
 #include <QDir>
 #include <QFileInfo>
@@ -29,11 +30,29 @@ struct Picture {
     QImage Image;
 };
 
-QImage Transparent(int w, int h)
+// A picture of w × h pixels with scale × scale device pixels each; painters on it draw in its w × h pixels.
+QImage Sized(int w, int h, int scale, QImage::Format format)
 {
-    QImage image(w, h, QImage::Format_ARGB32_Premultiplied);
+    QImage image(w * scale, h * scale, format);
+    image.setDevicePixelRatio(scale);
+    return image;
+}
+
+QImage Transparent(int w, int h, int scale)
+{
+    QImage image = Sized(w, h, scale, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     return image;
+}
+
+// A one-pixel frame on the outermost pixels of r, each pixel covered once (a pen would cover the corners twice and
+// centre itself between two device pixels at a scale of 2).
+void Frame(QPainter& p, const QRect& r, const QColor& colour)
+{
+    p.fillRect(QRect(r.left(), r.top(), r.width(), 1), colour);
+    p.fillRect(QRect(r.left(), r.bottom(), r.width(), 1), colour);
+    p.fillRect(QRect(r.left(), r.top() + 1, 1, r.height() - 2), colour);
+    p.fillRect(QRect(r.right(), r.top() + 1, 1, r.height() - 2), colour);
 }
 
 // A top-to-bottom gradient through the given stops.
@@ -68,9 +87,9 @@ QPainterPath ArrowDown()
     return path;
 }
 
-QImage StateIcon(Symbol symbol)
+QImage StateIcon(Symbol symbol, int scale)
 {
-    QImage image = Transparent(16, 16);
+    QImage image = Transparent(16, 16, scale);
     QPainter p(&image);
     Smooth(p);
 
@@ -116,9 +135,9 @@ QImage StateIcon(Symbol symbol)
 }
 
 // The list's background picture: a large faint tick in the lower right, on the list colour, 24-bit.
-QImage Watermark()
+QImage Watermark(int scale)
 {
-    QImage image(256, 256, QImage::Format_RGB888);
+    QImage image = Sized(256, 256, scale, QImage::Format_RGB888);
     image.fill(kListBack);
     QPainter p(&image);
     Smooth(p);
@@ -436,9 +455,9 @@ QImage Greyed(const QImage& source, qreal opacity)
     return image;
 }
 
-QImage CommandButton(const IconPainter& icon, Face face)
+QImage CommandButton(const IconPainter& icon, Face face, int scale)
 {
-    QImage image = Transparent(112, 101);
+    QImage image = Transparent(112, 101, scale);
     QPainter p(&image);
     Smooth(p);
     const QPainterPath tile = Rounded(QRectF(3.5, 2.5, 105, 96), 11);
@@ -478,7 +497,7 @@ QImage CommandButton(const IconPainter& icon, Face face)
     p.drawPath(Rounded(QRectF(2.5, 1.5, 107, 98), 12));
 
     const QRectF iconBox = face == Face::Pressed ? QRectF(27, 9, 58, 58) : QRectF(26, 7, 60, 60);
-    QImage art = Transparent(112, 101);
+    QImage art = Transparent(112, 101, scale);
     {
         QPainter a(&art);
         Smooth(a);
@@ -492,9 +511,9 @@ QImage CommandButton(const IconPainter& icon, Face face)
 // ---------------------------------------------------------------------------------------------------------------
 // The header background: soft light over the top left, fading into the window colour on every edge.
 
-QImage Header()
+QImage Header(int scale)
 {
-    QImage image = Transparent(400, 200);
+    QImage image = Transparent(400, 200, scale);
     QPainter p(&image);
     Smooth(p);
     QRadialGradient light(QPointF(150, 30), 260);
@@ -528,9 +547,9 @@ QImage Header()
 // ---------------------------------------------------------------------------------------------------------------
 // The tab above the list; its lower rows disappear under the list, so it is drawn in the list colour there.
 
-QImage ListTab(Face face)
+QImage ListTab(Face face, int scale)
 {
-    QImage image = Transparent(66, 29);
+    QImage image = Transparent(66, 29, scale);
     QPainter p(&image);
     Smooth(p);
     QPainterPath tab;
@@ -568,28 +587,30 @@ QImage ListTab(Face face)
 // ---------------------------------------------------------------------------------------------------------------
 // The strip along the bottom edge (stretched across the window) and the grip mark in its corner.
 
-QImage BottomStrip()
+// Its two top lines are a pixel each; below them every device row has its own shade.
+QImage BottomStrip(int scale)
 {
-    QImage image(6, 21, QImage::Format_ARGB32);
-    for (int y = 0; y < 21; ++y) {
+    QImage image = Sized(6, 21, scale, QImage::Format_ARGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        const qreal row = qreal(y) / scale;
         QColor c;
-        if (y == 0)
+        if (row < 1)
             c = QColor(92, 126, 178);
-        else if (y == 1)
+        else if (row < 2)
             c = QColor(168, 196, 232);
         else {
-            const qreal t = (y - 2) / 18.0;
+            const qreal t = (row - 2) / 18.0;
             c = QColor(int(138 - 40 * t), int(170 - 38 * t), int(216 - 34 * t));
         }
-        for (int x = 0; x < 6; ++x)
+        for (int x = 0; x < image.width(); ++x)
             image.setPixelColor(x, y, c);
     }
     return image;
 }
 
-QImage Corner()
+QImage Corner(int scale)
 {
-    QImage image = Transparent(11, 11);
+    QImage image = Transparent(11, 11, scale);
     QPainter p(&image);
     for (int row = 0; row < 3; ++row) {
         for (int col = 0; col < 3; ++col) {
@@ -606,9 +627,9 @@ QImage Corner()
 // ---------------------------------------------------------------------------------------------------------------
 // The folder: a list icon for the add dialog and a small glyph for the folder button.
 
-QImage Folder(int size)
+QImage Folder(int size, int scale)
 {
-    QImage image = Transparent(size, size);
+    QImage image = Transparent(size, size, scale);
     QPainter p(&image);
     Smooth(p);
     const qreal s = size / 32.0;
@@ -697,7 +718,7 @@ void ProgramIcon(QPainter& p, const QRectF& box, bool detailed)
 
 QImage AppIcon(int size)
 {
-    QImage image = Transparent(size, size);
+    QImage image = Transparent(size, size, 1);
     QPainter p(&image);
     Smooth(p);
     ProgramIcon(p, QRectF(0, 0, size, size), size >= 32);
@@ -707,9 +728,9 @@ QImage AppIcon(int size)
 // ---------------------------------------------------------------------------------------------------------------
 // The splash picture: the product name on deep blue with a large reel; shown at 200/255 opacity.
 
-QImage Splash()
+QImage Splash(int scale)
 {
-    QImage image(570, 330, QImage::Format_RGB32);
+    QImage image = Sized(570, 330, scale, QImage::Format_RGB32);
     QPainter p(&image);
     Smooth(p);
     QLinearGradient sky(0, 0, 570, 330);
@@ -780,25 +801,24 @@ QImage Splash()
     p.drawText(QRectF(0, 300, 550, 20), Qt::AlignRight | Qt::AlignVCenter, "Loading\u2026");
 
     // A fine frame, since the window has none of its own.
-    p.setBrush(Qt::NoBrush);
     p.setRenderHint(QPainter::Antialiasing, false);
-    p.setPen(QColor(16, 50, 116));
-    p.drawRect(0, 0, 569, 329);
-    p.setPen(QColor(255, 255, 255, 90));
-    p.drawRect(1, 1, 567, 327);
+    Frame(p, QRect(0, 0, 570, 330), QColor(16, 50, 116));
+    Frame(p, QRect(1, 1, 568, 328), QColor(255, 255, 255, 90));
     return image;
 }
 
 // ---------------------------------------------------------------------------------------------------------------
 
-std::vector<Picture> AllPictures()
+// The pictures the windows place, drawn at a scale (1, or 2 for the "@2x" ones); the program icons are drawn in
+// each size a desktop asks for, at scale 1 only.
+std::vector<Picture> AllPictures(int scale)
 {
     std::vector<Picture> all;
-    all.push_back({ "list/state-waiting.png", StateIcon(Symbol::Down) });
-    all.push_back({ "list/state-converting.png", StateIcon(Symbol::Right) });
-    all.push_back({ "list/state-done.png", StateIcon(Symbol::Up) });
-    all.push_back({ "list/state-failed.png", StateIcon(Symbol::Cross) });
-    all.push_back({ "list/watermark.png", Watermark() });
+    all.push_back({ "list/state-waiting.png", StateIcon(Symbol::Down, scale) });
+    all.push_back({ "list/state-converting.png", StateIcon(Symbol::Right, scale) });
+    all.push_back({ "list/state-done.png", StateIcon(Symbol::Up, scale) });
+    all.push_back({ "list/state-failed.png", StateIcon(Symbol::Cross, scale) });
+    all.push_back({ "list/watermark.png", Watermark(scale) });
 
     const struct {
         const char* name;
@@ -811,20 +831,27 @@ std::vector<Picture> AllPictures()
         { "disabled", Face::Disabled } };
     for (const auto& command : commands)
         for (const auto& face : faces)
-            all.push_back(
-                { QString("app/%1-%2.png").arg(command.name, face.name), CommandButton(command.icon, face.face) });
+            all.push_back({ QString("app/%1-%2.png").arg(command.name, face.name),
+                CommandButton(command.icon, face.face, scale) });
     for (const auto& face : faces)
         if (face.face != Face::Disabled)
-            all.push_back({ QString("app/list-%1.png").arg(face.name), ListTab(face.face) });
+            all.push_back({ QString("app/list-%1.png").arg(face.name), ListTab(face.face, scale) });
 
-    all.push_back({ "app/header.png", Header() });
-    all.push_back({ "app/bottom.png", BottomStrip() });
-    all.push_back({ "app/corner.png", Corner() });
-    all.push_back({ "app/folder32.png", Folder(32) });
-    all.push_back({ "app/folder16.png", Folder(16) });
-    for (int size : { 16, 24, 32, 48, 64, 72, 96, 128, 256 })
-        all.push_back({ QString("app/icon-%1.png").arg(size), AppIcon(size) });
-    all.push_back({ "app/splash.jpg", Splash() });
+    all.push_back({ "app/header.png", Header(scale) });
+    all.push_back({ "app/bottom.png", BottomStrip(scale) });
+    all.push_back({ "app/corner.png", Corner(scale) });
+    all.push_back({ "app/folder32.png", Folder(32, scale) });
+    all.push_back({ "app/folder16.png", Folder(16, scale) });
+    if (scale == 1)
+        for (int size : { 16, 24, 32, 48, 64, 72, 96, 128, 256 })
+            all.push_back({ QString("app/icon-%1.png").arg(size), AppIcon(size) });
+    all.push_back({ "app/splash.jpg", Splash(scale) });
+    if (scale != 1)
+        for (Picture& picture : all) {
+            const QFileInfo file(picture.Path);
+            picture.Path
+                = QString("%1/%2@%3x.%4").arg(file.path(), file.completeBaseName()).arg(scale).arg(file.suffix());
+        }
     return all;
 }
 
@@ -870,11 +897,17 @@ int main(int argc, char* argv[])
     QGuiApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() < 2) {
-        std::fprintf(stderr, "usage: artwork IMAGES_FOLDER [--sheet FILE]\n");
+        std::fprintf(stderr, "usage: artwork IMAGES_FOLDER [--scale 2] [--sheet FILE]\n");
         return 2;
     }
     const QDir folder(args[1]);
-    const std::vector<Picture> all = AllPictures();
+    const int scaleAt = args.indexOf("--scale");
+    const int scale = scaleAt > 0 && scaleAt + 1 < args.size() ? args[scaleAt + 1].toInt() : 1;
+    if (scale < 1 || scale > 4) {
+        std::fprintf(stderr, "the scale is 1 to 4\n");
+        return 2;
+    }
+    const std::vector<Picture> all = AllPictures(scale);
     for (const Picture& picture : all) {
         const QString path = folder.filePath(picture.Path);
         QDir().mkpath(QFileInfo(path).path());

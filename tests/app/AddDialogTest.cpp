@@ -1,3 +1,4 @@
+#include "app/ItemForm.h"
 #include "app/addForm.h"
 #include "controls/FlatEditUnit.h"
 #include "controls/LinePanelUnit.h"
@@ -346,4 +347,29 @@ TEST_F(AddDialogKinds, OffersTheFormatChosenLastForTheFilesKindUnderHeadings)
         EXPECT_EQ(dialog.FormatIndex(), c.offered) << c.files.join(' ').toStdString();
         EXPECT_EQ(dialog.Lines()[1], "format: " + dialog.ComboBox1->Text());
     }
+}
+
+// The properties list the formats as the add dialog does, showing a row's own by its place in the catalogue, and
+// take a typed folder, checked when OK is pressed.
+TEST_F(AddDialogKinds, PropertiesGroupTheFormatsAndCheckATypedFolder)
+{
+    TItemData item;
+    item.FileName = m_folder.Source("a.avi", "x");
+    item.FormatIndex = 3;
+    WhenModal([this](QDialog* shown) {
+        auto* dialog = static_cast<TItemDlg*>(shown);
+        EXPECT_EQ(dialog->ComboBox1->count(), 8);
+        EXPECT_EQ(dialog->ComboBox1->Text(), "Sound D");
+        dialog->etDirectory->setFocus();
+        QTest::keyClicks(dialog->etDirectory, "relative/out");
+        EXPECT_EQ(dialog->Lines()[2], "save to: relative/out");
+        Click(dialog->btnOk);
+        EXPECT_EQ(m_dialogs.Messages.size(), 1);
+        dialog->etDirectory->setText(m_folder.Path() + "/new");
+        Click(dialog->btnOk);
+    });
+    const auto accepted = ShowItemDialog(item);
+    ASSERT_TRUE(accepted.has_value());
+    EXPECT_EQ(accepted->FormatIndex, 3);
+    EXPECT_EQ(accepted->Path, m_folder.Path() + "/new/");
 }

@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 // The windows load their pictures by resource path and place them at fixed positions, so a picture that is
-// missing or has another size breaks the layout silently.
+// missing or has another size breaks the layout silently; so does a sharp "@2x" one that is not twice the size.
 
 namespace
 {
@@ -47,11 +47,13 @@ TEST(Artwork, EveryPictureIsThereAtTheSizeTheWindowsPlaceIt)
         const QImage image = Load(e.Path);
         EXPECT_FALSE(image.isNull()) << e.Path;
         EXPECT_EQ(image.size(), QSize(e.Width, e.Height)) << e.Path;
+        EXPECT_EQ(Load(QString(e.Path).replace(".", "@2x.")).size(), QSize(e.Width, e.Height) * 2) << e.Path;
     }
     for (const char* command : { "add", "convert", "stop", "support" })
         for (const char* face : { "normal", "hover", "pressed", "disabled" }) {
             const QString path = QString("app/%1-%2.png").arg(command, face);
             EXPECT_EQ(Load(path).size(), QSize(112, 101)) << path.toStdString();
+            EXPECT_EQ(Load(QString(path).replace(".", "@2x.")).size(), QSize(224, 202)) << path.toStdString();
         }
     for (int size : { 16, 24, 32, 48, 64, 72, 96, 128 }) {
         const QString path = QString("app/icon-%1.png").arg(size);

@@ -1,7 +1,7 @@
 // What a new user met in the first hour: a folder named on the command line is added as a drop of it is,
-// Delete goes on to the next row, a chosen default output folder is kept and made, the end message opens it,
-// a page no browser opens is told, closing during a batch asks first, and Tab reaches every command with a mark
-// that shows.
+// Delete goes on to the next row, a chosen default output folder is kept and made, the end message opens it (each
+// of a batch's folders), a page no browser opens is told, closing during a batch asks first, and Tab reaches every
+// command with a mark that shows.
 #include "app/addForm.h"
 #include "app/mainForm.h"
 #include "app/uihook.h"
@@ -61,6 +61,18 @@ TEST_F(FirstHour, FolderFromTheCommandLineDeleteGoesOnAndTheEndMessageOpensTheFo
     ASSERT_EQ(m_dialogs.Messages.size(), 2);
     EXPECT_EQ(m_dialogs.Messages[1].Text,
         "No web browser could be opened for https://reelhand.quor.app/support. Please open it yourself.");
+
+    AddFilesThroughDialog(*m_window, m_dialogs, { m_folder.Path() + "/sources/clip1.avi" });
+    const QString other = m_folder.Path() + "/other/";
+    list->GetNodeData<TItemNodeData>(list->GetNodeAtIndex(1))->ItemData.Path = other;
+    m_dialogs.UrlsOpen = true;
+    m_dialogs.OpenedUrls.clear();
+    m_dialogs.ChoiceAnswers = { 1 }; // convert all again
+    m_dialogs.ButtonAnswers = { QMessageBox::Open };
+    Click(m_window->btnConvert);
+    WaitUntilIdle();
+    EXPECT_EQ(m_dialogs.OpenedUrls,
+        QStringList({ QUrl::fromLocalFile(chosen).toString(), QUrl::fromLocalFile(other).toString() }));
 }
 
 TEST_F(FirstHour, ClosingDuringABatchAsksFirstAndNoKeepsConverting)

@@ -4,6 +4,7 @@
 #include "controls/MyButtonEx.h"
 #include "controls/imagebutton.h"
 #include "tests/app/AppTesting.h"
+#include "toolkit/TreeHeader.h"
 #include "toolkit/VirtualStringTree.h"
 
 #include <QAction>
@@ -20,7 +21,7 @@ using MainWindowLayout = TMainWindowTest;
 
 // The layout's size is the smallest. A bigger window gives its room to the list, whose columns fill it, keeps the
 // bar and the buttons under the list and the corner mark in the corner, maximises, and comes back as big as it
-// was left.
+// was left, its columns as wide.
 TEST_F(MainWindowLayout, GrowsWithTheListTakingTheRoomAndComesBackAsItWasLeft)
 {
     EXPECT_EQ(m_window->size(), QSize(861, 529));
@@ -50,9 +51,12 @@ TEST_F(MainWindowLayout, GrowsWithTheListTakingTheRoomAndComesBackAsItWasLeft)
     EXPECT_TRUE(QTest::qWaitFor([&] { return m_window->isMaximized(); }));
     m_window->showNormal();
     EXPECT_TRUE(QTest::qWaitFor([&] { return m_window->size() == QSize(1261, 729); }));
+    list->Header()->resizeSection(3, 200); // the state column's edge dragged
     m_window->close();
     m_window = std::make_unique<TmainDlg>();
     EXPECT_EQ(m_window->size(), QSize(1261, 729));
+    m_window->show();
+    EXPECT_EQ(m_window->VirtualStringTree1->ColumnWidth(3), 200);
 }
 
 TEST_F(MainWindowLayout, EveryControlSitsWhereTheLayoutPutsIt)

@@ -9,6 +9,7 @@
 #include "controls/imagebutton.h"
 #include "engine/command.h"
 #include "list/ItemData.h"
+#include "list/StateCell.h"
 #include "list/itemManager.h"
 #include "list/treeManager.h"
 #include "tests/app/AppTesting.h"
@@ -92,6 +93,10 @@ TEST_F(Queue, AfterAKillConvertAsksAndMakesNoSecondCopyOfAFinishedFile)
     m_window->Controller().KeepList(kept);
     TVirtualStringTree* list = m_window->VirtualStringTree1;
     ASSERT_EQ(RowsOf(list), (TRows { { "clip0.avi", Done }, { "clip1.avi", Done }, { "clip2.avi", Waiting } }));
+    // A finished row brought back still says what it made.
+    const TItemNodeData& first = *list->GetNodeData<TItemNodeData>(list->GetFirst());
+    ASSERT_EQ(first.ItemData.OutputSize, QFileInfo(m_folder.ConvertFolder() + "/clip0.mp4").size());
+    EXPECT_TRUE(StateCellText(first, list->fontMetrics(), 500).startsWith(SizeText(*first.ItemData.OutputSize)));
     Click(m_window->btnConvert);
     WaitUntilIdle();
     ASSERT_FALSE(m_dialogs.Messages.isEmpty());
