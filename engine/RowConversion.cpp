@@ -7,6 +7,7 @@
 #include "engine/commandManager.h"
 #include "engine/overwriteManager.h"
 #include "platform/FileSystem.h"
+#include "platform/SharedFolder.h"
 #include "platform/WorkFolder.h"
 
 #include <algorithm>
@@ -71,9 +72,20 @@ std::string WorkName(const std::string& wanted)
 
 // The folder a cluster job's steps share for a row's pieces: beside the output, named after it, so that every
 // step finds it; not one of the private folders, which a run of this program may sweep away.
-std::string SharedPiecesFolder(const TEncoderTask& task)
+std::string SharedPiecesName(const TEncoderTask& task)
 {
-    return task.OutputFolder + "." + task.OutputName + ".pieces/";
+    return "." + task.OutputName + ".pieces";
+}
+
+// Why a step cannot use the folder of the pieces at path, by the error that opening it gave.
+std::string PiecesFolderRefusal(const std::string& path, int error)
+{
+    const std::string start = "The folder of the pieces \"" + path + "\" ";
+    if (error == ENOTDIR)
+        return start + "is not a folder (a link or a file stands at its name); this step uses nothing there.";
+    if (error == EPERM)
+        return start + "is another user's, or others may write into it; this step uses nothing there.";
+    return start + "cannot be made: " + platform::SystemErrorMessage(error) + ".";
 }
 
 } // namespace
@@ -102,6 +114,7 @@ TRowConversion::~TRowConversion()
     m_split.reset();
     m_runner.reset();
     m_work.reset();
+    m_pieces.reset();
 }
 
 bool TRowConversion::Start(const TRowRequest& row)
@@ -115,6 +128,7 @@ bool TRowConversion::Start(const TRowRequest& row)
     m_output.clear();
     m_notes.clear();
     m_split.reset();
+    m_pieces.reset();
     m_outputSize.reset();
     m_outputLength.reset();
     m_formatIndex = row.FormatIndex;
@@ -242,11 +256,11 @@ void TRowConversion::PrepareSplit(TPrepared& prepared)
         return;
     TSplitRun::TWork& work = prepared.SplitWork;
     if (m_settings.SplitStep) {
-        prepared.PiecesFolder = SharedPiecesFolder(task);
-        int error = 0;
-        if (!platform::MakeFolders(prepared.PiecesFolder, error))
-            throw ETaskRefused(TRunOutcome::Failure("The folder of the pieces \"" + prepared.PiecesFolder
-                + "\" cannot be made: " + platform::SystemErrorMessage(error) + "."));
+        // Held from here on: whoever else may write the output folder cannot redirect the pieces between steps.
+        m_pieces = std::make_unique<platform::TSharedFolder>();
+        if (int error = 0; !m_pieces->Open(task.OutputFolder, SharedPiecesName(task), error))
+            throw ETaskRefused(TRunOutcome::Failure(PiecesFolderRefusal(m_pieces->Path(), error)));
+        prepared.PiecesFolder = m_pieces->HeldPath();
         work.CheckPieces = true;
         work.Join = *m_settings.SplitStep == 0;
         if (!work.Join) {
@@ -287,10 +301,12 @@ void TRowConversion::StartSplit()
             OnEncoderFreed(*this);
     };
     m_split->OnEnded = [this](const TRunOutcome& outcome) { SplitEnded(outcome); };
-    // A step of a cluster job makes its piece, not the output.
-    if (pieceStep)
-        m_output = *pieceStep < m_split->Steps().Pieces() ? m_split->Steps().PiecePath(*pieceStep)
-                                                          : m_split->Steps().RestPath();
+    // A step of a cluster job makes its piece, not the output; it is named as the user finds it.
+    if (pieceStep) {
+        const TSplitSteps& steps = m_split->Steps();
+        const std::string made = *pieceStep < steps.Pieces() ? steps.PiecePath(*pieceStep) : steps.RestPath();
+        m_output = m_pieces->Path() + made.substr(steps.Folder().size());
+    }
     m_began = std::chrono::steady_clock::now();
     m_started = true;
     if (OnStarted)
@@ -412,7 +428,7 @@ void TRowConversion::Finish(TRunOutcome outcome, const std::atomic<bool>& stop)
     // A cluster job's pieces go once the row they make is published.
     if (m_settings.SplitStep == 0 && outcome.Succeeded()) {
         int error = 0;
-        platform::RemoveFolder(m_prepared.PiecesFolder, error);
+        m_pieces->Remove(error);
     }
     const std::string workPath = m_work->Path();
     int error = 0;

@@ -21,6 +21,7 @@ class TCommandManager;
 class TDosCommand;
 namespace platform
 {
+class TSharedFolder;
 class TWorkFolder;
 }
 
@@ -171,6 +172,8 @@ private:
     bool m_started = false;
     std::chrono::steady_clock::time_point m_began;
     std::unique_ptr<platform::TWorkFolder> m_work;
+    // The folder a cluster job's steps share for the row's pieces, while this step uses it.
+    std::unique_ptr<platform::TSharedFolder> m_pieces;
     std::unique_ptr<TSplitRun> m_split;
     int m_freeEncoders = 0; // FreeEncoders as the row started, for the thread that prepares it
     std::unique_ptr<TDosCommand> m_runner;

@@ -4,7 +4,6 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -156,30 +155,6 @@ bool RenameFile(const std::string& from, const std::string& to, int& error)
         return false;
     }
     if (::rename(from.c_str(), to.c_str()) == 0)
-        return true;
-    error = errno;
-    return false;
-}
-
-bool RemoveFolder(const std::string& path, int& error)
-{
-    if (HoldsZeroByte(path)) {
-        error = EINVAL;
-        return false;
-    }
-    DIR* dir = ::opendir(path.c_str());
-    if (!dir) {
-        error = errno;
-        return errno == ENOENT;
-    }
-    const int fd = ::dirfd(dir);
-    while (const dirent* entry = ::readdir(dir)) {
-        const std::string name = entry->d_name;
-        if (name != "." && name != ".." && ::unlinkat(fd, name.c_str(), 0) != 0 && errno != ENOENT)
-            error = errno;
-    }
-    ::closedir(dir);
-    if (::rmdir(path.c_str()) == 0 || errno == ENOENT)
         return true;
     error = errno;
     return false;

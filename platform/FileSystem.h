@@ -48,9 +48,6 @@ bool RemoveFile(const std::string& path, int& error);
 // Renames the file at from to to in the same folder, replacing what stands at to. False with the system's error
 // code in error.
 bool RenameFile(const std::string& from, const std::string& to, int& error);
-// Removes the folder at path with the files in it (not with folders in it). True when nothing is there
-// afterwards; false with the system's error code in error.
-bool RemoveFolder(const std::string& path, int& error);
 // The size of the file at path in bytes, or -1 when there is none.
 int64_t FileSize(const std::string& path);
 // The size of the file at path in bytes; on failure -1 with the system's error code in error (a folder

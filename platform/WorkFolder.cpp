@@ -1,11 +1,12 @@
 #include "platform/WorkFolder.h"
 
+#include "platform/HeldFolder.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/random.h>
 #include <sys/stat.h>
@@ -40,25 +41,9 @@ namespace
         }
     }
 
-    void Close(int& fd)
-    {
-        if (fd >= 0)
-            ::close(fd);
-        fd = -1;
-    }
-
     bool SameFile(const struct stat& a, const struct stat& b)
     {
         return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-    }
-
-    // True when what stands at name in folderFd, not followed if a link, is the file open at fd.
-    bool StandsAt(int folderFd, const std::string& name, int fd)
-    {
-        struct stat there {
-        }, held {};
-        return ::fstatat(folderFd, name.c_str(), &there, AT_SYMLINK_NOFOLLOW) == 0 && ::fstat(fd, &held) == 0
-            && SameFile(there, held);
     }
 
     std::string NamePart(const std::string& path)
@@ -91,25 +76,6 @@ namespace
     bool RunWrites(const std::string& name)
     {
         return name == LockName || name.starts_with("output");
-    }
-
-    // The names in the folder open at fd, without "." and "..". False when it cannot be read.
-    bool Entries(int fd, std::vector<std::string>& names)
-    {
-        const int listFd = ::openat(fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        DIR* dir = listFd < 0 ? nullptr : ::fdopendir(listFd);
-        if (!dir) {
-            if (listFd >= 0)
-                ::close(listFd);
-            return false;
-        }
-        while (const dirent* entry = ::readdir(dir)) {
-            const std::string name = entry->d_name;
-            if (name != "." && name != "..")
-                names.push_back(name);
-        }
-        ::closedir(dir);
-        return true;
     }
 
     bool HoldsMarker(int fd)
@@ -191,20 +157,20 @@ namespace
         std::vector<std::string> names;
         if (lockFd >= 0 && ::fstat(fd, &info) == 0 && ::fstat(lockFd, &lockInfo) == 0 && S_ISREG(lockInfo.st_mode)
             && info.st_uid == ::geteuid() && lockInfo.st_uid == info.st_uid && Lock(lockFd, false)
-            && HoldsMarker(lockFd) && Entries(fd, names)) {
+            && HoldsMarker(lockFd) && FolderEntries(fd, names)) {
             clean = std::all_of(names.begin(), names.end(), RunWrites);
             if (clean) {
                 for (const std::string& entry : names)
                     if (entry != LockName)
                         ::unlinkat(fd, entry.c_str(), 0);
-                Close(lockFd);
+                CloseHeld(lockFd);
                 ::unlinkat(fd, LockName, 0);
                 if (StandsAt(folderFd, name, fd))
                     ::unlinkat(folderFd, name.c_str(), AT_REMOVEDIR);
             }
         }
-        Close(lockFd);
-        Close(fd);
+        CloseHeld(lockFd);
+        CloseHeld(fd);
         return clean;
     }
 
@@ -263,7 +229,7 @@ TWorkFolder::~TWorkFolder()
 
 std::string TWorkFolder::HeldPath() const
 {
-    return "/proc/" + std::to_string(::getpid()) + "/fd/" + std::to_string(m_folderFd) + "/";
+    return platform::HeldPath(m_folderFd);
 }
 
 bool TWorkFolder::Intact() const
@@ -316,14 +282,14 @@ bool TWorkFolder::Remove(int& error)
         const bool intact = Intact();
         std::vector<std::string> names;
         if (m_owned)
-            Entries(m_folderFd, names);
+            FolderEntries(m_folderFd, names);
         for (const std::string& name : names)
             if (name != LockName)
                 ::unlinkat(m_folderFd, name.c_str(), 0);
         // Closed before it goes: FUSE keeps a removed file that is still open as a hidden one, and the folder
         // would stay with it.
         const bool locked = m_lockFd >= 0;
-        Close(m_lockFd);
+        CloseHeld(m_lockFd);
         if (locked)
             ::unlinkat(m_folderFd, LockName, 0);
         if (m_owned && intact && ::unlinkat(m_outputFd, m_name.c_str(), AT_REMOVEDIR) != 0 && errno != ENOENT) {
@@ -331,9 +297,9 @@ bool TWorkFolder::Remove(int& error)
             removed = false;
         }
     }
-    Close(m_lockFd);
-    Close(m_folderFd);
-    Close(m_outputFd);
+    CloseHeld(m_lockFd);
+    CloseHeld(m_folderFd);
+    CloseHeld(m_outputFd);
     m_path.clear();
     m_name.clear();
     m_owned = false;
@@ -345,11 +311,11 @@ std::vector<std::string> RemoveAbandonedWorkFolders(const std::string& folder)
     std::vector<std::string> kept;
     int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     std::vector<std::string> names;
-    if (folderFd >= 0 && Entries(folderFd, names))
+    if (folderFd >= 0 && FolderEntries(folderFd, names))
         for (const std::string& name : names)
             if (OwnNameForm(name) && !Sweep(folderFd, name))
                 kept.push_back(name);
-    Close(folderFd);
+    CloseHeld(folderFd);
     return kept;
 }
 

@@ -2,6 +2,7 @@
 // only its own files.
 #include "engine/RowConversion.h"
 #include "tests/batch/BatchProgram.h"
+#include "tests/support/Clips.h"
 #include "tests/support/PrivateFolders.h"
 #include "tests/support/Unprivileged.h"
 #include "tests/support/WaitUntil.h"
@@ -62,6 +63,45 @@ TEST(BatchOwnFiles, APrivateFolderSwappedForALinkTouchesNothingOutside)
     EXPECT_EQ(a.readAll(), "a");
     EXPECT_TRUE(QDir(out + "/.moved").isEmpty());
     EXPECT_TRUE(QDir(out).entryList({ "*.mp4" }).isEmpty());
+}
+
+// Between the steps of a cluster job another user swaps the folder of the pieces for a link to a folder of the
+// user's, and then for a folder of their own: the next step refuses each, and writes and removes nothing anywhere.
+TEST(BatchOwnFiles, APiecesFolderSwappedBetweenStepsIsRefusedAndNothingOutsideIsTouched)
+{
+    TBatchProgram program(true, true);
+    const QString out = SharedFolder(program, "group", 0777);
+    const QString victim = program.Folder("victim");
+    QFile kept(victim + "/a");
+    ASSERT_TRUE(kept.open(QIODevice::WriteOnly) && kept.write("a") == 1);
+    kept.close();
+    const QString source = program.Folder("clips") + "/film.mp4";
+    ASSERT_TRUE(MakeMedia(source, "-f lavfi -i testsrc2=duration=2:rate=25:size=160x120 -c:v libx264 -g 25"));
+    const QStringList step = { "--format", "0", "--output", out, "--split", "2", source };
+    ASSERT_EQ(program.Run(step + QStringList { "--piece", "1" }).ExitCode, 0);
+    const std::string pieces = (out + "/.film.mp4.pieces").toStdString();
+
+    const std::string linked = AsUnprivilegedUser([&] {
+        const int moved = ::rename(pieces.c_str(), (out + "/.moved").toUtf8().constData());
+        return std::to_string(moved) + std::to_string(::symlink(victim.toUtf8().constData(), pieces.c_str()));
+    });
+    const TBatchProgram::TResult throughLink = program.Run(step + QStringList { "--piece", "2" });
+    const std::string replaced = AsUnprivilegedUser([&] {
+        return std::to_string(::unlink(pieces.c_str())) + std::to_string(::mkdir(pieces.c_str(), 0700))
+            + std::to_string(::chmod(pieces.c_str(), 0777));
+    });
+    const TBatchProgram::TResult theirs = program.Run(step + QStringList { "--join" });
+
+    ASSERT_EQ(linked + replaced, "00000");
+    EXPECT_EQ(throughLink.ExitCode, 1);
+    EXPECT_TRUE(throughLink.Out.contains("is not a folder")) << throughLink.Out.toStdString();
+    EXPECT_EQ(theirs.ExitCode, 1);
+    EXPECT_TRUE(theirs.Out.contains("is another user's")) << theirs.Out.toStdString();
+    EXPECT_EQ(FilesIn(victim), QStringList({ "a" }));
+    EXPECT_EQ(FilesIn(out + "/.moved"), QStringList({ "piece-1.nut" }));
+    EXPECT_EQ(FilesIn(QString::fromStdString(pieces)), QStringList());
+    EXPECT_EQ(QDir(out).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name),
+        QStringList({ ".film.mp4.pieces", ".moved" }));
 }
 
 // A resume passes over only the row's own whole file: one cut short afterwards, and another user's copy of it with
