@@ -1,15 +1,40 @@
 #include "app/SplitLongFiles.h"
 
+#include "app/FilesAtOnce.h"
 #include "app/mainForm.h"
+#include "controls/FlatEditUnit.h"
+#include "controls/MyButtonEx.h"
 #include "engine/command.h"
+#include "list/ItemData.h"
 #include "tests/app/AppTesting.h"
+#include "tests/support/Clips.h"
+#include "tests/support/LoggedEncoder.h"
 
 #include <QCheckBox>
+#include <QRegularExpression>
+#include <QTest>
 
 namespace
 {
 
 using SplitLongFilesSetting = TMainWindowTest;
+
+// A format whose picture can be encoded in pieces, as quick as the real encoder goes.
+QByteArray QuickCatalogue()
+{
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<commands>\r\n  <command>\r\n    <format>Quick MP4</format>\r\n"
+           "    <params>-nostdin -n -hide_banner -map 0:v:0? -c:v libx264 -preset ultrafast -pix_fmt yuv420p</params>\r\n"
+           "    <ext>mp4</ext>\r\n    <plan>tracks</plan>\r\n  </command>\r\n</commands>\r\n";
+}
+
+class SplitLongFilesRun : public TMainWindowTest
+{
+protected:
+    SplitLongFilesRun()
+        : TMainWindowTest(QuickCatalogue(), true)
+    {
+    }
+};
 
 } // namespace
 
@@ -29,4 +54,30 @@ TEST_F(SplitLongFilesSetting, IsOffAtFirstAndAltLTurnsItOnAndKeepsIt)
     EXPECT_TRUE(Command->SplitLongFiles());
     EXPECT_TRUE(SplitLongFiles::Stored());
     SplitLongFiles::Store(false);
+}
+
+// With the setting on and two files at once, one file longer than a minute is cut in two: both pieces are encoded
+// side by side, and the file made of them holds every frame of the source.
+TEST_F(SplitLongFilesRun, ALongFileIsEncodedInTwoPiecesAtOnceWithEveryFrame)
+{
+    if (FilesAtOnce::Limit() < 2)
+        GTEST_SKIP() << "one processor";
+    const QString log = WrapRealEncoder(m_folder.Path() + "/bin/ffmpeg");
+    const QString source = m_folder.Source("film.mp4");
+    ASSERT_TRUE(MakeMedia(source, "-f lavfi -i testsrc=duration=61:rate=5:size=64x48 -c:v libx264 -g 25"));
+    Click(m_window->cbSplitLongFiles);
+    m_window->cbFilesAtOnce->setFocus();
+    QTest::keyClick(m_window->cbFilesAtOnce, Qt::Key_Down);
+    AddFilesThroughDialog(*m_window, m_dialogs, { source });
+
+    Click(m_window->btnConvert);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !Busy(); }, 120000));
+
+    const QStringList runs = LoggedRuns(log);
+    EXPECT_EQ(runs.filter(QRegularExpression("^start .*piece-\\d\\.nut")).size(), 2) << runs.join('\n').toStdString();
+    EXPECT_LT(LoggedLineOf(runs, "start piece-2.nut"), LoggedLineOf(runs, "end piece-1.nut")) << "both at once";
+    EXPECT_EQ(RowState(*m_window, 0), int(Done));
+    EXPECT_EQ(FrameTimes(m_folder.ConvertFolder() + "/film.mp4", "v").size(), FrameTimes(source, "v").size());
+    SplitLongFiles::Store(false);
+    FilesAtOnce::Store(1);
 }
