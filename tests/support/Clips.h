@@ -74,9 +74,29 @@ inline QList<double> FrameTimes(const QString& path, const QString& kind)
     QList<double> times;
     if (!probe.waitForFinished(120000) || probe.exitCode() != 0)
         return times;
+    // A transport stream's packets end their line with a comma of their own.
     for (const QString& line : QString::fromUtf8(probe.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts))
-        times << line.toDouble();
+        times << line.section(',', 0, 0).toDouble();
     std::sort(times.begin(), times.end());
+    return times;
+}
+
+// The times in seconds at which a player shows the frames of the file's first picture track, in that order, where
+// its packets may lack them (an MPEG program stream times a few); NaN for a frame whose time the file does not give.
+inline QList<double> ShownTimes(const QString& path)
+{
+    QProcess probe;
+    probe.start(REELHAND_FFPROBE,
+        { "-v", "error", "-select_streams", "v:0", "-show_entries", "frame=best_effort_timestamp_time", "-of",
+            "csv=p=0", path });
+    QList<double> times;
+    if (!probe.waitForFinished(120000) || probe.exitCode() != 0)
+        return times;
+    for (const QString& line : QString::fromUtf8(probe.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts)) {
+        bool timed = false;
+        const double time = line.section(',', 0, 0).toDouble(&timed);
+        times << (timed ? time : qQNaN());
+    }
     return times;
 }
 
