@@ -202,7 +202,7 @@ void TRowConversion::Prepare(const TRowRequest& row, const std::atomic<bool>& st
                 throw ETaskRefused(TRunOutcome::Failure("Nothing can be written into the output folder \""
                     + task.OutputFolder + "\": " + platform::SystemErrorMessage(error) + "."));
         }
-        PrepareSplit(prepared);
+        PrepareSplit(prepared, stop);
         if (prepared.Cuts)
             return;
         prepared.Arguments
@@ -234,7 +234,7 @@ int TRowConversion::PiecesWanted(const TPrepared& prepared) const
 
 // Beside the owner's thread: sets the row up to be converted in pieces, when it is to be and can be; it is
 // converted whole when no cuts are set.
-void TRowConversion::PrepareSplit(TPrepared& prepared)
+void TRowConversion::PrepareSplit(TPrepared& prepared, const std::atomic<bool>& stop)
 {
     const TEncoderTask& task = prepared.Task;
     const TEncoderPlan& plan = prepared.Plan;
@@ -248,7 +248,7 @@ void TRowConversion::PrepareSplit(TPrepared& prepared)
     }
     TSplitCuts cuts;
     try {
-        cuts = FindSplitCuts(task.Source, plan.PictureTrack, pieces);
+        cuts = FindSplitCuts(task.Source, plan.PictureTrack, pieces, &stop);
     } catch (const EProbeError& error) {
         throw ETaskRefused(TRunOutcome::Unreadable(error.Message()));
     }

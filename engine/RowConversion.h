@@ -141,7 +141,7 @@ private:
 
     void Prepare(const TRowRequest& row, const std::atomic<bool>& stop);
     void Prepared();
-    void PrepareSplit(TPrepared& prepared);
+    void PrepareSplit(TPrepared& prepared, const std::atomic<bool>& stop);
     int PiecesWanted(const TPrepared& prepared) const;
     void StartSplit();
     void SplitEnded(const TRunOutcome& outcome);

@@ -47,12 +47,45 @@ std::optional<int64_t> KeyframeTime(AVFormatContext* context, int track, int64_t
     return time;
 }
 
+// MPEG program and transport streams, the commonest long recordings, keep no index of keyframes.
+bool Unindexed(const AVFormatContext* context)
+{
+    const std::string name = context->iformat ? context->iformat->name : "";
+    return name == "mpegts" || name == "mpeg";
+}
+
+// The presentation times of the track's keyframes, ascending, from one pass over the file's packets as they are
+// flagged (nothing decoded). None where a keyframe has no time or the times go back (a clock that wrapped or
+// began again): no cut would then be sure.
+std::vector<int64_t> ScannedKeyframes(AVFormatContext* context, int track)
+{
+    std::vector<int64_t> times;
+    if (av_seek_frame(context, -1, 0, AVSEEK_FLAG_BYTE) < 0)
+        return times;
+    AVPacket* packet = av_packet_alloc();
+    bool sure = true;
+    while (sure && av_read_frame(context, packet) >= 0) {
+        if (packet->stream_index == track && (packet->flags & AV_PKT_FLAG_KEY)) {
+            sure = packet->pts != AV_NOPTS_VALUE && (times.empty() || packet->pts > times.back());
+            times.push_back(packet->pts);
+        }
+        av_packet_unref(packet);
+    }
+    av_packet_free(&packet);
+    return sure ? times : std::vector<int64_t>();
+}
+
+int Interrupts(void* stop)
+{
+    return static_cast<const TStopFlag*>(stop)->load() ? 1 : 0;
+}
+
 } // namespace
 
 int64_t TSplitCuts::SeekMicroseconds(std::size_t piece) const
 {
     // Rounded up: the demuxer seeks back to the keyframe at or before the time, and that must be this one.
-    const int64_t time = Cuts[piece - 1];
+    const int64_t time = piece <= Seeks.size() ? Seeks[piece - 1] : Cuts[piece - 1];
     return av_rescale_rnd(time, int64_t(TimeBaseNum) * AV_TIME_BASE, TimeBaseDen, AV_ROUND_UP);
 }
 
@@ -68,12 +101,19 @@ std::string TSplitCuts::Trim(std::size_t piece) const
     return trim;
 }
 
-TSplitCuts FindSplitCuts(const std::string& path, int track, int pieces)
+TSplitCuts FindSplitCuts(const std::string& path, int track, int pieces, const TStopFlag* stop)
 {
     TInput input;
+    input.Context = avformat_alloc_context();
+    if (!input.Context)
+        throw EProbeError("Out of memory");
+    if (stop)
+        input.Context->interrupt_callback = { &Interrupts, const_cast<TStopFlag*>(stop) };
     int result = avformat_open_input(&input.Context, path.c_str(), nullptr, nullptr);
     if (result >= 0)
         result = avformat_find_stream_info(input.Context, nullptr);
+    if (stop && stop->load())
+        throw EReadStopped();
     if (result < 0)
         throw EProbeError(ErrorText(result));
     AVFormatContext* context = input.Context;
@@ -94,6 +134,11 @@ TSplitCuts FindSplitCuts(const std::string& path, int track, int pieces)
         if (entry && (entry->flags & AVINDEX_KEYFRAME) && entry->timestamp != AV_NOPTS_VALUE)
             keyframes.push_back(entry->timestamp);
     }
+    const bool scanned = keyframes.size() < 2 && pieces >= 2 && Unindexed(context);
+    if (scanned)
+        keyframes = ScannedKeyframes(context, track);
+    if (stop && stop->load())
+        throw EReadStopped();
     std::sort(keyframes.begin(), keyframes.end());
     // A piece's file cannot hold frames before zero.
     if (pieces < 2 || keyframes.size() < 2 || cuts.StartTime < 0)
@@ -115,9 +160,15 @@ TSplitCuts FindSplitCuts(const std::string& path, int track, int pieces)
         const std::optional<int64_t> time = KeyframeTime(context, track, timestamp);
         // A keyframe the index names but the track does not bear out: no cut is sure, so none is made.
         if (!time)
-            return TSplitCuts { cuts.Track, cuts.TimeBaseNum, cuts.TimeBaseDen, cuts.StartTime, {} };
+            return TSplitCuts { cuts.Track, cuts.TimeBaseNum, cuts.TimeBaseDen, cuts.StartTime, {}, {} };
         if (cuts.Cuts.empty() || *time > cuts.Cuts.back())
             cuts.Cuts.push_back(*time);
     }
+    for (int64_t cut : scanned ? cuts.Cuts : std::vector<int64_t>()) {
+        const auto next = std::lower_bound(keyframes.begin(), keyframes.end(), cut);
+        cuts.Seeks.push_back(next == keyframes.begin() ? cut : *(next - 1));
+    }
+    if (stop && stop->load())
+        throw EReadStopped();
     return cuts;
 }

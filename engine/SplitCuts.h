@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/MediaProbe.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -13,6 +15,9 @@ struct TSplitCuts {
     int TimeBaseDen = 1;
     int64_t StartTime = 0; // the file's start in microseconds: what a whole conversion takes as its zero
     std::vector<int64_t> Cuts; // ascending; piece p (from 0) holds the frames from Cuts[p - 1] up to Cuts[p]
+    // Where the reading of piece p starts, where that is not at its cut: in a file without an index a seek only
+    // lands near a time, so it is aimed at the keyframe before the cut and the frames before the cut are left out.
+    std::vector<int64_t> Seeks;
 
     std::size_t Pieces() const { return Cuts.size() + 1; }
     // The time to seek to before piece p, in microseconds (at or just after its first keyframe, so that the seek
@@ -23,7 +28,8 @@ struct TSplitCuts {
     std::string Trim(std::size_t piece) const;
 };
 
-// The cuts into at most pieces pieces of the picture track of the file at path, taken from the container's index
-// of keyframes without decoding anything: fewer where the keyframes are too far apart, none when the file has no
-// such index (then it is converted whole). Throws EProbeError when the file cannot be read.
-TSplitCuts FindSplitCuts(const std::string& path, int track, int pieces);
+// The cuts into at most pieces pieces of the picture track of the file at path, at keyframes found without
+// decoding anything: from the container's index, or in MPEG program and transport streams, which have none, from
+// one pass over the packets. Fewer where the keyframes are too far apart; none when no keyframes are found so
+// (then it is converted whole). Throws EProbeError when the file cannot be read, EReadStopped once stop is set.
+TSplitCuts FindSplitCuts(const std::string& path, int track, int pieces, const TStopFlag* stop = nullptr);
