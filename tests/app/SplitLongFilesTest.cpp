@@ -4,6 +4,7 @@
 #include "app/mainForm.h"
 #include "controls/FlatEditUnit.h"
 #include "controls/MyButtonEx.h"
+#include "controls/imagebutton.h"
 #include "engine/command.h"
 #include "list/ItemData.h"
 #include "tests/app/AppTesting.h"
@@ -22,8 +23,9 @@ using SplitLongFilesSetting = TMainWindowTest;
 // A format whose picture can be encoded in pieces, as quick as the real encoder goes.
 QByteArray QuickCatalogue()
 {
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<commands>\r\n  <command>\r\n    <format>Quick MP4</format>\r\n"
-           "    <params>-nostdin -n -hide_banner -map 0:v:0? -c:v libx264 -preset ultrafast -pix_fmt yuv420p</params>\r\n"
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<commands>\r\n  <command>\r\n"
+           "    <format>Quick MP4</format>\r\n"
+           "    <params>-nostdin -n -hide_banner -map 0:v:0? -c:v libx264 -preset ultrafast</params>\r\n"
            "    <ext>mp4</ext>\r\n    <plan>tracks</plan>\r\n  </command>\r\n</commands>\r\n";
 }
 

@@ -87,8 +87,9 @@ TEST(BatchOwnFiles, APiecesFolderSwappedBetweenStepsIsRefusedAndNothingOutsideIs
     });
     const TBatchProgram::TResult throughLink = program.Run(step + QStringList { "--piece", "2" });
     const std::string replaced = AsUnprivilegedUser([&] {
-        return std::to_string(::unlink(pieces.c_str())) + std::to_string(::mkdir(pieces.c_str(), 0700))
-            + std::to_string(::chmod(pieces.c_str(), 0777));
+        const int unlinked = ::unlink(pieces.c_str());
+        const int made = ::mkdir(pieces.c_str(), 0700);
+        return std::to_string(unlinked) + std::to_string(made) + std::to_string(::chmod(pieces.c_str(), 0777));
     });
     const TBatchProgram::TResult theirs = program.Run(step + QStringList { "--join" });
 
