@@ -84,7 +84,8 @@ int Interrupts(void* stop)
 
 int64_t TSplitCuts::SeekMicroseconds(std::size_t piece) const
 {
-    // Rounded up: the demuxer seeks back to the keyframe at or before the time, and that must be this one.
+    // Rounded up: the demuxer seeks back to the keyframe at or before the time, and that must be this one (or, in
+    // a file without an index, the one before the cut).
     const int64_t time = piece <= Seeks.size() ? Seeks[piece - 1] : Cuts[piece - 1];
     return av_rescale_rnd(time, int64_t(TimeBaseNum) * AV_TIME_BASE, TimeBaseDen, AV_ROUND_UP);
 }

@@ -21,7 +21,7 @@ struct TSplitCuts {
 
     std::size_t Pieces() const { return Cuts.size() + 1; }
     // The time to seek to before piece p, in microseconds (at or just after its first keyframe, so that the seek
-    // lands on it); none for the first piece.
+    // lands on it, or on the keyframe Seeks names); none for the first piece.
     int64_t SeekMicroseconds(std::size_t piece) const;
     // The frames of piece p as a filter that keeps them: "trim=start_pts=A:end_pts=B" (either end left out for the
     // first and the last piece); empty for a single piece.

@@ -1,5 +1,6 @@
 #include "platform/HeldFolder.h"
 
+#include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -11,6 +12,13 @@ namespace platform
 std::string HeldPath(int fd)
 {
     return "/proc/" + std::to_string(::getpid()) + "/fd/" + std::to_string(fd) + "/";
+}
+
+int HeldPathFault(int fd)
+{
+    struct stat held {
+    };
+    return ::stat(HeldPath(fd).c_str(), &held) == 0 ? 0 : errno;
 }
 
 bool StandsAt(int folderFd, const std::string& name, int fd)

@@ -38,10 +38,8 @@ bool TSharedFolder::Open(const std::string& folder, const std::string& name, int
     if (info.st_uid != ::geteuid() || (info.st_mode & (S_IWGRP | S_IWOTH)) != 0)
         return fail(EPERM);
     // Children reach the folder through /proc; where it is missing, say so before any encoder runs.
-    struct stat held {
-    };
-    if (::stat(HeldPath().c_str(), &held) != 0)
-        return fail(errno);
+    if (const int fault = HeldPathFault(m_folderFd))
+        return fail(fault);
     return true;
 }
 

@@ -214,10 +214,8 @@ bool TWorkFolder::Make(const std::string& folder, int& error)
     if (!Lock(m_lockFd, true) || !WriteAll(m_lockFd, Marker))
         return fail(errno);
     // Children reach the folder through /proc; where it is missing, say so before any encoder runs.
-    struct stat held {
-    };
-    if (::stat(HeldPath().c_str(), &held) != 0)
-        return fail(errno);
+    if (const int fault = HeldPathFault(m_folderFd))
+        return fail(fault);
     return true;
 }
 

@@ -65,38 +65,25 @@ inline QStringList Streams(const QString& path)
     return QString::fromUtf8(probe.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
 }
 
-// The times in seconds of the packets of the file's first track of a kind ("v", "a"), in showing order.
-inline QList<double> FrameTimes(const QString& path, const QString& kind)
+// The times in seconds of the packets of the file's first track of a kind ("v", "a"), in showing order; or of
+// what entry names, such as the frames as a player shows them ("frame=best_effort_timestamp_time"). NaN for one
+// whose time the file does not give (then in the order read).
+inline QList<double> FrameTimes(const QString& path, const QString& kind, const QString& entry = "packet=pts_time")
 {
     QProcess probe;
     probe.start(REELHAND_FFPROBE,
-        { "-v", "error", "-select_streams", kind + ":0", "-show_entries", "packet=pts_time", "-of", "csv=p=0", path });
+        { "-v", "error", "-select_streams", kind + ":0", "-show_entries", entry, "-of", "csv=p=0", path });
     QList<double> times;
     if (!probe.waitForFinished(120000) || probe.exitCode() != 0)
         return times;
     // A transport stream's packets end their line with a comma of their own.
-    for (const QString& line : QString::fromUtf8(probe.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts))
-        times << line.section(',', 0, 0).toDouble();
-    std::sort(times.begin(), times.end());
-    return times;
-}
-
-// The times in seconds at which a player shows the frames of the file's first picture track, in that order, where
-// its packets may lack them (an MPEG program stream times a few); NaN for a frame whose time the file does not give.
-inline QList<double> ShownTimes(const QString& path)
-{
-    QProcess probe;
-    probe.start(REELHAND_FFPROBE,
-        { "-v", "error", "-select_streams", "v:0", "-show_entries", "frame=best_effort_timestamp_time", "-of",
-            "csv=p=0", path });
-    QList<double> times;
-    if (!probe.waitForFinished(120000) || probe.exitCode() != 0)
-        return times;
     for (const QString& line : QString::fromUtf8(probe.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts)) {
         bool timed = false;
         const double time = line.section(',', 0, 0).toDouble(&timed);
         times << (timed ? time : qQNaN());
     }
+    if (std::none_of(times.begin(), times.end(), [](double time) { return qIsNaN(time); }))
+        std::sort(times.begin(), times.end());
     return times;
 }
 
