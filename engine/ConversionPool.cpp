@@ -1,12 +1,17 @@
 #include "engine/ConversionPool.h"
 
+#include <QThread>
 #include <algorithm>
 
 TConversionPool::TConversionPool(int jobs, const TConversionSettings& settings)
     : m_jobs(std::max(jobs, 1))
 {
+    // The pieces of a long row take every free slot: each slot's encoder gets its share of the processors.
+    TConversionSettings slotSettings = settings;
+    if (m_jobs > 1)
+        slotSettings.PieceThreads = std::max(1, QThread::idealThreadCount() / m_jobs);
     for (int i = 0; i < m_jobs; ++i) {
-        m_slots.push_back(std::make_unique<TRowConversion>(settings));
+        m_slots.push_back(std::make_unique<TRowConversion>(slotSettings));
         const std::size_t slot = m_slots.size() - 1;
         m_slots.back()->FreeEncoders = [this] {
             const int waiting = static_cast<int>(RowsWaiting ? RowsWaiting() : 0);

@@ -290,7 +290,8 @@ void TRowConversion::StartSplit()
         = !work.Join && !work.Steps.empty() ? std::optional(work.Steps.front()) : std::nullopt;
     const double seconds = m_prepared.Source.Length({ m_prepared.Plan.PictureTrack }).value_or(0);
     m_split = std::make_unique<TSplitRun>(
-        TSplitSteps(m_settings.Encoder, m_prepared.Task, m_prepared.Plan, *m_prepared.Cuts, m_prepared.PiecesFolder),
+        TSplitSteps(m_settings.Encoder, m_prepared.Task, m_prepared.Plan, *m_prepared.Cuts, m_prepared.PiecesFolder,
+            m_settings.SplitStep ? 0 : m_settings.PieceThreads),
         std::move(work), seconds);
     m_split->OnLine = [this] {
         if (OnLine)

@@ -50,6 +50,8 @@ struct TConversionSettings {
     // shares: 1 .. Split encodes that piece of the picture, Split + 1 the rest; 0 joins them into the output.
     // None: the whole row here.
     std::optional<int> SplitStep;
+    // Threads for the encoder of each piece of a row converted in pieces here; 0: the encoder's own choice.
+    int PieceThreads = 0;
 };
 
 // Converts one row at a time, from its task to its outcome: the source is read first, and a row that cannot

@@ -78,8 +78,8 @@ std::optional<std::string> SplitRefusal(const TEncoderTask& task, const TEncoder
     return std::nullopt;
 }
 
-TSplitSteps::TSplitSteps(
-    const std::string& encoder, const TEncoderTask& task, const TEncoderPlan& plan, TSplitCuts cuts, std::string folder)
+TSplitSteps::TSplitSteps(const std::string& encoder, const TEncoderTask& task, const TEncoderPlan& plan,
+    TSplitCuts cuts, std::string folder, int pieceThreads)
     : m_encoder(encoder)
     , m_source(task.Source)
     , m_cuts(std::move(cuts))
@@ -88,6 +88,11 @@ TSplitSteps::TSplitSteps(
     , m_input(plan.InputOptions)
     , m_pictureFilter(plan.PictureFilter)
 {
+    const auto threadsWord
+        = [](const std::string& word) { return word == "-threads" || word.starts_with("-threads:"); };
+    if (std::none_of(plan.General.begin(), plan.General.end(), threadsWord)
+        && std::none_of(plan.Picture.begin(), plan.Picture.end(), threadsWord))
+        m_pieceThreads = pieceThreads;
     for (std::size_t i = 0; i < plan.General.size(); ++i) {
         const std::string& word = plan.General[i];
         const bool hasValue = i + 1 < plan.General.size();
@@ -150,6 +155,9 @@ std::vector<std::string> TSplitSteps::PieceArguments(std::size_t piece, const st
         filter += (filter.empty() ? "" : ",") + m_pictureFilter;
     if (!filter.empty())
         arguments.insert(arguments.end(), { "-filter:v:0", filter });
+    // Encoders side by side that each start a thread per processor fight over them; a share each runs faster.
+    if (m_pieceThreads > 0)
+        arguments.insert(arguments.end(), { "-threads:v:0", std::to_string(m_pieceThreads) });
     // Every frame with its own time, none added or dropped, on the source's clock; the first piece's decoding
     // times before zero are not shifted into its frames' times.
     arguments.insert(arguments.end(),

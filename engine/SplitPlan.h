@@ -19,8 +19,10 @@ std::optional<std::string> SplitRefusal(const TEncoderTask& task, const TEncoder
 class TSplitSteps
 {
 public:
+    // pieceThreads: the threads each piece's encoder may use, where the format leaves that to the encoder; 0 for
+    // the encoder's own choice.
     TSplitSteps(const std::string& encoder, const TEncoderTask& task, const TEncoderPlan& plan, TSplitCuts cuts,
-        std::string folder);
+        std::string folder, int pieceThreads = 0);
 
     const TSplitCuts& Cuts() const { return m_cuts; }
     std::size_t Pieces() const { return m_cuts.Pieces(); }
@@ -50,6 +52,7 @@ private:
     std::vector<std::string> m_picture; // the picture's map and colour
     std::vector<std::string> m_pictureTags; // the picture's codec tag, which only the output container takes
     std::string m_pictureFilter;
+    int m_pieceThreads = 0;
     std::vector<std::string> m_rest;
     bool m_hasRest = false;
 };

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
+#include <QThread>
 #include <gtest/gtest.h>
 
 namespace
@@ -74,6 +75,9 @@ TEST_P(BatchSplit, KeepsEveryFrameAtItsTimeAndTheSoundInStep)
     ASSERT_EQ(result.ExitCode, 0) << result.Out.toStdString() << result.Err.toStdString();
     const QStringList runs = LoggedRuns(log);
     EXPECT_EQ(runs.filter(QRegularExpression("^start .*piece-\\d\\.nut")).size(), row.Made);
+    const int share = std::max(1, QThread::idealThreadCount() / 2);
+    EXPECT_EQ(runs.filter(QRegularExpression(QString("^start .*-threads:v:0 %1 .*piece-").arg(share))).size(), row.Made)
+        << "each piece's encoder takes its share of the processors";
     if (row.Made > 0)
         EXPECT_LT(LoggedLineOf(runs, "start piece-2.nut"), LoggedLineOf(runs, "end piece-1.nut")) << "two at once";
     else
