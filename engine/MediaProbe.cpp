@@ -1,5 +1,6 @@
 #include "engine/MediaProbe.h"
 
+#include "engine/DemuxInput.h"
 #include "engine/PacketScan.h"
 
 extern "C" {
@@ -169,12 +170,6 @@ struct TReadGuard {
     }
 };
 
-// Closes the demuxer however the probe ends.
-struct TInput {
-    AVFormatContext* Context = avformat_alloc_context();
-    ~TInput() { avformat_close_input(&Context); }
-};
-
 // A track the encoder could do something with: a known codec, and a picture's size or the sound's rate and channels.
 bool Usable(const AVStream* stream)
 {
@@ -186,13 +181,6 @@ bool Usable(const AVStream* stream)
     if (codec->codec_type == AVMEDIA_TYPE_AUDIO)
         return codec->sample_rate > 0 && codec->ch_layout.nb_channels > 0;
     return true;
-}
-
-std::string ErrorText(int result)
-{
-    char text[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(result, text, sizeof text);
-    return text;
 }
 
 // Whether the header tells how long each picture and sound track lasts, for a file its index says is whole.
@@ -284,7 +272,7 @@ TMediaInfo ProbeMedia(const std::string& path, TProbeDepth depth, const TStopFla
         ~TRestore() { CapturedErrors = nullptr; }
     } restore;
 
-    TInput input;
+    TDemuxInput input;
     if (!input.Context)
         throw EProbeError("Out of memory");
     TReadGuard guard { stop, input.Context };
@@ -314,7 +302,7 @@ TMediaInfo ProbeMedia(const std::string& path, TProbeDepth depth, const TStopFla
         // No demuxer knew the data when none of them had anything to say.
         if (result == AVERROR_INVALIDDATA && complaint.empty())
             throw ENotMediaError();
-        throw EProbeError(complaint.empty() ? ErrorText(result) : complaint);
+        throw EProbeError(complaint.empty() ? AvErrorText(result) : complaint);
     }
     if (!usable)
         throw ENotMediaError();

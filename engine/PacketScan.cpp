@@ -1,5 +1,7 @@
 #include "engine/PacketScan.h"
 
+#include "engine/DemuxInput.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -117,11 +119,8 @@ std::vector<TPacketTimes> ScanPackets(AVFormatContext* context, std::string& err
     }
     for (std::size_t i = 0; i < times.size(); ++i)
         gaps[i].Finish(times[i]);
-    if (result != AVERROR_EOF) {
-        char text[AV_ERROR_MAX_STRING_SIZE] = {};
-        av_strerror(result, text, sizeof text);
-        error = text;
-    }
+    if (result != AVERROR_EOF)
+        error = AvErrorText(result);
     return times;
 }
 

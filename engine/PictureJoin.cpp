@@ -1,5 +1,7 @@
 #include "engine/PictureJoin.h"
 
+#include "engine/DemuxInput.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -11,13 +13,6 @@ extern "C" {
 
 namespace
 {
-
-std::string ErrorText(int error)
-{
-    char text[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(error, text, sizeof text);
-    return text;
-}
 
 std::string PieceName(std::size_t piece, std::size_t pieces)
 {
@@ -36,7 +31,7 @@ public:
         if (result >= 0)
             result = avformat_find_stream_info(m_context, nullptr);
         if (result < 0)
-            Fail("cannot be read (" + ErrorText(result) + ")");
+            Fail("cannot be read (" + AvErrorText(result) + ")");
         if (m_context->nb_streams != 1 || m_context->streams[0]->codecpar->codec_type != AVMEDIA_TYPE_VIDEO)
             Fail("holds something else than one picture");
         m_packet = av_packet_alloc();
@@ -59,7 +54,7 @@ public:
         if (result == AVERROR_EOF)
             return nullptr;
         if (result < 0)
-            Fail("cannot be read to its end (" + ErrorText(result) + ")");
+            Fail("cannot be read to its end (" + AvErrorText(result) + ")");
         if (m_packet->pts == AV_NOPTS_VALUE)
             Fail("has a frame without a time");
         // The source's clock, in which the cuts are given.
@@ -165,7 +160,7 @@ void JoinPictures(const std::vector<std::string>& pieces, const TSplitCuts& cuts
     TOutput out;
     int result = avformat_alloc_output_context2(&out.Context, nullptr, "nut", output.c_str());
     if (result < 0)
-        throw EJoinError("The joined picture cannot be made (" + ErrorText(result) + ").");
+        throw EJoinError("The joined picture cannot be made (" + AvErrorText(result) + ").");
     AVStream* joined = avformat_new_stream(out.Context, nullptr);
     const AVRational source { cuts.TimeBaseNum, cuts.TimeBaseDen };
     AVRational base {};
@@ -176,13 +171,13 @@ void JoinPictures(const std::vector<std::string>& pieces, const TSplitCuts& cuts
         const AVStream& in = piece.Stream();
         if (p == 0) {
             if ((result = avcodec_parameters_copy(joined->codecpar, in.codecpar)) < 0)
-                throw EJoinError("The joined picture cannot be made (" + ErrorText(result) + ").");
+                throw EJoinError("The joined picture cannot be made (" + AvErrorText(result) + ").");
             joined->codecpar->codec_tag = 0;
             joined->time_base = in.time_base;
             av_dict_copy(&joined->metadata, in.metadata, 0);
             if ((result = avio_open(&out.Context->pb, output.c_str(), AVIO_FLAG_WRITE)) < 0
                 || (result = avformat_write_header(out.Context, nullptr)) < 0)
-                throw EJoinError("The joined picture cannot be written (" + ErrorText(result) + ").");
+                throw EJoinError("The joined picture cannot be written (" + AvErrorText(result) + ").");
             base = joined->time_base;
             // Taken off as a whole conversion takes it off: in the source's clock first.
             shift = av_rescale_q(av_rescale_q(cuts.StartTime, AV_TIME_BASE_Q, source), source, base);
@@ -202,10 +197,10 @@ void JoinPictures(const std::vector<std::string>& pieces, const TSplitCuts& cuts
             packet->stream_index = 0;
             packet->pos = -1;
             if ((result = av_write_frame(out.Context, packet)) < 0)
-                throw EJoinError("The joined picture cannot be written (" + ErrorText(result) + ").");
+                throw EJoinError("The joined picture cannot be written (" + AvErrorText(result) + ").");
         }
         piece.Check();
     }
     if ((result = av_write_trailer(out.Context)) < 0 || (result = avio_closep(&out.Context->pb)) < 0)
-        throw EJoinError("The joined picture cannot be written (" + ErrorText(result) + ").");
+        throw EJoinError("The joined picture cannot be written (" + AvErrorText(result) + ").");
 }

@@ -1,5 +1,6 @@
 #include "engine/SplitCuts.h"
 
+#include "engine/DemuxInput.h"
 #include "engine/MediaProbe.h"
 
 extern "C" {
@@ -12,19 +13,6 @@ extern "C" {
 
 namespace
 {
-
-// Closes the demuxer however the search ends.
-struct TInput {
-    AVFormatContext* Context = nullptr;
-    ~TInput() { avformat_close_input(&Context); }
-};
-
-std::string ErrorText(int error)
-{
-    char text[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(error, text, sizeof text);
-    return text;
-}
 
 // The presentation time of the keyframe that the index puts at timestamp. The index counts in decoding times in
 // some containers and showing times in others, and a seek may land a keyframe early; so the packets are read on
@@ -75,11 +63,6 @@ std::vector<int64_t> ScannedKeyframes(AVFormatContext* context, int track)
     return sure ? times : std::vector<int64_t>();
 }
 
-int Interrupts(void* stop)
-{
-    return static_cast<const TStopFlag*>(stop)->load() ? 1 : 0;
-}
-
 } // namespace
 
 int64_t TSplitCuts::SeekMicroseconds(std::size_t piece) const
@@ -104,19 +87,17 @@ std::string TSplitCuts::Trim(std::size_t piece) const
 
 TSplitCuts FindSplitCuts(const std::string& path, int track, int pieces, const TStopFlag* stop)
 {
-    TInput input;
-    input.Context = avformat_alloc_context();
+    TDemuxInput input;
     if (!input.Context)
         throw EProbeError("Out of memory");
-    if (stop)
-        input.Context->interrupt_callback = { &Interrupts, const_cast<TStopFlag*>(stop) };
+    input.StopWith(stop);
     int result = avformat_open_input(&input.Context, path.c_str(), nullptr, nullptr);
     if (result >= 0)
         result = avformat_find_stream_info(input.Context, nullptr);
     if (stop && stop->load())
         throw EReadStopped();
     if (result < 0)
-        throw EProbeError(ErrorText(result));
+        throw EProbeError(AvErrorText(result));
     AVFormatContext* context = input.Context;
     if (track < 0 || static_cast<unsigned>(track) >= context->nb_streams)
         throw EProbeError("The source has no picture track " + std::to_string(track) + ".");
