@@ -320,6 +320,13 @@ bool Process::Start(const std::vector<std::string>& args, Pipe& input, Pipe& out
         error = forkError;
         return false;
     }
+    // The child's group is made here too, and known at once: a Ctrl+Z taken while the child is still on its way
+    // to its exec must stop it with the program, not leave it running.
+    ::setpgid(pid, pid);
+    {
+        std::lock_guard lock(s_groupsLock);
+        s_groups.insert(pid);
+    }
     // Our copy of the write end must go, or the read below would wait for ever. The read ends with nothing
     // when the exec closed the child's copy, or brings the errno of whatever failed before.
     CloseDescriptor(report.m_write);
@@ -329,6 +336,7 @@ bool Process::Start(const std::vector<std::string>& args, Pipe& input, Pipe& out
         got = ::read(report.m_read, &childError, sizeof childError);
     while (got < 0 && errno == EINTR);
     if (got == static_cast<ssize_t>(sizeof childError)) {
+        ForgetGroup(pid);
         int status = 0;
         while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
         }
@@ -336,10 +344,6 @@ bool Process::Start(const std::vector<std::string>& args, Pipe& input, Pipe& out
         return false;
     }
     m_pid = pid;
-    {
-        std::lock_guard lock(s_groupsLock);
-        s_groups.insert(pid);
-    }
     m_reaped = false;
     m_status.reset();
     m_signal = 0;
