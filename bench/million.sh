@@ -53,7 +53,7 @@ measure() {
     sleep 6
     pkill -TERM -P "$program" reelhand-conver || true
     wait "$program" || true
-    echo "$(( (first - start) / 1000000 )) $(cat "$work/peak")"
+    echo "$(( (first - start) / 1000000 )) $(tail -n1 "$work/peak")"
 }
 
 write_list 1 "$work/one.qfl"
