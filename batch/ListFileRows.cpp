@@ -12,14 +12,20 @@ struct TReadingStopped {
 } // namespace
 
 TListFileRows::TListFileRows(std::string path)
-    : m_reader([this, path = std::move(path)] { Read(path); })
 {
+    try {
+        m_reader = std::thread([this, path] { Read(path); });
+    } catch (const std::system_error&) {
+        // No thread to be had (the user's process limit): the list is read here, whole, before its first row.
+        Read(path);
+    }
 }
 
 TListFileRows::~TListFileRows()
 {
     m_stop = true;
-    m_reader.join();
+    if (m_reader.joinable())
+        m_reader.join();
 }
 
 void TListFileRows::Read(const std::string& path)

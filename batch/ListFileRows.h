@@ -15,7 +15,7 @@
 class TListFileRows : public TRowSource
 {
 public:
-    // Starts reading the file at path.
+    // Starts reading the file at path beside the caller; reads it whole here when no thread can be had.
     explicit TListFileRows(std::string path);
     // Stops the reading.
     ~TListFileRows() override;
