@@ -1,6 +1,6 @@
 #include "app/FormatChoice.h"
 
-#include "engine/FormatParams.h"
+#include "engine/plan/FormatParams.h"
 #include "engine/commandManager.h"
 
 #include <QFileInfo>

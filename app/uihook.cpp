@@ -14,7 +14,7 @@
 #include "controls/MyButtonEx.h"
 #include "controls/imagebutton.h"
 #include "controls/menuDraw.h"
-#include "engine/EncoderReport.h"
+#include "engine/row/EncoderReport.h"
 #include "engine/command.h"
 #include "engine/commandManager.h"
 #include "list/ListKeeper.h"

@@ -5,8 +5,8 @@
 #include "batch/BatchRunner.h"
 #include "batch/ListFileRows.h"
 #include "batch/RowList.h"
-#include "engine/EncoderTask.h"
 #include "engine/commandManager.h"
+#include "engine/plan/EncoderTask.h"
 #include "platform/FileSystem.h"
 #include "platform/Signals.h"
 #include "platform/Terminal.h"
@@ -81,14 +81,16 @@ int Convert(const TBatchOptions& options)
 {
     std::unique_ptr<TRowSource> rows;
     if (options.ListPath.empty())
-        rows = std::make_unique<TRowList>(FileRows(options.Files, options.Format, options.OutputFolder, options.Choices));
+        rows = std::make_unique<TRowList>(
+            FileRows(options.Files, options.Format, options.OutputFolder, options.Choices));
     else
         rows = std::make_unique<TListFileRows>(options.ListPath);
     const std::string programFolder = ProgramFolder().toStdString();
     // A catalogue that cannot be read is reported on standard error and leaves no formats: every row then fails,
     // naming its format.
     TCommandManager catalogue;
-    const TBatchRunner::TSettings settings { { FindEncoder(), programFolder, &catalogue, options.Split, options.SplitStep },
+    const TBatchRunner::TSettings settings { { FindEncoder(), programFolder, &catalogue, options.Split,
+                                                 options.SplitStep },
         options.SkipDone, options.Choices, options.ShardIndex, options.ShardCount };
     // Without its encoder every row would fail the same way; the message says what to do instead.
     try {

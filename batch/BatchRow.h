@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/EncoderChoices.h"
+#include "engine/plan/EncoderChoices.h"
 
 #include <QString>
 #include <cstddef>

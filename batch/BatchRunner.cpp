@@ -1,7 +1,7 @@
 #include "batch/BatchRunner.h"
 
-#include "engine/RowPublisher.h"
 #include "engine/commandManager.h"
+#include "engine/row/RowPublisher.h"
 
 #include <algorithm>
 
@@ -28,8 +28,8 @@ bool TBatchRunner::Start()
             OnRowEnded(row);
     const bool pieces = m_settings.Conversion.Split > 1 || m_settings.Conversion.Split == SplitAuto;
     // Rows cut into pieces take more encoders than there are rows; a short list needs no more than its rows.
-    const int encoders = pieces || !m_rows->Ended() ? m_jobs
-                                                 : std::min<int>(m_jobs, std::max<int>(int(m_ahead.size()), 1));
+    const int encoders
+        = pieces || !m_rows->Ended() ? m_jobs : std::min<int>(m_jobs, std::max<int>(int(m_ahead.size()), 1));
     m_pool = std::make_unique<TConversionPool>(encoders, m_settings.Conversion);
     m_slotRows.resize(m_pool->Slots());
     m_pool->TakeNext = [this](std::size_t slot, TRowRequest& request) { return TakeNext(slot, request); };
@@ -94,7 +94,8 @@ void TBatchRunner::Fill(std::size_t rows)
             continue;
         ++m_total;
         row->Choices = row->Choices.Or(m_settings.Choices);
-        const std::size_t formats = m_settings.Conversion.Catalogue ? m_settings.Conversion.Catalogue->Formats().size() : 0;
+        const std::size_t formats
+            = m_settings.Conversion.Catalogue ? m_settings.Conversion.Catalogue->Formats().size() : 0;
         if (row->FormatIndex < 0 || static_cast<std::size_t>(row->FormatIndex) >= formats) {
             row->State = TRowState::Failed;
             row->Reason = "Format " + std::to_string(row->FormatIndex) + " is not in the catalogue.";

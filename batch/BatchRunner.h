@@ -2,7 +2,7 @@
 
 #include "batch/BatchRow.h"
 #include "batch/RowSource.h"
-#include "engine/ConversionPool.h"
+#include "engine/row/ConversionPool.h"
 
 #include <array>
 #include <deque>

@@ -2,12 +2,11 @@
 
 #include "batch/BatchRow.h"
 
+#include <QString>
 #include <cstddef>
 #include <deque>
 #include <optional>
 #include <string>
-
-#include <QString>
 
 // Rows waiting in a queue, kept as a few dozen bytes each beside their names' bytes: a list of a million rows
 // waits in a fraction of the memory its rows would take as they are converted. Rows leave in the order they came,

@@ -4,9 +4,9 @@
 // two files at once against the command-line mode's --jobs 2 on 12 clips, each against itself with one file at
 // a time; what the check of each finished file costs within a batch of 20; and the check of a 1 GB output.
 #include "engine/DosCommand.h"
-#include "engine/EncoderPlan.h"
-#include "engine/EncoderTask.h"
-#include "engine/OutputCheck.h"
+#include "engine/plan/EncoderPlan.h"
+#include "engine/plan/EncoderTask.h"
+#include "engine/media/OutputCheck.h"
 #include "engine/command.h"
 #include "engine/commandManager.h"
 #include "list/ItemData.h"

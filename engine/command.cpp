@@ -1,10 +1,10 @@
 #include "engine/command.h"
 
-#include "engine/ConversionPool.h"
 #include "engine/DosCommand.h"
-#include "engine/EncoderTask.h"
 #include "engine/commandManager.h"
 #include "engine/overwriteManager.h"
+#include "engine/plan/EncoderTask.h"
+#include "engine/row/ConversionPool.h"
 #include "toolkit/FileNames.h"
 #include "toolkit/Locations.h"
 #include "toolkit/ProgramFolder.h"

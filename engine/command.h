@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/RowConversion.h"
+#include "engine/row/RowConversion.h"
 #include "list/ItemData.h"
 #include "toolkit/VirtualStringTree.h"
 

@@ -1,6 +1,6 @@
 #include "list/StateCell.h"
 
-#include "engine/EncoderReport.h"
+#include "engine/row/EncoderReport.h"
 #include "toolkit/Canvas.h"
 #include "toolkit/VisibleText.h"
 

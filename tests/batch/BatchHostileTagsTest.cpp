@@ -1,6 +1,6 @@
 // What a source says of itself (track titles, chapter names, dates, its file name) reaches the encoder as one word
 // each, whatever it holds, and never makes the encoder write anywhere but the program's own private folder.
-#include "engine/EncoderPlan.h"
+#include "engine/plan/EncoderPlan.h"
 #include "tests/batch/BatchProgram.h"
 
 #include <QDir>

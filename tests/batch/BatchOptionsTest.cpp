@@ -1,6 +1,6 @@
 #include "batch/BatchOptions.h"
 
-#include "engine/RowConversion.h"
+#include "engine/row/RowConversion.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // What others can do in a folder they may write, and names that are not text: a run writes, removes and resumes
 // only its own files.
-#include "engine/RowPublisher.h"
+#include "engine/row/RowPublisher.h"
 #include "tests/batch/BatchProgram.h"
 #include "tests/support/Clips.h"
 #include "tests/support/PrivateFolders.h"

@@ -1,6 +1,6 @@
 // What reaches the encoder: its arguments, the output folder and name, unusual file names.
 #include "engine/DosCommand.h"
-#include "engine/EncoderTask.h"
+#include "engine/plan/EncoderTask.h"
 #include "tests/engine/CommandFixture.h"
 
 namespace

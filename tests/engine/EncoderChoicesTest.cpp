@@ -1,7 +1,7 @@
 // What a row's size, quality and sound make of the shipped catalogue's entries and of entries users write, and what
 // the real encoder makes of those words.
 #include "engine/DosCommand.h"
-#include "engine/EncoderPlan.h"
+#include "engine/plan/EncoderPlan.h"
 #include "engine/commandManager.h"
 #include "toolkit/Application.h"
 

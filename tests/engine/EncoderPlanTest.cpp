@@ -1,6 +1,6 @@
 // What a catalogue entry's plan asks of the encoder for sources the generated clips cannot show: bit rates,
 // custom catalogues in the old form and plans that cannot be followed.
-#include "engine/EncoderPlan.h"
+#include "engine/plan/EncoderPlan.h"
 
 #include "engine/DosCommand.h"
 

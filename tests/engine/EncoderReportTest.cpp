@@ -1,4 +1,4 @@
-#include "engine/EncoderReport.h"
+#include "engine/row/EncoderReport.h"
 
 #include <gtest/gtest.h>
 #include <vector>

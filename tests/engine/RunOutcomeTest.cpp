@@ -1,5 +1,5 @@
 // What an ended encoder run means for its file, and what a failed run leaves behind.
-#include "engine/RunOutcome.h"
+#include "engine/row/RunOutcome.h"
 
 #include <gtest/gtest.h>
 
