@@ -28,6 +28,7 @@
 #include "toolkit/Locations.h"
 #include "toolkit/VirtualStringTree.h"
 #include "toolkit/VisibleText.h"
+#include "watch/SleepLock.h"
 
 #include <QAction>
 #include <QApplication>
@@ -220,6 +221,7 @@ QString ListFileName(const QString& chosen)
 
 TUIHook::TUIHook(TmainDlg* form)
     : m_form(form)
+    , m_awake(std::make_unique<TSleepLock>())
 {
     CommandManager = new TCommandManager();
     ItemManager = new TItemManager();
@@ -505,6 +507,7 @@ void TUIHook::StartBatch(const std::vector<PVirtualNode>& passOver)
     // The bar and the count start from the new batch, not from where the last one ended; its first rows start
     // once their sources are read.
     m_form->ProgressBar1->SetPosition(0);
+    m_awake->Hold(ConvertingText(m_form->VirtualStringTree1->RootNodeCount() - passOver.size()));
     Command->Start(passOver);
     UpdateCountLabel();
 }
@@ -751,6 +754,7 @@ void TUIHook::JobProgress(int percent)
 
 void TUIHook::JobFinished(bool stopped)
 {
+    m_awake->Release();
     SetIdleState();
     UpdateCountLabel();
     if (stopped)

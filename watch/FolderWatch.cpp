@@ -51,7 +51,7 @@ bool TFolderWatch::Start(std::string& message)
     platform::TEntryKind kind = platform::TEntryKind::Other;
     if (m_root.empty() || !platform::EntryAt(m_root, kind, m_rootIdentity, error)) {
         message = "The folder to watch, " + m_settings.Folder + ", cannot be opened: "
-            + platform::SystemErrorMessage(error);
+            + platform::SystemErrorMessage(error) + ".";
         return false;
     }
     if (kind != platform::TEntryKind::Folder) {

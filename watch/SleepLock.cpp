@@ -8,6 +8,11 @@ struct TSleepLock::THolder {
     platform::Process Helper;
 };
 
+std::string ConvertingText(std::size_t files)
+{
+    return "Converting " + std::to_string(files) + (files == 1 ? " file" : " files");
+}
+
 TSleepLock::TSleepLock() = default;
 
 TSleepLock::~TSleepLock()

@@ -14,6 +14,9 @@ class Pipe;
 // a helper that lives exactly as long as a pipe from this process stays open). The system lets go of the lock
 // the moment it is released or this process ends, however it ends. Where there is no logind (or no systemd),
 // the work goes on without a lock and nothing is said.
+// The lock's reason for a batch of files: "Converting 1 file", "Converting 3 files".
+std::string ConvertingText(std::size_t files);
+
 class TSleepLock
 {
 public:

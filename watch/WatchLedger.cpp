@@ -96,19 +96,19 @@ bool TWatchLedger::Open(const std::string& path, std::string& message)
     int error = 0;
     const std::string folder = QFileInfo(QString::fromStdString(path)).path().toStdString();
     if (!platform::MakeFolders(folder, error)) {
-        message = "The watch's ledger folder " + folder + " cannot be made: " + platform::SystemErrorMessage(error);
+        message = "The watch's ledger folder " + folder + " cannot be made: " + platform::SystemErrorMessage(error) + ".";
         return false;
     }
     std::string reason;
     if (!m_lock.TryLock(path + ".lock", reason)) {
         message = reason.empty() ? "Another watch of this folder runs already (its ledger is " + path + ")."
-                                 : "The watch's ledger " + path + " cannot be opened: " + reason;
+                                 : "The watch's ledger " + path + " cannot be opened: " + reason + ".";
         return false;
     }
     for (const TEntry& entry : Read(path))
         m_known[KeyOf(entry.Identity)] = entry.Outcome;
     if (!m_file.Open(path, error)) {
-        message = "The watch's ledger " + path + " cannot be written: " + platform::SystemErrorMessage(error);
+        message = "The watch's ledger " + path + " cannot be written: " + platform::SystemErrorMessage(error) + ".";
         return false;
     }
     return true;
@@ -123,7 +123,7 @@ bool TWatchLedger::Record(const TEntry& entry, std::string& message)
 {
     int error = 0;
     if (!m_file.Append(Line(entry), error)) {
-        message = "The watch's ledger " + m_path + " cannot be written: " + platform::SystemErrorMessage(error);
+        message = "The watch's ledger " + m_path + " cannot be written: " + platform::SystemErrorMessage(error) + ".";
         return false;
     }
     m_known[KeyOf(entry.Identity)] = entry.Outcome;

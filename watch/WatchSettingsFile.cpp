@@ -20,7 +20,7 @@ bool ReadWatchSettings(const std::string& path, QStringList& arguments, std::str
     platform::TFileBytes bytes;
     std::string reason;
     if (!platform::ReadWholeFile(path, bytes, reason)) {
-        message = "The watch's settings " + path + " cannot be read: " + reason;
+        message = "The watch's settings " + path + " cannot be read: " + reason + ".";
         return false;
     }
     static const QRegularExpression form("^([a-z][a-z-]*)\\s*(?:=\\s*(.*?))?\\s*$");
