@@ -28,6 +28,7 @@
 #include "toolkit/Locations.h"
 #include "toolkit/VirtualStringTree.h"
 #include "toolkit/VisibleText.h"
+#include "watch/MediaNames.h"
 #include "watch/SleepLock.h"
 
 #include <QAction>
@@ -48,11 +49,8 @@ namespace
 
 constexpr TColor DisabledCaptionColor = RGB(141, 141, 141);
 
-// Six of the formats are sound only, so sound files are sources too.
-const QString AddFilter
-    = "All Supported Formats|*.mpg;*.mpeg;*.wmv;*.avi;*.vob;*.mov;*.mp2;*.mpv;*.mp4;*.flv;*.mkv;"
-      "*.webm;*.m4v;*.ts;*.mts;*.m2ts;*.3gp;*.ogv;*.wav;*.mp3;*.flac;*.ogg;*.oga;*.opus;*.m4a;*.aac;"
-      "*.wma|All Files|*.*";
+// The same extensions as a watch folder takes.
+const QString AddFilter = "All Supported Formats|*." + MediaExtensions().join(";*.") + "|All Files|*.*";
 const QString ListFilter = "Quor File List File (*.qfl)|*.qfl";
 const QString SupportPage = "https://reelhand.quor.app/support";
 const QString HomePage = "https://reelhand.quor.app/";
