@@ -83,13 +83,12 @@ void TBatchConsole::Summary(const std::string& stopReason)
     }
     text += "Converted " + std::to_string(m_runner.Count(TRowState::Done)) + ", failed "
         + std::to_string(m_runner.Count(TRowState::Failed)) + ", skipped "
-        + std::to_string(m_runner.Count(TRowState::Skipped)) + " of " + std::to_string(m_runner.Rows().size()) + " in "
+        + std::to_string(m_runner.Count(TRowState::Skipped)) + " of " + std::to_string(m_runner.Total()) + " in "
         + ClockText(m_clock.elapsed() / 1000) + ".\n";
     if (m_runner.Count(TRowState::Failed) > 0) {
         text += "Failed:\n";
-        for (const TBatchRow& row : m_runner.Rows())
-            if (row.State == TRowState::Failed)
-                text += "  " + Failure(row);
+        for (const TBatchRow& row : m_runner.FailedRows())
+            text += "  " + Failure(row);
     }
     // The summary takes the live lines' place for good.
     if (m_mode == TMode::Live && m_liveLineCount > 0)
@@ -122,7 +121,7 @@ std::string TBatchConsole::LiveLines() const
     std::string lines;
     for (const TRunningRow& running : m_runner.Running()) {
         const QString name = running.Row->FileName.section('/', -1);
-        lines += Fit("  " + VisibleText(name).toStdString() + "  " + running.Run->ProgressText()) + "\n";
+        lines += Fit("  " + VisibleText(name).toStdString() + "  " + running.Run->Snapshot().Progress) + "\n";
     }
     return lines + Fit(OverallLine()) + "\n";
 }
@@ -134,13 +133,14 @@ std::string TBatchConsole::OverallLine() const
     const int done = m_runner.Count(TRowState::Done);
     const int failed = m_runner.Count(TRowState::Failed);
     const int skipped = m_runner.Count(TRowState::Skipped);
-    const int total = static_cast<int>(m_runner.Rows().size());
+    const int total = m_runner.Total();
     double worked = done + failed;
     // The batch lasts at least as long as its slowest running file still needs.
     std::optional<int64_t> longestRunning;
     for (const TRunningRow& running : m_runner.Running()) {
-        worked += running.Run->Percent().value_or(0) / 100.0;
-        if (const std::optional<int64_t> left = running.Run->SecondsLeft())
+        const TRowSnapshot snapshot = running.Run->Snapshot();
+        worked += snapshot.Work;
+        if (const std::optional<int64_t> left = snapshot.SecondsLeft)
             longestRunning = std::max(longestRunning.value_or(0), *left);
     }
     const double elapsed = m_clock.elapsed() / 1000.0;

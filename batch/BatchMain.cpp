@@ -3,6 +3,8 @@
 #include "batch/BatchConsole.h"
 #include "batch/BatchOptions.h"
 #include "batch/BatchRunner.h"
+#include "batch/ListFileRows.h"
+#include "batch/RowList.h"
 #include "engine/EncoderTask.h"
 #include "engine/commandManager.h"
 #include "platform/FileSystem.h"
@@ -75,38 +77,19 @@ int ListFormats()
     return names.empty() ? ExitFailed : 0;
 }
 
-// A row whose format the catalogue lacks fails before any encoder starts, so that a batch never runs half way
-// into a fault the list held from the start.
-void RefuseUnknownFormats(std::vector<TBatchRow>& rows, const TCommandManager& catalogue)
-{
-    for (TBatchRow& row : rows) {
-        if (row.FormatIndex < 0 || static_cast<std::size_t>(row.FormatIndex) >= catalogue.Formats().size()) {
-            row.State = TRowState::Failed;
-            row.Reason = "Format " + std::to_string(row.FormatIndex) + " is not in the catalogue.";
-        }
-    }
-}
-
 int Convert(const TBatchOptions& options)
 {
-    std::vector<TBatchRow> rows;
-    try {
-        rows = options.ListPath.empty() ? FileRows(options.Files, options.Format, options.OutputFolder, options.Choices)
-                                        : ReadBatchRows(options.ListPath);
-        for (TBatchRow& row : rows)
-            row.Choices = row.Choices.Or(options.Choices);
-    } catch (const std::exception& error) {
-        Complain(error.what());
-        return ExitUsage;
-    }
-    rows = ShardOf(std::move(rows), options.ShardIndex, options.ShardCount);
+    std::unique_ptr<TRowSource> rows;
+    if (options.ListPath.empty())
+        rows = std::make_unique<TRowList>(FileRows(options.Files, options.Format, options.OutputFolder, options.Choices));
+    else
+        rows = std::make_unique<TListFileRows>(options.ListPath);
     const std::string programFolder = ProgramFolder().toStdString();
     // A catalogue that cannot be read is reported on standard error and leaves no formats: every row then fails,
     // naming its format.
     TCommandManager catalogue;
-    const TBatchRunner::TSettings settings {
-        { FindEncoder(), programFolder, &catalogue, options.Split, options.SplitStep }, options.SkipDone
-    };
+    const TBatchRunner::TSettings settings { { FindEncoder(), programFolder, &catalogue, options.Split, options.SplitStep },
+        options.SkipDone, options.Choices, options.ShardIndex, options.ShardCount };
     // Without its encoder every row would fail the same way; the message says what to do instead.
     try {
         CheckEncoder(settings.Conversion.Encoder);
@@ -119,7 +102,6 @@ int Convert(const TBatchOptions& options)
             "--format " + std::to_string(options.Format) + " is not in the catalogue; reelhand --formats lists it.");
         return ExitUsage;
     }
-    RefuseUnknownFormats(rows, catalogue);
     int jobs = options.Jobs > 0 ? options.Jobs : QThread::idealThreadCount();
     // Each encoder holds a few files open here (its pipes, its private folder's lock, the probes); more encoders
     // than the limit allows would fail rows with "Too many open files" instead of waiting for their turn.
@@ -146,11 +128,21 @@ int Convert(const TBatchOptions& options)
     runner.OnRowStarted = [&](const TBatchRow& row) { console.RowStarted(row); };
     runner.OnRowEnded = [&](const TBatchRow& row) { console.RowEnded(row); };
     runner.OnFinished = [&] { loop.quit(); };
-    runner.Start();
+    // A list that cannot be read among its first rows converts nothing; one found faulty further on ends the
+    // batch after the rows before the fault.
+    if (!runner.Start()) {
+        Complain(runner.SourceError());
+        return ExitUsage;
+    }
     if (!runner.Finished())
         loop.exec();
 
+    const std::string listFault = runner.SourceError();
     console.Summary(stoppedBy ? StopOutcome(stoppedBy).Reason() : std::string());
+    if (!listFault.empty()) {
+        Complain(listFault);
+        return ExitUsage;
+    }
     // Ended by the signal itself, so that a calling shell or loop knows it was asked to stop, and stops too.
     if (stoppedBy)
         platform::TerminationSignals::EndBy(stoppedBy);

@@ -23,12 +23,7 @@ struct TBatchRow {
     std::vector<std::string> Notes; // what the user should know of an ended row, one line each
 };
 
-// The rows of the list file at path, read as the window's Import reads them. Throws the reader's errors, with
-// Import's messages; a file that is not there, or one that ends early, is an error here.
-std::vector<TBatchRow> ReadBatchRows(const std::string& path);
 // One row per file, in the order given, with the format, output folder (empty: convert/) and choices; relative
 // paths are taken from the current folder, as a shell user means them.
 std::vector<TBatchRow> FileRows(
     const std::vector<std::string>& files, int format, const std::string& folder, const TEncoderChoices& choices);
-// Rows shardIndex, shardIndex + shardCount, ... of rows, counted from 1.
-std::vector<TBatchRow> ShardOf(std::vector<TBatchRow> rows, int shardIndex, int shardCount);

@@ -5,10 +5,8 @@
 namespace
 {
 
-enum THeld : unsigned { Place = 1, Make = 2, Model = 4, LocalTime = 8, Everything = 15 };
-
 struct TFact {
-    THeld Held;
+    TCaptureFact Held;
     const char* AppleKey;
     const char* Key; // the encoder's name, which older QuickTime files use too
     bool OlderForm; // a source's tag under Key is this fact too
@@ -23,25 +21,6 @@ const TFact facts[] = {
     { LocalTime, "com.apple.quicktime.creationdate", "date", false, "local time of filming" },
 };
 
-struct TContainerTags {
-    const char* Ext;
-    const char* Name;
-    unsigned Held;
-};
-
-// What each muxer writes of these tags and the encoder reads back. MP4 keeps the place in its 3GPP location box
-// and the time as the date, but has no box for make and model; the free-tag containers keep all four.
-const TContainerTags containers[] = {
-    { "mp4", "MP4", Place | LocalTime },
-    { "m4a", "M4A", Place | LocalTime },
-    { "3gp", "3GP", Place },
-    { "mov", "MOV", Everything },
-    { "avi", "AVI", LocalTime },
-    { "wav", "WAV", LocalTime },
-    { "mpg", "MPEG", 0 },
-    { "gif", "GIF", 0 },
-};
-
 std::string Listed(const std::vector<std::string>& items)
 {
     std::string text;
@@ -52,11 +31,9 @@ std::string Listed(const std::vector<std::string>& items)
 
 } // namespace
 
-TCaptureTags CaptureTagsFor(const std::map<std::string, std::string>& sourceTags, const std::string& ext)
+TCaptureTags CaptureTagsFor(const std::map<std::string, std::string>& sourceTags, const TContainer& container)
 {
-    const auto known = std::find_if(
-        std::begin(containers), std::end(containers), [&](const TContainerTags& c) { return ext == c.Ext; });
-    const unsigned held = known == std::end(containers) ? Everything : known->Held;
+    const unsigned held = container.CaptureTags;
     TCaptureTags result;
     std::vector<std::string> lost;
     for (const TFact& fact : facts) {
@@ -71,7 +48,7 @@ TCaptureTags CaptureTagsFor(const std::map<std::string, std::string>& sourceTags
             lost.push_back(fact.What);
     }
     if (!lost.empty())
-        result.Notes.push_back("The " + Listed(lost) + (lost.size() > 1 ? " are" : " is") + " left out: " + known->Name
+        result.Notes.push_back("The " + Listed(lost) + (lost.size() > 1 ? " are" : " is") + " left out: " + container.Name
             + " cannot hold " + (lost.size() > 1 ? "them." : "it."));
     return result;
 }

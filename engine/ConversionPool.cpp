@@ -126,7 +126,7 @@ void TConversionPool::Fill()
 
 void TConversionPool::CheckFinished()
 {
-    if (m_finished || m_filling || Running() > 0 || (!m_stopping && !m_exhausted))
+    if (m_finished || m_filling || Running() > 0 || (!m_stopping && (!m_exhausted || (MoreMayCome && MoreMayCome()))))
         return;
     m_finished = true;
     if (OnFinished)

@@ -23,6 +23,8 @@ public:
 
     // Starts as many rows as there are encoders; OnFinished may come before this returns.
     void Start();
+    // The owner has rows again after TakeNext found none: idle encoders take them now.
+    void RowsAdded() { Fill(); }
     // Starts no further row and kills every running encoder: their rows end Failed with why. OnFinished follows
     // when the last encoder is gone (at once when none runs). Nothing once finished.
     void Stop(const TRunOutcome& why);
@@ -38,6 +40,9 @@ public:
 
     // How many rows wait after those handed out; unset: none. A row cut into pieces leaves them their encoders.
     std::function<std::size_t()> RowsWaiting;
+    // Whether rows may still come when TakeNext has none (a watched folder): the pool then waits for RowsAdded
+    // instead of finishing. Unset: none come.
+    std::function<bool()> MoreMayCome;
     // The next row for the idle encoder slot, filled into row; false when no row is left.
     std::function<bool(std::size_t slot, TRowRequest& row)> TakeNext;
     // The slot's encoder has started on the row it took.

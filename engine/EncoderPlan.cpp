@@ -1,6 +1,7 @@
 #include "engine/EncoderPlan.h"
 
 #include "engine/CaptureTags.h"
+#include "engine/Containers.h"
 #include "engine/DosCommand.h"
 #include "engine/EncoderChoices.h"
 #include "engine/FormatParams.h"
@@ -46,56 +47,6 @@ TWords WordsOf(const std::string& plan)
         *flag = true;
     }
     return words;
-}
-
-enum class TSubtitles { None, AsTheyAre, MovText, WebVtt };
-
-// What a container carries besides a picture and sound, and which codecs it takes as they are (none: whatever its
-// muxer takes).
-struct TContainer {
-    const char* Ext;
-    const char* Muxer;
-    TSubtitles Subtitles;
-    bool Cover;
-    bool Attachments;
-    bool Iso; // the MP4 family: a track's title is kept as its handler name, H.265 is tagged for Apple
-    bool Forced; // keeps a track's forced flag
-    std::vector<std::string> Copies;
-};
-
-const std::vector<std::string> isoCopies = { "h264", "hevc", "av1", "mpeg4", "aac", "mp3", "ac3", "eac3" };
-
-const TContainer containers[] = {
-    { "mkv", "matroska", TSubtitles::AsTheyAre, false, true, false, true, {} },
-    { "mp4", "mp4", TSubtitles::MovText, true, false, true, true, isoCopies },
-    { "mov", "mov", TSubtitles::MovText, false, false, true, false, isoCopies },
-    { "webm", "webm", TSubtitles::WebVtt, false, false, false, true, { "vp8", "vp9", "av1", "opus", "vorbis" } },
-};
-
-// The extension by which the encoder picks the output's container, in lower case.
-std::string ExtensionOf(const std::string& outputName)
-{
-    const std::size_t dot = outputName.rfind('.');
-    std::string ext = dot == std::string::npos ? std::string() : outputName.substr(dot + 1);
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
-    return ext;
-}
-
-TContainer ContainerOf(const std::string& ext)
-{
-    for (const TContainer& container : containers)
-        if (ext == container.Ext)
-            return container;
-    return { "", "", TSubtitles::None, false, false, false, false, {} };
-}
-
-std::string NameOf(const TContainer& container)
-{
-    std::string name = container.Ext;
-    if (name == "webm")
-        return "WebM";
-    std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::toupper(c); });
-    return name.empty() ? "this format" : name;
 }
 
 bool Takes(const TContainer& container, const std::string& codec)
@@ -226,7 +177,7 @@ public:
     {
         if (!m_container.Cover || (cover.Codec != "mjpeg" && cover.Codec != "png"))
             return LeaveOut(index, "cover picture", cover,
-                NameOf(m_container)
+                std::string(m_container.Name)
                     + (m_container.Cover ? " keeps no cover picture of this kind." : " keeps no cover picture."));
         const std::string out = Map(index, 'v');
         // Apart from the picture the cover is the first picture track.
@@ -269,7 +220,7 @@ public:
         const std::string codec = SubtitleCodec(subtitle);
         if (codec.empty())
             return LeaveOut(index, "subtitles", subtitle,
-                NameOf(m_container)
+                std::string(m_container.Name)
                     + (m_container.Subtitles == TSubtitles::None             ? " keeps no subtitles."
                             : m_container.Subtitles == TSubtitles::AsTheyAre ? " cannot carry subtitles of this kind."
                                                                              : " holds text subtitles only."));
@@ -318,7 +269,7 @@ public:
         // and the demuxer read as default.
         if (m_firstSubtitle && !m_subtitleDefault && m_container.Iso)
             plan.Notes.push_back("Track " + std::to_string(*m_firstSubtitle + 1) + " (subtitles) is marked default: "
-                + NameOf(m_container) + " marks one subtitle track so where the source marks none.");
+                + std::string(m_container.Name) + " marks one subtitle track so where the source marks none.");
         return plan;
     }
     bool MappedAny() const { return m_pictures + m_sounds + m_subtitles + m_attachments > 0; }
@@ -385,7 +336,7 @@ private:
         Add("-disposition:" + out,
             std::string(stream.Default ? "+default" : "-default") + (stream.Forced ? "+forced" : "-forced"));
         if (stream.Forced && !m_container.Forced)
-            Note("Track " + std::to_string(index + 1) + " loses its forced flag: " + NameOf(m_container)
+            Note("Track " + std::to_string(index + 1) + " loses its forced flag: " + std::string(m_container.Name)
                 + " keeps none.");
     }
 
@@ -403,7 +354,7 @@ private:
     }
 
     const TWords m_words;
-    const TContainer m_container;
+    const TContainer& m_container;
     const TFormatParams m_params;
     const std::string m_sourceContainer;
     const TEncoderChoices m_choices;
@@ -436,8 +387,7 @@ TEncoderPlan PlanEncoding(const TEncoderTask& task, const TMediaInfo& source)
         throw EPlanError(
             "A format with a plan cannot use " + params.ComplexFilter() + "; give its filters with -vf and -af.");
     const TFormatStreams keeps = params.StreamsFor(source);
-    const std::string ext = ExtensionOf(task.OutputName);
-    const TContainer container = ContainerOf(ext);
+    const TContainer& container = ContainerOf(task.OutputName);
     TPlanWriter writer(words, container, params, source.Container, task.Choices);
     for (const std::string& note : notes)
         writer.Note(note);
@@ -466,7 +416,7 @@ TEncoderPlan PlanEncoding(const TEncoderTask& task, const TMediaInfo& source)
     // it elsewhere, the others lose it.
     if (const auto created = source.Tags.find("creation_time"); created != source.Tags.end())
         writer.AddSourceValue("-metadata", "creation_time", created->second, "creation time");
-    const TCaptureTags capture = CaptureTagsFor(source.Tags, ext);
+    const TCaptureTags capture = CaptureTagsFor(source.Tags, container);
     for (const TCaptureTag& tag : capture.Tags)
         writer.AddSourceValue("-metadata", tag.Key, tag.Value, tag.What);
     for (const std::string& note : capture.Notes)

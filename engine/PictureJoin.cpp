@@ -23,7 +23,7 @@ std::string PieceName(std::size_t piece, std::size_t pieces)
 class TPiece
 {
 public:
-    TPiece(const std::string& path, const TSplitCuts& cuts, std::size_t piece)
+    TPiece(const std::string& path, const TSplitCuts& cuts, std::size_t piece, const std::string& stamp)
         : m_cuts(cuts)
         , m_piece(piece)
     {
@@ -34,6 +34,11 @@ public:
             Fail("cannot be read (" + AvErrorText(result) + ")");
         if (m_context->nb_streams != 1 || m_context->streams[0]->codecpar->codec_type != AVMEDIA_TYPE_VIDEO)
             Fail("holds something else than one picture");
+        // A piece carries the stamp of the conversion it was made for: one made for another source, format, choices
+        // or cuts is no piece of this one, whatever its name.
+        const AVDictionaryEntry* carried = av_dict_get(m_context->metadata, PieceStampKey, nullptr, 0);
+        if (!stamp.empty() && (!carried || stamp != carried->value))
+            Fail("was made for another conversion (another source, format, choices or cuts)");
         m_packet = av_packet_alloc();
     }
     ~TPiece()
@@ -75,6 +80,13 @@ public:
                 + std::to_string(m_cuts.Cuts[m_piece - 1]));
         if (m_piece < m_cuts.Cuts.size() && m_last >= m_cuts.Cuts[m_piece])
             Fail("runs past its cut at " + std::to_string(m_cuts.Cuts[m_piece]));
+        // Every frame the source has between the cuts, to the last one.
+        if (m_piece < m_cuts.Frames.size() && m_frames != m_cuts.Frames[m_piece])
+            Fail("has " + std::to_string(m_frames) + " frames; the source has " + std::to_string(m_cuts.Frames[m_piece])
+                + " between its cuts");
+        if (m_piece < m_cuts.LastTimes.size() && m_last != m_cuts.LastTimes[m_piece])
+            Fail("ends at " + std::to_string(m_last) + " instead of its last frame at "
+                + std::to_string(m_cuts.LastTimes[m_piece]));
     }
 
     [[noreturn]] void Fail(const std::string& why) const
@@ -139,10 +151,11 @@ struct TOutput {
 
 } // namespace
 
-std::optional<std::string> PieceFault(const std::string& path, const TSplitCuts& cuts, std::size_t piece)
+std::optional<std::string> PieceFault(
+    const std::string& path, const TSplitCuts& cuts, std::size_t piece, const std::string& stamp)
 {
     try {
-        TPiece reader(path, cuts, piece);
+        TPiece reader(path, cuts, piece, stamp);
         while (reader.Next()) { }
         reader.Check();
     } catch (const EJoinError& error) {
@@ -151,8 +164,8 @@ std::optional<std::string> PieceFault(const std::string& path, const TSplitCuts&
     return std::nullopt;
 }
 
-void JoinPictures(const std::vector<std::string>& pieces, const TSplitCuts& cuts, const std::string& output,
-    const std::atomic<bool>& stop)
+void JoinPictures(const std::vector<std::string>& pieces, const TSplitCuts& cuts, const std::string& stamp,
+    const std::string& output, const std::atomic<bool>& stop)
 {
     if (pieces.size() != cuts.Pieces())
         throw EJoinError(
@@ -167,7 +180,7 @@ void JoinPictures(const std::vector<std::string>& pieces, const TSplitCuts& cuts
     int64_t shift = 0;
     std::optional<TDecodingTimes> decoding;
     for (std::size_t p = 0; p < pieces.size(); ++p) {
-        TPiece piece(pieces[p], cuts, p);
+        TPiece piece(pieces[p], cuts, p, stamp);
         const AVStream& in = piece.Stream();
         if (p == 0) {
             if ((result = avcodec_parameters_copy(joined->codecpar, in.codecpar)) < 0)

@@ -63,6 +63,39 @@ std::vector<int64_t> ScannedKeyframes(AVFormatContext* context, int track)
     return sure ? times : std::vector<int64_t>();
 }
 
+// Counts the track's frames in each piece, and the last one's time, from one pass over its packets (nothing
+// decoded): what each piece's file must hold. Left empty where a packet has no time, so none can be counted sure.
+void CountFrames(AVFormatContext* context, TSplitCuts& cuts, const TStopFlag* stop)
+{
+    if (av_seek_frame(context, -1, 0, AVSEEK_FLAG_BYTE) < 0 && av_seek_frame(context, cuts.Track, 0, AVSEEK_FLAG_BACKWARD) < 0)
+        return;
+    for (unsigned i = 0; i < context->nb_streams; ++i)
+        if (static_cast<int>(i) != cuts.Track)
+            context->streams[i]->discard = AVDISCARD_ALL;
+    std::vector<int64_t> frames(cuts.Pieces(), 0);
+    std::vector<int64_t> lasts(cuts.Pieces(), INT64_MIN);
+    AVPacket* packet = av_packet_alloc();
+    bool sure = true;
+    while (sure && av_read_frame(context, packet) >= 0) {
+        if (stop && stop->load())
+            break;
+        if (packet->stream_index == cuts.Track && !(packet->flags & AV_PKT_FLAG_DISCARD)) {
+            sure = packet->pts != AV_NOPTS_VALUE;
+            const std::size_t piece = std::upper_bound(cuts.Cuts.begin(), cuts.Cuts.end(), packet->pts) - cuts.Cuts.begin();
+            ++frames[piece];
+            lasts[piece] = std::max(lasts[piece], packet->pts);
+        }
+        av_packet_unref(packet);
+    }
+    av_packet_free(&packet);
+    for (unsigned i = 0; i < context->nb_streams; ++i)
+        context->streams[i]->discard = AVDISCARD_DEFAULT;
+    if (sure && std::find(frames.begin(), frames.end(), 0) == frames.end()) {
+        cuts.Frames = std::move(frames);
+        cuts.LastTimes = std::move(lasts);
+    }
+}
+
 } // namespace
 
 int64_t TSplitCuts::SeekMicroseconds(std::size_t piece) const
@@ -131,10 +164,16 @@ TSplitCuts FindSplitCuts(const std::string& path, int track, int pieces, const T
         ? stream->duration
         : av_rescale_q(context->duration, AV_TIME_BASE_Q, stream->time_base);
     std::vector<int64_t> chosen;
+    // No more pieces than keyframes: a piece begins at one.
+    pieces = static_cast<int>(std::min<std::size_t>(pieces, keyframes.size()));
     for (int piece = 1; piece < pieces && length > 0; ++piece) {
+        if (stop && stop->load())
+            throw EReadStopped();
         const int64_t wanted = first + length * piece / pieces;
-        const auto nearest = std::min_element(keyframes.begin() + 1, keyframes.end(),
-            [&](int64_t a, int64_t b) { return std::llabs(a - wanted) < std::llabs(b - wanted); });
+        // The keyframes are in order: the nearest is the first at or after the wanted time, or the one before.
+        auto nearest = std::lower_bound(keyframes.begin() + 1, keyframes.end(), wanted);
+        if (nearest == keyframes.end() || (nearest != keyframes.begin() + 1 && wanted - *(nearest - 1) <= *nearest - wanted))
+            --nearest;
         if (chosen.empty() || *nearest > chosen.back())
             chosen.push_back(*nearest);
     }
@@ -150,6 +189,8 @@ TSplitCuts FindSplitCuts(const std::string& path, int track, int pieces, const T
         const auto next = std::lower_bound(keyframes.begin(), keyframes.end(), cut);
         cuts.Seeks.push_back(next == keyframes.begin() ? cut : *(next - 1));
     }
+    if (!cuts.Cuts.empty())
+        CountFrames(context, cuts, stop);
     if (stop && stop->load())
         throw EReadStopped();
     return cuts;

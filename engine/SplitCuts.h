@@ -18,6 +18,10 @@ struct TSplitCuts {
     // Where the reading of piece p starts, where that is not at its cut: in a file without an index a seek only
     // lands near a time, so it is aimed at the keyframe before the cut and the frames before the cut are left out.
     std::vector<int64_t> Seeks;
+    // The frames of each piece in the source, and the time of each piece's last frame: what its file must hold.
+    // Empty where the source's packets do not tell them sure.
+    std::vector<int64_t> Frames;
+    std::vector<int64_t> LastTimes;
 
     std::size_t Pieces() const { return Cuts.size() + 1; }
     // The time to seek to before piece p, in microseconds (at or just after its first keyframe, so that the seek

@@ -1,8 +1,10 @@
 #include "engine/SplitPlan.h"
 
+#include "engine/Containers.h"
+#include "engine/PictureJoin.h"
+
 #include <algorithm>
 #include <array>
-#include <cctype>
 
 namespace
 {
@@ -11,8 +13,6 @@ namespace
 // a decoder needs, and pieces encoded alike carry the same.
 constexpr std::array joinable
     = { "libx264", "libx265", "libvpx-vp9", "libaom-av1", "libsvtav1", "librav1e", "mpeg4", "mpeg2video" };
-// Containers that keep each frame's own time, so that the joined frames keep the source's.
-constexpr std::array timed = { "mp4", "m4v", "mov", "mkv", "webm" };
 // Options that change which frames there are: the pieces would each do it on their own and the join would show it.
 constexpr std::array rateOptions
     = { "-r", "-r:v", "-target", "-vsync", "-fps_mode", "-frames:v", "-vframes", "-t", "-to", "-ss", "-itsoffset" };
@@ -23,18 +23,6 @@ constexpr std::array containerOptions
 template <std::size_t N> bool Among(const std::array<const char*, N>& names, const std::string& word)
 {
     return std::find_if(names.begin(), names.end(), [&](const char* name) { return word == name; }) != names.end();
-}
-
-std::string Lower(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
-    return text;
-}
-
-std::string ExtensionOf(const std::string& name)
-{
-    const std::size_t dot = name.rfind('.');
-    return dot == std::string::npos ? std::string() : Lower(name.substr(dot + 1));
 }
 
 // The picture's encoder the general options name.
@@ -71,7 +59,8 @@ std::optional<std::string> SplitRefusal(const TEncoderTask& task, const TEncoder
     if (!Among(joinable, encoder))
         return "the picture's encoder " + (encoder.empty() ? std::string("(none named)") : encoder)
             + " makes no streams that can be joined";
-    if (!Among(timed, ExtensionOf(task.OutputName)))
+    // Only a container that keeps each frame's own time keeps the joined frames at the source's.
+    if (!ContainerOf(task.OutputName).Timed)
         return "its container does not keep each frame's time";
     if (ChangesRate(plan))
         return "its format changes the frame rate";
@@ -79,7 +68,7 @@ std::optional<std::string> SplitRefusal(const TEncoderTask& task, const TEncoder
 }
 
 TSplitSteps::TSplitSteps(const std::string& encoder, const TEncoderTask& task, const TEncoderPlan& plan,
-    TSplitCuts cuts, std::string folder, int pieceThreads)
+    TSplitCuts cuts, std::string folder, int pieceThreads, std::string stamp)
     : m_encoder(encoder)
     , m_source(task.Source)
     , m_cuts(std::move(cuts))
@@ -87,6 +76,7 @@ TSplitSteps::TSplitSteps(const std::string& encoder, const TEncoderTask& task, c
     , m_ext(ExtensionOf(task.OutputName))
     , m_input(plan.InputOptions)
     , m_pictureFilter(plan.PictureFilter)
+    , m_stamp(std::move(stamp))
 {
     const auto threadsWord
         = [](const std::string& word) { return word == "-threads" || word.starts_with("-threads:"); };
@@ -158,6 +148,11 @@ std::vector<std::string> TSplitSteps::PieceArguments(std::size_t piece, const st
     // Encoders side by side that each start a thread per processor fight over them; a share each runs faster.
     if (m_pieceThreads > 0)
         arguments.insert(arguments.end(), { "-threads:v:0", std::to_string(m_pieceThreads) });
+    // A piece is picture only: chapters and tags come with the rest, and a chapter's time copied into a piece
+    // whose times are the source's own would throw its frames' times off.
+    arguments.insert(arguments.end(), { "-map_chapters", "-1", "-map_metadata", "-1" });
+    if (!m_stamp.empty())
+        arguments.insert(arguments.end(), { "-metadata", std::string(PieceStampKey) + "=" + m_stamp });
     // Every frame with its own time, none added or dropped, on the source's clock; the first piece's decoding
     // times before zero are not shifted into its frames' times.
     arguments.insert(arguments.end(),

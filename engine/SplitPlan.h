@@ -20,15 +20,16 @@ class TSplitSteps
 {
 public:
     // pieceThreads: the threads each piece's encoder may use, where the format leaves that to the encoder; 0 for
-    // the encoder's own choice.
+    // the encoder's own choice. stamp: what each piece carries of the conversion it is made for (empty: nothing).
     TSplitSteps(const std::string& encoder, const TEncoderTask& task, const TEncoderPlan& plan, TSplitCuts cuts,
-        std::string folder, int pieceThreads = 0);
+        std::string folder, int pieceThreads = 0, std::string stamp = {});
 
     const TSplitCuts& Cuts() const { return m_cuts; }
     std::size_t Pieces() const { return m_cuts.Pieces(); }
     // True when the source has more than the picture for the output: sound, subtitles, a cover, attached files.
     bool HasRest() const { return m_hasRest; }
     const std::string& Folder() const { return m_folder; }
+    const std::string& Stamp() const { return m_stamp; }
 
     std::string PiecePath(std::size_t piece) const;
     std::string RestPath() const;
@@ -53,6 +54,7 @@ private:
     std::vector<std::string> m_pictureTags; // the picture's codec tag, which only the output container takes
     std::string m_pictureFilter;
     int m_pieceThreads = 0;
+    std::string m_stamp;
     std::vector<std::string> m_rest;
     bool m_hasRest = false;
 };

@@ -81,9 +81,12 @@ void TSplitRun::StartStep(TStep& step)
             OnLine();
     };
     step.Runner->OnTerminated = [this, &step](TDosCommand*, uint32_t exitCode) { StepEnded(step, exitCode); };
-    // What a killed run of the same step left is no part of this one.
-    if (int error = 0; m_work.CheckPieces && !platform::RemoveFile(step.Output, error))
-        return Fail(StepName(step.Index) + " cannot be made again: " + platform::SystemErrorMessage(error) + ".");
+    // What a killed run of the same step left is no part of this one. No encoder runs for a step that cannot
+    // start, so the run ends here.
+    if (int error = 0; m_work.CheckPieces && !platform::RemoveFile(step.Output, error)) {
+        Fail(StepName(step.Index) + " cannot be made again: " + platform::SystemErrorMessage(error) + ".");
+        return Continue();
+    }
     step.Runner->SetArguments(arguments);
     step.Runner->Start();
 }
@@ -102,7 +105,7 @@ void TSplitRun::StepEnded(TStep& step, uint32_t exitCode)
         const bool piece = step.Index < m_steps.Pieces();
         const std::string path = piece ? m_steps.PiecePath(step.Index) : m_steps.RestPath();
         if (std::optional<std::string> fault
-            = piece ? PieceFault(step.Output, m_steps.Cuts(), step.Index) : std::nullopt)
+            = piece ? PieceFault(step.Output, m_steps.Cuts(), step.Index, m_steps.Stamp()) : std::nullopt)
             Fail(*fault);
         else if (int error = 0; !platform::RenameFile(step.Output, path, error))
             Fail(StepName(step.Index) + " cannot be given its name: " + platform::SystemErrorMessage(error) + ".");
@@ -155,10 +158,10 @@ void TSplitRun::StartJoin()
     if (m_steps.HasRest() && !platform::FileExists(m_steps.RestPath()))
         return End(TRunOutcome::Failure(StepName(m_steps.Pieces()) + " are missing; their step must run again."));
     m_joining = true;
-    m_join = std::thread([this, pieces, cuts = m_steps.Cuts(), output = m_steps.JoinedPath()] {
+    m_join = std::thread([this, pieces, cuts = m_steps.Cuts(), stamp = m_steps.Stamp(), output = m_steps.JoinedPath()] {
         std::string fault;
         try {
-            JoinPictures(pieces, cuts, output, m_stopJoin);
+            JoinPictures(pieces, cuts, stamp, output, m_stopJoin);
         } catch (const std::exception& error) {
             fault = error.what();
         }
@@ -253,8 +256,9 @@ double TSplitRun::Done() const
             continue;
         const double from = step->Index == 0 ? start : cuts.Cuts[step->Index - 1] * tick;
         const double to = step->Index < cuts.Cuts.size() ? cuts.Cuts[step->Index] * tick : start + m_seconds;
+        // A piece's encoder counts its position from the piece's own first frame.
         const std::optional<double> at = step->Report.Position();
-        const double share = step->Ended ? 1 : at ? std::clamp((*at - from) / std::max(to - from, 1e-3), 0.0, 1.0) : 0;
+        const double share = step->Ended ? 1 : at ? std::clamp(*at / std::max(to - from, 1e-3), 0.0, 1.0) : 0;
         done += share * (to - from);
     }
     return m_seconds > 0 ? std::clamp(done / m_seconds, 0.0, 1.0) : 0;

@@ -62,13 +62,11 @@ void TCommand::Start(const std::vector<PVirtualNode>& passOver)
         TConversionSettings {
             m_encoderPath, ProgramFolderText(), CommandManager, m_splitLongFiles ? SplitAuto : 0, std::nullopt });
     m_pool->TakeNext = [this](std::size_t slot, TRowRequest& row) { return TakeNext(slot, row); };
+    // Only rows the batch will take leave split auto fewer encoders: not the finished rows it passes over.
     m_pool->RowsWaiting = [this] {
         std::size_t waiting = 0;
-        for (PVirtualNode node = !m_list ? nullptr
-                 : m_lastTaken           ? m_list->GetNextSibling(m_lastTaken)
-                                         : m_list->GetFirst();
-             node; node = m_list->GetNextSibling(node))
-            ++waiting;
+        for (PVirtualNode node = NextToTake(); node; node = m_list->GetNextSibling(node))
+            waiting += m_passOver.count(node) == 0;
         return waiting;
     };
     m_pool->OnStarted = [this](std::size_t slot) { RowStarted(slot); };
@@ -181,15 +179,17 @@ void TCommand::RowEnded(std::size_t slot)
             return;
     }
     if (TItemNodeData* record = Record(node)) {
-        record->ImageIndex = outcome.Succeeded() ? Done : Failed;
-        record->ItemData.Reason = QString::fromStdString(outcome.Reason());
-        record->ItemData.Output = outcome.Succeeded() ? NameText(conversion.Output()) : QString();
-        record->ItemData.OutputSize = conversion.OutputSize();
-        record->ItemData.OutputLength = conversion.OutputLength();
+        const TRowSnapshot snapshot = conversion.Snapshot();
+        const bool done = snapshot.State == TRowSnapshot::TState::Done;
+        record->ImageIndex = done ? Done : Failed;
+        record->ItemData.Reason = QString::fromStdString(snapshot.Reason);
+        record->ItemData.Output = done ? NameText(snapshot.Output) : QString();
+        record->ItemData.OutputSize = snapshot.OutputSize;
+        record->ItemData.OutputLength = snapshot.OutputLength;
         record->ItemData.Percent.reset();
         record->ItemData.SecondsLeft.reset();
         record->ItemData.Notes.clear();
-        for (const std::string& line : conversion.Notes())
+        for (const std::string& line : snapshot.Notes)
             record->ItemData.Notes << QString::fromStdString(line);
         record->ItemData.Progress.clear();
         record->ItemData.Busy = 0;
@@ -260,10 +260,10 @@ void TCommand::ListGone()
 
 void TCommand::ShowProgress(std::size_t slot, TItemData& item) const
 {
-    const TRowConversion& conversion = m_pool->Slot(slot);
-    item.Progress = QString::fromStdString(conversion.ProgressText());
-    item.Percent = conversion.Report().Percent();
-    item.SecondsLeft = conversion.SecondsLeft();
+    const TRowSnapshot snapshot = m_pool->Slot(slot).Snapshot();
+    item.Progress = QString::fromStdString(snapshot.Progress);
+    item.Percent = snapshot.Percent;
+    item.SecondsLeft = snapshot.SecondsLeft;
 }
 
 int TCommand::WorkDonePercent() const
@@ -273,7 +273,7 @@ int TCommand::WorkDonePercent() const
     double worked = m_finishedRows;
     for (std::size_t slot = 0; slot < m_slotRows.size(); ++slot)
         if (m_slotRows[slot])
-            worked += m_pool->Slot(slot).Report().Percent().value_or(0) / 100.0;
+            worked += m_pool->Slot(slot).Snapshot().Work;
     // Rows cannot leave the list while the batch runs, so every row passed over is still there.
     const int64_t rows = int64_t(m_list->RootNodeCount()) - int64_t(m_passOver.size());
     return rows > 0 ? static_cast<int>(worked * 100 / rows) : 100;

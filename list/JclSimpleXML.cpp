@@ -495,14 +495,19 @@ void TJclSimpleXML::SetRootName(const std::string& name)
 
 void TJclSimpleXML::LoadDocument(const std::string& path)
 {
+    LoadDocument(path, {});
+}
+
+void TJclSimpleXML::LoadDocument(const std::string& path, const std::function<void(TJclSimpleXMLElem& item)>& onItem)
+{
     platform::TFileBytes content;
     std::string reason;
     if (!platform::ReadWholeFile(path, content, reason))
         throw EFOpenError("Cannot open file \"" + path + "\". " + reason);
-    LoadFromString(content.View());
+    LoadFromString(content.View(), onItem);
 }
 
-void TJclSimpleXML::LoadFromString(std::string_view data)
+void TJclSimpleXML::LoadFromString(std::string_view data, const std::function<void(TJclSimpleXMLElem& item)>& onItem)
 {
     // Once per process, before the first document's many values are made (see MergeFreedSmallBlocks).
     [[maybe_unused]] static const bool merged = (platform::MergeFreedSmallBlocks(), true);
@@ -510,7 +515,7 @@ void TJclSimpleXML::LoadFromString(std::string_view data)
     m_root->SetValue({});
     m_prolog.Clear();
     m_earlyEnd = {};
-    m_earlyEnd = TJclSimpleXMLParser(*this, data).ReadDocument(m_prolog, *m_root);
+    m_earlyEnd = TJclSimpleXMLParser(*this, data, onItem).ReadDocument(m_prolog, *m_root);
 }
 
 std::string TJclSimpleXML::SaveToString()

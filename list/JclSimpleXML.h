@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -344,8 +345,13 @@ public:
     // for malformed content (what was read before the error stays). Truncated content is no error; EarlyEnd
     // tells of it.
     void LoadDocument(const std::string& path);
+    // Same as LoadDocument, but each element inside the root goes to onItem as soon as its end tag is read, and is
+    // dropped then: a list of any length is read in the memory of its file and one item. An error passes on
+    // after the items before it were handed over.
+    void LoadDocument(const std::string& path, const std::function<void(TJclSimpleXMLElem& item)>& onItem);
     // Same as LoadDocument on bytes in memory.
-    void LoadFromString(std::string_view data);
+    void LoadFromString(std::string_view data,
+        const std::function<void(TJclSimpleXMLElem& item)>& onItem = {});
     // Writes the whole document; a declaration is added first when the prolog has none. The file appears
     // complete or not at all: EFCreateError/EFOpenError/EWriteError leave an existing file untouched (except in a
     // folder that takes no new file, where the file is written in place). A link is written through; a file a

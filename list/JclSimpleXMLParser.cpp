@@ -132,9 +132,19 @@ void TJclSimpleXML::DecodeValue(std::string_view value, std::string& out) const
     out.append(value.data() + done, value.size() - done);
 }
 
-TJclSimpleXMLParser::TJclSimpleXMLParser(const TJclSimpleXML& decoder, std::string_view data)
-    : m_decoder(decoder), m_begin(data.data()), m_p(data.data()), m_end(data.data() + data.size())
+TJclSimpleXMLParser::TJclSimpleXMLParser(
+    const TJclSimpleXML& decoder, std::string_view data, TRootChildHandler onRootChild)
+    : m_decoder(decoder), m_begin(data.data()), m_p(data.data()), m_end(data.data() + data.size()),
+      m_onRootChild(std::move(onRootChild))
 {
+}
+
+void TJclSimpleXMLParser::ChildRead(TJclSimpleXMLElem& element, TJclSimpleXMLElem& child, bool atRoot)
+{
+    if (!atRoot || !m_onRootChild)
+        return;
+    m_onRootChild(child);
+    element.Items().Clear();
 }
 
 bool TJclSimpleXMLParser::StartsWith(std::string_view text) const
@@ -518,7 +528,10 @@ void TJclSimpleXMLParser::ReadContent(TJclSimpleXMLElem& element)
                      + "> but </" + std::string(endName) + "> found");
             if (frame.hasText)
                 frame.element->SetValue(std::move(frame.text));
+            TJclSimpleXMLElem* closed = frame.element;
             stack.pop_back();
+            if (!stack.empty())
+                ChildRead(*stack.front().element, *closed, stack.size() == 1);
             continue;
         }
         if (m_p[1] == '!' && (m_end - m_p < 3 || m_p[2] == '-' || m_p[2] == '[')) {
@@ -546,5 +559,7 @@ void TJclSimpleXMLParser::ReadContent(TJclSimpleXMLElem& element)
             return stop(child);
         if (open)
             stack.push_back(Frame{child, {}, false});
+        else
+            ChildRead(*stack.front().element, *child, stack.size() == 1);
     }
 }

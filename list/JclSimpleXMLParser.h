@@ -2,6 +2,7 @@
 
 #include "list/JclSimpleXML.h"
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,8 +11,12 @@
 // no input can exhaust the call stack; nesting deeper than TJclSimpleXML::MaxDepth is refused.
 class TJclSimpleXMLParser {
 public:
-    // decoder supplies DecodeValue for names and values.
-    TJclSimpleXMLParser(const TJclSimpleXML& decoder, std::string_view data);
+    // A child of the root, handed over as soon as it is read whole and dropped from the root afterwards.
+    using TRootChildHandler = std::function<void(TJclSimpleXMLElem& child)>;
+
+    // decoder supplies DecodeValue for names and values. With onRootChild, the root's children are handed over
+    // one by one instead of kept, so a document of any length is read in the memory of one child.
+    TJclSimpleXMLParser(const TJclSimpleXML& decoder, std::string_view data, TRootChildHandler onRootChild = {});
 
     // Reads the prolog nodes into prolog and the root element into root (whose name is only replaced by a
     // non-empty one). Stops without error where the data ends, and says so in what it returns; what follows the
@@ -56,10 +61,13 @@ private:
     bool ReadTagRest(TJclSimpleXMLElem& element, bool& open);
     // Reads the content of element and of every element opened inside it, up to element's end tag.
     void ReadContent(TJclSimpleXMLElem& element);
+    // A child of element was read whole: handed over and dropped when element is the root read with a handler.
+    void ChildRead(TJclSimpleXMLElem& element, TJclSimpleXMLElem& child, bool atRoot);
 
     const TJclSimpleXML& m_decoder;
     const char* m_begin;
     const char* m_p;
     const char* m_end;
     TJclSimpleXMLEarlyEnd m_earlyEnd;
+    TRootChildHandler m_onRootChild;
 };

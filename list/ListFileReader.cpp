@@ -93,6 +93,25 @@ TContentRelease::~TContentRelease()
     m_document.Root().ClearContent();
 }
 
+namespace
+{
+
+TItemData ItemOf(TJclSimpleXMLElem* element, size_t i)
+{
+    TItemData item;
+    item.FileName = PathValueOf(element, i, "filename");
+    item.FormatIndex = StrToInt(ValueOf(element, i, "format"));
+    item.Path = PathValueOf(element, i, "path");
+    try {
+        item.Choices = ChoicesOf(*element);
+    } catch (const EChoiceError& error) {
+        throw EListFileError(ItemText(i) + ": " + error.Message());
+    }
+    return item;
+}
+
+} // namespace
+
 void ReadListItems(TJclSimpleXML& document, const std::string& path, const std::function<void(TItemData&&)>& onItem)
 {
     if (!platform::FileExists(path))
@@ -103,19 +122,20 @@ void ReadListItems(TJclSimpleXML& document, const std::string& path, const std::
     const TJclSimpleXMLEarlyEnd& end = document.EarlyEnd();
     // An item still open where the file ends may lack the end of its name or folder: it never becomes a row.
     const size_t complete = root.NumChildren() - (!end.Complete && end.Open.size() >= 2 ? 1 : 0);
-    for (size_t i = 0; i < complete; ++i) {
-        TJclSimpleXMLElem* element = root.ChildAt(i);
-        TItemData item;
-        item.FileName = PathValueOf(element, i, "filename");
-        item.FormatIndex = StrToInt(ValueOf(element, i, "format"));
-        item.Path = PathValueOf(element, i, "path");
-        try {
-            item.Choices = ChoicesOf(*element);
-        } catch (const EChoiceError& error) {
-            throw EListFileError(ItemText(i) + ": " + error.Message());
-        }
-        onItem(std::move(item));
-    }
+    for (size_t i = 0; i < complete; ++i)
+        onItem(ItemOf(root.ChildAt(i), i));
     if (!end.Complete)
         throw EListFileError(EarlyEndText(path, end, complete));
+}
+
+void StreamListItems(const std::string& path, const std::function<void(TItemData&&)>& onItem)
+{
+    TJclSimpleXML document;
+    size_t read = 0;
+    document.LoadDocument(path, [&](TJclSimpleXMLElem& element) {
+        onItem(ItemOf(&element, read));
+        ++read;
+    });
+    if (!document.EarlyEnd().Complete)
+        throw EListFileError(EarlyEndText(path, document.EarlyEnd(), read));
 }

@@ -22,6 +22,10 @@ public:
 // its items.
 void ReadListItems(TJclSimpleXML& document, const std::string& path, const std::function<void(TItemData&&)>& onItem);
 
+// Reads the items of the list file at path as ReadListItems does, each handed over as soon as it is read and
+// forgotten then, so a list of a million items takes the memory of one. A missing file is an error here.
+void StreamListItems(const std::string& path, const std::function<void(TItemData&&)>& onItem);
+
 // The rows' elements are needed only while a file is read or written; dropping them afterwards keeps what later
 // exports carry over (declaration, prolog nodes, root name) and frees the rest.
 class TContentRelease

@@ -77,6 +77,43 @@ bool IsRegularFile(const std::string& path)
     return StatWhole(path, info) == 0 && S_ISREG(info.st_mode);
 }
 
+int IdentityOf(const std::string& path, TFileIdentity& identity)
+{
+    struct stat info {
+    };
+    if (const int error = StatWhole(path, info))
+        return error;
+    identity = { static_cast<uint64_t>(info.st_dev), static_cast<uint64_t>(info.st_ino), info.st_size,
+        int64_t(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec };
+    return 0;
+}
+
+int WriteNewFile(const std::string& path, const std::string& text)
+{
+    if (HoldsZeroByte(path))
+        return EINVAL;
+    // Written whole under a name of this process's first, then linked to its name, which fails when anything
+    // stands there: a reader never sees half the text, and of two writers one wins.
+    const std::string part = path + ".part-" + std::to_string(::getpid());
+    const int fd = ::open(part.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return errno;
+    int error = 0;
+    for (std::size_t done = 0; done < text.size() && error == 0;) {
+        const ssize_t wrote = ::write(fd, text.data() + done, text.size() - done);
+        if (wrote > 0)
+            done += static_cast<std::size_t>(wrote);
+        else if (errno != EINTR)
+            error = wrote < 0 ? errno : EIO;
+    }
+    if (::close(fd) != 0 && error == 0 && errno != EINTR)
+        error = errno;
+    if (error == 0 && ::link(part.c_str(), path.c_str()) != 0)
+        error = errno;
+    ::unlink(part.c_str());
+    return error;
+}
+
 bool NameTaken(const std::string& path, int& error)
 {
     struct stat info {

@@ -33,6 +33,20 @@ struct TFileStamp {
 
     bool operator==(const TFileStamp&) const = default;
 };
+// Which file a path names and as what it stands: a file copied, replaced or changed since is told apart.
+struct TFileIdentity {
+    uint64_t Device = 0;
+    uint64_t Inode = 0;
+    int64_t Size = 0;
+    int64_t ModifiedNs = 0; // nanoseconds since 1970
+
+    bool operator==(const TFileIdentity&) const = default;
+};
+// The identity of the file at path (a link counts as what it leads to); the system's error code, 0 on success.
+int IdentityOf(const std::string& path, TFileIdentity& identity);
+// Makes a new file at path holding text, whole or not at all: never over anything that stands there (EEXIST).
+// The system's error code, 0 on success.
+int WriteNewFile(const std::string& path, const std::string& text);
 // The plain file at path (never through a link at its end) with the note of that name kept with it (an
 // extended attribute in the user's namespace; empty when none); false when no plain file is there.
 bool NotedFile(const std::string& path, const std::string& noteName, TFileStamp& stamp, std::string& note);

@@ -72,10 +72,12 @@ namespace
                 [](char c) { return std::isalnum(static_cast<unsigned char>(c)); });
     }
 
-    // The lock, the encoder's output and what the encoder writes beside it.
+    // The lock, the encoder's output and what the encoder writes beside it, and the files of a row converted in
+    // pieces: piece-N.nut, picture.nut and rest.EXT.
     bool RunWrites(const std::string& name)
     {
-        return name == LockName || name.starts_with("output");
+        return name == LockName || name.starts_with("output") || name.starts_with("piece-") || name == "picture.nut"
+            || name.starts_with("rest.");
     }
 
     bool HoldsMarker(int fd)

@@ -22,7 +22,7 @@
 #   an array job of N + 1 tasks: task I (1 .. N) encodes piece I of the picture, task N + 1 the sound and all
 #   the rest; then a join job, which starts when every task has succeeded (and is cancelled when one fails),
 #   joins the pieces into the output. With --tasks only those tasks run again, and a new join after them. The
-#   pieces wait in a folder beside the output (.NAME.pieces) until the join has made the output.
+#   pieces wait in a folder beside the output (.NAME.ID.pieces, ID from the row's identity) until the join has made the output.
 #
 # Prints sbatch's answer (the job ids); with --wait it returns when the last job has ended, with its status.
 set -euo pipefail

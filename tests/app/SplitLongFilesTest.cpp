@@ -58,22 +58,40 @@ TEST_F(SplitLongFilesSetting, IsOffAtFirstAndAltLTurnsItOnAndKeepsIt)
     SplitLongFiles::Store(false);
 }
 
-// With the setting on and two files at once, one file longer than a minute is cut in two: both pieces are encoded
-// side by side, and the file made of them holds every frame of the source.
+// With the setting on and two files at once, one file longer than a minute is cut in two, also when a finished row
+// that the batch passes over follows it: both pieces are encoded side by side, the row shows its bar and counts in
+// the work done as it goes, and the file made of them holds every frame of the source.
 TEST_F(SplitLongFilesRun, ALongFileIsEncodedInTwoPiecesAtOnceWithEveryFrame)
 {
     if (FilesAtOnce::Limit() < 2)
         GTEST_SKIP() << "one processor";
     const QString log = WrapRealEncoder(m_folder.Path() + "/bin/ffmpeg");
     const QString source = m_folder.Source("film.mp4");
-    ASSERT_TRUE(MakeMedia(source, "-f lavfi -i testsrc=duration=61:rate=5:size=64x48 -c:v libx264 -g 25"));
+    ASSERT_TRUE(MakeMedia(source, "-f lavfi -i testsrc=duration=61:rate=25:size=320x240 -c:v libx264 -g 125"));
+    const QString finished = m_folder.Source("finished.mp4");
+    ASSERT_TRUE(MakeMedia(finished, "-f lavfi -i testsrc=duration=1:rate=5:size=64x48 -c:v libx264"));
     Click(m_window->cbSplitLongFiles);
     m_window->cbFilesAtOnce->setFocus();
     QTest::keyClick(m_window->cbFilesAtOnce, Qt::Key_Down);
-    AddFilesThroughDialog(*m_window, m_dialogs, { source });
+    AddFilesThroughDialog(*m_window, m_dialogs, { source, finished });
+    TVirtualStringTree* list = m_window->VirtualStringTree1;
+    list->GetNodeData<TItemNodeData>(list->GetNodeAtIndex(1))->ImageIndex = Done;
 
     Click(m_window->btnConvert);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !Busy(); }, 120000));
+    const TItemNodeData& film = *list->GetNodeData<TItemNodeData>(list->GetFirst());
+    bool barShown = false;
+    int workDone = 0;
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            if (film.ImageIndex == Converting) {
+                barShown = barShown || film.ItemData.Percent.has_value();
+                workDone = std::max(workDone, Command->WorkDonePercent());
+            }
+            return !Busy();
+        },
+        120000));
+    EXPECT_TRUE(barShown) << "the row shows its bar, not the block of a row whose length is unknown";
+    EXPECT_GT(workDone, 0) << "the row counts in the work done as it goes";
 
     const QStringList runs = LoggedRuns(log);
     EXPECT_EQ(runs.filter(QRegularExpression("^start .*piece-\\d\\.nut")).size(), 2) << runs.join('\n').toStdString();

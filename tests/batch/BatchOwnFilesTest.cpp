@@ -1,6 +1,6 @@
 // What others can do in a folder they may write, and names that are not text: a run writes, removes and resumes
 // only its own files.
-#include "engine/RowConversion.h"
+#include "engine/RowPublisher.h"
 #include "tests/batch/BatchProgram.h"
 #include "tests/support/Clips.h"
 #include "tests/support/PrivateFolders.h"
@@ -77,7 +77,8 @@ TEST(BatchOwnFiles, APiecesFolderSwappedBetweenStepsIsRefusedAndNothingOutsideIs
     ASSERT_TRUE(MakeMedia(source, "-f lavfi -i testsrc2=duration=2:rate=25:size=160x120 -c:v libx264 -g 25"));
     const QStringList step = { "--format", "0", "--output", out, "--split", "2", source };
     ASSERT_EQ(program.Run(step + QStringList { "--piece", "1" }).ExitCode, 0);
-    const std::string pieces = (out + "/.film.mp4.pieces").toStdString();
+    const QString piecesName = QDir(out).entryList({ ".film.mp4.*.pieces" }, QDir::Dirs | QDir::Hidden).value(0);
+    const std::string pieces = (out + "/" + piecesName).toStdString();
 
     const std::string linked = AsUnprivilegedUser([&] {
         const int moved = ::rename(pieces.c_str(), (out + "/.moved").toUtf8().constData());
@@ -97,10 +98,10 @@ TEST(BatchOwnFiles, APiecesFolderSwappedBetweenStepsIsRefusedAndNothingOutsideIs
     EXPECT_EQ(theirs.ExitCode, 1);
     EXPECT_TRUE(theirs.Out.contains("is another user's")) << theirs.Out.toStdString();
     EXPECT_EQ(FilesIn(victim), QStringList({ "film.mp4" }));
-    EXPECT_EQ(FilesIn(out + "/.moved"), QStringList({ "piece-1.nut" }));
+    EXPECT_EQ(FilesIn(out + "/.moved"), QStringList({ "manifest", "piece-1.nut" }));
     EXPECT_EQ(FilesIn(QString::fromStdString(pieces)), QStringList());
     EXPECT_EQ(QDir(out).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name),
-        QStringList({ ".film.mp4.pieces", ".moved" }));
+        QStringList({ piecesName, ".moved" }));
 }
 
 // A resume passes over only the row's own whole file: one cut short afterwards, and another user's copy of it with

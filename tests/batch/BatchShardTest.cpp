@@ -1,5 +1,5 @@
 // Spreading a list over several runs, and picking a list up again after a run that died.
-#include "engine/RowConversion.h"
+#include "engine/RowPublisher.h"
 #include "tests/support/PrivateFolders.h"
 #include "tests/batch/BatchProgram.h"
 #include "tests/support/ProcessState.h"

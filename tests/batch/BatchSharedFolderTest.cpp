@@ -1,6 +1,6 @@
 // An output folder that other users write to: nothing they plant costs anyone's file, nothing blocks, and a resume
 // finds each row's own finished file.
-#include "engine/RowConversion.h"
+#include "engine/RowPublisher.h"
 #include "tests/batch/BatchProgram.h"
 #include "tests/support/Unprivileged.h"
 

@@ -31,6 +31,10 @@ const TSource sources[] = {
     // Files that give no frame times, whose frames a conversion numbers anew: converted whole.
     { "bframes.avi", { "-c:v", "libx264", "-bf", "3", "-g", "25", "-c:a", "pcm_s16le" } },
     { "bframes.h264", { "-c:v", "libx264", "-bf", "3", "-g", "25", "-an" } },
+    // A film with chapters, which the pieces must not take: they come with the rest.
+    { "chapters.mkv",
+        { "-f", "ffmetadata", "-i", "CHAPTERS", "-map", "0", "-map", "1", "-map_chapters", "2", "-c:v", "libx264", "-g",
+            "25", "-c:a", "aac" } },
 };
 
 QString SourcePath(const TSource& source)
@@ -39,11 +43,18 @@ QString SourcePath(const TSource& source)
     const QString path = folder.path() + "/" + source.File;
     if (QFile::exists(path))
         return path;
+    QFile chapters(folder.path() + "/chapters.txt");
+    if (chapters.open(QIODevice::WriteOnly))
+        chapters.write(";FFMETADATA1\n[CHAPTER]\nTIMEBASE=1/1000\nSTART=0\nEND=2000\ntitle=One\n[CHAPTER]\n"
+                       "TIMEBASE=1/1000\nSTART=2000\nEND=4000\ntitle=Two\n");
+    chapters.close();
+    QStringList picture = source.Picture;
+    picture.replaceInStrings(QRegularExpression("^CHAPTERS$"), chapters.fileName());
     QProcess ffmpeg;
     ffmpeg.start(REELHAND_FFMPEG,
         QStringList { "-nostdin", "-v", "error", "-f", "lavfi", "-i", "testsrc2=duration=4:rate=25:size=160x120", "-f",
             "lavfi", "-i", "sine=duration=4:frequency=440" }
-            + source.Picture + QStringList { path });
+            + picture + QStringList { path });
     return ffmpeg.waitForFinished(120000) && ffmpeg.exitCode() == 0 ? path : QString();
 }
 
@@ -108,7 +119,7 @@ TEST_P(BatchSplit, KeepsEveryFrameAtItsTimeAndTheSoundInStep)
 INSTANTIATE_TEST_SUITE_P(PiecesOfOneFile, BatchSplit,
     ::testing::Values(TCase { 0, 0, 2, 2 }, TCase { 0, 3, 3, 3 }, TCase { 1, 0, 3, 3 }, TCase { 1, 3, 2, 2 },
         TCase { 2, 0, 3, 2 }, TCase { 2, 3, 2, 2 }, TCase { 3, 0, 2, 2 }, TCase { 4, 3, 3, 3 }, TCase { 5, 0, 2, 0 },
-        TCase { 6, 0, 2, 0 }));
+        TCase { 6, 0, 2, 0 }, TCase { 7, 0, 2, 2 }));
 
 TEST(BatchSplitFailure, APieceThatFailsFailsTheRowWithItsReasonAndLeavesNothing)
 {
