@@ -1,7 +1,8 @@
 #pragma once
 
+#include "platform/FileSystem.h"
+
 #include <cstdint>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -10,18 +11,6 @@
 // written here was closed or moved in.
 namespace platform
 {
-
-// Which file an entry is (device and inode) and how it stands (size, modification time): a name is not an
-// identity, and a file whose size or time changed is another file for anyone who kept the old stamp.
-struct TFileIdentity {
-    uint64_t Device = 0;
-    uint64_t Inode = 0;
-    int64_t Size = 0;
-    int64_t ModifiedNs = 0; // nanoseconds since 1970
-
-    bool operator==(const TFileIdentity&) const = default;
-    bool SameFile(const TFileIdentity& other) const { return Device == other.Device && Inode == other.Inode; }
-};
 
 enum class TEntryKind { Other, File, Folder };
 

@@ -165,7 +165,7 @@ void TFolderWatch::Tick()
     int error = 0;
     // An unmounted share leaves its empty mount point behind: a folder, but another one.
     if (!platform::EntryAt(m_root, kind, root, error) || kind != platform::TEntryKind::Folder
-        || !root.SameFile(m_rootIdentity))
+        || root.Device != m_rootIdentity.Device || root.Inode != m_rootIdentity.Inode)
         return End(m_settings.Folder);
     const qint64 now = m_clock.elapsed();
     if (m_polling && now - m_lastScan >= std::clamp(m_settings.SettleMs / 2, 100, 10000)) {
