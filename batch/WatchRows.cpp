@@ -11,9 +11,8 @@ TWatchRows::TWatchRows(const TBatchOptions& options)
     , m_choices(options.Choices)
 {
     // Relative folders are taken from the current one, as a shell user means them.
-    const auto absolute = [](const std::string& folder) {
-        return QDir::cleanPath(QDir::current().absoluteFilePath(NameText(folder)));
-    };
+    const auto absolute
+        = [](const std::string& folder) { return QDir::cleanPath(QDir::current().absoluteFilePath(NameText(folder))); };
     m_path = options.OutputFolder.empty() ? QString() : absolute(options.OutputFolder);
     m_watchSettings = { NameBytes(absolute(options.WatchFolder)),
         NameBytes(m_path.isEmpty() ? DefaultOutputFolder() : m_path), options.SettleMs, options.Poll };
@@ -64,7 +63,8 @@ void TWatchRows::RowEnded(const TBatchRow& row)
     const TFolderWatch::TFile file = std::move(found->second);
     m_running.erase(found);
     KeepAwake();
-    if (m_stopped || (row.State != TRowState::Done && row.State != TRowState::Skipped && row.State != TRowState::Failed))
+    if (m_stopped
+        || (row.State != TRowState::Done && row.State != TRowState::Skipped && row.State != TRowState::Failed))
         return;
     const bool failed = row.State == TRowState::Failed;
     std::string message;

@@ -22,7 +22,9 @@ namespace
 
     void Fill(const struct stat& info, TEntryKind& kind, TFileIdentity& identity)
     {
-        kind = S_ISREG(info.st_mode) ? TEntryKind::File : S_ISDIR(info.st_mode) ? TEntryKind::Folder : TEntryKind::Other;
+        kind = S_ISREG(info.st_mode) ? TEntryKind::File
+            : S_ISDIR(info.st_mode)  ? TEntryKind::Folder
+                                     : TEntryKind::Other;
         identity.Device = info.st_dev;
         identity.Inode = info.st_ino;
         identity.Size = info.st_size;

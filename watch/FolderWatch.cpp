@@ -27,8 +27,9 @@ bool Hidden(const std::string& name)
 
 bool Under(const std::string& path, const std::string& folder)
 {
-    return path == folder || (path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0
-                                 && (folder.back() == '/' || path[folder.size()] == '/'));
+    return path == folder
+        || (path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0
+            && (folder.back() == '/' || path[folder.size()] == '/'));
 }
 
 } // namespace
@@ -50,8 +51,8 @@ bool TFolderWatch::Start(std::string& message)
     m_root = platform::RealPath(m_settings.Folder, error);
     platform::TEntryKind kind = platform::TEntryKind::Other;
     if (m_root.empty() || !platform::EntryAt(m_root, kind, m_rootIdentity, error)) {
-        message = "The folder to watch, " + m_settings.Folder + ", cannot be opened: "
-            + platform::SystemErrorMessage(error) + ".";
+        message = "The folder to watch, " + m_settings.Folder
+            + ", cannot be opened: " + platform::SystemErrorMessage(error) + ".";
         return false;
     }
     if (kind != platform::TEntryKind::Folder) {

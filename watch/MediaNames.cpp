@@ -3,9 +3,9 @@
 const QStringList& MediaExtensions()
 {
     // Six of the formats are sound only, so sound files are sources too.
-    static const QStringList extensions = { "mpg", "mpeg", "wmv", "avi", "vob", "mov", "mp2", "mpv", "mp4", "flv",
-        "mkv", "webm", "m4v", "ts", "mts", "m2ts", "3gp", "ogv", "wav", "mp3", "flac", "ogg", "oga", "opus", "m4a",
-        "aac", "wma" };
+    static const QStringList extensions
+        = { "mpg", "mpeg", "wmv", "avi", "vob", "mov", "mp2", "mpv", "mp4", "flv", "mkv", "webm", "m4v", "ts", "mts",
+              "m2ts", "3gp", "ogv", "wav", "mp3", "flac", "ogg", "oga", "opus", "m4a", "aac", "wma" };
     return extensions;
 }
 

@@ -29,8 +29,8 @@ void TSleepLock::Hold(const std::string& why)
     // cat ends when its input does, which is when this process lets go or dies; with it ends systemd-inhibit,
     // which holds logind's lock open for it.
     if (holder->Input.Open(error) && holder->Output.Open(error)
-        && holder->Helper.Start({ "systemd-inhibit", "--what=sleep:idle", "--who=Quor Reelhand", "--why=" + why,
-                                    "--mode=block", "cat" },
+        && holder->Helper.Start(
+            { "systemd-inhibit", "--what=sleep:idle", "--who=Quor Reelhand", "--why=" + why, "--mode=block", "cat" },
             holder->Input, holder->Output, error)) {
         Release();
         m_holder = std::move(holder);

@@ -19,7 +19,9 @@ const char* const FailedWord = "failed";
 // Names and reasons are bytes of any kind; escaped, a record stays one line of fields apart by tabs.
 std::string Escaped(const std::string& text)
 {
-    return QByteArray::fromStdString(text).toPercentEncoding(QByteArray("/ !\"#$&'()*+,:;<=>?@[]\\^`{|}~")).toStdString();
+    return QByteArray::fromStdString(text)
+        .toPercentEncoding(QByteArray("/ !\"#$&'()*+,:;<=>?@[]\\^`{|}~"))
+        .toStdString();
 }
 
 std::string Unescaped(const QByteArray& text)
@@ -96,7 +98,8 @@ bool TWatchLedger::Open(const std::string& path, std::string& message)
     int error = 0;
     const std::string folder = QFileInfo(QString::fromStdString(path)).path().toStdString();
     if (!platform::MakeFolders(folder, error)) {
-        message = "The watch's ledger folder " + folder + " cannot be made: " + platform::SystemErrorMessage(error) + ".";
+        message
+            = "The watch's ledger folder " + folder + " cannot be made: " + platform::SystemErrorMessage(error) + ".";
         return false;
     }
     std::string reason;

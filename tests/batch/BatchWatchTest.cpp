@@ -75,8 +75,8 @@ TEST_P(BatchWatch, ConvertsEachArrivingFileOnceAcrossRestarts)
     ASSERT_TRUE(QFile::rename(moved, m_drop + "/sub/moved.avi"));
 
     const std::map<QString, int> once = { { "before.avi", 1 }, { "slow.avi", 1 }, { "sub/moved.avi", 1 } };
-    ASSERT_TRUE(WaitUntil([&] { return RunsBySource().size() == 3 && FilesIn(m_drop + "/converted").size() == 3; },
-        60000))
+    ASSERT_TRUE(
+        WaitUntil([&] { return RunsBySource().size() == 3 && FilesIn(m_drop + "/converted").size() == 3; }, 60000))
         << FilesIn(m_drop + "/converted").join(", ").toStdString();
     // The outputs arrived in the watched folder, and were settled for as long as any file: none is taken.
     WaitUntil([] { return false; }, SettleMs);

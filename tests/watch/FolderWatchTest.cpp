@@ -1,8 +1,9 @@
 // A watched folder on a real file system, heard of through the kernel or looked at now and then: a file still
 // being written is never handed out, each finished file is handed out once, nothing of the program's own is
 // taken, a restart takes nothing the ledger knows, and a folder that goes away ends the watch.
-#include "tests/support/WaitUntil.h"
 #include "watch/FolderWatch.h"
+
+#include "tests/support/WaitUntil.h"
 #include "watch/WatchLedger.h"
 
 #include <QDir>
@@ -92,7 +93,8 @@ TEST_P(FolderWatch, TakesEachFinishedFileOnceAndNothingOfItsOwn)
     ASSERT_TRUE(QFile::rename(m_dir.path() + "/elsewhere/moved\tin.avi", Drop() + "/sub/moved\tin.avi"));
     Write(Drop() + "/out/clip_2.mp4", "another output, made meanwhile");
 
-    ASSERT_TRUE(WaitUntil([&] { return Taken().size() >= 3; }, 3 * SettleMs + 2000)) << Taken().join(", ").toStdString();
+    ASSERT_TRUE(WaitUntil([&] { return Taken().size() >= 3; }, 3 * SettleMs + 2000))
+        << Taken().join(", ").toStdString();
     WaitUntil([] { return false; }, SettleMs);
     QStringList taken = Taken();
     taken.sort();

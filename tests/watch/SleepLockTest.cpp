@@ -1,7 +1,8 @@
 // The machine is kept awake through logind while work goes on, and let go the moment the work ends. Run on a
 // private bus that stands in for the system's by the "sleeplock" test (dbus-run-session), with a stand-in login1.
-#include "tests/support/WaitUntil.h"
 #include "watch/SleepLock.h"
+
+#include "tests/support/WaitUntil.h"
 
 #include <QDBusConnection>
 #include <QDBusUnixFileDescriptor>
