@@ -35,12 +35,24 @@ void ShortenFirstPiece(const QString& path)
     script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
+class BatchPieces : public ::testing::Test
+{
+protected:
+    // A film of the given picture in clips/, made with the real encoder; empty when it could not be made.
+    QString Film(const QString& picture = Picture.arg("testsrc2"))
+    {
+        const QString path = program.Folder("clips") + "/film.mp4";
+        return MakeMedia(path, picture) ? path : QString();
+    }
+
+    TBatchProgram program { true, true };
+    const QString out = program.Folder("out");
+};
+
 } // namespace
 
-TEST(BatchPieces, StepsOfTwoSourcesOfOneNameNeverMeetAndShortPiecesAreRefused)
+TEST_F(BatchPieces, StepsOfTwoSourcesOfOneNameNeverMeetAndShortPiecesAreRefused)
 {
-    TBatchProgram program(true, true);
-    const QString out = program.Folder("out");
     const QString camA = program.Folder("camA") + "/clip.mp4";
     const QString camB = program.Folder("camB") + "/clip.mp4";
     ASSERT_TRUE(MakeMedia(camA, Picture.arg("testsrc2")));
@@ -71,12 +83,10 @@ TEST(BatchPieces, StepsOfTwoSourcesOfOneNameNeverMeetAndShortPiecesAreRefused)
 
 // A leftover of a killed step that cannot be removed (the share turned read-only) ends the step with why: nothing
 // waits for an encoder that never started.
-TEST(BatchPieces, AStepThatCannotStartEndsWithItsReason)
+TEST_F(BatchPieces, AStepThatCannotStartEndsWithItsReason)
 {
-    TBatchProgram program(true, true);
-    const QString out = program.Folder("out");
-    const QString source = program.Folder("clips") + "/film.mp4";
-    ASSERT_TRUE(MakeMedia(source, Picture.arg("testsrc2")));
+    const QString source = Film();
+    ASSERT_FALSE(source.isEmpty());
     ASSERT_EQ(program.Run(Step(source, out, "1")).ExitCode, 0);
     const QString pieces = QDir(out).entryList({ ".film.mp4.*.pieces" }, QDir::Dirs | QDir::Hidden).value(0);
     QFile leftover(out + "/" + pieces + "/piece-2.part.nut");
@@ -95,14 +105,12 @@ TEST(BatchPieces, AStepThatCannotStartEndsWithItsReason)
 
 // A split killed outright leaves its private folder with the pieces in it; the next run into that folder knows
 // them for a conversion's own files and removes them, so nothing is left but the output.
-TEST(BatchPieces, WhatAKilledSplitLeftGoesWithTheNextRun)
+TEST_F(BatchPieces, WhatAKilledSplitLeftGoesWithTheNextRun)
 {
-    TBatchProgram program(true, true);
-    const QString out = program.Folder("out");
-    const QString source = program.Folder("clips") + "/film.mp4";
-    ASSERT_TRUE(MakeMedia(source, Picture.arg("testsrc2").replace("duration=4", "duration=20")
-        .replace("size=160x120", "size=640x360")));
-    const QStringList split = { "--format", "1", "--output", out, "--split", "2", "--jobs", "2", source };
+    const QString source
+        = Film(Picture.arg("testsrc2").replace("duration=4", "duration=20").replace("size=160x120", "size=640x360"));
+    ASSERT_FALSE(source.isEmpty());
+    const QStringList split = { "--format", "0", "--output", out, "--split", "2", "--jobs", "2", source };
     const std::unique_ptr<QProcess> killed = program.Start(split);
     const auto pieceWritten = [&] {
         for (const QString& folder : QDir(out).entryList({ ".reelhand-*" }, QDir::Dirs | QDir::Hidden))
