@@ -101,9 +101,11 @@ bool TFolderWatch::PassedOverFolder(const std::string& path) const
     return Under(path, output);
 }
 
-void TFolderWatch::Scan(const std::string& folder)
+void TFolderWatch::Scan(const std::string& folder, int depth)
 {
-    if (m_ended || PassedOverFolder(folder))
+    // Links are never followed, but a folder mounted again below itself would lead on for ever.
+    constexpr int DeepestFolder = 64;
+    if (m_ended || depth > DeepestFolder || PassedOverFolder(folder))
         return;
     if (!m_polling) {
         int error = 0;
@@ -132,7 +134,7 @@ void TFolderWatch::Scan(const std::string& folder)
     for (const platform::TFolderEntry& entry : entries) {
         const std::string path = (folder == "/" ? "" : folder) + "/" + entry.Name;
         if (entry.Kind == platform::TEntryKind::Folder)
-            Scan(path);
+            Scan(path, depth + 1);
         else if (entry.Kind == platform::TEntryKind::File)
             Consider(path);
     }

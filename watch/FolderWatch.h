@@ -64,7 +64,7 @@ public:
 private:
     void Tick();
     void TakeEvents();
-    void Scan(const std::string& folder);
+    void Scan(const std::string& folder, int depth = 0);
     void Consider(const std::string& path);
     bool PassedOverFolder(const std::string& path) const;
     void End(const std::string& why);
