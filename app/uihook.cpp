@@ -28,6 +28,8 @@
 #include "toolkit/Locations.h"
 #include "toolkit/VirtualStringTree.h"
 #include "toolkit/VisibleText.h"
+#include "watch/MediaNames.h"
+#include "watch/SleepLock.h"
 
 #include <QAction>
 #include <QApplication>
@@ -47,11 +49,8 @@ namespace
 
 constexpr TColor DisabledCaptionColor = RGB(141, 141, 141);
 
-// Six of the formats are sound only, so sound files are sources too.
-const QString AddFilter
-    = "All Supported Formats|*.mpg;*.mpeg;*.wmv;*.avi;*.vob;*.mov;*.mp2;*.mpv;*.mp4;*.flv;*.mkv;"
-      "*.webm;*.m4v;*.ts;*.mts;*.m2ts;*.3gp;*.ogv;*.wav;*.mp3;*.flac;*.ogg;*.oga;*.opus;*.m4a;*.aac;"
-      "*.wma|All Files|*.*";
+// The same extensions as a watch folder takes.
+const QString AddFilter = "All Supported Formats|*." + MediaExtensions().join(";*.") + "|All Files|*.*";
 const QString ListFilter = "Quor File List File (*.qfl)|*.qfl";
 const QString SupportPage = "https://reelhand.quor.app/support";
 const QString HomePage = "https://reelhand.quor.app/";
@@ -220,6 +219,7 @@ QString ListFileName(const QString& chosen)
 
 TUIHook::TUIHook(TmainDlg* form)
     : m_form(form)
+    , m_awake(std::make_unique<TSleepLock>())
 {
     CommandManager = new TCommandManager();
     ItemManager = new TItemManager();
@@ -505,6 +505,7 @@ void TUIHook::StartBatch(const std::vector<PVirtualNode>& passOver)
     // The bar and the count start from the new batch, not from where the last one ended; its first rows start
     // once their sources are read.
     m_form->ProgressBar1->SetPosition(0);
+    m_awake->Hold(ConvertingText(m_form->VirtualStringTree1->RootNodeCount() - passOver.size()));
     Command->Start(passOver);
     UpdateCountLabel();
 }
@@ -751,6 +752,7 @@ void TUIHook::JobProgress(int percent)
 
 void TUIHook::JobFinished(bool stopped)
 {
+    m_awake->Release();
     SetIdleState();
     UpdateCountLabel();
     if (stopped)

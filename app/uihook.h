@@ -10,6 +10,7 @@
 
 class TFileDrop;
 class TListKeeper;
+class TSleepLock;
 class TmainDlg;
 struct TWindowOptions;
 struct TVirtualNode;
@@ -115,6 +116,8 @@ private:
     std::vector<TVirtualNode*> m_passedOver;
     // Receives the list's changes for the count while the controller lives.
     std::unique_ptr<QObject> m_countFollowsRows;
+    // Keeps the machine awake while a batch runs.
+    std::unique_ptr<TSleepLock> m_awake;
 };
 
 // The file name patterns of the add filter's "All Supported Formats".

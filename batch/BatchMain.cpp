@@ -5,6 +5,7 @@
 #include "batch/BatchRunner.h"
 #include "batch/ListFileRows.h"
 #include "batch/RowList.h"
+#include "batch/WatchRows.h"
 #include "engine/commandManager.h"
 #include "engine/plan/EncoderTask.h"
 #include "platform/FileSystem.h"
@@ -16,6 +17,7 @@
 #include "toolkit/ProgramFolder.h"
 #include "toolkit/SignalWatcher.h"
 #include "toolkit/VisibleText.h"
+#include "watch/SleepLock.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -80,9 +82,13 @@ int ListFormats()
 int Convert(const TBatchOptions& options)
 {
     std::unique_ptr<TRowSource> rows;
-    if (options.ListPath.empty())
-        rows = std::make_unique<TRowList>(
-            FileRows(options.Files, options.Format, options.OutputFolder, options.Choices));
+    TWatchRows* watch = nullptr;
+    if (!options.WatchFolder.empty()) {
+        auto watched = std::make_unique<TWatchRows>(options);
+        watch = watched.get();
+        rows = std::move(watched);
+    } else if (options.ListPath.empty())
+        rows = std::make_unique<TRowList>(FileRows(options.Files, options.Format, options.OutputFolder, options.Choices));
     else
         rows = std::make_unique<TListFileRows>(options.ListPath);
     const std::string programFolder = ProgramFolder().toStdString();
@@ -114,6 +120,11 @@ int Convert(const TBatchOptions& options)
             + " files at once.");
         jobs = allowed;
     }
+    std::string watchFault;
+    if (watch && !watch->Start(watchFault)) {
+        Complain(watchFault);
+        return ExitUsage;
+    }
     TBatchRunner runner(std::move(rows), jobs, settings);
     TBatchConsole console(ConsoleMode(options), runner);
 
@@ -122,13 +133,27 @@ int Convert(const TBatchOptions& options)
     TSignalWatcher watcher([&](int signal) {
         if (stoppedBy == 0)
             stoppedBy = signal;
+        if (watch)
+            watch->Stop();
         runner.Stop(StopOutcome(signal));
     });
     QTimer redraw;
     QObject::connect(&redraw, &QTimer::timeout, [&] { console.Redraw(); });
     redraw.start(1000);
     runner.OnRowStarted = [&](const TBatchRow& row) { console.RowStarted(row); };
-    runner.OnRowEnded = [&](const TBatchRow& row) { console.RowEnded(row); };
+    runner.OnRowEnded = [&](const TBatchRow& row) {
+        console.RowEnded(row);
+        if (watch)
+            watch->RowEnded(row);
+    };
+    if (watch) {
+        watch->OnReady = [&] { runner.RowsReady(); };
+        // A folder unmounted under a running row would fail it for good: the row is stopped, to be taken again.
+        watch->OnEnded = [&] {
+            watch->Stop();
+            runner.Stop(TRunOutcome::Failure(watch->EndMessage()));
+        };
+    }
     runner.OnFinished = [&] { loop.quit(); };
     // A list that cannot be read among its first rows converts nothing; one found faulty further on ends the
     // batch after the rows before the fault.
@@ -136,14 +161,23 @@ int Convert(const TBatchOptions& options)
         Complain(runner.SourceError());
         return ExitUsage;
     }
+    // A watch holds the lock only while it works; a list from its start to its end.
+    TSleepLock awake;
+    if (!watch)
+        awake.Hold(ConvertingText(std::size_t(runner.Total())));
     if (!runner.Finished())
         loop.exec();
+    awake.Release();
 
     const std::string listFault = runner.SourceError();
     console.Summary(stoppedBy ? StopOutcome(stoppedBy).Reason() : std::string());
     if (!listFault.empty()) {
         Complain(listFault);
         return ExitUsage;
+    }
+    if (watch && !watch->EndMessage().empty() && !stoppedBy) {
+        Complain(watch->EndMessage());
+        return ExitFailed;
     }
     // Ended by the signal itself, so that a calling shell or loop knows it was asked to stop, and stops too.
     if (stoppedBy)

@@ -2,6 +2,7 @@
 
 #include "engine/row/RowConversion.h"
 #include "toolkit/FileNames.h"
+#include "watch/WatchSettingsFile.h"
 
 #include <QCommandLineParser>
 #include <QRegularExpression>
@@ -49,9 +50,26 @@ const QCommandLineOption PieceOption("piece",
 const QCommandLineOption JoinOption(
     "join", "With --split N and one file: join the pieces the --piece steps made into the output.");
 
+const QCommandLineOption WatchOption("watch",
+    "With --format: convert every video or sound file that arrives under <folder> (sub-folders too) once it is "
+    "finished, until the program is stopped; each file once (a ledger in the user's state folder keeps them).",
+    "folder");
+const QCommandLineOption SettleOption("settle",
+    "With --watch: take a file once its size and time stayed the same for <seconds> after it was written "
+    "(default 5).",
+    "seconds");
+const QCommandLineOption PollOption("poll",
+    "With --watch: look at the folder every half settle time instead of hearing of its files from the system (taken "
+    "by itself on network and FUSE file systems).");
+const QCommandLineOption WatchSettingsOption("watch-settings",
+    "Read the options from the settings file <name> (~/.config/Quor/Reelhand/watch/<name>.conf, or a path), as "
+    "the user service reelhand-watch@<name> does.",
+    "name");
+
 const QList<QCommandLineOption> Options
     = { ConvertOption, FormatOption, OutputOption, SizeOption, QualityOption, SoundOption, FormatsOption, JobsOption,
-          ShardOption, SkipDoneOption, QuietOption, SplitOption, PieceOption, JoinOption };
+          ShardOption, SkipDoneOption, QuietOption, SplitOption, PieceOption, JoinOption, WatchOption, SettleOption,
+          PollOption, WatchSettingsOption };
 
 // The parser's options are kept by value; help and version are the parser's own, so that their texts and
 // spellings are the ones users know from other programs.
@@ -141,9 +159,57 @@ void ReadSplit(const QCommandLineParser& parser, TBatchOptions& options)
             + std::to_string(options.Split + 1) + " for the rest, not " + std::to_string(*options.SplitStep) + ".");
 }
 
+// --watch-settings NAME stands for the options its file holds, read as if they were typed in its place.
+QStringList WithWatchSettings(const QStringList& arguments)
+{
+    QStringList expanded;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const bool joined = arguments[i].startsWith("--watch-settings=");
+        if (arguments[i] != "--watch-settings" && !joined) {
+            expanded << arguments[i];
+            continue;
+        }
+        if (!joined && i + 1 == arguments.size())
+            throw EBatchUsage("Missing value after '--watch-settings'.");
+        const QString name = joined ? arguments[i].mid(17) : arguments[++i];
+        std::string message;
+        if (!ReadWatchSettings(WatchSettingsPath(NameBytes(name)), expanded, message))
+            throw EBatchUsage(message);
+    }
+    return expanded;
+}
+
+void ReadWatch(const QCommandLineParser& parser, TBatchOptions& options)
+{
+    if (!parser.isSet(WatchOption)) {
+        if (parser.isSet(SettleOption) || parser.isSet(PollOption))
+            throw EBatchUsage("--settle and --poll go with --watch.");
+        return;
+    }
+    if (parser.isSet(ShardOption) || options.SplitStep)
+        throw EBatchUsage("--watch converts each file whole on this machine: no --shard, --piece or --join.");
+    options.WatchFolder = NameBytes(parser.value(WatchOption));
+    if (parser.isSet(SettleOption)) {
+        bool ok = false;
+        const double seconds = parser.value(SettleOption).toDouble(&ok);
+        if (!ok || seconds < 0 || seconds > 86400)
+            throw EBatchUsage("--settle takes seconds from 0 to 86400, not '" + parser.value(SettleOption).toStdString()
+                + "'.");
+        options.SettleMs = static_cast<int>(seconds * 1000);
+    }
+    options.Poll = parser.isSet(PollOption);
+}
+
 void ReadWhatToConvert(const QCommandLineParser& parser, TBatchOptions& options, bool convertImplied)
 {
     const QStringList named = parser.positionalArguments();
+    if (parser.isSet(WatchOption)) {
+        if (!parser.isSet(FormatOption) || !named.isEmpty())
+            throw EBatchUsage("--watch takes a folder and --format, and no files: the files are those that arrive.");
+        options.Format = Count(parser, FormatOption, 0, "a format's position (see --formats)");
+        options.OutputFolder = NameBytes(parser.value(OutputOption));
+        return;
+    }
     if (!parser.isSet(ConvertOption) && !convertImplied) {
         if (!named.isEmpty())
             throw EBatchUsage("Unexpected argument '" + named.first().toStdString() + "'.");
@@ -174,7 +240,7 @@ bool WantsBatchMode(const QStringList& arguments)
     // --jobs alone sets how many files the window converts at once.
     static const QStringList names = { "--convert", "--format", "--formats", "--output", "--size", "--quality",
         "--sound", "--shard", "--skip-done", "--split", "--piece", "--join", "-q", "--quiet", "-h", "--help", "-?",
-        "--help-all", "-v", "--version" };
+        "--help-all", "-v", "--version", "--watch", "--settle", "--poll", "--watch-settings" };
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString name = arguments[i].section('=', 0, 0);
         if (names.contains(name))
@@ -187,7 +253,7 @@ TBatchOptions ParseBatchOptions(const QStringList& arguments, bool convertImplie
 {
     QCommandLineParser parser;
     Describe(parser);
-    if (!parser.parse(WithListApart(arguments)))
+    if (!parser.parse(WithWatchSettings(WithListApart(arguments))))
         throw EBatchUsage(parser.errorText().toStdString());
     TBatchOptions options;
     options.Help = parser.isSet("help") || parser.isSet("help-all");
@@ -207,6 +273,7 @@ TBatchOptions ParseBatchOptions(const QStringList& arguments, bool convertImplie
     options.SkipDone = parser.isSet(SkipDoneOption);
     options.Quiet = parser.isSet(QuietOption);
     ReadSplit(parser, options);
+    ReadWatch(parser, options);
     return options;
 }
 

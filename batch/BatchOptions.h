@@ -35,6 +35,9 @@ struct TBatchOptions {
     // One step of a row cut into Split pieces for a cluster job: 1 .. Split a piece, Split + 1 the rest, 0 the
     // join; none for the whole row.
     std::optional<int> SplitStep;
+    std::string WatchFolder; // with --watch: the folder whose arriving files are converted, until a signal
+    int SettleMs = 5000; // how long a watched file must stay the same before it is taken
+    bool Poll = false; // look at the watched folder now and then rather than hear of its files
 };
 
 // True when the arguments ask for the command-line mode rather than the window: one of them is one of the mode's

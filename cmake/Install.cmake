@@ -24,6 +24,14 @@ add_custom_command(OUTPUT ${manual}
 add_custom_target(manual ALL DEPENDS ${manual})
 install(FILES ${manual} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
+# The watch folder's user service, which runs the installed reelhand-convert: its path is known only when installing.
+install(CODE "
+  set(REELHAND_WATCH_PROGRAM \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/reelhand-convert\")
+  configure_file(\"${CMAKE_SOURCE_DIR}/resources/systemd/reelhand-watch@.service.in\"
+    \"${CMAKE_BINARY_DIR}/systemd/reelhand-watch@.service\" @ONLY)
+  file(INSTALL \"${CMAKE_BINARY_DIR}/systemd/reelhand-watch@.service\"
+    DESTINATION \"\${CMAKE_INSTALL_PREFIX}/lib/systemd/user\")")
+
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME reelhand)
 set(CPACK_PACKAGE_VENDOR Quor)
@@ -41,4 +49,7 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://reelhand.quor.app/)
 # The libraries come from the binary (dpkg-shlibdeps); the encoder is run, not linked, so it is named here.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS ffmpeg)
+# systemd-inhibit keeps the machine awake while files are converted, busctl tells the desktop of a watched file
+# that failed; without them the work goes on all the same.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS systemd)
 include(CPack)

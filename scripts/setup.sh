@@ -6,7 +6,8 @@ set -euo pipefail
 packages=(cmake ninja-build g++ clang qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev
           ffmpeg libpugixml-dev libtinyxml2-dev libclang-rt-14-dev fonts-lato fonts-open-sans fonts-dejavu-core xvfb xauth
           slurmctld slurmd slurm-client munge parallel pkg-config libavformat-dev libavcodec-dev libavutil-dev
-          dpkg-dev file desktop-file-utils appstream dbus-daemon bindfs fusefat dosfstools)
+          dpkg-dev file desktop-file-utils appstream dbus-daemon bindfs fusefat dosfstools
+          systemd)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -2,10 +2,18 @@
 
 #include "engine/row/RowConversion.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 TEST(BatchOptions, ReadsWhatTheCommandLineAsks)
 {
+    QTemporaryDir folder;
+    const QString settings = folder.path() + "/videos.conf";
+    QFile file(settings);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("# as the user service reads it\nwatch = /my drop\nformat = 1\n\n  output = out put \npoll\n");
+    file.close();
     struct Case {
         QStringList arguments;
         TBatchOptions expected;
@@ -29,6 +37,10 @@ TEST(BatchOptions, ReadsWhatTheCommandLineAsks)
         { { "--convert", "a.qfl", "--split", "auto" }, { .ListPath = "a.qfl", .Split = SplitAuto } },
         { { "--convert", "--format", "3", "--split", "4", "--piece", "5", "a.mkv" },
             { .Files = { "a.mkv" }, .Format = 3, .Split = 4, .SplitStep = 5 } },
+        { { "--watch", "drop", "--format", "2", "--settle", "0.5", "--poll" },
+            { .Format = 2, .WatchFolder = "drop", .SettleMs = 500, .Poll = true } },
+        { { "--watch-settings", settings, "--jobs", "2" },
+            { .Format = 1, .OutputFolder = "out put", .Jobs = 2, .WatchFolder = "/my drop", .Poll = true } },
     };
     for (const Case& c : cases) {
         const QString line = c.arguments.join(' ');
@@ -48,6 +60,9 @@ TEST(BatchOptions, ReadsWhatTheCommandLineAsks)
         EXPECT_EQ(options.Quiet, c.expected.Quiet) << line.toStdString();
         EXPECT_EQ(options.Split, c.expected.Split) << line.toStdString();
         EXPECT_EQ(options.SplitStep, c.expected.SplitStep) << line.toStdString();
+        EXPECT_EQ(options.WatchFolder, c.expected.WatchFolder) << line.toStdString();
+        EXPECT_EQ(options.SettleMs, c.expected.SettleMs) << line.toStdString();
+        EXPECT_EQ(options.Poll, c.expected.Poll) << line.toStdString();
     }
 }
 
@@ -86,6 +101,16 @@ TEST(BatchOptions, RefusesWhatCannotBeDone)
             "--piece and --join go with --split N, --format and one file." },
         { { "--convert", "--format", "0", "--split", "2", "--piece", "4", "a.mkv" },
             "--piece takes 1 .. 2 for the pieces and 3 for the rest, not 4." },
+        { { "--watch", "drop" }, "--watch takes a folder and --format, and no files: the files are those that arrive." },
+        { { "--watch", "drop", "--format", "0", "a.avi" },
+            "--watch takes a folder and --format, and no files: the files are those that arrive." },
+        { { "--convert", "--format", "0", "--poll", "a.avi" }, "--settle and --poll go with --watch." },
+        { { "--watch", "drop", "--format", "0", "--settle", "soon" },
+            "--settle takes seconds from 0 to 86400, not 'soon'." },
+        { { "--watch", "drop", "--format", "0", "--shard", "1/2" },
+            "--watch converts each file whole on this machine: no --shard, --piece or --join." },
+        { { "--watch-settings", "/nowhere/videos.conf" },
+            "The watch's settings /nowhere/videos.conf cannot be read: No such file or directory." },
     };
     for (const Case& c : cases) {
         try {

@@ -55,6 +55,7 @@ TEST(Package, InstallsAsLinuxExpectsAndConvertsForAnOrdinaryUser)
     // Nothing that is written at run time goes under /usr: no convert/, no bin/ffmpeg beside the program.
     QStringList expected
         = { "usr/bin/reelhand", "usr/bin/reelhand-convert", "usr/share/applications/app.quor.Reelhand.desktop", "usr/share/man/man1/reelhand.1.gz",
+              "usr/lib/systemd/user/reelhand-watch@.service",
               "usr/share/metainfo/app.quor.Reelhand.metainfo.xml", "usr/share/reelhand/command" };
     for (const char* size : { "16", "24", "32", "48", "64", "72", "96", "128", "256" })
         expected << QString("usr/share/icons/hicolor/%1x%1/apps/app.quor.Reelhand.png").arg(size);
@@ -68,6 +69,20 @@ TEST(Package, InstallsAsLinuxExpectsAndConvertsForAnOrdinaryUser)
     EXPECT_TRUE(
         Output("appstreamcli", { "validate", "--no-net", root + "/usr/share/metainfo/app.quor.Reelhand.metainfo.xml" })
             .endsWith("exit 0"));
+
+    // The watch's user service, as systemd reads an instance of it, running the unpacked program.
+    QFile unit(root + "/usr/lib/systemd/user/reelhand-watch@.service");
+    ASSERT_TRUE(unit.open(QIODevice::ReadOnly));
+    const QByteArray unitText = unit.readAll();
+    EXPECT_TRUE(unitText.contains("ExecStart=/usr/bin/reelhand-convert --watch-settings %i")) << unitText.constData();
+    QFile instance(work.path() + "/reelhand-watch@videos.service");
+    ASSERT_TRUE(instance.open(QIODevice::WriteOnly));
+    instance.write(QByteArray(unitText).replace("/usr/bin/", QFile::encodeName(root) + "/usr/bin/"));
+    instance.close();
+    QDir().mkpath(work.path() + "/runtime");
+    EXPECT_EQ(Output("env", { "XDG_RUNTIME_DIR=" + work.path() + "/runtime", "systemd-analyze", "verify", "--user",
+                                "--man=no", instance.fileName() }),
+        "exit 0");
 
     const QString program = root + "/usr/bin/reelhand";
     EXPECT_EQ(Output(program, { "--version" }), "Quor Reelhand 1.0.0\nexit 0");
