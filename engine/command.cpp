@@ -168,7 +168,7 @@ void TCommand::RowEnded(std::size_t slot)
     const TRunOutcome& outcome = conversion.Outcome();
     m_lastSender = conversion.Runner();
     ++m_finishedRows;
-    if (!outcome.Succeeded())
+    if (!outcome.Succeeded() && !outcome.Stopped())
         ++m_failedRows;
     std::shared_ptr<TCommand*> self = m_self;
     TellStartFailure(conversion);
@@ -183,6 +183,7 @@ void TCommand::RowEnded(std::size_t slot)
     if (TItemNodeData* record = Record(node)) {
         record->ImageIndex = outcome.Succeeded() ? Done : Failed;
         record->ItemData.Reason = QString::fromStdString(outcome.Reason());
+        record->ItemData.Stopped = outcome.Stopped();
         record->ItemData.Output = outcome.Succeeded() ? NameText(conversion.Output()) : QString();
         record->ItemData.OutputSize = conversion.OutputSize();
         record->ItemData.OutputLength = conversion.OutputLength();
