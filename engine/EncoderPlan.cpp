@@ -61,6 +61,7 @@ struct TContainer {
     bool Iso; // the MP4 family: a track's title is kept as its handler name, H.265 is tagged for Apple
     bool Forced; // keeps a track's forced flag
     std::vector<std::string> Copies;
+    bool FrameTimes = true; // keeps each frame's own time, so a variable frame rate stays as it is
 };
 
 const std::vector<std::string> isoCopies = { "h264", "hevc", "av1", "mpeg4", "aac", "mp3", "ac3", "eac3" };
@@ -86,7 +87,7 @@ TContainer ContainerOf(const std::string& ext)
     for (const TContainer& container : containers)
         if (ext == container.Ext)
             return container;
-    return { "", "", TSubtitles::None, false, false, false, false, {} };
+    return { "", "", TSubtitles::None, false, false, false, false, {}, false };
 }
 
 std::string NameOf(const TContainer& container)
@@ -105,6 +106,17 @@ bool Takes(const TContainer& container, const std::string& codec)
     const AVOutputFormat* muxer = *container.Muxer ? av_guess_format(container.Muxer, nullptr, nullptr) : nullptr;
     const AVCodecDescriptor* descriptor = avcodec_descriptor_get_by_name(codec.c_str());
     return muxer && descriptor && avformat_query_codec(muxer, descriptor->id, FF_COMPLIANCE_NORMAL) == 1;
+}
+
+// Whether the params ask for a frame rate of their own (a constant one, or a mode of their own for it).
+bool SetsFrameRate(const TFormatParams& params)
+{
+    for (const std::string& word : params.General())
+        for (const char* option : { "-r", "-vsync", "-fps_mode", "-target" })
+            if (word == option || word.starts_with(std::string(option) + ":"))
+                return true;
+    return params.PictureFilter().find("fps") != std::string::npos
+        || params.PictureFilter().find("framerate") != std::string::npos;
 }
 
 bool IsHdr(const TStreamInfo& picture)
@@ -220,6 +232,13 @@ public:
         if (toneMap)
             for (const char* tag : { "-color_primaries:", "-color_trc:", "-colorspace:" })
                 Add(tag + out, "bt709");
+        // A phone slows its frames down where the light is poor: where the container keeps each frame's time, no
+        // frame is doubled to fill a constant rate, and the encoder counts in the source's own clock, so that no two
+        // frames fall on one tick and one of them is lost. The pieces of a split say so themselves.
+        if (m_container.FrameTimes && !SetsFrameRate(m_params)) {
+            AddApart("-fps_mode:" + out, "vfr");
+            AddApart("-enc_time_base:" + out, "-1");
+        }
     }
 
     void Cover(int index, const TStreamInfo& cover)
