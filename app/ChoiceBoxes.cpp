@@ -99,3 +99,13 @@ void TChoiceBoxes::Remember(const TEncoderChoices& choices)
     settings.setValue("choices/quality", QString::fromStdString(QualityWord(choices.Quality)));
     settings.setValue("choices/sound", QString::fromStdString(SoundWord(choices.Sound)));
 }
+
+bool TChoiceBoxes::RememberWanted()
+{
+    return QSettings().value("choices/remember", false).toBool();
+}
+
+void TChoiceBoxes::SetRememberWanted(bool wanted)
+{
+    QSettings().setValue("choices/remember", wanted);
+}

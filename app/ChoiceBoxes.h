@@ -22,6 +22,9 @@ public:
     // What the add-files dialog offers first: the choices of the last files added, kept in the user's settings.
     static TEncoderChoices Remembered();
     static void Remember(const TEncoderChoices& choices);
+    // Whether the user marked the choices to be remembered at the last add; off at first.
+    static bool RememberWanted();
+    static void SetRememberWanted(bool wanted);
 
     static constexpr int RowHeight = 62;
 

@@ -4,6 +4,8 @@
 #include "app/ChoiceBoxes.h"
 #include "controls/FlatEditUnit.h"
 #include "controls/MyListBox.h"
+#include "controls/MyButtonEx.h"
+#include "controls/PngSpeedButton.h"
 #include "platform/FileSystem.h"
 #include "toolkit/FileNames.h"
 #include "toolkit/SysUtils.h"
@@ -21,7 +23,7 @@ void TItemDlg::btDirectoryClick()
         etDirectory->setText(folder);
 }
 
-std::optional<TItemProperties> ShowItemDialog(const TItemData& item)
+std::optional<TItemProperties> ShowItemDialog(const TItemData& item, bool readOnly)
 {
     // The size is read before anything is shown, so a vanished file costs the user no dialog.
     int error = 0;
@@ -43,6 +45,13 @@ std::optional<TItemProperties> ShowItemDialog(const TItemData& item)
         dialog.AddLine("note: " + line);
     if (!item.Reason.isEmpty())
         dialog.AddLine("error: " + item.Reason);
+    if (readOnly) {
+        dialog.AddLine("Files are being converted: what is shown cannot be changed until they are.");
+        for (QWidget* control : std::initializer_list<QWidget*> { dialog.ComboBox1, dialog.ChoiceBoxes->cbSize,
+                 dialog.ChoiceBoxes->cbQuality, dialog.ChoiceBoxes->cbSound, dialog.etDirectory, dialog.btDirectory,
+                 dialog.btnOk })
+            control->setEnabled(false);
+    }
     dialog.exec();
     if (!dialog.Accepted())
         return std::nullopt;

@@ -19,5 +19,6 @@ protected:
 
 // Shows the dialog for a row: the accepted format index, folder and choices, or nothing when it was not accepted. The
 // information lines give the file's name and size, and why its last conversion failed when it did.
-// A file that is gone raises EOSError with the system's message and the dialog is not shown.
-std::optional<TItemProperties> ShowItemDialog(const TItemData& item);
+// A file that is gone raises EOSError with the system's message and the dialog is not shown. Read only, nothing can
+// be changed and only Cancel closes it, and a line says why.
+std::optional<TItemProperties> ShowItemDialog(const TItemData& item, bool readOnly = false);

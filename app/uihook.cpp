@@ -18,6 +18,7 @@
 #include "engine/command.h"
 #include "engine/commandManager.h"
 #include "list/ListKeeper.h"
+#include "list/RowNotes.h"
 #include "list/itemManager.h"
 #include "list/saveManager.h"
 #include "list/treeManager.h"
@@ -157,6 +158,7 @@ void BackToWaiting(TVirtualStringTree* list, const std::vector<PVirtualNode>& ro
         TItemNodeData& row = *list->GetNodeData<TItemNodeData>(node);
         row.ImageIndex = Waiting;
         row.ItemData.Reason.clear();
+        row.ItemData.Stopped = false;
         row.ItemData.Output.clear();
         row.ItemData.OutputSize.reset();
         row.ItemData.OutputLength.reset();
@@ -192,16 +194,25 @@ QStringList AddPatterns()
     return AddFilter.section('|', 1, 1).split(';');
 }
 
-QString CountText(int rows, int finished, std::optional<int> workDone)
+QString CountText(int rows, int finished, std::optional<int> workDone, std::optional<int64_t> secondsLeft)
 {
-    const QString count = QString::asprintf("%d files, finished %d of %d", rows, finished, rows);
-    return workDone ? count + QString::asprintf(", %d %% done", *workDone) : count;
+    QString count = QString::asprintf("%d files, finished %d of %d", rows, finished, rows);
+    if (workDone)
+        count += QString::asprintf(", %d %% done", *workDone);
+    if (workDone && secondsLeft)
+        count += ", about " + QString::fromStdString(ClockText(*secondsLeft)) + " left";
+    return count;
 }
 
 QString FailedText(int failed, int rows)
 {
     return QString::asprintf(
         "%d of %d files could not be converted. Point at a row marked as failed to see why.", failed, rows);
+}
+
+QString StoppedText(int stopped, int rows)
+{
+    return QString::asprintf("Stopped by you: %d of %d files were left unconverted.", stopped, rows);
 }
 
 QString TimestampText(int64_t seconds)
@@ -270,7 +281,8 @@ void TUIHook::WireMainWindow()
     TreeManager = new TTreeManager(m_form->VirtualStringTree1);
     TreeManager->PopupMenu = m_form->PopupMenu1;
     TreeManager->IsIdle = [] { return !Command || Command->Idle(); };
-    TreeManager->PropertiesDialog = ShowItemDialog;
+    // During a batch the properties are there to be read: the job has taken the rows' settings already.
+    TreeManager->PropertiesDialog = [this](const TItemData& item) { return ShowItemDialog(item, BatchRunning()); };
     // The count follows the rows: a row that turns Done, rows that come or go.
     m_countFollowsRows = std::make_unique<QObject>();
     QObject::connect(m_form->VirtualStringTree1, &TVirtualStringTree::RowsChanged, m_countFollowsRows.get(),
@@ -354,8 +366,10 @@ void TUIHook::UpdateCountLabel()
     int done = 0;
     for (PVirtualNode node = list->GetFirst(); node; node = list->GetNextSibling(node))
         done += list->GetNodeData<TItemNodeData>(node)->ImageIndex == Done;
-    const std::optional<int> workDone = BatchRunning() ? std::optional(Command->WorkDonePercent()) : std::nullopt;
-    m_form->lbCount->setText(CountText(int(list->TotalCount()), done, workDone));
+    const bool running = BatchRunning();
+    const std::optional<int> workDone = running ? std::optional(Command->WorkDonePercent()) : std::nullopt;
+    m_form->lbCount->setText(CountText(
+        int(list->TotalCount()), done, workDone, running ? Command->SecondsLeft() : std::nullopt));
     // A bar left full over an empty list would tell of files that are no longer there.
     if (list->RootNodeCount() == 0)
         m_form->ProgressBar1->SetPosition(0);
@@ -392,7 +406,6 @@ void TUIHook::AddChosenFiles(const QStringList& chosen)
             const int format = dialog.FormatIndex();
             const std::string folder = NameBytes(dialog.SaveFolder());
             const TEncoderChoices choices = dialog.ChoiceBoxes->Choices();
-            TChoiceBoxes::Remember(choices);
             for (const std::string& file : files)
                 ItemManager->StageItem(file, format, folder, choices);
             TreeManager->AddFiles(files);
@@ -714,14 +727,17 @@ void TUIHook::UpdateRowMenu()
         selectedDone = selectedDone || state == Done;
     }
     const PVirtualNode shown = list->SelectedNode();
-    m_form->pmiDelete->setEnabled(list->SelectedCount() > 0);
-    m_form->pmiRemoveFinished->setEnabled(!RowsIn(list, Done).empty());
-    m_form->pmiConvertAgain->setEnabled(selectedEnded);
-    m_form->pmiRetryFailed->setEnabled(!RowsIn(list, Failed).empty());
+    // During a batch only what leaves the rows as they are: opening a finished file or folder, the properties.
+    const bool idle = !BatchRunning();
+    m_form->pmiDelete->setEnabled(idle && list->SelectedCount() > 0);
+    m_form->pmiClear->setEnabled(idle);
+    m_form->pmiRemoveFinished->setEnabled(idle && !RowsIn(list, Done).empty());
+    m_form->pmiConvertAgain->setEnabled(idle && selectedEnded);
+    m_form->pmiRetryFailed->setEnabled(idle && !RowsIn(list, Failed).empty());
     m_form->pmiOpenOutput->setEnabled(
         shown && Record(list, shown).ImageIndex == Done && !Record(list, shown).ItemData.Output.isEmpty());
     m_form->pmiOpenFolder->setEnabled(selectedDone);
-    m_form->pmiProperties->setEnabled(list->FocusedNode() != nullptr);
+    m_form->pmiProperties->setEnabled(list->FocusedNode() || list->SelectedNode());
 }
 
 void TUIHook::ListKeyDown(int& key, Qt::KeyboardModifiers shift)
@@ -741,7 +757,9 @@ void TUIHook::ListKeyDown(int& key, Qt::KeyboardModifiers shift)
 
 void TUIHook::pmiPropertiesClick()
 {
-    if (PVirtualNode node = m_form->VirtualStringTree1->FocusedNode())
+    // The job selects the row it converts without focusing it: that row is the one the menu was opened on.
+    TVirtualStringTree* list = m_form->VirtualStringTree1;
+    if (PVirtualNode node = list->FocusedNode() ? list->FocusedNode() : list->SelectedNode())
         TreeManager->ShowProperties(node);
 }
 
@@ -757,18 +775,19 @@ void TUIHook::JobFinished(bool stopped)
     UpdateCountLabel();
     if (stopped)
         return;
-    // A stop during the last row fails that row, so that batch ends with the warning too.
+    // A stop during the last row ends the batch with the message too; the rows it stopped are told apart from the
+    // ones that failed by themselves.
     const int failed = Command->FailedRows();
-    const QString text = failed == 0 ? QString("Congratulations, works done!")
-                                     : FailedText(failed, int(m_form->VirtualStringTree1->RootNodeCount()));
-    // Someone busy in another window learns of the end without looking.
-    if (!m_form->isActiveWindow())
-        ShowDesktopNotice(Application->Title(), text);
-    const int answer = Application->MessageBox(
-        text, failed == 0 ? TMsgIcon::Information : TMsgIcon::Warning, QMessageBox::Ok | QMessageBox::Open);
-    if (answer != QMessageBox::Open)
-        return;
-    // Where the batch's files are; when it made none, where they were to go.
+    const int rows = int(m_form->VirtualStringTree1->RootNodeCount());
+    const int stoppedRows = StoppedRows();
+    QStringList parts;
+    if (failed > 0)
+        parts << FailedText(failed, rows);
+    if (stoppedRows > 0)
+        parts << StoppedText(stoppedRows, rows);
+    QString text = parts.isEmpty() ? QString("Congratulations, works done!") : parts.join('\n');
+    text += NotesLine();
+    // Where the batch's files are; when it made none, where they were to go. Gathered now: the box may wait.
     TVirtualStringTree* list = m_form->VirtualStringTree1;
     QStringList made, meant;
     for (PVirtualNode node = list->GetFirst(); node; node = list->GetNextSibling(node)) {
@@ -778,7 +797,52 @@ void TUIHook::JobFinished(bool stopped)
         if (!folders.contains(OutputFolderOf(node)))
             folders << OutputFolderOf(node);
     }
-    OpenFolders(made.isEmpty() ? meant : made);
+    const TMsgIcon icon = failed == 0 ? TMsgIcon::Information : TMsgIcon::Warning;
+    const QStringList folders = made.isEmpty() ? meant : made;
+    // Someone busy in another window learns of the end without looking, and keeps the focus: the window asks for
+    // attention and the box opens without taking it (a box that took it would take what they type too).
+    if (!m_form->isActiveWindow()) {
+        ShowDesktopNotice(Application->Title(), text);
+        QApplication::alert(m_form);
+    }
+    ShowEndMessage(text, icon, folders);
+}
+
+void TUIHook::ShowEndMessage(const QString& text, TMsgIcon icon, const QStringList& folders)
+{
+    if (Application->MessageBox(text, icon, QMessageBox::Ok | QMessageBox::Open) == QMessageBox::Open)
+        OpenFolders(folders);
+}
+
+int TUIHook::StoppedRows() const
+{
+    TVirtualStringTree* list = m_form->VirtualStringTree1;
+    int stopped = 0;
+    for (PVirtualNode node = list->GetFirst(); node; node = list->GetNextSibling(node))
+        stopped += Record(list, node).ImageIndex == Failed && Record(list, node).ItemData.Stopped
+            && std::find(m_passedOver.begin(), m_passedOver.end(), node) == m_passedOver.end();
+    return stopped;
+}
+
+// One line for the files of the batch that ended with notes, since a green row alone says all was kept.
+QString TUIHook::NotesLine() const
+{
+    TVirtualStringTree* list = m_form->VirtualStringTree1;
+    int files = 0;
+    QStringList notes;
+    for (PVirtualNode node = list->GetFirst(); node; node = list->GetNextSibling(node)) {
+        const TItemNodeData& row = Record(list, node);
+        if (row.ImageIndex != Done || row.ItemData.Notes.isEmpty()
+            || std::find(m_passedOver.begin(), m_passedOver.end(), node) != m_passedOver.end())
+            continue;
+        ++files;
+        notes << row.ItemData.Notes;
+    }
+    if (files == 0)
+        return {};
+    return QString("\n%1 %2 notes: %3 \u2014 see their hints.")
+        .arg(files == 1 ? "1 file" : QString::number(files) + " files", files == 1 ? "has" : "have",
+            NotesKindsText(notes));
 }
 
 void TUIHook::JobTick()

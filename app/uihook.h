@@ -9,6 +9,7 @@
 #include <vector>
 
 class TFileDrop;
+enum class TMsgIcon;
 class TListKeeper;
 class TSleepLock;
 class TmainDlg;
@@ -108,6 +109,13 @@ private:
     bool BatchRunning() const;
     // Warns of the rows from position firstImported on whose format is not in the catalogue.
     void SayUnknownFormats(unsigned firstImported);
+    // The end message, and the folders its "Open folder" opens.
+    void ShowEndMessage(const QString& text, TMsgIcon icon, const QStringList& folders);
+    // The batch's rows that the user's stop ended.
+    int StoppedRows() const;
+    // The end message's line for the batch's Done rows that have notes ("2 files have notes: ..."), with its line
+    // break before it; empty when none has.
+    QString NotesLine() const;
 
     TmainDlg* m_form;
     std::unique_ptr<TListKeeper> m_keeper;
@@ -124,11 +132,14 @@ private:
 QStringList AddPatterns();
 
 // The count label's text: "<rows> files, finished <finished> of <rows>", then ", <percent> % done" when a
-// batch's work done is given.
-QString CountText(int rows, int finished, std::optional<int> workDone = std::nullopt);
+// batch's work done is given, and ", about 00:03:10 left" when the time the batch still needs is known too.
+QString CountText(int rows, int finished, std::optional<int> workDone = std::nullopt,
+    std::optional<int64_t> secondsLeft = std::nullopt);
 
 // The end-of-batch warning when some rows failed: how many of how many, and where to see why.
 QString FailedText(int failed, int rows);
+// The end message's line when the user stopped some rows of the batch: how many of how many were left unconverted.
+QString StoppedText(int stopped, int rows);
 
 // The time label's text for a batch that has run the given seconds: hours, minutes and seconds with two
 // digits at least; hours keep growing past 99.

@@ -48,7 +48,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION video)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://reelhand.quor.app/)
 # The libraries come from the binary (dpkg-shlibdeps); the encoder is run, not linked, so it is named here.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS ffmpeg)
+# "Open folder" and a finished file's "Open" hand the address to xdg-open, which xdg-utils brings.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "ffmpeg, xdg-utils")
 # systemd-inhibit keeps the machine awake while files are converted, busctl tells the desktop of a watched file
 # that failed; without them the work goes on all the same.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS systemd)

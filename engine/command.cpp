@@ -166,7 +166,7 @@ void TCommand::RowEnded(std::size_t slot)
     const TRunOutcome& outcome = conversion.Outcome();
     m_lastSender = conversion.Runner();
     ++m_finishedRows;
-    if (!outcome.Succeeded())
+    if (!outcome.Succeeded() && !outcome.Stopped())
         ++m_failedRows;
     std::shared_ptr<TCommand*> self = m_self;
     TellStartFailure(conversion);
@@ -183,6 +183,7 @@ void TCommand::RowEnded(std::size_t slot)
         const bool done = snapshot.State == TRowSnapshot::TState::Done;
         record->ImageIndex = done ? Done : Failed;
         record->ItemData.Reason = QString::fromStdString(snapshot.Reason);
+        record->ItemData.Stopped = snapshot.Stopped;
         record->ItemData.Output = done ? NameText(snapshot.Output) : QString();
         record->ItemData.OutputSize = snapshot.OutputSize;
         record->ItemData.OutputLength = snapshot.OutputLength;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/row/BatchTimeLeft.h"
 #include "engine/row/RowConversion.h"
 #include "list/ItemData.h"
 #include "toolkit/VirtualStringTree.h"
@@ -9,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -61,7 +63,13 @@ public:
     // running one by how far its encoder is; rows added meanwhile join the count, rows passed over count not at all.
     // 0 outside a batch.
     int WorkDonePercent() const;
-    // Rows of the current or last batch that have ended, and of those the ones that ended Failed.
+    // What the batch still needs at its pace so far (BatchTimeLeft); none outside a batch.
+    std::optional<int64_t> SecondsLeft() const
+    {
+        return m_running ? BatchTimeLeft(WorkDonePercent(), m_elapsedSeconds) : std::nullopt;
+    }
+    // Rows of the current or last batch that have ended, and of those the ones that failed by themselves (a row the
+    // user stopped ended Failed, but is not counted here).
     int FinishedRows() const { return m_finishedRows; }
     int FailedRows() const { return m_failedRows; }
     // The encoder, fixed at creation.

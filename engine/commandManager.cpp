@@ -72,6 +72,18 @@ std::string TCommandManager::GetPlan(int index)
     return EntryValue(index, "plan", true);
 }
 
+std::string TCommandManager::Keeps(int index)
+{
+    if (std::string keeps = EntryValue(index, "keeps", true); !keeps.empty())
+        return keeps;
+    // An entry that does not say is told by its plan: the words name what it keeps.
+    const std::string plan = " " + GetPlan(index) + " ";
+    if (plan.find(" tracks ") == std::string::npos)
+        return "what its params map";
+    return plan.find(" copy ") == std::string::npos ? "every track its container holds"
+                                                    : "every track its container holds; copies what fits";
+}
+
 std::string TCommandManager::EntryValue(int index, const char* child, bool optional)
 {
     TJclSimpleXMLElem& root = m_document.Root();

@@ -39,6 +39,10 @@ public:
     // form, which has none. ECommandError naming the index when there is no such entry.
     std::string GetPlan(int index);
 
+    // What the entry at index keeps of a source, in words after "keeps ": its optional `keeps` value, else what its
+    // plan words say. ECommandError naming the index when there is no such entry.
+    std::string Keeps(int index);
+
 private:
     std::string EntryValue(int index, const char* child, bool optional = false);
 

@@ -16,6 +16,7 @@ struct TItemData {
     uint8_t Busy = 0; // 1 while this file is being converted
     int32_t BusyPos = 0; // 0..74: offset of the moving block in the state box
     QString Reason; // why the last conversion failed; empty unless the row is Failed; never saved
+    bool Stopped = false; // the last conversion failed because the user stopped it; never saved
     QString Progress; // how far the conversion is; empty unless the row is Converting; never saved
     QString Output; // the file the last conversion made; empty unless the row is Done; kept, not exported
     std::optional<int64_t> OutputSize; // bytes of Output, when known; kept with it, not exported

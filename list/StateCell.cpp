@@ -1,10 +1,14 @@
 #include "list/StateCell.h"
 
 #include "engine/row/EncoderReport.h"
+#include "list/RowNotes.h"
 #include "toolkit/Canvas.h"
+#include "toolkit/Contrast.h"
 #include "toolkit/VisibleText.h"
 
 #include <QFontMetrics>
+#include <QGuiApplication>
+#include <QPalette>
 #include <QStringList>
 #include <algorithm>
 #include <cmath>
@@ -13,6 +17,8 @@ namespace
 {
 
 const TColor StateBoxColor = RGB(127, 157, 185);
+// Darker than the box's outline, so that white reads on it and it reads on the list.
+const QColor BarColor(52, 92, 140);
 constexpr int StateBoxInset = 5;
 constexpr int BusyBlockWidth = 15;
 constexpr int BarFontSize = 12;
@@ -25,12 +31,43 @@ QString BarText(const TItemData& item)
     return text;
 }
 
-// The percent and the time left, centred on the box: white over the bar, the box's colour beside it.
-void PaintBar(TCanvas& canvas, const TRect& box, const TItemData& item)
+// The box's colours for the bar and its text: each text reads at 4.5:1 at least on what is behind it. A
+// high-contrast desktop gives them from its palette.
+struct TBarColors {
+    QColor Interior;
+    QColor Bar;
+    QColor OnBar;
+    QColor Beside;
+};
+
+TBarColors BarColors(TColor listColor)
 {
-    const int filled = (box.Width() - 2) * std::clamp(*item.Percent, 0, 100) / 100;
-    const TRect bar { box.Left + 1, box.Top + 1, box.Left + 1 + filled, box.Bottom - 1 };
-    canvas.FillRect(bar, StateBoxColor);
+    if (HighContrastDesktop()) {
+        const QPalette palette = QGuiApplication::palette();
+        const QColor interior = palette.color(QPalette::Base);
+        const QColor bar = palette.color(QPalette::Highlight);
+        return { interior, bar, ReadableOn(bar, palette.color(QPalette::HighlightedText)),
+            ReadableOn(interior, palette.color(QPalette::Text)) };
+    }
+    const QColor interior = ColorToRGB(listColor);
+    return { interior, BarColor, ReadableOn(BarColor, Qt::white), ReadableOn(interior, BarColor) };
+}
+
+} // namespace
+
+void PaintStateBar(TCanvas& canvas, const TRect& cell, const TItemNodeData& row)
+{
+    const TItemData& item = row.ItemData;
+    if (row.ImageIndex != Converting || item.Busy != 1 || !item.Percent)
+        return;
+    const TBarColors colors = BarColors(canvas.BrushColor);
+    const TRect box { cell.Left + StateBoxInset, cell.Top + StateBoxInset, cell.Right - StateBoxInset,
+        cell.Bottom - StateBoxInset };
+    const TRect inside { box.Left + 1, box.Top + 1, box.Right - 1, box.Bottom - 1 };
+    const int filled = inside.Width() * std::clamp(*item.Percent, 0, 100) / 100;
+    const TRect bar { inside.Left, inside.Top, inside.Left + filled, inside.Bottom };
+    canvas.FillRect(inside, ColorFromQColor(colors.Interior));
+    canvas.FillRect(bar, ColorFromQColor(colors.Bar));
     QFont font = canvas.Font;
     font.setPixelSize(BarFontSize);
     canvas.Font = font;
@@ -41,16 +78,19 @@ void PaintBar(TCanvas& canvas, const TRect& box, const TItemData& item)
     painter.save();
     painter.setRenderHint(QPainter::TextAntialiasing, true);
     painter.setClipRect(bar.ToQRect(), Qt::IntersectClip);
-    canvas.FontColor = clWhite;
+    canvas.FontColor = ColorFromQColor(colors.OnBar);
     canvas.TextRect(textRect, text, flags);
     painter.restore();
     painter.save();
     painter.setRenderHint(QPainter::TextAntialiasing, true);
-    painter.setClipRegion(QRegion(textRect.ToQRect()).subtracted(bar.ToQRect()), Qt::IntersectClip);
-    canvas.FontColor = StateBoxColor;
+    painter.setClipRegion(QRegion(inside.ToQRect()).subtracted(bar.ToQRect()), Qt::IntersectClip);
+    canvas.FontColor = ColorFromQColor(colors.Beside);
     canvas.TextRect(textRect, text, flags);
     painter.restore();
 }
+
+namespace
+{
 
 // As many of the words as fit, each whole, with "…" after them when some are left out.
 QString FirstWords(const QString& text, const QFontMetrics& metrics, int width)
@@ -82,10 +122,9 @@ void PaintStateCell(TCanvas& canvas, const TRect& cell, const TItemNodeData& row
     canvas.Rectangle(box);
     if (item.Busy != 1)
         return;
-    if (item.Percent) {
-        PaintBar(canvas, box, item);
+    // The bar is painted once the row's selection has tinted the cell (PaintStateBar).
+    if (item.Percent)
         return;
-    }
     const TColor brush = canvas.BrushColor;
     canvas.BrushColor = canvas.PenColor;
     canvas.FillRect({ box.Left + item.BusyPos, box.Top, box.Left + item.BusyPos + BusyBlockWidth, box.Bottom });
@@ -103,10 +142,28 @@ QString StateCellText(const TItemNodeData& row, const QFontMetrics& metrics, int
         if (item.OutputLength)
             parts << QString::fromStdString(ClockText(std::llround(*item.OutputLength)));
         text = parts.isEmpty() ? QString("Done") : parts.join(", ");
+        // What the format could not keep is told where the row is looked at, not only in its properties; where
+        // the cell is narrow the length gives way to it.
+        if (!item.Notes.isEmpty()) {
+            const QString notes = QString(" \u00b7 ") + NotesCountText(item.Notes.size());
+            if (metrics.horizontalAdvance(text + notes) > width && parts.size() > 1)
+                text = parts.first();
+            text += notes;
+        }
     } else if (row.ImageIndex == Failed) {
-        text = item.Reason.isEmpty() ? QString("Failed") : VisibleText(item.Reason);
+        text = item.Stopped ? QString("Stopped by you.")
+            : item.Reason.isEmpty() ? QString("Failed")
+                                    : VisibleText(item.Reason);
     }
     return FirstWords(text, metrics, width);
+}
+
+TColor NotesTextColor(TColor background)
+{
+    // The captions' blue: 5.4:1 even on the tint of a selected row, where the list's own colour has 3.3:1 unselected.
+    const QColor preferred
+        = HighContrastDesktop() ? QGuiApplication::palette().color(QPalette::Text) : QColor(21, 66, 139);
+    return ColorFromQColor(ReadableOn(ColorToRGB(background), preferred));
 }
 
 QString SizeText(int64_t bytes)

@@ -3,12 +3,14 @@
 #include "engine/commandManager.h"
 #include "list/StateCell.h"
 #include "list/itemManager.h"
+#include "toolkit/Contrast.h"
 #include "toolkit/FileNames.h"
 #include "toolkit/Locations.h"
 #include "toolkit/PixelRatio.h"
 #include "toolkit/VisibleText.h"
 
 #include <QFontMetrics>
+#include <QPalette>
 
 TTreeManager* TreeManager = nullptr;
 
@@ -31,6 +33,17 @@ QString ShortFormatName(int32_t index)
     if (!CommandManager || index < 0 || index >= int32_t(CommandManager->ShortNames().size()))
         return {};
     return QString::fromStdString(CommandManager->ShortNames()[size_t(index)]);
+}
+
+// The format's short name and the row's choices after it, in their short words: "MP4 H.264 · 720 · smaller".
+QString FormatCellText(const TItemData& item)
+{
+    QStringList parts { ShortFormatName(item.FormatIndex) };
+    for (const std::string& word :
+        { SizeWord(item.Choices.MaxLines), QualityWord(item.Choices.Quality), SoundWord(item.Choices.Sound) })
+        if (!word.empty())
+            parts << QString::fromStdString(word);
+    return parts.join(QString(" \u00b7 "));
 }
 
 // The file a Done row made, by its name; else the folder the row's file goes to.
@@ -61,9 +74,8 @@ TTreeManager::TTreeManager(TVirtualStringTree* tree)
     tree->OnGetText = [this](TVirtualStringTree*, PVirtualNode node, int column, QString& text) {
         TreeGetText(node, column, text);
     };
-    tree->OnGetHint = [this](TVirtualStringTree*, PVirtualNode node, int column, QString& hint) {
-        TreeGetHint(node, column, hint);
-    };
+    tree->OnGetHint
+        = [this](TVirtualStringTree*, PVirtualNode node, int column, QString& hint) { TreeGetHint(node, column, hint); };
     tree->OnGetPopupMenu = [this](TVirtualStringTree*, PVirtualNode, int column, const QPoint&, bool&, QMenu*& menu) {
         TreeGetPopupMenu(column, menu);
     };
@@ -71,6 +83,22 @@ TTreeManager::TTreeManager(TVirtualStringTree* tree)
         = [this](TVirtualStringTree* sender, int, Qt::KeyboardModifiers) { ShowProperties(sender->FocusedNode()); };
     tree->OnBeforeCellPaint = [this](TVirtualStringTree*, TCanvas& canvas, PVirtualNode node, int column,
                                   const TRect& cell, TRect&) { TreeBeforeCellPaint(canvas, node, column, cell); };
+    tree->OnPaintText = [this](TVirtualStringTree*, TCanvas& canvas, PVirtualNode node, int column) {
+        const TItemNodeData& row = *Data(node);
+        if (column == StateColumn && row.ImageIndex == Done && !row.ItemData.Notes.isEmpty())
+            canvas.FontColor = NotesTextColor(m_tree->Color());
+    };
+    tree->OnAfterCellPaint = [this](TVirtualStringTree*, TCanvas& canvas, PVirtualNode node, int column,
+                                 const TRect& cell) {
+        if (column == StateColumn)
+            PaintStateBar(canvas, cell, *Data(node));
+    };
+    // Someone who asked the desktop for high contrast gets the list in its colours.
+    if (HighContrastDesktop()) {
+        const QPalette palette = tree->palette();
+        tree->SetColor(ColorFromQColor(palette.color(QPalette::Base)));
+        tree->SetFontColor(ColorFromQColor(palette.color(QPalette::Text)));
+    }
     // A running batch takes the rows in list order: a row moved above the one it converts would be passed by.
     tree->OnDragAllowed = [this](TVirtualStringTree*, PVirtualNode, int, bool& allowed) { allowed = Idle(); };
 }
@@ -87,6 +115,8 @@ TTreeManager::~TTreeManager()
     m_tree->OnGetPopupMenu = nullptr;
     m_tree->OnColumnDblClick = nullptr;
     m_tree->OnBeforeCellPaint = nullptr;
+    m_tree->OnPaintText = nullptr;
+    m_tree->OnAfterCellPaint = nullptr;
     m_tree->OnDragAllowed = nullptr;
 }
 
@@ -154,6 +184,8 @@ QString TTreeManager::HintText(PVirtualNode node)
         hint += "\n[choices]: " + QString::fromStdString(ChoicesText(item.Choices));
     if (row.ImageIndex == Done && !item.Output.isEmpty())
         hint += "\n[output]: " + VisibleText(item.Output);
+    for (const QString& note : item.Notes)
+        hint += "\n[note]: " + VisibleText(note);
     if (row.ImageIndex == Failed && !item.Reason.isEmpty())
         hint += "\n[error]: " + VisibleText(item.Reason);
     else if (row.ImageIndex == Converting && !item.Progress.isEmpty())
@@ -193,22 +225,23 @@ void TTreeManager::TreeGetText(PVirtualNode node, int column, QString& cellText)
     if (column == FileColumn)
         cellText = VisibleText(row.ItemData.FileName);
     else if (column == FormatColumn)
-        cellText = ShortFormatName(row.ItemData.FormatIndex);
+        cellText = FormatCellText(row.ItemData);
     else if (column == OutputColumn)
         cellText = OutputText(row);
     else if (column == StateColumn)
         cellText = StateCellText(row, QFontMetrics(m_tree->TreeFont()), m_tree->ColumnWidth(column) - CellTextMargins);
 }
 
-void TTreeManager::TreeGetHint(PVirtualNode node, int column, QString& hintText)
+// The whole row answers: the State column, where a reason is cut short, most of all.
+void TTreeManager::TreeGetHint(PVirtualNode node, int, QString& hintText)
 {
-    if (column == 0)
-        hintText = HintText(node);
+    hintText = HintText(node);
 }
 
+// Offered anywhere, also during a batch: the menu itself enables only what is safe then.
 void TTreeManager::TreeGetPopupMenu(int column, QMenu*& popupMenu)
 {
-    popupMenu = column >= 0 && column != StateColumn && Idle() ? PopupMenu : nullptr;
+    popupMenu = column >= 0 ? PopupMenu : nullptr;
 }
 
 void TTreeManager::TreeBeforeCellPaint(TCanvas& canvas, PVirtualNode node, int column, const TRect& cellRect)

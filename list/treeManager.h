@@ -45,13 +45,13 @@ public:
     // a foreign node or no dialog: nothing happens. The dialog's exceptions pass to the caller.
     void ShowProperties(PVirtualNode node);
     // The hint lines of a row, joined by LF: file, format (none for an index outside the catalogue) and
-    // folder, "[choices]: ..." when the row has any, then "[error]: <reason>" for a failed row or "[progress]: <how
-    // far>" for the converting one.
+    // folder, "[choices]: ..." when the row has any, "[output]: ..." for a Done row, a "[note]: ..." line for each of
+    // its notes, then "[error]: <reason>" for a failed row or "[progress]: <how far>" for the converting one.
     QString HintText(PVirtualNode node);
     // Keeps the background picture in the lower right corner of the control's client area.
     void AlignBackground();
 
-    // The row menu, offered in column 0 only and only while IsIdle(); not owned.
+    // The row menu, offered anywhere on the list's columns, also while a batch runs; not owned.
     QMenu* PopupMenu = nullptr;
     // Whether no conversion runs; unassigned counts as idle (no job, nothing runs).
     std::function<bool()> IsIdle;

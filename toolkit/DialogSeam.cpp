@@ -28,6 +28,9 @@ int TQtDialogs::MessageBox(QWidget* parent, const QString& text, const QString& 
     QMessageBox box(BoxIcon(icon), caption, text, QMessageBox::StandardButtons(buttons), parent);
     if (QAbstractButton* open = box.button(QMessageBox::Open))
         open->setText("Open folder");
+    // A box for a window the user has left, such as a batch's end, must not take the focus from another program.
+    if (parent && !parent->isActiveWindow())
+        box.setAttribute(Qt::WA_ShowWithoutActivating);
     return box.exec();
 }
 

@@ -624,6 +624,13 @@ void TVirtualStringTree::PaintRow(QPainter& painter, PVirtualNode node, int top)
             painter.setRenderHint(QPainter::TextAntialiasing, true);
             canvas.TextRect(textRect, shown, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine);
         }
+        if (OnAfterCellPaint) {
+            canvas.BrushColor = m_color;
+            canvas.PenColor = m_fontColor;
+            canvas.Font = m_font;
+            canvas.FontColor = m_fontColor;
+            OnAfterCellPaint(this, canvas, node, column, cell);
+        }
         painter.restore();
     }
 }

@@ -185,6 +185,10 @@ public:
     std::function<void(TVirtualStringTree* sender, TCanvas& canvas, PVirtualNode node, int column,
         const TRect& cellRect, TRect& contentRect)>
         OnBeforeCellPaint;
+    // Raised once a cell is painted, over its text and the selection's tint: what is drawn here keeps its colours.
+    std::function<void(TVirtualStringTree* sender, TCanvas& canvas, PVirtualNode node, int column,
+        const TRect& cellRect)>
+        OnAfterCellPaint;
     // Raised first for every key pressed in the list; a handler that sets key to 0 has taken the key.
     std::function<void(TVirtualStringTree* sender, int& key, Qt::KeyboardModifiers shift)> OnKeyDown;
     // Asked before the selected rows are moved, by dragging them with the mouse or by Alt+Up and Alt+Down;

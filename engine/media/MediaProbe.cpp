@@ -10,6 +10,7 @@ extern "C" {
 #include <libavutil/pixdesc.h>
 }
 
+#include <QFile>
 #include <algorithm>
 #include <cmath>
 #include <mutex>
@@ -208,10 +209,33 @@ void TakeTimes(TStreamInfo& stream, const TPacketTimes& times)
         stream.Step = times.LongestPacket;
 }
 
+// Whether the file's first box is one an MP4 or MOV file begins with: its size, then its type.
+bool BeginsAsIsoFile(const std::string& path)
+{
+    QFile file(QFile::decodeName(QByteArray::fromStdString(path)));
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray head = file.read(8);
+    if (head.size() < 8)
+        return false;
+    const QByteArray type = head.mid(4, 4);
+    return type == "ftyp" || type == "mdat" || type == "free" || type == "skip" || type == "wide";
+}
+
 } // namespace
 
 ENotMediaError::ENotMediaError()
     : EProbeError("The file is not a video or sound file the encoder knows.")
+{
+}
+
+ENotMediaError::ENotMediaError(const std::string& message)
+    : EProbeError(message)
+{
+}
+
+EIndexMissingError::EIndexMissingError()
+    : ENotMediaError("The file's index is missing: it may be cut short or still downloading.")
 {
 }
 
@@ -302,6 +326,12 @@ TMediaInfo ProbeMedia(const std::string& path, TProbeDepth depth, const TStopFla
         // No demuxer knew the data when none of them had anything to say.
         if (result == AVERROR_INVALIDDATA && complaint.empty())
             throw ENotMediaError();
+        // The MP4 demuxer says this of a file cut before its index as of a text file that only bears the extension.
+        if (complaint.find("moov atom not found") != std::string::npos) {
+            if (BeginsAsIsoFile(path))
+                throw EIndexMissingError();
+            throw ENotMediaError();
+        }
         throw EProbeError(complaint.empty() ? AvErrorText(result) : complaint);
     }
     if (!usable)

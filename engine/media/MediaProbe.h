@@ -22,6 +22,17 @@ class ENotMediaError : public EProbeError
 {
 public:
     ENotMediaError();
+
+protected:
+    explicit ENotMediaError(const std::string& message);
+};
+
+// An MP4 or MOV file that begins as one but whose index never came: it cannot be played (yet), and is told apart
+// from a file that is no video at all. Its message is whole, as ENotMediaError's.
+class EIndexMissingError : public ENotMediaError
+{
+public:
+    EIndexMissingError();
 };
 
 // A read given up because it was asked to stop.

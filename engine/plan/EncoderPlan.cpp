@@ -58,6 +58,17 @@ bool Takes(const TContainer& container, const std::string& codec)
     return muxer && descriptor && avformat_query_codec(muxer, descriptor->id, FF_COMPLIANCE_NORMAL) == 1;
 }
 
+// Whether the params ask for a frame rate of their own (a constant one, or a mode of their own for it).
+bool SetsFrameRate(const TFormatParams& params)
+{
+    for (const std::string& word : params.General())
+        for (const char* option : { "-r", "-vsync", "-fps_mode", "-target" })
+            if (word == option || word.starts_with(std::string(option) + ":"))
+                return true;
+    return params.PictureFilter().find("fps") != std::string::npos
+        || params.PictureFilter().find("framerate") != std::string::npos;
+}
+
 bool IsHdr(const TStreamInfo& picture)
 {
     return picture.ColorTransfer == "smpte2084" || picture.ColorTransfer == "arib-std-b67";
@@ -171,6 +182,13 @@ public:
         if (toneMap)
             for (const char* tag : { "-color_primaries:", "-color_trc:", "-colorspace:" })
                 Add(tag + out, "bt709");
+        // A phone slows its frames down where the light is poor: where the container keeps each frame's time, no
+        // frame is doubled to fill a constant rate, and the encoder counts in the source's own clock, so that no two
+        // frames fall on one tick and one of them is lost. The pieces of a split say so themselves.
+        if (m_container.Timed && !SetsFrameRate(m_params)) {
+            AddApart("-fps_mode:" + out, "vfr");
+            AddApart("-enc_time_base:" + out, "-1");
+        }
     }
 
     void Cover(int index, const TStreamInfo& cover)

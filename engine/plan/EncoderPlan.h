@@ -52,6 +52,8 @@ constexpr std::size_t MaxSourceValue = 4096;
 // first or every sound track as the params keep them, each one something can decode) and turns the params' -vf
 // and -af into per-track filters. Every track keeps its default and forced flags as the source has them, a
 // phone's place, camera and local time go where the container holds them (CaptureTagsFor), no timecode track is
-// made, and a picture whose file gives no presentation times gets them made up or is converted (PictureTimingOf).
+// made, a picture whose file gives no presentation times gets them made up or is converted (PictureTimingOf), and a
+// converted picture keeps each frame's time where the container can hold a variable frame rate (MP4, MOV, MKV,
+// WebM) and the params set no rate of their own.
 // Throws EPlanError for an unknown word or a -filter_complex the plan cannot rework.
 TEncoderPlan PlanEncoding(const TEncoderTask& task, const TMediaInfo& source);

@@ -290,6 +290,7 @@ TRowSnapshot TRowConversion::Snapshot() const
     snapshot.State = m_outcome.Succeeded() ? TRowSnapshot::TState::Done : TRowSnapshot::TState::Failed;
     snapshot.Work = 1;
     snapshot.Reason = m_outcome.Reason();
+    snapshot.Stopped = m_outcome.Stopped();
     snapshot.OutputSize = m_outputSize;
     snapshot.OutputLength = m_outputLength;
     return snapshot;

@@ -23,6 +23,8 @@ struct TRowSnapshot {
     std::string Progress;
     // Why an ended row failed; empty for a Done one.
     std::string Reason;
+    // A Failed row was stopped (by the user, a signal, a closed window) rather than failing by itself.
+    bool Stopped = false;
     // The wanted output while the row runs; after a Done row the name its file got.
     std::string Output;
     // Size in bytes and length in seconds of the file a Done row made.

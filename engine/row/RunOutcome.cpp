@@ -21,7 +21,9 @@ TRunOutcome TRunOutcome::Failure(const std::string& reason)
 
 TRunOutcome TRunOutcome::StoppedByYou()
 {
-    return Failure("Stopped by you.");
+    TRunOutcome stopped = Failure("Stopped by you.");
+    stopped.m_stopped = true;
+    return stopped;
 }
 
 TRunOutcome TRunOutcome::NotInCatalogue()

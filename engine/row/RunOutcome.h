@@ -31,6 +31,8 @@ public:
     static TRunOutcome OfRun(int status, uint32_t exitCode, int signal, const TEncoderReport& report);
 
     bool Succeeded() const { return m_succeeded; }
+    // A failure the user asked for with Stop, not one of the file's or the encoder's own.
+    bool Stopped() const { return m_stopped; }
     // Empty for a success.
     const std::string& Reason() const { return m_reason; }
     // Adds to a failure's reason that what the run left at path stays on disk, and why.
@@ -41,4 +43,5 @@ private:
 
     bool m_succeeded;
     std::string m_reason;
+    bool m_stopped = false;
 };

@@ -54,7 +54,7 @@ const QStringList TwoFiles = { "/videos/one.avi", "/videos/two film.mpg" };
 
 } // namespace
 
-TEST_F(AddDialog, OpensWithTheFilesAndFiveInformationLines)
+TEST_F(AddDialog, OpensWithTheFilesAndSixInformationLines)
 {
     TaddDlg dialog;
     dialog.SetFiles(TwoFiles);
@@ -65,7 +65,7 @@ TEST_F(AddDialog, OpensWithTheFilesAndFiveInformationLines)
     EXPECT_EQ(dialog.MyListBox1->item(0)->text(), TwoFiles[0]);
     EXPECT_EQ(dialog.MyListBox1->item(1)->text(), TwoFiles[1]);
     EXPECT_EQ(dialog.Lines(),
-        QStringList({ "file count: 2", "format: Test A", GlobalLine(), "Ready to go...click OK",
+        QStringList({ "file count: 2", "format: Test A", "keeps what its params map", GlobalLine(), "Ready to go...click OK",
             "Cancel the operation...click Cancel" }));
 }
 
@@ -79,7 +79,7 @@ TEST_F(AddDialog, ChoosingAFormatRewritesOnlyTheFormatLine)
     QTest::keyClick(dialog.ComboBox1, Qt::Key_Down);
     EXPECT_EQ(dialog.ComboBox1->ItemIndex(), 1);
     EXPECT_EQ(dialog.Lines(),
-        QStringList({ "file count: 2", "format: Test B", GlobalLine(), "Ready to go...click OK",
+        QStringList({ "file count: 2", "format: Test B", "keeps what its params map", GlobalLine(), "Ready to go...click OK",
             "Cancel the operation...click Cancel" }));
 }
 
@@ -92,10 +92,10 @@ TEST_F(AddDialog, PickedFolderGetsOneSlashAndCancellingGoesBackToTheGlobalPath)
     m_dialogs.FolderAnswers = { "/srv/out" };
     Click(dialog.btDirectory);
     EXPECT_EQ(dialog.etDirectory->text(), "/srv/out/");
-    EXPECT_EQ(dialog.Lines()[2], "save to: /srv/out/");
+    EXPECT_EQ(dialog.Lines()[3], "save to: /srv/out/");
     Click(dialog.btDirectory); // the picker is cancelled this time
     EXPECT_EQ(dialog.etDirectory->text(), "");
-    EXPECT_EQ(dialog.Lines()[2], GlobalLine());
+    EXPECT_EQ(dialog.Lines()[3], GlobalLine());
     EXPECT_EQ(dialog.Lines()[1], "format: Test A");
 }
 
@@ -110,19 +110,20 @@ TEST_F(AddDialog, FolderNameWithALineBreakStaysWholeOnTheSaveToLine)
     EXPECT_EQ(dialog.etDirectory->text(), "/srv/two\nlines/");
     dialog.ComboBox1->setFocus();
     QTest::keyClick(dialog.ComboBox1, Qt::Key_Down);
-    const QStringList expected = { "file count: 2", "format: Test B", "save to: /srv/two\nlines/",
+    const QStringList expected = { "file count: 2", "format: Test B", "keeps what its params map",
+        "save to: /srv/two\nlines/",
         "Ready to go...click OK", "Cancel the operation...click Cancel" };
     EXPECT_EQ(dialog.Lines(), expected);
-    // The memo shows the break inside the line as a return sign, so the panel keeps its five lines.
+    // The memo shows the break inside the line as a return sign, so the panel keeps its six lines.
     const QTextDocument* shown = dialog.Memo1->document();
-    ASSERT_EQ(shown->blockCount(), 5);
-    EXPECT_EQ(shown->findBlockByNumber(2).text(), QString("save to: /srv/two\u21B5lines/"));
-    EXPECT_EQ(shown->findBlockByNumber(3).text(), expected[3]);
+    ASSERT_EQ(shown->blockCount(), 6);
+    EXPECT_EQ(shown->findBlockByNumber(3).text(), QString("save to: /srv/two\u21B5lines/"));
+    EXPECT_EQ(shown->findBlockByNumber(4).text(), expected[4]);
 
     Click(dialog.btDirectory);
-    EXPECT_EQ(shown->blockCount(), 5);
-    EXPECT_EQ(dialog.Lines()[2], "save to: /srv/out/");
-    EXPECT_EQ(dialog.Lines()[3], expected[3]);
+    EXPECT_EQ(shown->blockCount(), 6);
+    EXPECT_EQ(dialog.Lines()[3], "save to: /srv/out/");
+    EXPECT_EQ(dialog.Lines()[4], expected[4]);
 }
 
 TEST_F(AddDialog, RootFolderKeepsItsOneSlash)
@@ -133,7 +134,7 @@ TEST_F(AddDialog, RootFolderKeepsItsOneSlash)
     dialog.show();
     Click(dialog.btDirectory);
     EXPECT_EQ(dialog.etDirectory->text(), "/");
-    EXPECT_EQ(dialog.Lines()[2], "save to: /");
+    EXPECT_EQ(dialog.Lines()[3], "save to: /");
 }
 
 TEST_F(AddDialog, OkAcceptsWithTheChosenFormatAndFolder)
@@ -177,7 +178,7 @@ TEST_F(AddDialog, ATypedSavePathIsCheckedWhenOkIsPressed)
             add->etDirectory->setFocus();
             QTest::keyClicks(add->etDirectory, c.typed);
             if (!c.typed.isEmpty())
-                EXPECT_EQ(add->Lines()[2], "save to: " + c.typed);
+                EXPECT_EQ(add->Lines()[3], "save to: " + c.typed);
             Click(add->btnOk);
             if (add->isVisible())
                 Click(add->btnCancel);

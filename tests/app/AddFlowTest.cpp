@@ -12,6 +12,7 @@
 #include "tests/app/AppTesting.h"
 #include "toolkit/VirtualStringTree.h"
 
+#include <QCheckBox>
 #include <QDialog>
 #include <QLabel>
 #include <QTest>
@@ -112,9 +113,9 @@ TEST_F(AddFlow, HoveringTheCaptionShowsTheButtonsHoverFace)
     EXPECT_TRUE(QTest::qWaitFor([&] { return Rendered(m_window.get()).copy(face) == before; }));
 }
 
-// The size, quality and sound chosen below the format go to every added file, are offered again by the next add
-// and change in a row's properties.
-TEST_F(AddFlow, ChoicesGoToTheRowsComeBackAndChangeInTheProperties)
+// The size, quality and sound chosen below the format go to every added file and show in its format cell, are
+// offered again by the next add only when marked to be remembered, and change in a row's properties.
+TEST_F(AddFlow, ChoicesGoToTheRowsComeBackWhenRememberedAndChangeInTheProperties)
 {
     const QStringList files = { m_folder.Source("a.avi"), m_folder.Source("b.avi") };
     m_dialogs.FileAnswers.append(files);
@@ -128,6 +129,8 @@ TEST_F(AddFlow, ChoicesGoToTheRowsComeBackAndChangeInTheProperties)
             QTest::keyClick(boxes.cbSize, Qt::Key_Down);
         boxes.cbSound->setFocus();
         QTest::keyClick(boxes.cbSound, Qt::Key_Down);
+        EXPECT_FALSE(dialog->cbRemember->isChecked());
+        Click(dialog->cbRemember);
         Click(dialog->btnOk);
     });
     Click(m_window->btnAdd);
@@ -138,15 +141,24 @@ TEST_F(AddFlow, ChoicesGoToTheRowsComeBackAndChangeInTheProperties)
     EXPECT_TRUE(Row(*m_window, 0).Choices == chosen && Row(*m_window, 1).Choices == chosen);
     const PVirtualNode first = m_window->VirtualStringTree1->GetNodeAtIndex(0);
     EXPECT_TRUE(TreeManager->HintText(first).endsWith("\n[choices]: at most 720 lines, stereo"));
+    QString formatCell;
+    m_window->VirtualStringTree1->OnGetText(m_window->VirtualStringTree1, first, FormatColumn, formatCell);
+    EXPECT_EQ(formatCell, QString::fromUtf8("Test A \u00b7 720 \u00b7 stereo"));
 
-    TEncoderChoices offered;
-    m_dialogs.FileAnswers.append(files.mid(0, 1));
-    WhenModal([&](QDialog* shown) {
-        offered = static_cast<TaddDlg*>(shown)->ChoiceBoxes->Choices();
-        Click(static_cast<TaddDlg*>(shown)->btnCancel);
-    });
-    Click(m_window->btnAdd);
-    EXPECT_TRUE(offered == chosen);
+    // Remembered, they are offered again; then left unmarked, the add after starts as the format says.
+    for (const TEncoderChoices& expected : { chosen, TEncoderChoices() }) {
+        TEncoderChoices offered;
+        m_dialogs.FileAnswers.append(files.mid(0, 1));
+        WhenModal([&](QDialog* shown) {
+            auto* dialog = static_cast<TaddDlg*>(shown);
+            offered = dialog->ChoiceBoxes->Choices();
+            if (dialog->cbRemember->isChecked())
+                Click(dialog->cbRemember);
+            Click(dialog->btnOk);
+        });
+        Click(m_window->btnAdd);
+        EXPECT_TRUE(offered == expected);
+    }
 
     WhenModal([](QDialog* shown) {
         auto* dialog = static_cast<TItemDlg*>(shown);
@@ -158,5 +170,4 @@ TEST_F(AddFlow, ChoicesGoToTheRowsComeBackAndChangeInTheProperties)
     TreeManager->ShowProperties(first);
     EXPECT_TRUE(Row(*m_window, 0).Choices == TEncoderChoices({ 720, TQualityChoice::Smaller, TSoundChoice::Stereo }));
     EXPECT_TRUE(Row(*m_window, 1).Choices == chosen);
-    TChoiceBoxes::Remember({});
 }

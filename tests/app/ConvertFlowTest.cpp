@@ -146,7 +146,8 @@ TEST_F(ConvertFlow, StopBeforeTheLastRowEndsWithoutAMessage)
     EXPECT_EQ(m_window->ProgressBar1->Position(), 66);
 }
 
-TEST_F(ConvertFlow, StopDuringTheLastRowWarnsOfTheStoppedRow)
+// The stopped row did not fail by itself: the message says it was left unconverted, not that it could not be.
+TEST_F(ConvertFlow, StopDuringTheLastRowTellsOfTheStoppedRow)
 {
     AddClips({ "", "wait" });
     ConvertUntilRow(1);
@@ -154,9 +155,8 @@ TEST_F(ConvertFlow, StopDuringTheLastRowWarnsOfTheStoppedRow)
     WaitUntilIdle();
     EXPECT_EQ(RowState(*m_window, 1), int(Failed));
     ASSERT_EQ(m_dialogs.Messages.size(), 1);
-    EXPECT_EQ(
-        m_dialogs.Messages[0].Text, "1 of 2 files could not be converted. Point at a row marked as failed to see why.");
-    EXPECT_EQ(m_dialogs.Messages[0].Icon, TMsgIcon::Warning);
+    EXPECT_EQ(m_dialogs.Messages[0].Text, "Stopped by you: 1 of 2 files were left unconverted.");
+    EXPECT_EQ(m_dialogs.Messages[0].Icon, TMsgIcon::Information);
 }
 
 TEST_F(ConvertFlow, RightClickOnTheStopCaptionStopsWhileAddAndConvertCaptionsDoNothing)

@@ -7,6 +7,7 @@
 #include "controls/MyButtonEx.h"
 #include "controls/imagebutton.h"
 #include "list/ItemData.h"
+#include "list/treeManager.h"
 #include "tests/app/AppTesting.h"
 #include "tests/support/PrivateFolders.h"
 #include "tests/support/Clips.h"
@@ -16,6 +17,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QPointer>
 #include <QProcess>
 #include <QRegularExpression>
@@ -116,12 +118,16 @@ TEST_F(FailureReasons, EachFailedFileTellsWhyAndLeavesNoOutputBehind)
 {
     const QString notes = m_folder.Source("notes.mp4", "these are my notes, not a video\n");
     const QString empty = m_folder.Source("empty.mp4");
+    // A download cut off before the MP4's index, which its writer puts at the end.
+    const QString cut = m_folder.Source("cut.mp4");
+    ASSERT_TRUE(MakeMedia(cut, "-f lavfi -i testsrc=d=4:r=10:s=64x48 -c:v mpeg4"));
+    ASSERT_TRUE(QFile::resize(cut, QFileInfo(cut).size() / 2));
     const QString odd = VideoClip("odd.avi", "1", "65x47");
     const QString gone = m_folder.Source("gone.avi", "soon gone");
     const QString silent = VideoClip("silent.avi", "1");
     const QString killed = VideoClip("killed.avi", "30");
     const QString stopped = VideoClip("stopped.avi", "30");
-    AddWithFormat({ notes, empty, odd, gone }, 0);
+    AddWithFormat({ notes, empty, cut, odd, gone }, 0);
     AddWithFormat({ silent }, 1);
     AddWithFormat({ killed, stopped }, 2);
     QFile::remove(gone);
@@ -132,26 +138,30 @@ TEST_F(FailureReasons, EachFailedFileTellsWhyAndLeavesNoOutputBehind)
     earlier.close();
 
     Click(m_window->btnConvert);
-    ASSERT_TRUE(UnderWay(5));
+    ASSERT_TRUE(UnderWay(6));
     ASSERT_EQ(OutputsBeingWritten(m_folder.ConvertFolder()), 1);
     const int encoder = EncoderOf(killed);
     ASSERT_GT(encoder, 0);
     ::kill(encoder, SIGKILL);
-    ASSERT_TRUE(UnderWay(6));
+    ASSERT_TRUE(UnderWay(7));
     ASSERT_EQ(OutputsBeingWritten(m_folder.ConvertFolder()), 1);
     Click(m_window->btnStop);
     WaitUntilIdle();
 
+    // The stopped row is not one that could not be converted: the message tells it apart.
     ASSERT_EQ(m_dialogs.Messages.size(), 1);
-    EXPECT_EQ(
-        m_dialogs.Messages[0].Text, "7 of 7 files could not be converted. Point at a row marked as failed to see why.");
+    EXPECT_EQ(m_dialogs.Messages[0].Text,
+        "7 of 8 files could not be converted. Point at a row marked as failed to see why.\n"
+        "Stopped by you: 1 of 8 files were left unconverted.");
     EXPECT_EQ(m_dialogs.Messages[0].Icon, TMsgIcon::Warning);
     m_dialogs.Messages.clear();
 
-    const QStringList sources = { notes, empty, odd, gone, silent, killed, stopped };
-    const QStringList formats = { "MP4", "MP4", "MP4", "MP4", "WAV", "Steady", "Steady" };
-    const QStringList why = { "The file is damaged or is not a video: ", "The file is damaged or is not a video: ",
-        "width not divisible by 2", "The source file does not exist.", "The source has no sound track; the audio formats need one.",
+    const QStringList sources = { notes, empty, cut, odd, gone, silent, killed, stopped };
+    const QStringList formats = { "MP4", "MP4", "MP4", "MP4", "MP4", "WAV", "Steady", "Steady" };
+    const QStringList why = { "The file is not a video or sound file the encoder knows.",
+        "The file is not a video or sound file the encoder knows.",
+        "The file's index is missing: it may be cut short or still downloading.", "width not divisible by 2",
+        "The source file does not exist.", "The source has no sound track; the audio formats need one.",
         "The encoder was killed by signal 9.", "Stopped by you." };
     for (int row = 0; row < sources.size(); ++row) {
         EXPECT_EQ(RowState(*m_window, row), int(Failed)) << row;
@@ -169,11 +179,15 @@ TEST_F(FailureReasons, EachFailedFileTellsWhyAndLeavesNoOutputBehind)
         EXPECT_EQ(lines[3], "error: " + hint[3].mid(9));
     }
     // The properties of the gone file cannot be read, as before: its reason is in the hint only.
-    EXPECT_TRUE(PropertiesLines(3).isEmpty());
+    EXPECT_TRUE(PropertiesLines(4).isEmpty());
     ASSERT_EQ(m_dialogs.Messages.size(), 1);
     EXPECT_TRUE(m_dialogs.Messages[0].Text.startsWith("System Error.  Code: 2."));
 
     // Nothing of the failed runs is left; the earlier file is untouched.
+    QString stoppedCell;
+    m_window->VirtualStringTree1->OnGetText(m_window->VirtualStringTree1,
+        m_window->VirtualStringTree1->GetNodeAtIndex(7), StateColumn, stoppedCell);
+    EXPECT_EQ(stoppedCell, "Stopped by you.");
     EXPECT_EQ(QDir(m_folder.ConvertFolder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
         QStringList({ "odd.mp4" }));
     ASSERT_TRUE(earlier.open(QIODevice::ReadOnly));

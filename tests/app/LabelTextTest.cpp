@@ -1,4 +1,5 @@
 #include "app/uihook.h"
+#include "engine/row/BatchTimeLeft.h"
 
 #include <gtest/gtest.h>
 
@@ -8,6 +9,11 @@ TEST(LabelTexts, CountLabelHasCommaAndRowCountTwice)
     EXPECT_EQ(CountText(4, 1), "4 files, finished 1 of 4");
     EXPECT_EQ(CountText(3, 3), "3 files, finished 3 of 3");
     EXPECT_EQ(CountText(5, 2, 47), "5 files, finished 2 of 5, 47 % done");
+    EXPECT_EQ(CountText(5, 2, 25, BatchTimeLeft(25, 60)), "5 files, finished 2 of 5, 25 % done, about 00:03:00 left");
+    // No guess in the first seconds, before any work is done, or once all of it is.
+    EXPECT_EQ(CountText(5, 0, 50, BatchTimeLeft(50, 4)), "5 files, finished 0 of 5, 50 % done");
+    EXPECT_EQ(CountText(5, 0, 0, BatchTimeLeft(0, 600)), "5 files, finished 0 of 5, 0 % done");
+    EXPECT_EQ(CountText(5, 5, 100, BatchTimeLeft(100, 600)), "5 files, finished 5 of 5, 100 % done");
 }
 
 TEST(LabelTexts, TimestampPadsToTwoDigits)

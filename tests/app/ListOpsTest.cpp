@@ -213,7 +213,7 @@ TEST_F(ListOps, PropertiesApplyWhileIdle)
     EXPECT_EQ(RowState(*m_window, 0), int(Waiting));
 }
 
-TEST_F(ListOps, PropertiesChangedDuringABatchAreDropped)
+TEST_F(ListOps, PropertiesAreReadOnlyDuringABatch)
 {
     AddClips({ "wait" });
     ConvertUntilRow(0);
@@ -222,6 +222,8 @@ TEST_F(ListOps, PropertiesChangedDuringABatchAreDropped)
         auto* dialog = static_cast<TItemDlg*>(shown);
         Click(dialog->btDirectory);
         Click(dialog->btnOk);
+        EXPECT_TRUE(dialog->isVisible());
+        Click(dialog->btnCancel);
     });
     TVirtualStringTree* tree = m_window->VirtualStringTree1;
     QTest::mouseDClick(

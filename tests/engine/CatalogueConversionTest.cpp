@@ -1,4 +1,5 @@
 #include "engine/DosCommand.h"
+#include "tests/support/Clips.h"
 #include "engine/plan/EncoderPlan.h"
 #include "engine/plan/EncoderTask.h"
 #include "engine/media/OutputCheck.h"
@@ -84,6 +85,7 @@ struct Source {
     int Attachments = 0;
     bool Cover = false;
     int ReorderedFrames = 0; // a picture of so many frames stored out of display order in a file without times
+    bool VariableRate = false; // frames that come at times no constant rate gives
     bool Video() const { return Shown.isValid(); }
     double Aspect() const { return double(Shown.width()) / Shown.height(); }
 };
@@ -121,7 +123,13 @@ const Source sources[] = {
         "[2:a]aformat=channel_layouts=5.1[a2]\" -map [v] -map [a1] -map [a2] -map 3 -map 4 -fps_mode vfr "
         "-c:v libx264 -preset ultrafast -c:a:0 pcm_s32le -c:a:1 ac3 -c:s:0 srt -c:s:1 copy -attach notes.txt "
         "-metadata:s:t mimetype=text/plain",
-        { 320, 240 }, true, 2, 1, 1, 1 },
+        { 320, 240 }, true, 2, 1, 1, 1, false, 0, true },
+    // A phone that slows down in poor light: ten frames at half its rate, amid frames at its full rate.
+    { "phone variable rate.mp4",
+        "-f lavfi -i testsrc2=size=160x90:rate=30:duration=1 -f lavfi -i sine=r=48000:d=1.3 -vf "
+        "\"setpts='(N+clip(N-10\\,0\\,10))/30/TB',format=yuv420p\" -fps_mode passthrough -c:v libx264 -preset "
+        "ultrafast -c:a aac",
+        { 160, 90 }, true, 1, 0, 0, 0, false, 0, true },
     { "portrait still.png", "-f lavfi -i testsrc2=size=199x333:rate=1,format=rgba -frames:v 1", { 199, 333 }, false },
     { "7.1 192 kHz 32-bit.wav", "-f lavfi -i sine=r=192000:d=0.5 -ac 8 -c:a pcm_s32le", {}, true },
     { "film in two languages.mkv",
@@ -632,6 +640,14 @@ TEST_F(ShippedCatalogue, EveryEntryConvertsEverySourceThatHasWhatItNeeds)
             EXPECT_EQ(result.FrameTimes.size(), source.ReorderedFrames);
             for (qsizetype k = 1; k < result.FrameTimes.size(); ++k)
                 EXPECT_GT(result.FrameTimes[k].toLongLong(), result.FrameTimes[k - 1].toLongLong()) << "frame " << k;
+        }
+        // Every frame at its own time where the container can hold them so: none doubled, none dropped.
+        if (source.VariableRate && !target.Rate && QStringList({ "mp4", "mov", "mkv", "webm" }).contains(ext)) {
+            const QList<double> before = FrameTimes(SourcePath(source), "v");
+            const QList<double> after = FrameTimes(result.Output, "v");
+            EXPECT_EQ(after.size(), before.size());
+            for (qsizetype k = 0; k < std::min(before.size(), after.size()); ++k)
+                EXPECT_NEAR(after[k] - after[0], before[k] - before[0], 0.0015) << "frame " << k;
         }
         const QJsonObject& picture = pictures.front();
         const bool pictureCopied = copied(*original, picture);

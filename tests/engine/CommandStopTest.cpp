@@ -53,7 +53,9 @@ TEST_F(CommandStopTest, StopDuringMiddleRowFailsItAndLeavesTheRestWaiting)
     EXPECT_EQ(Progress, (std::vector<int> { 33, 66 }));
     EXPECT_EQ(States(), (std::vector<int> { Done, Failed, Waiting }));
     EXPECT_EQ(Reasons(), QStringList({ "", "Stopped by you.", "" }));
-    EXPECT_EQ(m_job->FailedRows(), 1);
+    // The stopped row failed because the user asked: it is not counted among the rows that failed by themselves.
+    EXPECT_TRUE(Row(1)->ItemData.Stopped);
+    EXPECT_EQ(m_job->FailedRows(), 0);
     // The stopped run's own output is gone; the file that was there before is untouched.
     EXPECT_EQ(QDir(ConvertDir()).entryList(QDir::Files), QStringList({ "a.mp4", "b.mp4" }));
     ASSERT_TRUE(earlier.open(QIODevice::ReadOnly));

@@ -62,7 +62,7 @@ TEST(Package, InstallsAsLinuxExpectsAndConvertsForAnOrdinaryUser)
     expected.sort();
     EXPECT_EQ(FilesBelow(root), expected);
     const QString depends = Output("dpkg-deb", { "-f", deb, "Depends" });
-    for (const char* needed : { "ffmpeg", "libqt6widgets6", "libqt6dbus6", "libc6" })
+    for (const char* needed : { "ffmpeg", "xdg-utils", "libqt6widgets6", "libqt6dbus6", "libc6" })
         EXPECT_TRUE(depends.contains(needed)) << needed << " " << depends.toStdString();
     EXPECT_EQ(
         Output("desktop-file-validate", { root + "/usr/share/applications/app.quor.Reelhand.desktop" }), "exit 0");

@@ -2,12 +2,15 @@
 #include "tests/support/PixelCount.h"
 #include "toolkit/PngImageList.h"
 
+#include <QApplication>
 #include <QPainter>
+#include <QPalette>
 
 namespace {
 
 const QColor Background(233, 234, 238);
 const QColor BoxColour(127, 157, 185);
+const QColor BarColour(52, 92, 140);
 
 // The list with the program's state icons and watermark.
 class ListPaint : public ListModelTest {
@@ -23,16 +26,18 @@ protected:
     QImage Client() { return tree.grab().toImage().copy(tree.viewport()->geometry()); }
 
     // The colour each pixel of the box of a state cell must have: the outline 5 pixels in, filled from busyLeft to
-    // busyRight (relative to the cell), the list background everywhere else. Pixels of the bar's text are let be.
-    static QColor ExpectedStateCell(QSize cell, int x, int y, int busyLeft, int busyRight)
+    // busyRight (relative to the cell) in the fill colour, the list background everywhere else. Pixels of the bar's
+    // text are let be.
+    static QColor ExpectedStateCell(QSize cell, int x, int y, int busyLeft, int busyRight, const QColor& fill)
     {
         const bool inBox = x >= 5 && x < cell.width() - 5 && y >= 5 && y < cell.height() - 5;
         const bool outline = inBox && (x == 5 || x == cell.width() - 6 || y == 5 || y == cell.height() - 6);
         const bool filled = inBox && x >= busyLeft && x < busyRight;
-        return outline || filled ? BoxColour : Background;
+        return outline ? BoxColour : filled ? fill : Background;
     }
 
-    int WrongStatePixels(const QImage& client, int row, int busyLeft, int busyRight, const QRect& text = {})
+    int WrongStatePixels(const QImage& client, int row, int busyLeft, int busyRight, const QRect& text = {},
+        const QColor& fill = BoxColour)
     {
         const QRect cell = tree.CellRect(tree.GetNodeAtIndex(row), StateColumn);
         int wrong = 0;
@@ -40,7 +45,7 @@ protected:
             for (int x = 0; x < cell.width(); ++x)
                 wrong += !text.contains(x, y)
                     && client.pixelColor(cell.left() + x, cell.top() + y)
-                        != ExpectedStateCell(cell.size(), x, y, busyLeft, busyRight);
+                        != ExpectedStateCell(cell.size(), x, y, busyLeft, busyRight, fill);
         return wrong;
     }
 
@@ -73,11 +78,11 @@ TEST_F(ListPaint, StateColumnShowsHowFarEachRowIs)
     // Half of the box's inside is the bar; the words sit in the middle of the box, white on the bar.
     const int half = 6 + (cell.width() - 12) / 2;
     const QRect words(16, 6, cell.width() - 32, 13);
-    EXPECT_EQ(WrongStatePixels(client, 2, 6, half, words), 0);
+    EXPECT_EQ(WrongStatePixels(client, 2, 6, half, words, BarColour), 0);
     const QRect bar = tree.CellRect(tree.GetNodeAtIndex(2), StateColumn);
     EXPECT_GT(CountPixelsNear(client.copy(bar.left() + 16, bar.top() + 6, half - 16, 13), clWhite, 60), 5);
-    EXPECT_GT(CountPixelsNear(
-                  client.copy(bar.left() + half, bar.top() + 6, cell.width() - 16 - half, 13), RGB(127, 157, 185), 60),
+    EXPECT_GT(CountPixelsNear(client.copy(bar.left() + half, bar.top() + 6, cell.width() - 16 - half, 13),
+                  ColorFromQColor(BarColour), 60),
         5);
 
     auto text = [&](int row) {
@@ -93,6 +98,52 @@ TEST_F(ListPaint, StateColumnShowsHowFarEachRowIs)
     // The tree draws them in the list's colour.
     EXPECT_GT(
         CountPixelsNear(client.copy(tree.CellRect(tree.GetNodeAtIndex(3), StateColumn)), RGB(147, 121, 121), 60), 10);
+}
+
+// The words on the running row's bar and beside it, and a Done row's words with its notes, read at 4.5:1 at
+// least on what is rendered behind them: selected or not, in the program's colours and in a high-contrast
+// palette.
+TEST_F(ListPaint, StateWordsReadAtFourAndAHalfToOne)
+{
+    AddRow(tree, "/v/running.avi", 0, "", Converting);
+    AddRow(tree, "/v/noted.avi", 0, "", Done);
+    Data(0)->ItemData.Busy = 1;
+    Data(0)->ItemData.Percent = 50;
+    Data(0)->ItemData.SecondsLeft = 65;
+    Data(1)->ItemData.OutputSize = 1234;
+    Data(1)->ItemData.Notes = QStringList { "Track 3 (subtitles: dvb_subtitle) is left out: MP4 holds text subtitles only." };
+    const QPalette usual = QApplication::palette();
+    QPalette high(Qt::white, Qt::black);
+    high.setColor(QPalette::Base, Qt::black);
+    high.setColor(QPalette::Text, Qt::white);
+    high.setColor(QPalette::Highlight, QColor(26, 235, 255));
+    high.setColor(QPalette::HighlightedText, Qt::black);
+    for (const bool highContrast : { false, true }) {
+        if (highContrast) {
+            qputenv("GTK_THEME", "HighContrastInverse");
+            QApplication::setPalette(high);
+            // The list takes the desktop's colours when the model is installed.
+            model.reset();
+            model = std::make_unique<TTreeManager>(&tree);
+            TreeManager = model.get();
+        }
+        for (const bool selected : { false, true }) {
+            tree.SetSelected(tree.GetFirst(), selected);
+            tree.SetSelected(tree.GetNodeAtIndex(1), selected);
+            Show();
+            const QImage client = Client();
+            const QRect cell = tree.CellRect(tree.GetFirst(), StateColumn);
+            const int half = 6 + (cell.width() - 12) / 2;
+            const std::string where = std::string(highContrast ? "high contrast" : "usual") + (selected ? ", selected" : "");
+            EXPECT_GE(TextContrast(client.copy(cell.left() + 16, cell.top() + 7, half - 16, 11)), 4.5) << where;
+            EXPECT_GE(TextContrast(client.copy(cell.left() + half, cell.top() + 7, cell.width() - 16 - half, 11)), 4.5)
+                << where;
+            const QRect noted = tree.CellRect(tree.GetNodeAtIndex(1), StateColumn);
+            EXPECT_GE(TextContrast(client.copy(noted.adjusted(4, 4, -4, -4))), 4.5) << where;
+        }
+    }
+    qunsetenv("GTK_THEME");
+    QApplication::setPalette(usual);
 }
 
 TEST_F(ListPaint, FileColumnShowsTheStateIconThenTheName)

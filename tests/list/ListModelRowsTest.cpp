@@ -116,23 +116,21 @@ TEST_F(ListHint, AFormatOutsideTheCatalogueNamesNone)
     EXPECT_EQ(model->HintText(tree.GetNodeAtIndex(0)), "[File Name]: /v/a.avi\n[format]: \n[path]: /o");
 }
 
-TEST_F(ListHint, ShownOverTheFileColumnOnlyWhenHovered)
+TEST_F(ListHint, ShownOverEveryColumnWhenHovered)
 {
     AddRow(tree, "/v/a.avi", 2, "");
     Show();
-    const QPoint file = Centre(0, 0);
-    QHelpEvent overFile(QEvent::ToolTip, file, tree.viewport()->mapToGlobal(file));
-    QApplication::sendEvent(tree.viewport(), &overFile);
-    EXPECT_EVENTUALLY(QToolTip::isVisible());
-    EXPECT_EQ(QToolTip::text(), "[File Name]: /v/a.avi\n[format]: MP3 audio\n[path]: ");
-    const QPoint state = Centre(0, StateColumn);
-    QHelpEvent overState(QEvent::ToolTip, state, tree.viewport()->mapToGlobal(state));
-    QApplication::sendEvent(tree.viewport(), &overState);
-    EXPECT_EVENTUALLY(!QToolTip::isVisible());
-    EXPECT_TRUE(tree.HintAt(state).isEmpty());
+    for (int column : { 0, int(StateColumn) }) {
+        const QPoint at = Centre(0, column);
+        QHelpEvent over(QEvent::ToolTip, at, tree.viewport()->mapToGlobal(at));
+        QApplication::sendEvent(tree.viewport(), &over);
+        EXPECT_EVENTUALLY(QToolTip::isVisible());
+        EXPECT_EQ(QToolTip::text(), "[File Name]: /v/a.avi\n[format]: MP3 audio\n[path]: ") << column;
+        QToolTip::hideText();
+    }
 }
 
-TEST_F(ListPopup, OfferedOutsideTheStateColumnOnlyWhileNoConversionRuns)
+TEST_F(ListPopup, OfferedInEveryColumnAlsoWhileAConversionRuns)
 {
     QMenu menu;
     menu.addAction("&Delete");
@@ -148,15 +146,11 @@ TEST_F(ListPopup, OfferedOutsideTheStateColumnOnlyWhileNoConversionRuns)
         QContextMenuEvent event(QContextMenuEvent::Mouse, at, tree.viewport()->mapToGlobal(at));
         QApplication::sendEvent(tree.viewport(), &event);
     };
-    rightClick(1, StateColumn);
-    EXPECT_TRUE(tree.Selected(tree.GetNodeAtIndex(1)));
-    EXPECT_FALSE(menu.isVisible());
-    idle = false;
-    rightClick(0, 0);
-    EXPECT_TRUE(tree.Selected(tree.GetNodeAtIndex(0)));
-    EXPECT_FALSE(menu.isVisible());
-    idle = true;
-    rightClick(0, OutputColumn);
-    EXPECT_EVENTUALLY(menu.isVisible());
-    menu.close();
+    for (const bool running : { false, true }) {
+        idle = !running;
+        rightClick(int(running), running ? 0 : int(StateColumn));
+        EXPECT_TRUE(tree.Selected(tree.GetNodeAtIndex(int(running))));
+        EXPECT_EVENTUALLY(menu.isVisible()) << running;
+        menu.close();
+    }
 }
