@@ -187,7 +187,15 @@ public:
         }
         const TPictureTiming timing = PictureTimingOf(m_sourceContainer, picture);
         m_plan.PictureCopied
-            = PictureCopies(picture) && timing.Copyable && Meets(PictureCopyRefusal(m_choices, picture), "The picture");
+            = PictureCopies(picture) && timing.Copyable && Meets(picture.NotCopyable.empty() ? PictureCopyRefusal(m_choices, picture)
+                                                                           : picture.NotCopyable + ".",
+                "The picture");
+        // The sound copied beside it would keep what its edit list leaves out before the start, and the file's
+        // times would move by as much.
+        if (!picture.NotCopyable.empty()) {
+            AddApart("-copypriorss", "0");
+            m_plan.Rest.insert(m_plan.Rest.end(), { "-copypriorss", "0" });
+        }
         if (m_plan.PictureCopied) {
             Add("-c:" + out, "copy");
             m_plan.InputOptions = timing.CopyInputOptions;

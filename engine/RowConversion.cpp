@@ -3,6 +3,7 @@
 #include "engine/DosCommand.h"
 #include "engine/EncoderPlan.h"
 #include "engine/OutputCheck.h"
+#include "engine/SourceMark.h"
 #include "engine/SplitCuts.h"
 #include "engine/commandManager.h"
 #include "engine/overwriteManager.h"
@@ -27,7 +28,8 @@ std::string RowMark(
     const std::string& source, int formatIndex, const TEncoderChoices& choices, const platform::TFileStamp& stamp)
 {
     return source + "\n" + std::to_string(formatIndex) + (choices.AsFormat() ? "" : "\n" + ChoicesText(choices)) + "\n"
-        + std::to_string(stamp.Size) + "\n" + std::to_string(stamp.ModifiedNs) + "\n" + std::to_string(stamp.Owner);
+        + std::to_string(stamp.Size) + "\n" + std::to_string(stamp.ModifiedNs) + "\n" + std::to_string(stamp.Owner)
+        + SourceMark(source);
 }
 
 // The one rule for an output name, for publishing and resuming alike: taken when anything at all stands there,

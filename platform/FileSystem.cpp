@@ -115,6 +115,16 @@ bool NotedFile(const std::string& path, const std::string& noteName, TFileStamp&
     return plain;
 }
 
+bool StampOf(const std::string& path, TFileStamp& stamp)
+{
+    struct stat info {
+    };
+    if (HoldsZeroByte(path) || ::stat(path.c_str(), &info) != 0)
+        return false;
+    stamp = { info.st_size, info.st_mtim.tv_sec * 1000000000LL + info.st_mtim.tv_nsec, info.st_uid };
+    return true;
+}
+
 uint32_t CurrentUser()
 {
     return ::geteuid();

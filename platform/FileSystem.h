@@ -36,6 +36,8 @@ struct TFileStamp {
 // The plain file at path (never through a link at its end) with the note of that name kept with it (an
 // extended attribute in the user's namespace; empty when none); false when no plain file is there.
 bool NotedFile(const std::string& path, const std::string& noteName, TFileStamp& stamp, std::string& note);
+// The size, modification time and owner of what path leads to (through links); false when nothing is there.
+bool StampOf(const std::string& path, TFileStamp& stamp);
 // The user this process runs as.
 uint32_t CurrentUser();
 // How many files this process may have open at once.
