@@ -2,6 +2,7 @@
 
 #include "engine/DemuxInput.h"
 #include "engine/PacketScan.h"
+#include "platform/FileSystem.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -219,6 +220,11 @@ ENotMediaError::ENotMediaError()
 {
 }
 
+ENotMediaError::ENotMediaError(const std::string& why)
+    : EProbeError(why)
+{
+}
+
 EReadStopped::EReadStopped()
     : Exception("The reading of the file was stopped.")
 {
@@ -276,13 +282,18 @@ TMediaInfo ProbeMedia(const std::string& path, TProbeDepth depth, const TStopFla
         ~TRestore() { CapturedErrors = nullptr; }
     } restore;
 
+    if (!platform::IsRegularFile(path) && platform::FileExists(path))
+        throw ENotMediaError("The file is not a plain file but a pipe or a device, whose reading has no end.");
     TDemuxInput input;
-    if (!input.Context)
+    if (!input.Context || !input.OnlyMediaDemuxers())
         throw EProbeError("Out of memory");
     TReadGuard guard { stop, input.Context };
     input.Context->interrupt_callback = { &TReadGuard::Interrupts, &guard };
     input.Context->max_analyze_duration = static_cast<int64_t>(MaxProbeSeconds * AV_TIME_BASE);
     int result = avformat_open_input(&input.Context, path.c_str(), nullptr, nullptr);
+    if (result < 0 && RefusedDemuxer(complaint))
+        throw ENotMediaError("The file is a playlist, not a video: it names other files or addresses to play, "
+                             "which are never read for it.");
     AVFormatContext* context = input.Context;
     // What the header itself tells, before the demuxer guesses lengths from the packets or the bit rate.
     std::vector<std::optional<double>> told;

@@ -22,6 +22,8 @@ class ENotMediaError : public EProbeError
 {
 public:
     ENotMediaError();
+    // Something that is no media file for another reason: a playlist of other files, a pipe, a device.
+    explicit ENotMediaError(const std::string& why);
 };
 
 // A read given up because it was asked to stop.
@@ -123,6 +125,7 @@ constexpr int64_t MaxProbeBytes = 8 << 20;
 constexpr double MaxProbeSeconds = 5; // of media analysed for the tracks' details
 
 // Reads what path holds, in this process. Throws ENotMediaError for a file the demuxers do not know within the
-// bound, EProbeError when the demuxer cannot read it, EReadStopped once stop is set.
+// bound, for a playlist or a reference that would have the demuxer read other files or addresses, and for what is
+// not a plain file (a pipe, whose reading would wait for a writer, or a device), EProbeError when the demuxer cannot read it, EReadStopped once stop is set.
 TMediaInfo ProbeMedia(
     const std::string& path, TProbeDepth depth = TProbeDepth::Header, const TStopFlag* stop = nullptr);

@@ -140,7 +140,7 @@ std::optional<std::string> SubtitleFault(const TMediaInfo& source, const TMediaI
 }
 
 // fileStep: the longest step of any track the file keeps, since a container moves its tracks together, by the
-// encoder's delay of the coarsest one; a track's own length is held to its own step.
+// encoder's delay of the coarsest one; the length of a sound track is held to its own step.
 std::optional<std::string> TrackFault(const TMediaInfo& source, const TMediaInfo& made, const TTrackPair& pair,
     const TView& view, std::optional<double> wantedOrigin, std::optional<double> gotOrigin, double fileStep)
 {
@@ -165,8 +165,11 @@ std::optional<std::string> TrackFault(const TMediaInfo& source, const TMediaInfo
         if (std::fabs(gotAt - wantedAt) > FramesOff * std::max(step, fileStep))
             return "The output's " + name + " begins at " + SecondsText(gotAt) + "; the source's begins at "
                 + SecondsText(wantedAt) + ".";
+        // The encoder fills a picture out to where its file's coarsest track ends; sound is its samples alone.
+        const double lengthSlack
+            = wanted.Kind == TStreamKind::Audio ? slack : FramesOff * std::max(step, fileStep);
         const double wantedLength = *wanted.End - view.Start(wanted), gotLength = *got.End - *got.Start;
-        if (std::fabs(gotLength - wantedLength) > slack)
+        if (std::fabs(gotLength - wantedLength) > lengthSlack)
             return "The output's " + name + " lasts " + SecondsText(gotLength) + "; the source's lasts "
                 + SecondsText(wantedLength) + ".";
     }

@@ -79,7 +79,9 @@ TEST(KeptList, OneThatCannotBeReadBackIsSetAsideAndTheListStartsEmpty)
 {
     const QByteArray unreadable[] = { "\x89PNG not a list at all",
         "<?xml version=\"1.0\"?><list version=\"1\"><item><filename>/v/a.avi</filename><format>0",
-        "<?xml version=\"1.0\"?><list version=\"2\"></list>" };
+        "<?xml version=\"1.0\"?><list version=\"2\"></list>",
+        "<?xml version=\"1.0\"?><list version=\"1\"><item><filename>/v/a.avi</filename><format>0</format>"
+        "<path></path><state>0</state></item>\r\n" };
     for (const QByteArray& content : unreadable) {
         TProgramFolder folder;
         const QString kept = folder.Path() + "/list.qfl";

@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QTest>
+#include <sys/stat.h>
 
 namespace
 {
@@ -233,19 +234,43 @@ TEST_F(RowCheckTest, AwkwardGoodSourcesPassThroughTheRealEncoder)
     ExpectEnds(cases);
 }
 
-// A download the browser made room for and has not written yet: zeros, as far as any reader looks.
-TEST_F(RowCheckTest, AFileOfZerosIsRefusedAtOnceHoweverBig)
+// What is no video is refused at once, before any encoder, with why: a download the browser made room for and has
+// not written yet (zeros, as far as any reader looks), playlists that would pull other files of the user's into the
+// output, and a pipe that nobody writes into.
+TEST_F(RowCheckTest, WhatIsNoVideoIsRefusedAtOnceWithWhy)
 {
-    QFile zeros(ClipsDir() + "/download.mp3");
+    const QString clips = ClipsDir() + "/";
+    QFile zeros(clips + "download.mp3");
     ASSERT_TRUE(zeros.open(QIODevice::WriteOnly) && zeros.resize(qint64(2) << 30));
     zeros.close();
+    ASSERT_TRUE(MakeMedia(clips + "private diary.ts", "-f lavfi -i testsrc2=size=64x48:rate=25:duration=1"));
+    const std::vector<std::pair<QString, QByteArray>> playlists = {
+        { "holiday.mp4", "#EXTM3U\n#EXT-X-TARGETDURATION:10\n#EXTINF:10,\n" + clips.toUtf8() + "private diary.ts\n"
+                          "#EXT-X-ENDLIST\n" },
+        { "party.mkv", "ffconcat version 1.0\nfile '" + clips.toUtf8() + "private diary.ts'\n" },
+    };
+    for (const auto& [name, text] : playlists) {
+        QFile file(clips + name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
+    }
+    ASSERT_EQ(::mkfifo((clips + "pipe.avi").toUtf8().constData(), 0600), 0);
+    const std::vector<std::pair<const char*, const char*>> refused = {
+        { "download.mp3", "The file is not a video or sound file the encoder knows." },
+        { "holiday.mp4", "The file is a playlist, not a video: " },
+        { "party.mkv", "The file is a playlist, not a video: " },
+        { "pipe.avi", "The source is not a plain file." },
+    };
     MakeJob();
-    AddRow(zeros.fileName());
+    for (const auto& [name, reason] : refused)
+        AddRow(clips + name);
     QElapsedTimer clock;
     clock.start();
     RunBatch();
-    EXPECT_LT(clock.elapsed(), 2000);
-    EXPECT_EQ(Row(0)->ItemData.Reason, "The file is not a video or sound file the encoder knows.");
+    EXPECT_LT(clock.elapsed(), 4000);
+    for (std::size_t row = 0; row < refused.size(); ++row)
+        EXPECT_TRUE(Row(int(row))->ItemData.Reason.startsWith(refused[row].second))
+            << refused[row].first << ": " << Row(int(row))->ItemData.Reason.toStdString();
+    EXPECT_TRUE(Runs().empty());
 }
 
 // A film whose header is whole and whose room for the rest is not written yet: reading it to its end takes
