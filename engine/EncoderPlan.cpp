@@ -425,6 +425,16 @@ private:
     bool m_subtitleDefault = false;
 };
 
+// The encoder reads the source with the demuxer the probe found, never one it guesses again on its own: the file
+// was refused when its demuxer would read other files it names. The first of its names ("mov" of
+// "mov,mp4,m4a,3gp,3g2,mj2") is one the encoder takes.
+std::vector<std::string> DemuxerOptions(const TMediaInfo& source)
+{
+    if (source.Container.empty())
+        return {};
+    return { "-f", source.Container.substr(0, source.Container.find(',')) };
+}
+
 } // namespace
 
 TEncoderPlan PlanEncoding(const TEncoderTask& task, const TMediaInfo& source)
@@ -433,11 +443,13 @@ TEncoderPlan PlanEncoding(const TEncoderTask& task, const TMediaInfo& source)
     std::vector<std::string> notes;
     std::vector<std::string> chosen = ChosenParams(task, source, notes);
     const TFormatParams params(chosen);
+    const std::vector<std::string> demuxer = DemuxerOptions(source);
     if (!words.Any()) {
         TEncoderPlan asItStands;
         asItStands.Arguments = std::move(chosen);
         asItStands.Notes = std::move(notes);
         asItStands.Tracks = params.TracksOf(source, task.OutputName);
+        asItStands.InputOptions = demuxer;
         return asItStands;
     }
     if (!params.ComplexFilter().empty())
@@ -489,5 +501,6 @@ TEncoderPlan PlanEncoding(const TEncoderTask& task, const TMediaInfo& source)
     // Options for single tracks come after the general ones, which they then override.
     plan.Arguments.insert(plan.Arguments.begin(), arguments.begin(), arguments.end());
     plan.Tracks = TFormatParams(plan.Arguments).TracksOf(source, task.OutputName);
+    plan.InputOptions.insert(plan.InputOptions.begin(), demuxer.begin(), demuxer.end());
     return plan;
 }
