@@ -1,5 +1,7 @@
 #include "app/SingleWindow.h"
 
+#include "platform/FileSystem.h"
+
 #include <QDataStream>
 #include <QDir>
 #include <QElapsedTimer>
@@ -20,8 +22,9 @@ const QString Greeting = "reelhand hand-over 1";
 constexpr int StartingWaitMs = 15000;
 // The window answers from its event loop, which a long step may hold up for a while.
 constexpr int AnswerWaitMs = 30000;
-// A hand-over is a command line: anything bigger is not one.
-constexpr qint64 LargestHandOver = 16 * 1024 * 1024;
+// A hand-over is a command line, which the system holds to 2 MiB: anything bigger is not one.
+constexpr qint64 LargestHandOver = 4 * 1024 * 1024;
+constexpr int MostHandOvers = 16;
 constexpr char Taken = 'k';
 
 QByteArray Encode(const TWindowOptions& options)
@@ -60,7 +63,20 @@ TSingleWindow::~TSingleWindow() = default;
 
 QString TSingleWindow::RuntimeFolder()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    // Where the socket is decides who can pose as the window: the user's own folder, or one of this program's own.
+    const QString given = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!given.isEmpty() && platform::PrivateFolder(given.toStdString()))
+        return given;
+    const QString own = QDir::tempPath() + "/reelhand-" + QString::number(platform::CurrentUser());
+    if (platform::PrivateFolder(own.toStdString()))
+        return own;
+    // Another user took that name first: a folder in the user's home, which nobody else can.
+    const QString home = QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + "/runtime";
+    QDir().mkpath(QFileInfo(home).path());
+    if (platform::PrivateFolder(home.toStdString()))
+        return home;
+    throw ESingleWindow("No folder of the user's own is there for the window's socket: " + given.toStdString()
+        + ", " + own.toStdString() + " and " + home.toStdString() + " are others' or open to them.");
 }
 
 QString TSingleWindow::DisplayName()
@@ -121,6 +137,12 @@ void TSingleWindow::Listen()
         return;
     connect(m_server.get(), &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket* socket = m_server->nextPendingConnection()) {
+            // Starts hand over one at a time, in moments: more at once are no starts, and each holds memory.
+            if (m_server->findChildren<QLocalSocket*>(QString(), Qt::FindDirectChildrenOnly).size() > MostHandOvers) {
+                socket->abort();
+                socket->deleteLater();
+                continue;
+            }
             connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
             connect(socket, &QLocalSocket::readyRead, this, [this, socket] { Received(socket); });
         }

@@ -8,7 +8,9 @@
 #include "toolkit/SysUtils.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <cmath>
 #include <type_traits>
 
@@ -42,6 +44,17 @@ template <typename T> std::optional<T> OptionalNumber(TJclSimpleXMLElem& element
     return value;
 }
 
+// Whether the file ends where its writer ends a list: one cut short (a disk that filled up, a copy that stopped)
+// still reads as the rows before the cut, and those alone would replace the whole list.
+bool EndsWhole(const std::string& path, bool hasRows)
+{
+    QFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::ReadOnly) || !file.seek(std::max<qint64>(0, file.size() - 64)))
+        return false;
+    const QByteArray end = file.readAll().trimmed();
+    return end.endsWith("</list>") || (!hasRows && end.endsWith("/>"));
+}
+
 } // namespace
 
 TKeptRows ReadKeptList(const std::string& path)
@@ -54,6 +67,8 @@ TKeptRows ReadKeptList(const std::string& path)
         throw Exception("it is not a list kept by this program");
     if (StrToInt(version->Value) > KeptVersion)
         throw Exception("it was written by a newer version of the program");
+    if (!EndsWhole(path, root.NumChildren() > 0))
+        throw Exception("it ends before its last row, as a file cut short does");
     TKeptRows rows;
     for (size_t i = 0; i < root.NumChildren(); ++i) {
         TJclSimpleXMLElem& element = *root.ChildAt(i);
@@ -72,7 +87,7 @@ TKeptRows ReadKeptList(const std::string& path)
             row.Reason = QString::fromStdString(ChildValue(element, i, "reason"));
         // Lists kept before the output was kept lack it; their finished rows just cannot open their file.
         if (TJclSimpleXMLElem* output = element.ChildNamed("output"); output && row.State == Done) {
-            row.Output = QString::fromStdString(output->Value());
+            row.Output = NameText(output->Value());
             row.OutputSize = OptionalNumber<int64_t>(*output, "size");
             row.OutputLength = OptionalNumber<double>(*output, "length");
         }
@@ -96,7 +111,7 @@ void WriteKeptList(const std::string& path, const TKeptRows& rows)
         item->AppendChild("state")->SetValue(IntToStr(row.State));
         item->AppendChild("reason")->SetValue(row.Reason.toStdString());
         TJclSimpleXMLElem* output = item->AppendChild("output");
-        output->SetValue(row.Output.toStdString());
+        output->SetValue(NameBytes(row.Output));
         // Attributes, which readers of the list before them pass over.
         if (row.OutputSize)
             output->Properties().Add("size", std::to_string(*row.OutputSize));

@@ -152,6 +152,26 @@ bool NotedFile(const std::string& path, const std::string& noteName, TFileStamp&
     return plain;
 }
 
+bool PrivateFolder(const std::string& path)
+{
+    if (HoldsZeroByte(path) || (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST))
+        return false;
+    struct stat info {
+    };
+    return ::lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == ::geteuid()
+        && (info.st_mode & 077) == 0;
+}
+
+bool StampOf(const std::string& path, TFileStamp& stamp)
+{
+    struct stat info {
+    };
+    if (HoldsZeroByte(path) || ::stat(path.c_str(), &info) != 0)
+        return false;
+    stamp = { info.st_size, info.st_mtim.tv_sec * 1000000000LL + info.st_mtim.tv_nsec, info.st_uid };
+    return true;
+}
+
 uint32_t CurrentUser()
 {
     return ::geteuid();

@@ -15,9 +15,16 @@ struct TDemuxInput {
     TDemuxInput(const TDemuxInput&) = delete;
     TDemuxInput& operator=(const TDemuxInput&) = delete;
 
+    // The demuxers that read the file alone: none that opens other files or addresses it names (playlists,
+    // concatenation lists, manifests, session descriptions, scripts). False when out of memory.
+    bool OnlyMediaDemuxers();
+
     // Every read gives up once stop is set, so that no file holds up whoever waits for the reading.
     void StopWith(const TStopFlag* stop);
 };
+
+// Whether the demuxers' complaint says the file is for one that OnlyMediaDemuxers left out.
+bool RefusedDemuxer(const std::string& complaint);
 
 // What an error code of the demuxers or muxers means, in their own words.
 std::string AvErrorText(int error);

@@ -2,6 +2,7 @@
 
 #include "engine/media/DemuxInput.h"
 #include "engine/media/PacketScan.h"
+#include "platform/FileSystem.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -205,8 +206,12 @@ void TakeTimes(TStreamInfo& stream, const TPacketTimes& times)
     stream.Packets = times.Packets;
     stream.LongestGap = times.LongestGap;
     stream.GapAt = times.GapAt;
+    stream.KeyStart = times.BeforeKey > 0 ? times.KeyStart : std::nullopt;
+    stream.BeforeKey = times.BeforeKey;
     if (stream.Kind == TStreamKind::Audio && stream.Step == 0)
         stream.Step = times.LongestPacket;
+    if (stream.Kind == TStreamKind::Video && stream.Step == 0 && times.Packets > 1 && times.Start && times.End)
+        stream.Step = (*times.End - *times.Start) / static_cast<double>(times.Packets);
 }
 
 // Whether the file's first box is one an MP4 or MOV file begins with: its size, then its type.
@@ -296,21 +301,32 @@ TMediaInfo ProbeMedia(const std::string& path, TProbeDepth depth, const TStopFla
         ~TRestore() { CapturedErrors = nullptr; }
     } restore;
 
+    if (!platform::IsRegularFile(path) && platform::FileExists(path))
+        throw ENotMediaError("The file is not a plain file but a pipe or a device, whose reading has no end.");
     TDemuxInput input;
-    if (!input.Context)
+    if (!input.Context || !input.OnlyMediaDemuxers())
         throw EProbeError("Out of memory");
     TReadGuard guard { stop, input.Context };
     input.Context->interrupt_callback = { &TReadGuard::Interrupts, &guard };
     input.Context->max_analyze_duration = static_cast<int64_t>(MaxProbeSeconds * AV_TIME_BASE);
     int result = avformat_open_input(&input.Context, path.c_str(), nullptr, nullptr);
+    if (result < 0 && RefusedDemuxer(complaint))
+        throw ENotMediaError("The file is a playlist, not a video: it names other files or addresses to play, "
+                             "which are never read for it.");
     AVFormatContext* context = input.Context;
     // What the header itself tells, before the demuxer guesses lengths from the packets or the bit rate.
     std::vector<std::optional<double>> told;
     std::optional<double> toldFile;
+    bool unindexed = false;
     if (result >= 0) {
         for (unsigned i = 0; i < context->nb_streams; ++i)
             told.push_back(Length(context->streams[i]->duration, context->streams[i]->time_base));
         toldFile = Length(context->duration, AVRational { 1, AV_TIME_BASE });
+        unindexed = AviWithoutIndex(context);
+        if (unindexed) {
+            told.assign(told.size(), std::nullopt);
+            toldFile.reset();
+        }
         guard.BoundFrom = context->pb ? context->pb->bytes_read : 0;
         result = avformat_find_stream_info(context, nullptr);
         // Tracks found only in the packets (MPEG program streams) have nothing told of them.
@@ -342,16 +358,29 @@ TMediaInfo ProbeMedia(const std::string& path, TProbeDepth depth, const TStopFla
     info.Start = Seconds(context->start_time, AVRational { 1, AV_TIME_BASE });
     info.TimesGuessed = context->iformat && (context->iformat->flags & AVFMT_NOTIMESTAMPS);
     info.Told = toldFile;
+    info.Unindexed = unindexed;
     for (unsigned i = 0; i < context->nb_streams; ++i) {
         info.Streams.push_back(StreamOf(context->streams[i], told[i]));
-        if (const std::optional<TPacketTimes> indexed = IndexedTimes(context, static_cast<int>(i))) {
+        if (info.Streams.back().Kind == TStreamKind::Video && EditBetweenKeys(context, static_cast<int>(i)))
+            info.Streams.back().NotCopyable = "its edit list begins between key frames, which a copy would not keep";
+        if (const std::optional<TPacketTimes> indexed
+            = unindexed ? std::nullopt : IndexedTimes(context, static_cast<int>(i))) {
             info.Streams.back().Packets = indexed->Packets;
             info.Streams.back().LongestGap = indexed->LongestGap;
             info.Streams.back().GapAt = indexed->GapAt;
+            info.Streams.back().BeforeKey = indexed->BeforeKey;
+            if (indexed->BeforeKey > 0)
+                info.Streams.back().KeyStart = indexed->KeyStart;
         }
         if (told[i])
             info.Told = std::max(info.Told.value_or(0), *told[i]);
     }
+    // Matroska counts its length from 0, not from its first time: a part that `-f segment` cut after the first, or a
+    // file with its times moved on, tells where it ends.
+    if (info.Container == "matroska,webm" && info.Start > 0.0)
+        for (std::optional<double>* length : { &info.Told, &info.Duration })
+            if (*length > *info.Start)
+                **length -= *info.Start;
     for (unsigned i = 0; i < context->nb_chapters; ++i) {
         const AVChapter* chapter = context->chapters[i];
         info.Chapters.push_back({ chapter->start * av_q2d(chapter->time_base),

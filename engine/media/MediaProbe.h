@@ -22,9 +22,8 @@ class ENotMediaError : public EProbeError
 {
 public:
     ENotMediaError();
-
-protected:
-    explicit ENotMediaError(const std::string& message);
+    // Something that is no media file for another reason: a playlist of other files, a pipe, a device.
+    explicit ENotMediaError(const std::string& why);
 };
 
 // An MP4 or MOV file that begins as one but whose index never came: it cannot be played (yet), and is told apart
@@ -58,6 +57,9 @@ struct TStreamInfo {
     bool AttachedPicture = false; // a cover picture, not a moving picture
     double Rotation = 0; // degrees the picture is turned for showing, counter-clockwise
     std::string Undecodable; // why nothing can decode the track ("it has no channels"), empty when something can
+    // Why a copy of the track's packets would not show what a player shows ("its edit list begins between key
+    // frames"), empty when it would.
+    std::string NotCopyable;
     // The track's times in seconds, as the file holds them: where it starts and where its last packet ends. From
     // its packets when the file was read to its end, else from the header; none when neither tells.
     std::optional<double> Start;
@@ -66,7 +68,13 @@ struct TStreamInfo {
     // The longest stretch without a packet, as far as its packets or an index of every packet tell; none when unknown.
     std::optional<double> LongestGap;
     double GapAt = 0; // where that stretch begins
-    double Step = 0; // the time of one frame or audio frame, seconds; 0 when unknown
+    // Where the track begins from its first key frame on, when packets come before that one (a recording that
+    // begins between key frames): how many, as far as its packets or an index of every packet tell.
+    std::optional<double> KeyStart;
+    int64_t BeforeKey = 0;
+    // The time of one frame or audio frame, seconds; 0 when unknown. A picture slower than a frame a second (a still
+    // picture with sound) has its own frames' times measured when the file is read to its end.
+    double Step = 0;
     // Pictures.
     int Width = 0;
     int Height = 0;
@@ -97,6 +105,7 @@ struct TMediaInfo {
     std::optional<double> Told;
     bool ReadToEnd = false; // every packet was read: the tracks' times are their packets' own
     bool TimesGuessed = false; // the file holds no times (a raw stream): any length is a guess
+    bool Unindexed = false; // an AVI without its index: the lengths it seems to tell are guesses, its packets are read
     std::string ReadError; // why reading the packets stopped before the end; empty when it reached the end
     std::vector<TStreamInfo> Streams;
     std::vector<TChapterInfo> Chapters;
@@ -124,6 +133,7 @@ constexpr int64_t MaxProbeBytes = 8 << 20;
 constexpr double MaxProbeSeconds = 5; // of media analysed for the tracks' details
 
 // Reads what path holds, in this process. Throws ENotMediaError for a file the demuxers do not know within the
-// bound, EProbeError when the demuxer cannot read it, EReadStopped once stop is set.
+// bound, for a playlist or a reference that would have the demuxer read other files or addresses, and for what is
+// not a plain file (a pipe, whose reading would wait for a writer, or a device), EProbeError when the demuxer cannot read it, EReadStopped once stop is set.
 TMediaInfo ProbeMedia(
     const std::string& path, TProbeDepth depth = TProbeDepth::Header, const TStopFlag* stop = nullptr);

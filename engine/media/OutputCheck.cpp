@@ -80,27 +80,97 @@ std::string Missing(TStreamKind kind, std::size_t have, std::size_t wanted)
         + " tracks it should have.";
 }
 
-// fileStep: the longest step of any track the file keeps, since a container moves its tracks together, by the
-// encoder's delay of the coarsest one.
-std::optional<std::string> TrackFault(const TMediaInfo& source, const TStreamInfo& wanted, const TMediaInfo& made,
-    const TStreamInfo& got, bool copied, const std::string& name, double fileStep)
+// A kept track of the source with the output's track the encoder made of it.
+struct TTrackPair {
+    const TStreamInfo* Wanted;
+    const TStreamInfo* Got;
+    bool Copied;
+    std::string Name;
+};
+
+// Where a source track begins as the output should have it: at its first packet, or, where the source begins
+// between key frames, at its first key frame, since nothing can decode the frames before it and no copy keeps them.
+struct TView {
+    bool FromKey = false;
+
+    double Start(const TStreamInfo& stream) const
+    {
+        return FromKey && stream.KeyStart ? *stream.KeyStart : stream.Start.value_or(0);
+    }
+    int64_t Packets(const TStreamInfo& stream) const
+    {
+        return FromKey && stream.KeyStart ? stream.Packets - stream.BeforeKey : stream.Packets;
+    }
+};
+
+bool Timed(const TStreamInfo& stream)
 {
-    const std::string verb = wanted.Kind == TStreamKind::Subtitle ? " last " : " lasts ";
-    if (copied && wanted.Packets >= 0 && std::abs(got.Packets - wanted.Packets) > PacketsOff)
+    return stream.Kind != TStreamKind::Subtitle && stream.Start && stream.End;
+}
+
+// Where the first of the picture and sound tracks begins: each file's tracks are placed from there, since an
+// encoder may move the file's times as a whole.
+std::optional<double> Origin(const std::vector<TTrackPair>& pairs, bool wanted, const TView& view)
+{
+    std::optional<double> first;
+    for (const TTrackPair& pair : pairs) {
+        const TStreamInfo& stream = wanted ? *pair.Wanted : *pair.Got;
+        if (!Timed(stream))
+            continue;
+        const double at = wanted ? view.Start(stream) : *stream.Start;
+        first = std::min(first.value_or(at), at);
+    }
+    return first;
+}
+
+// Subtitles begin where their first cue does, which some containers move to the file's start: their length, or
+// their end from the file's start, is what must match.
+std::optional<std::string> SubtitleFault(const TMediaInfo& source, const TMediaInfo& made, const TTrackPair& pair,
+    double slack)
+{
+    const TStreamInfo &wanted = *pair.Wanted, &got = *pair.Got;
+    if (!wanted.Start || !wanted.End)
+        return std::nullopt;
+    const double wantedLength = *wanted.End - *wanted.Start, gotLength = *got.End - got.Start.value_or(0);
+    const double wantedEnd = *wanted.End - source.Start.value_or(0), gotEnd = *got.End - made.Start.value_or(0);
+    if (std::fabs(gotLength - wantedLength) > slack && std::fabs(gotEnd - wantedEnd) > slack)
+        return "The output's " + pair.Name + " last " + SecondsText(gotLength) + "; the source's last "
+            + SecondsText(wantedLength) + ".";
+    return std::nullopt;
+}
+
+// fileStep: the longest step of any track the file keeps, since a container moves its tracks together, by the
+// encoder's delay of the coarsest one; the length of a sound track is held to its own step.
+std::optional<std::string> TrackFault(const TMediaInfo& source, const TMediaInfo& made, const TTrackPair& pair,
+    const TView& view, std::optional<double> wantedOrigin, std::optional<double> gotOrigin, double fileStep)
+{
+    const TStreamInfo &wanted = *pair.Wanted, &got = *pair.Got;
+    const std::string& name = pair.Name;
+    const int64_t packets = view.Packets(wanted);
+    if (pair.Copied && wanted.Packets >= 0 && std::abs(got.Packets - packets) > PacketsOff)
         return "The output's " + name + " has " + std::to_string(got.Packets) + " packets; the source's has "
-            + std::to_string(wanted.Packets) + ".";
+            + std::to_string(packets) + ".";
     if (source.TimesGuessed)
         return std::nullopt;
     if (!got.End)
         return "The output's " + name + " holds nothing.";
-    const double step
-        = std::max({ wanted.Step, got.Step, fileStep, wanted.Kind == TStreamKind::Audio ? 0.0 : UsualStep });
+    const double step = std::max({ wanted.Step, got.Step, wanted.Kind == TStreamKind::Audio ? 0.0 : UsualStep });
     const double slack = FramesOff * std::max(step, 0.001);
-    if (wanted.Start && wanted.End) {
-        const double wantedLength = *wanted.End - *wanted.Start, gotLength = *got.End - got.Start.value_or(0);
-        const double wantedEnd = *wanted.End - source.Start.value_or(0), gotEnd = *got.End - made.Start.value_or(0);
-        if (std::fabs(gotLength - wantedLength) > slack && std::fabs(gotEnd - wantedEnd) > slack)
-            return "The output's " + name + verb + SecondsText(gotLength) + "; the source's" + verb
+    if (wanted.Kind == TStreamKind::Subtitle) {
+        if (std::optional<std::string> fault
+            = SubtitleFault(source, made, pair, FramesOff * std::max(step, fileStep)))
+            return fault;
+    } else if (Timed(wanted) && got.Start && wantedOrigin && gotOrigin) {
+        const double wantedAt = view.Start(wanted) - *wantedOrigin, gotAt = *got.Start - *gotOrigin;
+        if (std::fabs(gotAt - wantedAt) > FramesOff * std::max(step, fileStep))
+            return "The output's " + name + " begins at " + SecondsText(gotAt) + "; the source's begins at "
+                + SecondsText(wantedAt) + ".";
+        // The encoder fills a picture out to where its file's coarsest track ends; sound is its samples alone.
+        const double lengthSlack
+            = wanted.Kind == TStreamKind::Audio ? slack : FramesOff * std::max(step, fileStep);
+        const double wantedLength = *wanted.End - view.Start(wanted), gotLength = *got.End - *got.Start;
+        if (std::fabs(gotLength - wantedLength) > lengthSlack)
+            return "The output's " + name + " lasts " + SecondsText(gotLength) + "; the source's lasts "
                 + SecondsText(wantedLength) + ".";
     }
     // A picture without an index of every packet may have pauses the check cannot know of, and Theora writes no
@@ -109,9 +179,22 @@ std::optional<std::string> TrackFault(const TMediaInfo& source, const TStreamInf
         : wanted.LongestGap                                     ? wanted.LongestGap
         : wanted.Kind == TStreamKind::Audio                     ? std::optional(0.0)
                                                                 : std::nullopt;
-    if (wanted.Kind != TStreamKind::Subtitle && allowed && got.LongestGap && *got.LongestGap > *allowed + slack)
+    if (wanted.Kind != TStreamKind::Subtitle && allowed && got.LongestGap
+        && *got.LongestGap > *allowed + FramesOff * std::max(step, fileStep))
         return "The output's " + name + " breaks off for " + SecondsText(*got.LongestGap) + " at "
             + SecondsText(got.GapAt - made.Start.value_or(0)) + ".";
+    return std::nullopt;
+}
+
+std::optional<std::string> PairsFault(
+    const TMediaInfo& source, const TMediaInfo& made, const std::vector<TTrackPair>& pairs, const TView& view,
+    double fileStep)
+{
+    const std::optional<double> wantedOrigin = Origin(pairs, true, view), gotOrigin = Origin(pairs, false, view);
+    for (const TTrackPair& pair : pairs)
+        if (std::optional<std::string> fault
+            = TrackFault(source, made, pair, view, wantedOrigin, gotOrigin, fileStep))
+            return fault;
     return std::nullopt;
 }
 
@@ -141,6 +224,9 @@ std::optional<std::string> SourceFault(const TMediaInfo& source)
 
 std::optional<std::string> UncheckedLengthNote(const TMediaInfo& source)
 {
+    if (source.Unindexed)
+        return "The source has no index, as a recording that was cut off has none: its length is measured from its "
+               "packets, not from what its header guesses.";
     if (!source.TimesGuessed)
         return std::nullopt;
     return "The source holds no times of its own, so the output's length is not compared with a guess.";
@@ -160,6 +246,7 @@ std::optional<std::string> OutputFault(
         fileStep = std::max(fileStep, source.Streams[track.Source].Step);
     for (const TStreamInfo& stream : made.Streams)
         fileStep = std::max(fileStep, stream.Step);
+    std::vector<TTrackPair> pairs;
     for (TStreamKind kind : { TStreamKind::Video, TStreamKind::Audio, TStreamKind::Subtitle }) {
         std::vector<const TMappedTrack*> mapped;
         for (const TMappedTrack& track : tracks)
@@ -169,10 +256,14 @@ std::optional<std::string> OutputFault(
         if (found.size() < mapped.size())
             return Missing(kind, found.size(), mapped.size());
         for (std::size_t i = 0; i < mapped.size(); ++i)
-            if (std::optional<std::string> fault = TrackFault(source, source.Streams[mapped[i]->Source], made,
-                    *found[i], mapped[i]->Copied, NameOf(kind, i, mapped.size()), fileStep))
-                return fault;
+            pairs.push_back({ &source.Streams[mapped[i]->Source], found[i], mapped[i]->Copied,
+                NameOf(kind, i, mapped.size()) });
     }
+    const std::optional<std::string> fault = PairsFault(source, made, pairs, TView {}, fileStep);
+    const bool betweenKeys = std::any_of(
+        pairs.begin(), pairs.end(), [](const TTrackPair& pair) { return pair.Wanted->KeyStart.has_value(); });
+    if (fault && (!betweenKeys || PairsFault(source, made, pairs, TView { true }, fileStep)))
+        return fault;
     if (!made.ReadError.empty())
         return "The output cannot be read to its end (" + made.ReadError + ").";
     return std::nullopt;

@@ -80,6 +80,46 @@ void Take(TPacketTimes& times, double start, double length)
     times.LongestPacket = std::max(times.LongestPacket, length);
 }
 
+// The encoder's rule for a clock that restarts: a packet more than a tenth of a second behind its track's last one,
+// or more than ten seconds away from where its track goes on, moves every later time of the file so that it
+// follows on where its track was.
+class TClock
+{
+public:
+    TClock(bool restarts, std::size_t tracks)
+        : m_restarts(restarts)
+        , m_next(tracks)
+        , m_last(tracks)
+    {
+    }
+    // How far the packet of the track decoded at the given time is moved, in seconds.
+    double Shift(unsigned track, double decoded, double length)
+    {
+        if (!m_restarts)
+            return 0;
+        double at = decoded + m_offset;
+        if (m_next[track]) {
+            const double off = at - *m_next[track];
+            if (off < -Jump || off > Jump || at + Behind < *m_last[track]) {
+                m_offset -= off;
+                at -= off;
+            }
+        }
+        m_last[track] = at;
+        m_next[track] = at + length;
+        return m_offset;
+    }
+
+private:
+    static constexpr double Jump = 10;
+    static constexpr double Behind = 0.1;
+
+    const bool m_restarts;
+    double m_offset = 0;
+    std::vector<std::optional<double>> m_next;
+    std::vector<std::optional<double>> m_last;
+};
+
 struct TPacket {
     AVPacket* Packet = av_packet_alloc();
     ~TPacket() { av_packet_free(&Packet); }
@@ -92,6 +132,8 @@ std::vector<TPacketTimes> ScanPackets(AVFormatContext* context, std::string& err
     std::vector<TPacketTimes> times(context->nb_streams);
     std::vector<bool> zerosPossible(context->nb_streams);
     std::vector<TGaps> gaps(context->nb_streams);
+    std::vector<bool> keySeen(context->nb_streams);
+    TClock clock(context->iformat && (context->iformat->flags & AVFMT_TS_DISCONT), context->nb_streams);
     for (unsigned i = 0; i < context->nb_streams; ++i)
         zerosPossible[i] = ZerosPossible(context->streams[i]->codecpar);
     TPacket holder;
@@ -103,16 +145,25 @@ std::vector<TPacketTimes> ScanPackets(AVFormatContext* context, std::string& err
     int result = 0;
     while ((result = av_read_frame(context, packet)) >= 0) {
         const unsigned index = static_cast<unsigned>(packet->stream_index);
-        if (index < times.size() && (zerosPossible[index] || !Blank(packet))) {
+        // What an edit list leaves out is there only to be decoded: no player shows it, nor does a whole output.
+        if (index < times.size() && !(packet->flags & AV_PKT_FLAG_DISCARD) && (zerosPossible[index] || !Blank(packet))) {
             TPacketTimes& track = times[index];
             ++track.Packets;
             const int64_t shown = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
-            const AVRational base = context->streams[index]->time_base;
+            const int64_t decoded = packet->dts != AV_NOPTS_VALUE ? packet->dts : shown;
+            const double base = av_q2d(context->streams[index]->time_base);
+            const double length = std::max<int64_t>(packet->duration, 0) * base;
+            keySeen[index] = keySeen[index] || (packet->flags & AV_PKT_FLAG_KEY);
+            if (!keySeen[index])
+                ++track.BeforeKey;
             if (shown == AV_NOPTS_VALUE) {
                 gaps[index].Untimed();
             } else {
-                Take(track, shown * av_q2d(base), std::max<int64_t>(packet->duration, 0) * av_q2d(base));
-                gaps[index].Take(shown * av_q2d(base));
+                const double start = shown * base + clock.Shift(index, decoded * base, length);
+                Take(track, start, length);
+                gaps[index].Take(start);
+                if (keySeen[index])
+                    track.KeyStart = std::min(track.KeyStart.value_or(start), start);
             }
         }
         av_packet_unref(packet);
@@ -136,13 +187,22 @@ std::optional<TPacketTimes> IndexedTimes(AVFormatContext* context, int track)
     TPacketTimes times;
     TGaps gaps;
     const AVRational base = stream->time_base;
+    bool keySeen = false;
     for (int i = 0; i < count; ++i) {
-        const double at = avformat_index_get_entry(stream, i)->timestamp * av_q2d(base);
+        const AVIndexEntry* entry = avformat_index_get_entry(stream, i);
+        if (entry->flags & AVINDEX_DISCARD_FRAME)
+            continue;
+        const double at = entry->timestamp * av_q2d(base);
         Take(times, at, 0);
         gaps.Take(at);
+        ++times.Packets;
+        keySeen = keySeen || (entry->flags & AVINDEX_KEYFRAME);
+        if (keySeen)
+            times.KeyStart = std::min(times.KeyStart.value_or(at), at);
+        else
+            ++times.BeforeKey;
     }
     gaps.Finish(times);
-    times.Packets = count;
     return times;
 }
 
@@ -155,4 +215,27 @@ bool IndexPastEnd(AVFormatContext* context, int track)
         return false;
     const AVIndexEntry* last = avformat_index_get_entry(stream, count - 1);
     return last->pos + last->size > size;
+}
+
+bool EditBetweenKeys(AVFormatContext* context, int track)
+{
+    AVStream* stream = context->streams[track];
+    const int count = avformat_index_get_entries_count(stream);
+    for (int i = 0; i < count; ++i) {
+        const AVIndexEntry* entry = avformat_index_get_entry(stream, i);
+        if (!(entry->flags & AVINDEX_DISCARD_FRAME))
+            return i > 0 && !(entry->flags & AVINDEX_KEYFRAME);
+    }
+    return false;
+}
+
+bool AviWithoutIndex(AVFormatContext* context)
+{
+    if (!context->iformat || std::string(context->iformat->name) != "avi" || !context->pb
+        || !(context->pb->seekable & AVIO_SEEKABLE_NORMAL))
+        return false;
+    for (unsigned i = 0; i < context->nb_streams; ++i)
+        if (avformat_index_get_entries_count(context->streams[i]) > 0)
+            return false;
+    return context->nb_streams > 0;
 }

@@ -149,7 +149,15 @@ public:
         }
         const TPictureTiming timing = PictureTimingOf(m_sourceContainer, picture);
         m_plan.PictureCopied
-            = PictureCopies(picture) && timing.Copyable && Meets(PictureCopyRefusal(m_choices, picture), "The picture");
+            = PictureCopies(picture) && timing.Copyable && Meets(picture.NotCopyable.empty() ? PictureCopyRefusal(m_choices, picture)
+                                                                           : picture.NotCopyable + ".",
+                "The picture");
+        // The sound copied beside it would keep what its edit list leaves out before the start, and the file's
+        // times would move by as much.
+        if (!picture.NotCopyable.empty()) {
+            AddApart("-copypriorss", "0");
+            m_plan.Rest.insert(m_plan.Rest.end(), { "-copypriorss", "0" });
+        }
         if (m_plan.PictureCopied) {
             Add("-c:" + out, "copy");
             m_plan.InputOptions = timing.CopyInputOptions;
@@ -386,6 +394,16 @@ private:
     bool m_subtitleDefault = false;
 };
 
+// The encoder reads the source with the demuxer the probe found, never one it guesses again on its own: the file
+// was refused when its demuxer would read other files it names. The first of its names ("mov" of
+// "mov,mp4,m4a,3gp,3g2,mj2") is one the encoder takes.
+std::vector<std::string> DemuxerOptions(const TMediaInfo& source)
+{
+    if (source.Container.empty())
+        return {};
+    return { "-f", source.Container.substr(0, source.Container.find(',')) };
+}
+
 } // namespace
 
 TEncoderPlan PlanEncoding(const TEncoderTask& task, const TMediaInfo& source)
@@ -394,11 +412,13 @@ TEncoderPlan PlanEncoding(const TEncoderTask& task, const TMediaInfo& source)
     std::vector<std::string> notes;
     std::vector<std::string> chosen = ChosenParams(task, source, notes);
     const TFormatParams params(chosen);
+    const std::vector<std::string> demuxer = DemuxerOptions(source);
     if (!words.Any()) {
         TEncoderPlan asItStands;
         asItStands.Arguments = std::move(chosen);
         asItStands.Notes = std::move(notes);
         asItStands.Tracks = params.TracksOf(source, task.OutputName);
+        asItStands.InputOptions = demuxer;
         return asItStands;
     }
     if (!params.ComplexFilter().empty())
@@ -449,5 +469,6 @@ TEncoderPlan PlanEncoding(const TEncoderTask& task, const TMediaInfo& source)
     // Options for single tracks come after the general ones, which they then override.
     plan.Arguments.insert(plan.Arguments.begin(), arguments.begin(), arguments.end());
     plan.Tracks = TFormatParams(plan.Arguments).TracksOf(source, task.OutputName);
+    plan.InputOptions.insert(plan.InputOptions.begin(), demuxer.begin(), demuxer.end());
     return plan;
 }

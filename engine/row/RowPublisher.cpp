@@ -1,6 +1,7 @@
 #include "engine/row/RowPublisher.h"
 
 #include "engine/media/OutputCheck.h"
+#include "engine/row/SourceMark.h"
 #include "engine/overwriteManager.h"
 #include "platform/FileSystem.h"
 #include "platform/WorkFolder.h"
@@ -22,7 +23,8 @@ std::string RowMark(
     const std::string& source, int formatIndex, const TEncoderChoices& choices, const platform::TFileStamp& stamp)
 {
     return source + "\n" + std::to_string(formatIndex) + (choices.AsFormat() ? "" : "\n" + ChoicesText(choices)) + "\n"
-        + std::to_string(stamp.Size) + "\n" + std::to_string(stamp.ModifiedNs) + "\n" + std::to_string(stamp.Owner);
+        + std::to_string(stamp.Size) + "\n" + std::to_string(stamp.ModifiedNs) + "\n" + std::to_string(stamp.Owner)
+        + SourceMark(source);
 }
 
 // The one rule for an output name, for publishing and resuming alike: taken when anything at all stands there,

@@ -9,6 +9,7 @@
 #include "tests/app/AppTesting.h"
 #include "tests/app/ProgramFolder.h"
 #include "tests/support/WaitUntil.h"
+#include "toolkit/FileNames.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -79,7 +80,9 @@ TEST(KeptList, OneThatCannotBeReadBackIsSetAsideAndTheListStartsEmpty)
 {
     const QByteArray unreadable[] = { "\x89PNG not a list at all",
         "<?xml version=\"1.0\"?><list version=\"1\"><item><filename>/v/a.avi</filename><format>0",
-        "<?xml version=\"1.0\"?><list version=\"2\"></list>" };
+        "<?xml version=\"1.0\"?><list version=\"2\"></list>",
+        "<?xml version=\"1.0\"?><list version=\"1\"><item><filename>/v/a.avi</filename><format>0</format>"
+        "<path></path><state>0</state></item>\r\n" };
     for (const QByteArray& content : unreadable) {
         TProgramFolder folder;
         const QString kept = folder.Path() + "/list.qfl";
@@ -94,6 +97,23 @@ TEST(KeptList, OneThatCannotBeReadBackIsSetAsideAndTheListStartsEmpty)
         EXPECT_FALSE(QFile::exists(kept));
         EXPECT_EQ(Read(kept + ".unreadable"), content);
     }
+}
+
+// A name that is not UTF-8 (é as the byte 0xE9) comes back as its bytes, so "Open output file" finds the file after
+// a restart.
+TEST(KeptList, KeepsNamesThatAreNotUtf8AsTheirBytes)
+{
+    TProgramFolder folder;
+    const QString kept = folder.Path() + "/list.qfl";
+    TKeptRow row;
+    row.FileName = NameText("/v/caf\xe9.avi");
+    row.State = Done;
+    row.Output = NameText("/o/caf\xe9.mp4");
+    WriteKeptList(kept.toStdString(), { row });
+    const TKeptRows back = ReadKeptList(kept.toStdString());
+    ASSERT_EQ(back.size(), 1u);
+    EXPECT_EQ(NameBytes(back[0].Output), "/o/caf\xe9.mp4");
+    EXPECT_EQ(back[0], row);
 }
 
 class KeptListBatch : public TMainWindowTest

@@ -151,6 +151,15 @@ TEST_F(Queue, ASecondStartHandsItsFilesToTheOneWindowOfTheDisplay)
     EXPECT_EQ(RowsOf(m_window->VirtualStringTree1), (TRows { { "handed.avi", Waiting } }));
     EXPECT_EQ(Command->FilesAtOnce(), jobs);
     FilesAtOnce::Store(1);
+
+    // A runtime folder others may write into is not the user's: the socket goes into a folder of the program's own.
+    const QByteArray given = qgetenv("XDG_RUNTIME_DIR");
+    ASSERT_TRUE(QFile::setPermissions(runtime.path(), QFileDevice::Permissions(0x7777)));
+    qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+    const QString own = TSingleWindow::RuntimeFolder();
+    qputenv("XDG_RUNTIME_DIR", given);
+    EXPECT_NE(own, runtime.path());
+    EXPECT_EQ(QFileInfo(own).permissions() & QFileDevice::Permissions(0x0077), QFileDevice::Permissions());
 }
 
 // What the user does to the rows [Done, Failed, Waiting, Done, Failed], and the rows afterwards, in the window as

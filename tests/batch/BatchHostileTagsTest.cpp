@@ -111,8 +111,8 @@ TEST(BatchHostileTags, EveryValueOfASourceIsOneWordAndNothingIsWrittenElsewhere)
     const std::vector<QByteArrayList> runs = RecordedRuns(program);
     ASSERT_EQ(runs.size(), 2 * std::size(values) + 1);
     for (const QByteArrayList& words : runs) {
-        const QByteArray source = words.value(1);
-        ASSERT_EQ(words.value(0), "-i");
+        const QByteArray source = words.value(3);
+        ASSERT_EQ(words.mid(0, 3), (QByteArrayList { "-f", source.endsWith(".flac") ? "flac" : "matroska", "-i" }));
         EXPECT_TRUE(words.last().endsWith(source.endsWith(".flac") ? "/output.m4a" : "/output.mp4"));
         if (source.endsWith("clip.mkv"))
             continue;

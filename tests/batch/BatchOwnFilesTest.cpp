@@ -8,6 +8,7 @@
 #include "tests/support/WaitUntil.h"
 #include "toolkit/FileNames.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -104,18 +105,23 @@ TEST(BatchOwnFiles, APiecesFolderSwappedBetweenStepsIsRefusedAndNothingOutsideIs
         QStringList({ piecesName, ".moved" }));
 }
 
-// A resume passes over only the row's own whole file: one cut short afterwards, and another user's copy of it with
-// its note and date, are converted again, each under a free name.
-TEST(BatchOwnFiles, ACutFileOrAForgedNoteIsConvertedAgain)
+// A resume passes over only the row's own whole file of the source as it is: one cut short afterwards, another
+// user's copy of it with its note and date, and the output of a source changed since, are converted again, each
+// under a free name.
+TEST(BatchOwnFiles, ACutFileAForgedNoteOrAChangedSourceIsConvertedAgain)
 {
     TBatchProgram program;
     const QString out = SharedFolder(program, "shared", 01777);
     const QString aside = program.Folder("aside");
-    const std::vector<TBatchProgram::TRow> rows
-        = { { program.Source("cut.avi"), 0, out }, { program.Source("forged.avi"), 0, out } };
+    const std::vector<TBatchProgram::TRow> rows = { { program.Source("cut.avi"), 0, out },
+        { program.Source("forged.avi"), 0, out }, { program.Source("changed.avi"), 0, out } };
     const QString list = program.WriteList("l.qfl", rows);
     ASSERT_EQ(program.Run({ "--convert", list }).ExitCode, 0);
     ASSERT_TRUE(QFile::resize(out + "/cut.mp4", 100));
+    QFile changed(rows[2].FileName);
+    ASSERT_TRUE(changed.open(QIODevice::ReadWrite)
+        && changed.setFileTime(QDateTime::currentDateTimeUtc().addSecs(60), QFileDevice::FileModificationTime));
+    changed.close();
     ASSERT_TRUE(QFile::rename(out + "/forged.mp4", aside + "/forged.mp4"));
     const std::string copied = AsUnprivilegedUser([&] {
         const QString copy = "cp --preserve=timestamps,xattr '" + aside + "/forged.mp4' '" + out + "/forged.mp4'";
@@ -125,9 +131,10 @@ TEST(BatchOwnFiles, ACutFileOrAForgedNoteIsConvertedAgain)
 
     const TBatchProgram::TResult result = program.Run({ "--convert", list, "--skip-done" });
 
-    EXPECT_TRUE(result.Out.contains("Converted 2, failed 0, skipped 0 of 2")) << result.Out.toStdString();
+    EXPECT_TRUE(result.Out.contains("Converted 3, failed 0, skipped 0 of 3")) << result.Out.toStdString();
     EXPECT_TRUE(OutputDone((out + "/cut_2.mp4").toStdString(), rows[0].FileName.toStdString(), 0));
     EXPECT_TRUE(OutputDone((out + "/forged_2.mp4").toStdString(), rows[1].FileName.toStdString(), 0));
+    EXPECT_TRUE(OutputDone((out + "/changed_2.mp4").toStdString(), rows[2].FileName.toStdString(), 0));
     EXPECT_EQ(QFileInfo(out + "/forged.mp4").size(), QFileInfo(aside + "/forged.mp4").size());
 }
 

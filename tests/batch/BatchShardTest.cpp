@@ -34,7 +34,7 @@ TEST(BatchShard, ShardsTogetherConvertEveryRowExactlyOnce)
 
     QStringList converted;
     for (const TEncoderRun& run : program.Runs())
-        converted << run.Args.value(1);
+        converted << run.Input();
     converted.sort();
     EXPECT_EQ(converted, sources);
     EXPECT_EQ(FilesIn(out), (QStringList { "s0.mp4", "s1.mp4", "s2.mp4", "s3.mp4", "s4.mp4", "s5.mp4", "s6.mp4" }));

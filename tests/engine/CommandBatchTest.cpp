@@ -52,9 +52,9 @@ TEST_F(CommandBatchTest, RowsRunOneAfterTheOtherInListOrder)
 
     std::vector<TEncoderRun> runs = Runs();
     ASSERT_EQ(runs.size(), 3u);
-    EXPECT_TRUE(runs[0].Args.value(1).endsWith("first.avi"));
-    EXPECT_TRUE(runs[1].Args.value(1).endsWith("second.avi"));
-    EXPECT_TRUE(runs[2].Args.value(1).endsWith("third.avi"));
+    EXPECT_TRUE(runs[0].Input().endsWith("first.avi"));
+    EXPECT_TRUE(runs[1].Input().endsWith("second.avi"));
+    EXPECT_TRUE(runs[2].Input().endsWith("third.avi"));
     for (size_t i = 1; i < runs.size(); ++i)
         EXPECT_GE(runs[i].StartNs, runs[i - 1].EndNs) << "run " << i << " began before the one before it ended";
 }
@@ -101,8 +101,8 @@ TEST_F(CommandBatchTest, RowOutsideTheCatalogueFailsWithoutStartingTheEncoder)
     EXPECT_EQ(Finished, (std::vector<bool> { false }));
     std::vector<TEncoderRun> runs = Runs();
     ASSERT_EQ(runs.size(), 2u);
-    EXPECT_TRUE(runs[0].Args.value(1).endsWith("one.avi"));
-    EXPECT_TRUE(runs[1].Args.value(1).endsWith("two.avi"));
+    EXPECT_TRUE(runs[0].Input().endsWith("one.avi"));
+    EXPECT_TRUE(runs[1].Input().endsWith("two.avi"));
 }
 
 TEST_F(CommandBatchTest, ListOfOnlyUnknownFormatsFinishesAtOnce)

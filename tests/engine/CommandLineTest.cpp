@@ -51,7 +51,8 @@ TEST_F(CommandLineTest, EncoderGetsInputParamsAndOutputAsSeparateArguments)
 
     QStringList args = ArgsFor(source);
 
-    EXPECT_EQ(args, (QStringList { "-i", source, "-n", "-preset", "fast", args.last() }));
+    // The encoder reads the source with the demuxer the probe found.
+    EXPECT_EQ(args, (QStringList { "-f", "avi", "-i", source, "-n", "-preset", "fast", args.last() }));
     EXPECT_EQ(Written(args.last()), "<private>/output.mp4");
     EXPECT_EQ(Made(0), ConvertDir() + "/holiday.mp4");
     EXPECT_EQ(m_job->EncoderPath(), (ProgramDir() + "/bin/ffmpeg").toStdString());
@@ -65,7 +66,7 @@ TEST_F(CommandLineTest, EmptyParamsAddNoArgument)
 
     QStringList args = ArgsFor(source, 1);
 
-    EXPECT_EQ(args, (QStringList { "-i", source, args.last() }));
+    EXPECT_EQ(args, (QStringList { "-f", "avi", "-i", source, args.last() }));
     EXPECT_EQ(Made(0), ConvertDir() + "/bare.flv");
 }
 
@@ -117,7 +118,7 @@ TEST_F(CommandLineTest, AwkwardNamesReachTheEncoderUnchanged)
 
         QStringList args = ArgsFor(source, 0, folder);
 
-        EXPECT_EQ(args.value(1), source) << name.toStdString();
+        EXPECT_EQ(args.value(args.indexOf("-i") + 1), source) << name.toStdString();
         EXPECT_EQ(Written(args.last()), "<private>/output.mp4") << name.toStdString();
         EXPECT_EQ(Made(0), folder + stem + ".mp4") << name.toStdString();
         EXPECT_EQ(State(0), Done) << name.toStdString();
@@ -133,13 +134,13 @@ TEST_F(CommandLineTest, RelativeNamesAreTakenFromTheProgramFolder)
     QFile::copy(Clip("seed.avi"), ProgramDir() + "/a:b.avi");
 
     QStringList dash = ArgsFor("videos/-clip.avi", 0, "-out/");
-    EXPECT_EQ(dash.value(1), ProgramDir() + "/videos/-clip.avi");
+    EXPECT_EQ(dash.value(dash.indexOf("-i") + 1), ProgramDir() + "/videos/-clip.avi");
     EXPECT_EQ(Written(dash.last()), "<private>/output.mp4");
     EXPECT_EQ(Made(0), ProgramDir() + "/-out/-clip.mp4");
     EXPECT_EQ(State(0), Done);
 
     QStringList colon = ArgsFor("a:b.avi");
-    EXPECT_EQ(colon.value(1), ProgramDir() + "/a:b.avi");
+    EXPECT_EQ(colon.value(colon.indexOf("-i") + 1), ProgramDir() + "/a:b.avi");
     EXPECT_EQ(Made(0), ConvertDir() + "/a:b.mp4");
 }
 

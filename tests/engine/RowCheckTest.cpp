@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QTest>
+#include <sys/stat.h>
 
 namespace
 {
@@ -91,6 +92,15 @@ TEST_F(RowCheckTest, EveryDamagedOutputFailsWhereverTheDamageLies)
         { "short sound.mkv",
             "-f lavfi -i testsrc2=size=64x48:rate=25:duration=30 -f lavfi -i sine=duration=0.3 "
             "-c:v mpeg4 -c:a mp2" },
+        { "late picture.mkv",
+            "-itsoffset 2 -f lavfi -i testsrc2=size=64x48:rate=25:duration=28 -f lavfi -i sine=duration=30 "
+            "-c:v mpeg4 -c:a mp2" },
+        { "late sound.mkv",
+            "-f lavfi -i testsrc2=size=64x48:rate=25:duration=30 -itsoffset 2 -f lavfi -i sine=duration=28 "
+            "-c:v mpeg4 -c:a mp2" },
+        { "sound a tenth short.mkv",
+            "-f lavfi -i testsrc2=size=64x48:rate=25:duration=30 -f lavfi -i sine=duration=29.9 "
+            "-c:v mpeg4 -c:a mp2" },
     };
     MakeAll(ClipsDir(), made);
     const QString clips = ClipsDir() + "/";
@@ -102,6 +112,11 @@ TEST_F(RowCheckTest, EveryDamagedOutputFailsWhereverTheDamageLies)
         { "picture cut", "long.mkv", "copy short picture.mkv",
             "The output's picture lasts 0.40 s; the source's lasts 30" },
         { "sound cut", "long.mkv", "copy short sound.mkv", "The output's sound lasts 0.3" },
+        { "picture begins late", "long.mkv", "copy late picture.mkv",
+            "The output's picture begins at 2" /* .01 s; the source's begins at 0.01 s. */ },
+        { "sound begins late", "long.mkv", "copy late sound.mkv",
+            "The output's sound begins at 1.9" /* 9 s; the source's begins at 0.00 s. */ },
+        { "sound ends a tenth early", "long.mkv", "copy sound a tenth short.mkv", "The output's sound lasts 29.9" },
         { "cut at 5 %", "long.mkv", "cut 5", "The output's picture lasts 1." },
         { "cut at 50 %", "long.mp4", "cut 50", "The output's picture lasts 1" },
         { "cut at 98.5 %", "long.mp4", "cut 98.5", "The output's picture lasts 29." },
@@ -142,8 +157,34 @@ TEST_F(RowCheckTest, AwkwardGoodSourcesPassThroughTheRealEncoder)
             "-i sine=duration=10:f=600 -map 0 -map 1 -map 2 -c:v mpeg4 -c:a aac" },
         { "no header.mp3", "-f lavfi -i sine=duration=8 -c:a libmp3lame -q:a 4 -write_xing 0" },
         { "raw.aac", "-f lavfi -i sine=duration=8 -c:a aac" },
+        { "recording.ts",
+            "-f lavfi -i testsrc2=size=64x48:rate=25:duration=6 -f lavfi -i sine=duration=6 -c:v libx264 -g 50 "
+            "-c:a mp2" },
+        { "moved on.mkv",
+            "-f lavfi -i testsrc2=size=64x48:rate=25:duration=4 -f lavfi -i sine=duration=4 -c:v mpeg4 -c:a mp2 "
+            "-output_ts_offset 10" },
+        { "moved on.webm",
+            "-f lavfi -i testsrc2=size=64x48:rate=25:duration=4 -f lavfi -i sine=duration=4 -c:v libvpx "
+            "-c:a libvorbis -output_ts_offset 10" },
+        { "still picture.mkv",
+            "-f lavfi -i color=c=blue:size=64x48:rate=0.5:duration=6 -f lavfi -i sine=duration=6 -c:v mjpeg "
+            "-c:a aac" },
+        { "interrupted.avi",
+            "-f lavfi -i testsrc2=size=64x48:rate=25:duration=5 -f lavfi -i sine=duration=5 -c:v mpeg4 "
+            "-c:a libmp3lame" },
+        { "whole.mp4",
+            "-f lavfi -i testsrc2=size=64x48:rate=25:duration=6 -f lavfi -i sine=duration=6 -c:v libx264 -g 50 "
+            "-c:a aac" },
     };
     MakeAll(ClipsDir(), made);
+    ASSERT_TRUE(MakeMedia(ClipsDir() + "/trimmed.mp4", "-ss 1.3 -i \"" + ClipsDir() + "/whole.mp4\" -c copy"));
+    QFile interrupted(ClipsDir() + "/interrupted.avi");
+    ASSERT_TRUE(interrupted.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(interrupted.resize(interrupted.readAll().lastIndexOf("idx1")));
+    interrupted.close();
+    const QString recording = ClipsDir() + "/recording.ts";
+    ASSERT_TRUE(JoinFiles(ClipsDir() + "/tuned in.ts", { recording }, 188 * 200));
+    ASSERT_TRUE(JoinFiles(ClipsDir() + "/two recordings.ts", { recording, recording }));
     QFile cues(ClipsDir() + "/cues.srt");
     ASSERT_TRUE(cues.open(QIODevice::WriteOnly));
     cues.write("1\n00:00:00,500 --> 00:00:01,000\nHello\n\n2\n00:00:08,000 --> 00:00:09,000\nStill here\n");
@@ -164,6 +205,18 @@ TEST_F(RowCheckTest, AwkwardGoodSourcesPassThroughTheRealEncoder)
         { "MP3 without a header", "no header.mp3", "16", "" },
         { "raw AAC", "raw.aac", "16", "" },
         { "maps by index, as they stand", "second sound.mp4", "22", "" },
+        { "recording tuned in between key frames", "tuned in.ts", "20", "" },
+        { "recording tuned in between key frames, copied", "tuned in.ts", "21", "" },
+        { "two recordings joined", "two recordings.ts", "2", "" },
+        { "two recordings joined, copied", "two recordings.ts", "21", "" },
+        { "Matroska whose times start late", "moved on.mkv", "21", "" },
+        { "WebM whose times start late", "moved on.webm", "14", "" },
+        { "AVI without its index", "interrupted.avi", "2", "" },
+        { "AVI without its index, copied", "interrupted.avi", "21", "" },
+        { "MP4 whose edit list begins between key frames", "trimmed.mp4", "21", "" },
+        { "still picture with sound, AVI", "still picture.mkv", "4", "" },
+        { "still picture with sound, DVD", "still picture.mkv", "8", "" },
+        { "still picture with sound, phone", "still picture.mkv", "11", "" },
     };
     // The shipped formats, and after them one in the old form that maps tracks by their index.
     QFile shipped(REELHAND_SOURCE_DIR "/resources/command"), catalogue(ProgramDir() + "/command");
@@ -181,19 +234,43 @@ TEST_F(RowCheckTest, AwkwardGoodSourcesPassThroughTheRealEncoder)
     ExpectEnds(cases);
 }
 
-// A download the browser made room for and has not written yet: zeros, as far as any reader looks.
-TEST_F(RowCheckTest, AFileOfZerosIsRefusedAtOnceHoweverBig)
+// What is no video is refused at once, before any encoder, with why: a download the browser made room for and has
+// not written yet (zeros, as far as any reader looks), playlists that would pull other files of the user's into the
+// output, and a pipe that nobody writes into.
+TEST_F(RowCheckTest, WhatIsNoVideoIsRefusedAtOnceWithWhy)
 {
-    QFile zeros(ClipsDir() + "/download.mp3");
+    const QString clips = ClipsDir() + "/";
+    QFile zeros(clips + "download.mp3");
     ASSERT_TRUE(zeros.open(QIODevice::WriteOnly) && zeros.resize(qint64(2) << 30));
     zeros.close();
+    ASSERT_TRUE(MakeMedia(clips + "private diary.ts", "-f lavfi -i testsrc2=size=64x48:rate=25:duration=1"));
+    const std::vector<std::pair<QString, QByteArray>> playlists = {
+        { "holiday.mp4", "#EXTM3U\n#EXT-X-TARGETDURATION:10\n#EXTINF:10,\n" + clips.toUtf8() + "private diary.ts\n"
+                          "#EXT-X-ENDLIST\n" },
+        { "party.mkv", "ffconcat version 1.0\nfile '" + clips.toUtf8() + "private diary.ts'\n" },
+    };
+    for (const auto& [name, text] : playlists) {
+        QFile file(clips + name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
+    }
+    ASSERT_EQ(::mkfifo((clips + "pipe.avi").toUtf8().constData(), 0600), 0);
+    const std::vector<std::pair<const char*, const char*>> refused = {
+        { "download.mp3", "The file is not a video or sound file the encoder knows." },
+        { "holiday.mp4", "The file is a playlist, not a video: " },
+        { "party.mkv", "The file is a playlist, not a video: " },
+        { "pipe.avi", "The source is not a plain file." },
+    };
     MakeJob();
-    AddRow(zeros.fileName());
+    for (const auto& [name, reason] : refused)
+        AddRow(clips + name);
     QElapsedTimer clock;
     clock.start();
     RunBatch();
-    EXPECT_LT(clock.elapsed(), 2000);
-    EXPECT_EQ(Row(0)->ItemData.Reason, "The file is not a video or sound file the encoder knows.");
+    EXPECT_LT(clock.elapsed(), 10000) << "the zeros were read to their end";
+    for (std::size_t row = 0; row < refused.size(); ++row)
+        EXPECT_TRUE(Row(int(row))->ItemData.Reason.startsWith(refused[row].second))
+            << refused[row].first << ": " << Row(int(row))->ItemData.Reason.toStdString();
+    EXPECT_TRUE(Runs().empty());
 }
 
 // A film whose header is whole and whose room for the rest is not written yet: reading it to its end takes

@@ -109,14 +109,18 @@ int main(int argc, char* argv[])
         record += "\t" + escaped(argv[i]);
     appendLog(record + "\n");
 
-    if (argc < 4 || std::strcmp(argv[1], "-i") != 0) {
-        std::fprintf(stderr, "usage: %s -i IN [PARAMS...] OUT\n", argv[0]);
+    // The demuxer and other input options may come before -i, in pairs.
+    int input = 1;
+    while (input + 1 < argc && std::strcmp(argv[input], "-i") != 0 && argv[input][0] == '-')
+        input += 2;
+    if (argc < input + 3 || std::strcmp(argv[input], "-i") != 0) {
+        std::fprintf(stderr, "usage: %s [-OPTION VALUE...] -i IN [PARAMS...] OUT\n", argv[0]);
         finish(2);
     }
-    std::string in = argv[2];
+    std::string in = argv[input + 1];
     std::string out = argv[argc - 1];
     bool noOverwrite = false;
-    for (int i = 3; i < argc - 1; ++i)
+    for (int i = input + 2; i < argc - 1; ++i)
         noOverwrite = noOverwrite || std::strcmp(argv[i], "-n") == 0;
 
     std::ifstream script(in + ".script");

@@ -39,6 +39,22 @@ inline bool MakeMedia(const QString& path, const QString& arguments)
     return ffmpeg.waitForFinished(60000) && ffmpeg.exitCode() == 0;
 }
 
+// The files one after the other at path, as `cat` joins them, with the first skip bytes of the first left out (a
+// recording that begins wherever the tuner came in).
+inline bool JoinFiles(const QString& path, const QStringList& parts, qint64 skip = 0)
+{
+    QFile joined(path);
+    if (!joined.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    for (const QString& name : parts) {
+        QFile part(name);
+        if (!part.open(QIODevice::ReadOnly) || !part.seek(name == parts.first() ? skip : 0))
+            return false;
+        joined.write(part.readAll());
+    }
+    return joined.flush();
+}
+
 // A real clip at path for the stand-in encoder, with the stand-in's script beside it (path + ".script"): the
 // stand-in copies its input as its output, so a run it ends with 0 is a whole conversion. Copied from one tiny
 // clip made once per test program.

@@ -11,6 +11,9 @@ struct TEncoderRun {
     int Pid = 0;
     int ExitCode = -1;
     QStringList Args; // without the program name
+
+    // The source, after -i: the demuxer's name comes before it.
+    QString Input() const { return Args.value(Args.indexOf("-i") + 1); }
 };
 
 // The runs recorded in the stand-in's log at path, in the order they started; none when there is no log.
