@@ -304,4 +304,7 @@ void TmainDlg::CreatePopupMenu()
     pmiOpenFolder = item("pmiOpenFolder", "Open its fo&lder", "show the folder of the converted file");
     N3 = separator("N3");
     pmiProperties = item("pmiProperties", "&Properties", "show properties");
+    N4 = separator("N4");
+    pmiWatchedFolders
+        = item("pmiWatchedFolders", "&Watched folders...", "show what each watched folder's files came to");
 }

@@ -73,6 +73,8 @@ public:
     QAction* pmiOpenFolder;
     QAction* N3;
     QAction* pmiProperties;
+    QAction* N4;
+    QAction* pmiWatchedFolders;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -6,6 +6,7 @@
 #include "app/FormStyle.h"
 #include "app/ItemForm.h"
 #include "app/SplitLongFiles.h"
+#include "app/WatchLedgerForm.h"
 #include "app/WindowOptions.h"
 #include "app/addForm.h"
 #include "app/mainForm.h"
@@ -276,6 +277,7 @@ void TUIHook::WireMainWindow()
     menuItem(m_form->pmiOpenOutput, &TUIHook::pmiOpenOutputClick);
     menuItem(m_form->pmiOpenFolder, &TUIHook::pmiOpenFolderClick);
     menuItem(m_form->pmiProperties, &TUIHook::pmiPropertiesClick);
+    menuItem(m_form->pmiWatchedFolders, &TUIHook::pmiWatchedFoldersClick);
     QObject::connect(m_form->PopupMenu1, &QMenu::aboutToShow, m_form, [this] { UpdateRowMenu(); });
 
     TreeManager = new TTreeManager(m_form->VirtualStringTree1);
@@ -761,6 +763,13 @@ void TUIHook::pmiPropertiesClick()
     TVirtualStringTree* list = m_form->VirtualStringTree1;
     if (PVirtualNode node = list->FocusedNode() ? list->FocusedNode() : list->SelectedNode())
         TreeManager->ShowProperties(node);
+}
+
+// Only looks: the watches keep their ledgers, also while the window shows them.
+void TUIHook::pmiWatchedFoldersClick()
+{
+    TWatchLedgerDlg dialog;
+    dialog.exec();
 }
 
 void TUIHook::JobProgress(int percent)

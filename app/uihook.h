@@ -75,6 +75,7 @@ public:
     void pmiOpenOutputClick();
     void pmiOpenFolderClick();
     void pmiPropertiesClick();
+    void pmiWatchedFoldersClick();
     // Enables the row menu's items that have something to act on.
     void UpdateRowMenu();
     // The list's keys: Delete as pmiDeleteClick, Enter opens the properties of the selected row.

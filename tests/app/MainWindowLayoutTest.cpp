@@ -114,7 +114,8 @@ TEST_F(MainWindowLayout, CountAndTimerStartUnwrittenAndTheRowMenuHasItsItems)
     EXPECT_EQ(hints,
         QStringList({ "delete selected item", "clear all items", "take the converted files off the list", "-",
             "put the selected items back to waiting", "convert the failed items once more", "-",
-            "open the converted file", "show the folder of the converted file", "-", "show properties" }));
+            "open the converted file", "show the folder of the converted file", "-", "show properties", "-",
+            "show what each watched folder's files came to" }));
 }
 
 TEST_F(MainWindowLayout, DrawsTheWindowPanelAndListInTheirColours)

@@ -43,7 +43,7 @@ TEST_F(NotesInSight, ARowThatLostATrackSaysSoInItsCellItsHintAndTheEndMessage)
     QString cell;
     tree->OnGetText(tree, tree->GetFirst(), StateColumn, cell);
     EXPECT_TRUE(cell.endsWith(QString::fromUtf8(" \u00b7 1 note"))) << cell.toStdString();
-    const QString note = "[note]: Track 3 (subtitles: subrip) is left out: this format keeps no subtitles.";
+    const QString note = "[note]: Track 3 (subtitles: subrip) is left out: AVI keeps no subtitles.";
     EXPECT_TRUE(tree->HintAt(tree->CellRect(tree->GetFirst(), StateColumn).center()).split('\n').contains(note));
     ASSERT_EQ(m_dialogs.Messages.size(), 1);
     EXPECT_EQ(m_dialogs.Messages[0].Text,
