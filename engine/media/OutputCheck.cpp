@@ -85,6 +85,7 @@ struct TTrackPair {
     const TStreamInfo* Wanted;
     const TStreamInfo* Got;
     bool Copied;
+    bool KeepsFrames;
     std::string Name;
 };
 
@@ -149,6 +150,11 @@ std::optional<std::string> TrackFault(const TMediaInfo& source, const TMediaInfo
     const int64_t packets = view.Packets(wanted);
     if (pair.Copied && wanted.Packets >= 0 && std::abs(got.Packets - packets) > PacketsOff)
         return "The output's " + name + " has " + std::to_string(got.Packets) + " packets; the source's has "
+            + std::to_string(packets) + ".";
+    // A picture converted frame for frame: a frame doubled to fill a constant rate, or one lost, shows here.
+    if (pair.KeepsFrames && wanted.Kind == TStreamKind::Video && wanted.Packets >= 0
+        && std::abs(got.Packets - packets) > PacketsOff)
+        return "The output's " + name + " has " + std::to_string(got.Packets) + " frames; the source's has "
             + std::to_string(packets) + ".";
     if (source.TimesGuessed)
         return std::nullopt;
@@ -256,7 +262,7 @@ std::optional<std::string> OutputFault(
         if (found.size() < mapped.size())
             return Missing(kind, found.size(), mapped.size());
         for (std::size_t i = 0; i < mapped.size(); ++i)
-            pairs.push_back({ &source.Streams[mapped[i]->Source], found[i], mapped[i]->Copied,
+            pairs.push_back({ &source.Streams[mapped[i]->Source], found[i], mapped[i]->Copied, mapped[i]->KeepsFrames,
                 NameOf(kind, i, mapped.size()) });
     }
     const std::optional<std::string> fault = PairsFault(source, made, pairs, TView {}, fileStep);

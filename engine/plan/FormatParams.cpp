@@ -114,6 +114,17 @@ char LetterOf(TStreamKind kind)
 }
 
 // The specifier of a codec option ("-c:a:1" gives "a:1", "-vcodec" gives "v"); none when the word is no codec option.
+// The stream specifier of an option of that name ("-fps_mode:v:0" gives "v:0", "-fps_mode" the empty one); none
+// for another word.
+std::optional<std::string> SpecifierOf(const std::string& word, const std::string& option)
+{
+    if (word == option)
+        return std::string();
+    if (word.starts_with(option + ":"))
+        return word.substr(option.size() + 1);
+    return std::nullopt;
+}
+
 std::optional<std::string> CodecSpecifier(const std::string& word)
 {
     if (word == "-vcodec" || word == "-acodec" || word == "-scodec")
@@ -275,6 +286,10 @@ std::vector<TMappedTrack> TFormatParams::TracksOf(const TMediaInfo& source, cons
         nth[t] = static_cast<int>(std::count_if(tracks.begin(), tracks.begin() + static_cast<long>(t),
             [&](const TMappedTrack& before) { return LetterOf(before.Kind) == LetterOf(tracks[t].Kind); }));
     for (std::size_t i = 0; i + 1 < m_words.size(); ++i) {
+        if (const std::optional<std::string> timing = SpecifierOf(m_words[i], "-fps_mode"))
+            for (std::size_t t = 0; t < tracks.size(); ++t)
+                if (Names(*timing, source.Streams[tracks[t].Source], static_cast<int>(t), nth[t]))
+                    tracks[t].KeepsFrames = m_words[i + 1] == "vfr" || m_words[i + 1] == "passthrough";
         const std::optional<std::string> specifier = CodecSpecifier(m_words[i]);
         if (!specifier)
             continue;

@@ -11,6 +11,8 @@ struct TMappedTrack {
     int Source = 0; // the track's index in the source
     TStreamKind Kind = TStreamKind::Other;
     bool Copied = false; // its packets go into the output as they are
+    // Converted with each frame at its own time (-fps_mode vfr or passthrough): as many frames come out as go in.
+    bool KeepsFrames = false;
 };
 
 // Whether a format keeps a source's picture and sound, and whether it needs them: a -map without the trailing '?'

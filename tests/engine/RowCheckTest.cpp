@@ -142,6 +142,28 @@ TEST_F(RowCheckTest, EveryDamagedOutputFailsWhereverTheDamageLies)
     EXPECT_EQ(Runs().size(), cases.size() - 1) << "a source that ends early never reaches the encoder";
 }
 
+// A picture converted frame for frame (its format keeps each frame's time) must hold its source's frames: one that
+// lost every tenth frame, its length and times otherwise whole, fails.
+TEST_F(RowCheckTest, APictureConvertedFrameForFrameHoldsEveryFrame)
+{
+    WriteCatalogue({ { "Frames", "-n -fps_mode:v:0 vfr", "mkv" } });
+    MakeAll(ClipsDir(),
+        { { "long.mkv", longClip },
+            { "thinned.mkv",
+                "-f lavfi -i testsrc2=size=64x48:rate=25:duration=30 -f lavfi -i sine=duration=30 -c:v mpeg4 -c:a mp2 "
+                "-vf select=not(eq(mod(n\\,10)\\,5)) -fps_mode:v:0 passthrough" } });
+    MakeJob();
+    const QString source = ClipsDir() + "/film.mkv";
+    ASSERT_TRUE(QFile::copy(ClipsDir() + "/long.mkv", source));
+    QFile script(source + ".script");
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    script.write("copy " + ClipsDir().toUtf8() + "/thinned.mkv\n");
+    script.close();
+    AddRow(source);
+    RunBatch(60000);
+    ExpectEnds({ { "every tenth frame lost", "", "", "The output's picture has 675 frames; the source's has 750." } });
+}
+
 // Sources whose tracks differ in length, start late or are not all kept, and sources whose header tells no length,
 // each through a format of the shipped catalogue with the real encoder.
 TEST_F(RowCheckTest, AwkwardGoodSourcesPassThroughTheRealEncoder)
