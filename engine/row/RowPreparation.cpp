@@ -4,7 +4,9 @@
 #include "engine/overwriteManager.h"
 #include "engine/plan/FormatParams.h"
 #include "engine/split/SplitPlan.h"
-#include "platform/FileSystem.h"
+#include "platform/HeldFile.h"
+
+#include <cerrno>
 
 namespace
 {
@@ -20,9 +22,10 @@ int PiecesWanted(const TPreparedRow& row, const TConversionSettings& settings, i
 }
 
 // The cuts of a row to be converted in pieces, when it is to be and can be; none converts it whole. A cluster
-// step, which must make its piece, refuses a row that cannot be cut.
-std::optional<TSplitCuts> CutsFor(
-    const TPreparedRow& row, const TConversionSettings& settings, int freeEncoders, const std::atomic<bool>& stop)
+// step, which must make its piece, refuses a row that cannot be cut. The source is read through its held
+// descriptor.
+std::optional<TSplitCuts> CutsFor(const TPreparedRow& row, const platform::THeldFile& source,
+    const TConversionSettings& settings, int freeEncoders, const std::atomic<bool>& stop)
 {
     const int pieces = PiecesWanted(row, settings, freeEncoders);
     if (pieces < 2 && !settings.SplitStep)
@@ -34,7 +37,7 @@ std::optional<TSplitCuts> CutsFor(
     }
     TSplitCuts cuts;
     try {
-        cuts = FindSplitCuts(row.Task.Source, row.Plan.PictureTrack, pieces, &stop);
+        cuts = FindSplitCuts(source.HeldPath(), row.Source.Container, row.Plan.PictureTrack, pieces, &stop);
     } catch (const EProbeError& error) {
         throw ETaskRefused(TRunOutcome::Unreadable(error.Message()));
     }
@@ -63,8 +66,10 @@ TPreparedRow PrepareRow(
             = EncoderTaskFor(row.FileName, row.FormatIndex, row.Path, settings.Catalogue, settings.ProgramFolder);
         prepared.Task.Choices = row.Choices;
         const TEncoderTask& task = prepared.Task;
-        // A pipe or a device would never end, and the demuxer would wait on it for good.
-        if (!platform::IsRegularFile(task.Source))
+        // A pipe or a device would never end, and the demuxer would wait on it for good; what is put at the
+        // source's name once it is held is never read.
+        platform::THeldFile held;
+        if (const int error = held.Open(task.Source); error == EINVAL)
             throw ETaskRefused(TRunOutcome::Failure("The source is not a plain file."));
         // The naming rule refuses a name that no system call could take as it stands, before anything is made.
         TOverwriteManager::FirstFree(task.WantedOutput(), [](const std::string&) { return false; });
@@ -84,7 +89,7 @@ TPreparedRow PrepareRow(
         prepared.Notes = prepared.Plan.Notes;
         if (std::optional<std::string> note = UncheckedLengthNote(prepared.Source))
             prepared.Notes.push_back(*note);
-        prepared.Cuts = CutsFor(prepared, settings, freeEncoders, stop);
+        prepared.Cuts = CutsFor(prepared, held, settings, freeEncoders, stop);
     } catch (const EReadStopped&) {
         prepared.Refused = TRunOutcome::StoppedByYou();
     } catch (const ETaskRefused& refused) {

@@ -120,13 +120,15 @@ std::string TSplitCuts::Trim(std::size_t piece) const
     return trim;
 }
 
-TSplitCuts FindSplitCuts(const std::string& path, int track, int pieces, const TStopFlag* stop)
+TSplitCuts FindSplitCuts(
+    const std::string& path, const std::string& container, int track, int pieces, const TStopFlag* stop)
 {
     TDemuxInput input;
     if (!input.Context)
         throw EProbeError("Out of memory");
     input.StopWith(stop);
-    int result = avformat_open_input(&input.Context, path.c_str(), nullptr, nullptr);
+    const AVInputFormat* demuxer = av_find_input_format(container.substr(0, container.find(',')).c_str());
+    int result = avformat_open_input(&input.Context, path.c_str(), demuxer, nullptr);
     if (result >= 0)
         result = avformat_find_stream_info(input.Context, nullptr);
     if (stop && stop->load())

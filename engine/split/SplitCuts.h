@@ -36,4 +36,7 @@ struct TSplitCuts {
 // decoding anything: from the container's index, or in MPEG program and transport streams, which have none, from
 // one pass over the packets. Fewer where the keyframes are too far apart; none when no keyframes are found so
 // (then it is converted whole). Throws EProbeError when the file cannot be read, EReadStopped once stop is set.
-TSplitCuts FindSplitCuts(const std::string& path, int track, int pieces, const TStopFlag* stop = nullptr);
+// container: the demuxer the probe found (TMediaInfo::Container), so that the file is read as the probe read it,
+// also through a path that tells nothing of its kind (a held descriptor's).
+TSplitCuts FindSplitCuts(const std::string& path, const std::string& container, int track, int pieces,
+    const TStopFlag* stop = nullptr);
