@@ -162,16 +162,6 @@ bool PrivateFolder(const std::string& path)
         && (info.st_mode & 077) == 0;
 }
 
-bool StampOf(const std::string& path, TFileStamp& stamp)
-{
-    struct stat info {
-    };
-    if (HoldsZeroByte(path) || ::stat(path.c_str(), &info) != 0)
-        return false;
-    stamp = { info.st_size, info.st_mtim.tv_sec * 1000000000LL + info.st_mtim.tv_nsec, info.st_uid };
-    return true;
-}
-
 uint32_t CurrentUser()
 {
     return ::geteuid();

@@ -50,8 +50,6 @@ int WriteNewFile(const std::string& path, const std::string& text);
 // The plain file at path (never through a link at its end) with the note of that name kept with it (an
 // extended attribute in the user's namespace; empty when none); false when no plain file is there.
 bool NotedFile(const std::string& path, const std::string& noteName, TFileStamp& stamp, std::string& note);
-// The size, modification time and owner of what path leads to (through links); false when nothing is there.
-bool StampOf(const std::string& path, TFileStamp& stamp);
 // A folder at path that only this user can enter or change: made (mode 0700) when nothing stands there, and then,
 // or when it was there already, a real folder (not a link) of this user's with no rights for anyone else. False
 // otherwise, with nothing changed that was there.

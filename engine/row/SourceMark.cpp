@@ -4,8 +4,8 @@
 
 std::string SourceMark(const std::string& source)
 {
-    platform::TFileStamp stamp;
-    if (!platform::StampOf(source, stamp))
+    platform::TFileIdentity identity;
+    if (platform::IdentityOf(source, identity) != 0)
         return "\nno source";
-    return "\nsource " + std::to_string(stamp.Size) + " " + std::to_string(stamp.ModifiedNs);
+    return "\nsource " + std::to_string(identity.Size) + " " + std::to_string(identity.ModifiedNs);
 }
